@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalogue/MissionEntry.h"
+#include "platform/EngineHost.h"
+#include "platform/FileSystem.h"
+
+namespace brieflist {
+
+// Status texts GameDirectory takes while the folder chooser is open.
+inline constexpr const char* kSetPath = "SetPath";
+inline constexpr const char* kCanceled = "Canceled!";
+
+// The state every part of the program shares. Rebuilt, never merged, by each refresh.
+struct CatalogueState {
+  // Rows 0..LastMission; LastMission is -1 while the catalogue is empty.
+  std::vector<MissionEntry> Missions;
+  int32_t LastMission = -1;
+
+  // Rows read back from a list file.
+  std::vector<MissionEntry> ImportedMissions;
+  int32_t LastImported = -1;
+
+  // Element 0 is a placeholder that is never searched.
+  std::vector<MapNameEntry> MapNames = std::vector<MapNameEntry>(1);
+
+  std::string GameDirectory;
+
+  // Reader state of the archive being read.
+  bool FirstArchive = false;
+  int64_t DirectoryCount = 0;
+  PffHeader ArchiveHeader;
+  std::vector<PffEntry> PffMissions;
+  std::vector<PffEntry> BinEntries = std::vector<PffEntry>(1);  // element 0 is a placeholder
+};
+
+// What a refresh could not read: the caller decides how to report it.
+struct RefreshReport {
+  std::vector<IoError> Problems;
+};
+
+// The platform the engine works through.
+struct Platform {
+  FileSystem& Files;
+  EngineHost& Host;
+};
+
+}  // namespace brieflist

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "catalogue/ByteReader.h"
+#include "catalogue/CatalogueState.h"
+
+namespace brieflist {
+
+namespace RtxtLayout {
+inline constexpr int64_t HeaderBytes = 16;
+inline constexpr int64_t KeyBlockOffsetField = 4;
+inline constexpr int64_t StringCountField = 12;
+inline constexpr int64_t RecordBytes = 16;
+inline constexpr int64_t RecordZeroField = 8;
+inline constexpr int64_t BlockSlack = 32;  // both blocks are read 32 bytes longer
+}  // namespace RtxtLayout
+
+// A run of a file's bytes that may reach outside the file, where it reads as zeros.
+struct TextBlock {
+  const ByteReader* File = nullptr;
+  int64_t Start = 0;   // offset in the file; may be negative
+  int64_t Length = 0;  // never negative
+
+  // Index of the first NUL at or after From, or -1.
+  int64_t FindNul(int64_t From) const;
+  // The characters of [From, To); all lie in the file because a NUL ends them otherwise.
+  std::string Text(int64_t From, int64_t To) const;
+};
+
+// Number of records at positions 1..StringCount-1 whose field at offset 8 is zero. Records
+// past the end of the file are not counted: the table is bounded by what the file holds.
+int64_t CountStringRecords(const ByteReader& File, int64_t TableOffset, int64_t StringCount);
+
+// Appends one pair: Key upper-cased.
+void AddMapName(std::vector<MapNameEntry>& MapNames, const std::string& Text,
+                const std::string& Key);
+
+// Splits both blocks into N + 1 pairs and appends them.
+void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyBlock,
+                      const TextBlock& TextBlock_, int64_t N);
+
+// Reads the RTXT resources of State.BinEntries from the open archive into MapNames.
+void ReadMapNames(CatalogueState& State, const ByteReader& File);
+
+// The text a mission name shows when map names are resolved: the first pair whose key equals
+// the upper-cased name, the name itself when none does, "Not Found!" for an empty name.
+std::string LookUpMapName(const std::vector<MapNameEntry>& MapNames, const std::string& Name);
+
+// The same lookup, with an index for filling a large grid.
+class MapNameLookup {
+ public:
+  explicit MapNameLookup(const std::vector<MapNameEntry>& MapNames);
+  std::string LookUp(const std::string& Name) const;
+
+ private:
+  std::unordered_map<std::string_view, std::string_view> First_;
+};
+
+}  // namespace brieflist

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace brieflist {
+
+// Text with every NUL removed, wherever it stands.
+std::string StripNuls(std::string_view Text);
+
+// Text with every NUL and every space removed.
+std::string StripNulsAndSpaces(std::string_view Text);
+
+// A one-character hexadecimal text padded to two digits; anything else unchanged.
+std::string HexPair(std::string_view Hex);
+
+// The 16 binary digits of Value, most significant bit first.
+std::string BinaryDigits16(uint16_t Value);
+
+// True when the three signature bytes, upper-cased, are "BMS" or "VYK".
+bool IsMissionSignature(std::string_view ThreeBytes);
+
+// True when the three signature bytes, upper-cased, are "BMS".
+bool IsEnabledSignature(std::string_view ThreeBytes);
+
+}  // namespace brieflist

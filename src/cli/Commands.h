@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace brieflist::cli {
+
+// Exit codes of every command.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// One sub-command: its name, a line of usage, and the function that runs it on the arguments
+// after its name.
+struct Command {
+  const char* Name;
+  const char* Usage;
+  int (*Run)(const std::vector<std::string>& Args);
+};
+
+int RunList(const std::vector<std::string>& Args);
+int RunMapNames(const std::vector<std::string>& Args);
+
+// Reports a usage error on stderr and returns kExitUsage.
+int UsageError(const std::string& Text);
+
+}  // namespace brieflist::cli

@@ -1,0 +1,204 @@
+#include "cli/Output.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace brieflist::cli {
+
+bool ParseOutputFormat(const std::string& Text, OutputFormat& Format) {
+  if (Text == "table")
+    Format = OutputFormat::Table;
+  else if (Text == "tsv")
+    Format = OutputFormat::Tsv;
+  else if (Text == "csv")
+    Format = OutputFormat::Csv;
+  else if (Text == "json")
+    Format = OutputFormat::Json;
+  else
+    return false;
+  return true;
+}
+
+JsonField JsonField::Str(std::string Key, std::string Value) {
+  JsonField f;
+  f.Key = std::move(Key);
+  f.Type = Kind::Text;
+  f.Text = std::move(Value);
+  return f;
+}
+
+JsonField JsonField::Int(std::string Key, int64_t Value) {
+  JsonField f;
+  f.Key = std::move(Key);
+  f.Type = Kind::Integer;
+  f.Integer = Value;
+  return f;
+}
+
+JsonField JsonField::Bool(std::string Key, bool Value) {
+  JsonField f;
+  f.Key = std::move(Key);
+  f.Type = Kind::Boolean;
+  f.Boolean = Value;
+  return f;
+}
+
+void AppendJsonString(std::string& Out, std::string_view Utf8) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  Out += '"';
+  for (const char c : Utf8) {
+    const auto b = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        Out += "\\\"";
+        break;
+      case '\\':
+        Out += "\\\\";
+        break;
+      case '\n':
+        Out += "\\n";
+        break;
+      case '\r':
+        Out += "\\r";
+        break;
+      case '\t':
+        Out += "\\t";
+        break;
+      default:
+        if (b < 0x20) {
+          Out += "\\u00";
+          Out += kHex[b >> 4];
+          Out += kHex[b & 0xF];
+        } else {
+          Out += c;
+        }
+    }
+  }
+  Out += '"';
+}
+
+std::string RenderJson(const std::vector<std::vector<JsonField>>& Objects) {
+  std::string out = "[";
+  for (size_t i = 0; i < Objects.size(); ++i) {
+    out += i == 0 ? "\n  {" : ",\n  {";
+    for (size_t f = 0; f < Objects[i].size(); ++f) {
+      const JsonField& field = Objects[i][f];
+      if (f > 0) out += ", ";
+      AppendJsonString(out, field.Key);
+      out += ": ";
+      switch (field.Type) {
+        case JsonField::Kind::Text:
+          AppendJsonString(out, field.Text);
+          break;
+        case JsonField::Kind::Integer:
+          out += std::to_string(field.Integer);
+          break;
+        case JsonField::Kind::Boolean:
+          out += field.Boolean ? "true" : "false";
+          break;
+      }
+    }
+    out += '}';
+  }
+  out += Objects.empty() ? "]\n" : "\n]\n";
+  return out;
+}
+
+namespace {
+
+// Tabs and line breaks inside a cell would break a TSV line; they become spaces.
+void AppendTsvCell(std::string& out, const std::string& cell) {
+  for (const char c : cell) out += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
+}
+
+void AppendCsvCell(std::string& out, const std::string& cell) {
+  if (cell.find_first_of(",\"\r\n") == std::string::npos) {
+    out += cell;
+    return;
+  }
+  out += '"';
+  for (const char c : cell) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+template <typename AppendCell>
+std::string RenderDelimited(const TextTable& Table, char Separator, const char* LineEnd,
+                            AppendCell Append) {
+  std::string out;
+  out.reserve(Table.Rows.size() * 128 + 256);
+  const auto line = [&](const std::vector<std::string>& cells) {
+    for (size_t i = 0; i < cells.size(); ++i) {
+      if (i > 0) out += Separator;
+      Append(out, cells[i]);
+    }
+    out += LineEnd;
+  };
+  line(Table.Titles);
+  for (const auto& row : Table.Rows) line(row);
+  return out;
+}
+
+// Characters on a terminal: UTF-8 continuation bytes take no column.
+size_t DisplayWidth(const std::string& Text) {
+  return static_cast<size_t>(std::count_if(Text.begin(), Text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+}
+
+}  // namespace
+
+std::string RenderTsv(const TextTable& Table) {
+  return RenderDelimited(Table, '\t', "\n", AppendTsvCell);
+}
+
+std::string RenderCsv(const TextTable& Table) {
+  return RenderDelimited(Table, ',', "\r\n", AppendCsvCell);
+}
+
+std::string RenderAligned(const TextTable& Table) {
+  std::vector<size_t> widths(Table.Titles.size(), 0);
+  const auto measure = [&](const std::vector<std::string>& cells) {
+    for (size_t i = 0; i < cells.size() && i < widths.size(); ++i)
+      widths[i] = std::max(widths[i], DisplayWidth(cells[i]));
+  };
+  measure(Table.Titles);
+  for (const auto& row : Table.Rows) measure(row);
+
+  std::string out;
+  const auto line = [&](const std::vector<std::string>& cells) {
+    std::string text;
+    for (size_t i = 0; i < cells.size(); ++i) {
+      text += cells[i];
+      if (i + 1 < cells.size()) text.append(widths[i] - DisplayWidth(cells[i]) + 2, ' ');
+    }
+    out += text;
+    out += '\n';
+  };
+  line(Table.Titles);
+  std::vector<std::string> rule;
+  for (const size_t w : widths) rule.emplace_back(w, '-');
+  line(rule);
+  for (const auto& row : Table.Rows) line(row);
+  return out;
+}
+
+std::string RenderText(const TextTable& Table, OutputFormat Format) {
+  switch (Format) {
+    case OutputFormat::Tsv:
+      return RenderTsv(Table);
+    case OutputFormat::Csv:
+      return RenderCsv(Table);
+    default:
+      return RenderAligned(Table);
+  }
+}
+
+bool WriteStdout(const std::string& Text) {
+  const size_t written = std::fwrite(Text.data(), 1, Text.size(), stdout);
+  return written == Text.size() && std::fflush(stdout) == 0;
+}
+
+}  // namespace brieflist::cli

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brieflist::cli {
+
+enum class OutputFormat { Table, Tsv, Csv, Json };
+
+// Parses "table", "tsv", "csv" or "json"; false for anything else.
+bool ParseOutputFormat(const std::string& Text, OutputFormat& Format);
+
+// A value of a JSON object: text, integer or Boolean.
+struct JsonField {
+  enum class Kind { Text, Integer, Boolean };
+  std::string Key;
+  Kind Type = Kind::Text;
+  std::string Text;  // UTF-8
+  int64_t Integer = 0;
+  bool Boolean = false;
+
+  static JsonField Str(std::string Key, std::string Value);
+  static JsonField Int(std::string Key, int64_t Value);
+  static JsonField Bool(std::string Key, bool Value);
+};
+
+// Rows of UTF-8 cells under titles, for the three text formats.
+struct TextTable {
+  std::vector<std::string> Titles;
+  std::vector<std::vector<std::string>> Rows;
+};
+
+void AppendJsonString(std::string& Out, std::string_view Utf8);
+// A JSON array of objects, one per line, keys in the order given.
+std::string RenderJson(const std::vector<std::vector<JsonField>>& Objects);
+std::string RenderTsv(const TextTable& Table);
+std::string RenderCsv(const TextTable& Table);
+std::string RenderAligned(const TextTable& Table);
+std::string RenderText(const TextTable& Table, OutputFormat Format);
+
+// Writes everything to standard output at once; false when it could not be written.
+bool WriteStdout(const std::string& Text);
+
+}  // namespace brieflist::cli

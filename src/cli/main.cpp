@@ -1,0 +1,65 @@
+// brieflist-cli: the catalogue engine for scripts and server admins.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/CliHost.h"
+#include "cli/Commands.h"
+
+namespace brieflist::cli {
+namespace {
+
+constexpr Command kCommands[] = {
+    {"list", "list DIR [--format table|tsv|csv|json] [--resolve-map-names] [--read-invalid]",
+     RunList},
+    {"map-names", "map-names DIR [--format table|tsv|csv|json] [--read-invalid]", RunMapNames},
+};
+
+void PrintHelp(FILE* To) {
+  std::fprintf(To,
+               "Usage: brieflist-cli COMMAND [ARGUMENTS]\n"
+               "Catalogues and switches the missions of a Delta Force or Delta Force 2 folder.\n"
+               "\nCommands:\n");
+  for (const Command& c : kCommands) std::fprintf(To, "  brieflist-cli %s\n", c.Usage);
+  std::fprintf(To,
+               "\n  --help     show this help\n"
+               "  --version  show the version\n"
+               "\nOptions may stand before or after the arguments. Output is UTF-8.\n"
+               "Exit status: 0 done, 1 failed (see the message), 2 usage error.\n");
+}
+
+}  // namespace
+
+int UsageError(const std::string& Text) {
+  std::fprintf(stderr, "brieflist-cli: %s\nTry 'brieflist-cli --help'.\n", Text.c_str());
+  return kExitUsage;
+}
+
+}  // namespace brieflist::cli
+
+int main(int argc, char** argv) {
+  using namespace brieflist::cli;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return UsageError("no command given");
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    PrintHelp(stdout);
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    std::printf("brieflist-cli %s\n", BRIEFLIST_VERSION);
+    return kExitOk;
+  }
+  for (const Command& c : kCommands) {
+    if (args[0] != c.Name) continue;
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    for (const std::string& a : rest) {
+      if (a == "--help") {
+        std::printf("Usage: brieflist-cli %s\n", c.Usage);
+        return kExitOk;
+      }
+    }
+    return c.Run(rest);
+  }
+  return UsageError("unknown command '" + args[0] + "'");
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/IoResult.h"
+
+namespace brieflist {
+
+// What the engine did to the disk, for benchmarks and cost tests.
+struct IoCounters {
+  uint64_t Opens = 0;
+  uint64_t Reads = 0;  // read calls and mappings: each fetches bytes from a file
+  uint64_t Writes = 0;
+  uint64_t Flushes = 0;
+  uint64_t Closes = 0;
+};
+
+// A whole file's bytes, mapped or read. The file itself is already closed.
+class FileBytes {
+ public:
+  virtual ~FileBytes() = default;
+  virtual std::span<const uint8_t> Bytes() const = 0;
+};
+
+// Everything the engine asks of the file system. One implementation works on the real
+// disk; tests wrap it to inject failures.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Names (not paths) of the regular files in Folder whose names end with Suffix, letter case
+  // ignored, ordered by name ignoring ASCII case, ties by raw bytes.
+  virtual IoResult<std::vector<std::string>> ListFiles(const std::string& Folder,
+                                                       const std::string& Suffix) = 0;
+  virtual bool IsFolder(const std::string& Path) = 0;
+
+  // The whole file, in one mapping or one read; the file is closed on return.
+  virtual IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) = 0;
+
+  // The first Count bytes of the file in one read; bytes past its end are zero.
+  virtual IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) = 0;
+
+  // Reads Count bytes at Offset (zeros past the end), lets Edit change them, writes them back
+  // in one positioned write when Edit returns true, flushes to stable storage and closes.
+  // Edit returning false writes nothing. The file is never truncated or extended beyond what
+  // the block already covered.
+  virtual IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
+                                    const std::function<bool(std::span<uint8_t>)>& Edit) = 0;
+
+  // Writes Bytes to a temporary file beside Path and renames it over Path when complete, so
+  // an existing file is either wholly replaced or left as it was.
+  virtual IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) = 0;
+
+  virtual const IoCounters& Counters() const = 0;
+  virtual void ResetCounters() = 0;
+};
+
+// The real disk: memory-mapped reads where the system offers them.
+std::unique_ptr<FileSystem> MakeNativeFileSystem();
+
+}  // namespace brieflist

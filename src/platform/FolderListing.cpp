@@ -1,0 +1,58 @@
+#include "platform/FolderListing.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/NativeNames.h"
+
+namespace brieflist {
+namespace {
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+bool EndsWithIgnoringCase(std::string_view Name, std::string_view Suffix) {
+  if (Name.size() < Suffix.size()) return false;
+  const std::string_view tail = Name.substr(Name.size() - Suffix.size());
+  return std::equal(tail.begin(), tail.end(), Suffix.begin(),
+                    [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+}
+
+bool NameOrderLess(std::string_view A, std::string_view B) {
+  const size_t n = std::min(A.size(), B.size());
+  for (size_t i = 0; i < n; ++i) {
+    const auto a = static_cast<unsigned char>(AsciiLower(A[i]));
+    const auto b = static_cast<unsigned char>(AsciiLower(B[i]));
+    if (a != b) return a < b;
+  }
+  if (A.size() != B.size()) return A.size() < B.size();
+  return A < B;
+}
+
+IoResult<std::vector<std::string>> ListMatchingFiles(const std::string& Folder,
+                                                     const std::string& Suffix) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::directory_iterator it(NativePath(Folder), ec);
+  if (ec) return IoError{Folder, ec.message()};
+
+  std::vector<std::string> names;
+  for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) return IoError{Folder, ec.message()};
+    std::error_code typeError;
+    if (!it->is_regular_file(typeError)) continue;
+    std::string name;
+    if (!NameFromNative(it->path().filename(), name)) continue;
+    if (EndsWithIgnoringCase(name, Suffix)) names.push_back(std::move(name));
+  }
+  if (ec) return IoError{Folder, ec.message()};
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); });
+  return names;
+}
+
+}  // namespace brieflist

@@ -1,0 +1,217 @@
+// The real disk on POSIX systems: mmap for whole files, pread/pwrite for blocks.
+#ifndef _WIN32
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include "platform/FileSystem.h"
+#include "platform/FolderListing.h"
+
+namespace brieflist {
+namespace {
+
+std::string ErrnoText(int error) {
+  return std::generic_category().message(error);
+}
+
+class MappedBytes : public FileBytes {
+ public:
+  MappedBytes(void* address, size_t size) : Address_(address), Size_(size) {}
+  ~MappedBytes() override { munmap(Address_, Size_); }
+  MappedBytes(const MappedBytes&) = delete;
+  MappedBytes& operator=(const MappedBytes&) = delete;
+  std::span<const uint8_t> Bytes() const override {
+    return {static_cast<const uint8_t*>(Address_), Size_};
+  }
+
+ private:
+  void* Address_;
+  size_t Size_;
+};
+
+class OwnedBytes : public FileBytes {
+ public:
+  explicit OwnedBytes(std::vector<uint8_t> bytes) : Bytes_(std::move(bytes)) {}
+  std::span<const uint8_t> Bytes() const override { return Bytes_; }
+
+ private:
+  std::vector<uint8_t> Bytes_;
+};
+
+// Reads until Count bytes or the end of the file; returns the number read or -1.
+ssize_t ReadFully(int fd, uint8_t* buffer, size_t count, off_t offset, uint64_t& calls) {
+  size_t done = 0;
+  while (done < count) {
+    ++calls;
+    const ssize_t n = pread(fd, buffer + done, count - done, offset + static_cast<off_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+bool WriteFully(int fd, const uint8_t* buffer, size_t count, off_t offset, uint64_t& calls) {
+  size_t done = 0;
+  while (done < count) {
+    ++calls;
+    const ssize_t n = pwrite(fd, buffer + done, count - done, offset + static_cast<off_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+class PosixFileSystem : public FileSystem {
+ public:
+  IoResult<std::vector<std::string>> ListFiles(const std::string& Folder,
+                                               const std::string& Suffix) override {
+    return ListMatchingFiles(Folder, Suffix);
+  }
+
+  bool IsFolder(const std::string& Path) override {
+    struct stat st {};
+    return stat(Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+
+  IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
+    const int fd = Open(Path, O_RDONLY);
+    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    struct stat st {};
+    if (fstat(fd, &st) != 0) return CloseWithError(fd, Path);
+    if (!S_ISREG(st.st_mode)) {
+      Close(fd);
+      return IoError{Path, "not a regular file"};
+    }
+    const auto size = static_cast<size_t>(st.st_size);
+    std::unique_ptr<FileBytes> bytes;
+    if (size == 0) {
+      bytes = std::make_unique<OwnedBytes>(std::vector<uint8_t>{});
+    } else {
+      ++Counters_.Reads;
+      void* address = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+      if (address != MAP_FAILED) {
+        bytes = std::make_unique<MappedBytes>(address, size);
+      } else {
+        // Some file systems cannot map; one read of the whole file serves as well.
+        std::vector<uint8_t> buffer(size);
+        const ssize_t n = ReadFully(fd, buffer.data(), size, 0, Counters_.Reads);
+        if (n < 0) return CloseWithError(fd, Path);
+        buffer.resize(static_cast<size_t>(n));
+        bytes = std::make_unique<OwnedBytes>(std::move(buffer));
+      }
+    }
+    Close(fd);
+    return bytes;
+  }
+
+  IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {
+    const int fd = Open(Path, O_RDONLY);
+    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    std::vector<uint8_t> buffer(Count, 0);
+    if (ReadFully(fd, buffer.data(), Count, 0, Counters_.Reads) < 0)
+      return CloseWithError(fd, Path);
+    Close(fd);
+    return buffer;
+  }
+
+  IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
+                            const std::function<bool(std::span<uint8_t>)>& Edit) override {
+    const int fd = Open(Path, O_RDWR);
+    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    std::vector<uint8_t> block(Count, 0);
+    const auto offset = static_cast<off_t>(Offset);
+    const ssize_t have = ReadFully(fd, block.data(), Count, offset, Counters_.Reads);
+    if (have < 0) return CloseWithError(fd, Path);
+    if (!Edit(block)) {
+      Close(fd);
+      return false;
+    }
+    // Only the bytes the file already had are written back: a patch never extends a file.
+    if (!WriteFully(fd, block.data(), static_cast<size_t>(have), offset, Counters_.Writes))
+      return CloseWithError(fd, Path);
+    ++Counters_.Flushes;
+    if (fsync(fd) != 0) return CloseWithError(fd, Path);
+    if (!Close(fd)) return IoError{Path, ErrnoText(errno)};
+    return true;
+  }
+
+  IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+    std::string temp = Path + ".XXXXXX";
+    ++Counters_.Opens;
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    fchmod(fd, 0644);
+    const auto fail = [&](int error) -> IoResult<bool> {
+      Close(fd);
+      unlink(temp.c_str());
+      return IoError{Path, ErrnoText(error)};
+    };
+    if (!WriteFully(fd, Bytes.data(), Bytes.size(), 0, Counters_.Writes)) return fail(errno);
+    ++Counters_.Flushes;
+    if (fsync(fd) != 0) return fail(errno);
+    if (!Close(fd)) {
+      const int error = errno;
+      unlink(temp.c_str());
+      return IoError{Path, ErrnoText(error)};
+    }
+    if (rename(temp.c_str(), Path.c_str()) != 0) {
+      const int error = errno;
+      unlink(temp.c_str());
+      return IoError{Path, ErrnoText(error)};
+    }
+    return true;
+  }
+
+  const IoCounters& Counters() const override { return Counters_; }
+  void ResetCounters() override { Counters_ = {}; }
+
+ private:
+  int Open(const std::string& Path, int flags) {
+    ++Counters_.Opens;
+    int fd;
+    do {
+      fd = open(Path.c_str(), flags | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+  }
+
+  bool Close(int fd) {
+    ++Counters_.Closes;
+    return close(fd) == 0;
+  }
+
+  IoError CloseWithError(int fd, const std::string& Path) {
+    const int error = errno;
+    Close(fd);
+    return IoError{Path, ErrnoText(error)};
+  }
+
+  IoCounters Counters_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+  return std::make_unique<PosixFileSystem>();
+}
+
+}  // namespace brieflist
+
+#endif
