@@ -1,0 +1,89 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "catalogue/CatalogueState.h"
+#include "platform/EngineHost.h"
+#include "sample/SampleWriter.h"
+
+namespace brieflist::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder() {
+    static std::atomic<int> counter{0};
+    const auto base = std::filesystem::temp_directory_path();
+    for (;;) {
+      Path_ =
+          base / ("brieflist-test-" + std::to_string(Nonce()) + "-" + std::to_string(counter++));
+      if (std::filesystem::create_directory(Path_)) break;
+    }
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::permissions(Path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(Path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // The folder as the engine takes it, without a trailing separator.
+  std::string Path() const { return Path_.string(); }
+  std::string File(const std::string& Name) const { return (Path_ / Name).string(); }
+
+  void Write(const std::string& Name, const sample::Bytes& Data) const {
+    sample::WriteFile(File(Name), Data);
+  }
+
+ private:
+  static uint64_t Nonce() {
+    return static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  }
+  std::filesystem::path Path_;
+};
+
+inline sample::Bytes ReadBytes(const std::string& Path) {
+  std::ifstream in(Path, std::ios::binary);
+  return sample::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A host that records everything the engine asks and answers from a script.
+class RecordingHost : public EngineHost {
+ public:
+  bool AskYesNo(const std::string& Text) override {
+    Questions.push_back(Text);
+    if (Answers.empty()) return true;
+    const bool answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+  }
+  void ShowMessage(const std::string& Text) override { Messages.push_back(Text); }
+  void SetWindowEnabled(bool Enabled) override { WindowStates.push_back(Enabled); }
+  void CatalogueRefreshed(const RefreshReport& Report) override {
+    ++Refreshes;
+    LastReport = Report;
+  }
+  void EnabledCellChanged(int64_t GridRow, bool Enabled) override {
+    CellChanges.emplace_back(GridRow, Enabled);
+  }
+
+  std::deque<bool> Answers;  // answers to AskYesNo, in order; Yes when empty
+  std::vector<std::string> Questions;
+  std::vector<std::string> Messages;
+  std::vector<bool> WindowStates;
+  int Refreshes = 0;
+  RefreshReport LastReport;
+  std::vector<std::pair<int64_t, bool>> CellChanges;
+};
+
+}  // namespace brieflist::test
