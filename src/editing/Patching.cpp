@@ -1,0 +1,232 @@
+#include "editing/Patching.h"
+
+#include <array>
+#include <cstring>
+#include <functional>
+#include <optional>
+
+#include "catalogue/GridText.h"
+#include "catalogue/MissionHeader.h"
+#include "catalogue/RefreshCatalogue.h"
+#include "catalogue/TextHelpers.h"
+#include "editing/MissionPosition.h"
+#include "platform/Paths.h"
+
+namespace brieflist {
+namespace {
+
+constexpr size_t kHeaderBytes = static_cast<size_t>(MissionOffset::HeaderSize);
+constexpr size_t kBlockBytes = 4;
+
+std::string_view SignatureOf(std::span<const uint8_t> Header) {
+  return {reinterpret_cast<const char*>(Header.data()), 3};
+}
+
+// Paths from the list file and from the folder listing name the same file; on Windows letter
+// case does not tell files apart.
+bool SamePath(const std::string& A, const std::string& B) {
+#ifdef _WIN32
+  if (A.size() != B.size()) return false;
+  for (size_t i = 0; i < A.size(); ++i) {
+    const auto lower = [](char c) {
+      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    };
+    if (lower(A[i]) != lower(B[i])) return false;
+  }
+  return true;
+#else
+  return A == B;
+#endif
+}
+
+// The first packed row of that file name in that file: a mission of the same name in another
+// archive of the folder is a different mission.
+int32_t FindPackedMission(const CatalogueState& State, const std::string& FileName,
+                          const std::string& SourceFile) {
+  for (int32_t i = 0; i <= State.LastMission && i < static_cast<int32_t>(State.Missions.size());
+       ++i) {
+    const MissionEntry& row = State.Missions[static_cast<size_t>(i)];
+    if (row.DataOffset != 0 && row.FileName == FileName && SamePath(row.SourceFile, SourceFile))
+      return i;
+  }
+  return -1;
+}
+
+PatchOutcome ReportFailure(const Platform& P, const char* What, const IoError& Error) {
+  P.Host.ShowMessage(std::string(What) + " " + Error.Path + ":\r\n" + Error.Reason);
+  return PatchOutcome::Failed;
+}
+
+// The step taken when a position holds no valid signature. Failing is the row of the failed
+// attempt (copied: the refresh replaces the catalogue).
+PatchOutcome LocateAndRetry(CatalogueState& State, const Platform& P, const MissionEntry& Failing,
+                            int Retry, const std::function<PatchOutcome(int32_t)>& RetryAt) {
+  if (Failing.DataOffset == 0) {
+    P.Host.ShowMessage(kFileInvalidOrNotFound);
+    return PatchOutcome::Reported;
+  }
+  const std::string fileName = Failing.FileName;
+  const std::string sourceFile = Failing.SourceFile;
+  State.GameDirectory = FolderOfPath(sourceFile);
+  RefreshCatalogue(State, P);
+  const int32_t j = FindPackedMission(State, fileName, sourceFile);
+  if (j == -1) {
+    P.Host.ShowMessage(kFileCouldNotBeFound);
+    return PatchOutcome::Reported;
+  }
+  if (Retry == kRetryAttempt) {
+    P.Host.ShowMessage(kFileStillInvalid);
+    return PatchOutcome::Reported;
+  }
+  return RetryAt(j);
+}
+
+enum class EditResult { Written, AlreadySo, NoSignature };
+
+// Reads the mission's header once, decides on those bytes, and writes it back whole in one
+// write followed by a flush: a crash leaves either the old or the new header, never half.
+// Wanted empty switches to the other state.
+IoResult<EditResult> PatchMissionState(FileSystem& Files, const std::string& File, int32_t Offset,
+                                       std::optional<bool> Wanted, bool& NowEnabled) {
+  if (Offset < 0) return EditResult::NoSignature;
+  EditResult result = EditResult::NoSignature;
+  auto done = Files.PatchBlock(File, static_cast<uint64_t>(Offset), kHeaderBytes,
+                               [&](std::span<uint8_t> header) {
+                                 if (!IsMissionSignature(SignatureOf(header))) return false;
+                                 const bool enabled = IsEnabledSignature(SignatureOf(header));
+                                 NowEnabled = Wanted.value_or(!enabled);
+                                 if (NowEnabled == enabled) {
+                                   result = EditResult::AlreadySo;
+                                   return false;
+                                 }
+                                 WriteMissionState(header, NowEnabled);
+                                 result = EditResult::Written;
+                                 return true;
+                               });
+  if (!done) return done.Error();
+  return result;
+}
+
+PatchOutcome PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t Index,
+                               int64_t GridRow, std::optional<bool> Wanted, int Retry) {
+  if (Index < 0 || Index > State.LastMission ||
+      Index >= static_cast<int32_t>(State.Missions.size())) {
+    P.Host.ShowMessage(kFileCouldNotBeFound);
+    return PatchOutcome::Reported;
+  }
+  MissionEntry& row = State.Missions[static_cast<size_t>(Index)];
+  bool nowEnabled = false;
+  auto edit = PatchMissionState(P.Files, row.SourceFile, row.DataOffset, Wanted, nowEnabled);
+  if (!edit) return ReportFailure(P, "Could not switch the mission in", edit.Error());
+  switch (*edit) {
+    case EditResult::NoSignature:
+      return LocateAndRetry(State, P, MissionEntry(row), Retry, [&](int32_t j) {
+        return PatchCatalogueRow(State, P, j, GridRow, Wanted, kRetryAttempt);
+      });
+    case EditResult::AlreadySo:
+      row.Enabled = ToFlag(nowEnabled);
+      return PatchOutcome::AlreadySo;
+    case EditResult::Written:
+      break;
+  }
+  row.Enabled = ToFlag(nowEnabled);
+  P.Host.EnabledCellChanged(GridRow, nowEnabled);
+  return PatchOutcome::Patched;
+}
+
+// One attempt of an import row: at the recorded position (Position is the imported row), or
+// on the retry at the catalogue row that the locate step found.
+PatchOutcome ApplyAt(CatalogueState& State, const Platform& P, const MissionEntry& Position,
+                     BooleanFlag Wanted, int Retry) {
+  auto probe = ProbeImportPosition(P.Files, Position.SourceFile, Position.DataOffset);
+  if (!probe) return ReportFailure(P, "Could not read", probe.Error());
+  const auto retry = [&] {
+    return LocateAndRetry(State, P, Position, Retry, [&](int32_t j) {
+      return ApplyAt(State, P, MissionEntry(State.Missions[static_cast<size_t>(j)]), Wanted,
+                     kRetryAttempt);
+    });
+  };
+  if (!probe->has_value()) return retry();
+  // A flag other than True or False asks for nothing.
+  if (Wanted != kTrue && Wanted != kFalse) return PatchOutcome::AlreadySo;
+  const bool wanted = Wanted == kTrue;
+  // Nothing to write: the file is not opened for writing, so a read-only file in the wanted
+  // state is no failure.
+  if (**probe == wanted) return PatchOutcome::AlreadySo;
+  bool nowEnabled = false;
+  auto edit =
+      PatchMissionState(P.Files, Position.SourceFile, Position.DataOffset, wanted, nowEnabled);
+  if (!edit) return ReportFailure(P, "Could not switch the mission in", edit.Error());
+  switch (*edit) {
+    case EditResult::NoSignature:
+      return retry();
+    case EditResult::AlreadySo:
+      return PatchOutcome::AlreadySo;
+    case EditResult::Written:
+      break;
+  }
+  return PatchOutcome::Patched;
+}
+
+}  // namespace
+
+int32_t FindMission(const CatalogueState& State, const std::string& FileNameText,
+                    const std::string& ExternalText) {
+  for (int32_t i = 0; i <= State.LastMission && i < static_cast<int32_t>(State.Missions.size());
+       ++i) {
+    const MissionEntry& row = State.Missions[static_cast<size_t>(i)];
+    if (row.FileName == FileNameText && brieflist::ExternalText(row) == ExternalText) return i;
+  }
+  return -1;
+}
+
+std::string FolderOfPath(const std::string& Path) {
+  const size_t last = Path.rfind(kSeparator);
+  if (last == std::string::npos) return {};
+  return Path.substr(0, last + 1);
+}
+
+PatchOutcome ToggleMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
+                                  int64_t GridRow, int Retry) {
+  return PatchCatalogueRow(State, P, Index, GridRow, std::nullopt, Retry);
+}
+
+PatchOutcome SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
+                               int64_t GridRow, bool Enabled, int Retry) {
+  return PatchCatalogueRow(State, P, Index, GridRow, Enabled, Retry);
+}
+
+PatchOutcome ApplyImportedState(CatalogueState& State, const Platform& P, int32_t ImportIndex,
+                                int Retry) {
+  if (ImportIndex < 0 || ImportIndex > State.LastImported ||
+      ImportIndex >= static_cast<int32_t>(State.ImportedMissions.size())) {
+    P.Host.ShowMessage(kFileInvalidOrNotFound);
+    return PatchOutcome::Reported;
+  }
+  const MissionEntry imported = State.ImportedMissions[static_cast<size_t>(ImportIndex)];
+  return ApplyAt(State, P, imported, imported.Enabled, Retry);
+}
+
+void WriteMissionState(std::span<uint8_t> Header, bool Enabled) {
+  const auto put = [&](size_t At, const uint8_t* From) {
+    for (size_t i = 0; i < kBlockBytes && At + i < Header.size(); ++i) Header[At + i] = From[i];
+  };
+  const auto block = [&](size_t At) {
+    std::array<uint8_t, kBlockBytes> out{};
+    for (size_t i = 0; i < kBlockBytes && At + i < Header.size(); ++i) out[i] = Header[At + i];
+    return out;
+  };
+  static constexpr uint8_t kZero[kBlockBytes] = {};
+  const char* signature = Enabled ? "BMS" : kDisabledMarker;
+  for (size_t i = 0; i < 3 && i < Header.size(); ++i)
+    Header[i] = static_cast<uint8_t>(signature[i]);
+  const auto from =
+      static_cast<size_t>(Enabled ? MissionOffset::ModifiedWord : MissionOffset::FlagBlock);
+  const auto to =
+      static_cast<size_t>(Enabled ? MissionOffset::FlagBlock : MissionOffset::ModifiedWord);
+  const auto moved = block(from);
+  put(to, moved.data());
+  put(from, kZero);
+}
+
+}  // namespace brieflist
