@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: a g++ build, a clang build under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the fuzzers for a short while, and the Windows build under Wine.
+# Expects the packages of scripts/install-deps.sh.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=${JOBS:-2}
+fuzz_seconds=${FUZZ_SECONDS:-20}
+
+step() { printf '\n==== %s\n' "$*"; }
+
+step "clang build with AddressSanitizer and UndefinedBehaviorSanitizer"
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DBRIEFLIST_SANITIZE=ON -DBRIEFLIST_FUZZ=ON -DBRIEFLIST_BENCH=OFF >/dev/null
+cmake --build build-asan -- -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+step "fuzzers, ${fuzz_seconds}s each"
+scripts/fuzz.sh "$fuzz_seconds" "$root/build-asan"
+
+if [ -x scripts/windows-test.sh ] && [ "${SKIP_WINDOWS:-0}" != 1 ]; then
+  step "Windows build under Wine"
+  scripts/windows-test.sh
+fi
+
+if [ -x scripts/package-test.sh ] && [ "${SKIP_PACKAGE:-0}" != 1 ]; then
+  step "Debian package"
+  scripts/package-test.sh
+fi
+
+step "g++ build"
+CC=gcc CXX=g++ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -- -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"

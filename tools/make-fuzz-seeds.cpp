@@ -1,0 +1,41 @@
+// Writes seed inputs for the fuzzers: real archives, missions and text resources.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "sample/SampleWriter.h"
+
+int main(int argc, char** argv) {
+  using namespace brieflist::sample;
+  if (argc != 2) {
+    std::fprintf(stderr, "Usage: make-fuzz-seeds DIR\n");
+    return 2;
+  }
+  const std::string root = argv[1];
+  for (const char* sub : {"archive", "mission", "rtxt"})
+    std::filesystem::create_directories(root + "/" + sub);
+
+  MissionSpec m;
+  m.MissionName = "Seed";
+  m.Creator = "Fuzz";
+  m.Terrain = "Grass";
+  m.FlagHigh = 0x80;
+  m.FlagLow = 0x03;
+  const Bytes v2 = BuildMission(m);
+  m.VersionByte = 13;
+  m.Disabled = true;
+  m.Signature = "VyK";
+  const Bytes v1 = BuildMission(m);
+  const Bytes rtxt = BuildRtxt({{"STR_VC0A", "Alpha"}, {"B", "Bravo"}, {"C", ""}});
+
+  bool ok = WriteFile(root + "/mission/v2.bms", v2) && WriteFile(root + "/mission/v1.bms", v1) &&
+            WriteFile(root + "/rtxt/names.bin", rtxt);
+  ok = ok && WriteFile(root + "/archive/small.pff",
+                       BuildArchive({{"A.BMS", v2, false, 0},
+                                     {"B.BMS", v1, false, 0},
+                                     {"T.BIN", rtxt, false, 0}}));
+  ArchiveOptions wide;
+  wide.EntrySize = 40;
+  ok = ok && WriteFile(root + "/archive/wide.pff", BuildArchive({{"A.BMS", v2, false, 0}}, wide));
+  return ok ? 0 : 1;
+}
