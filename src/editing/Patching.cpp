@@ -39,19 +39,6 @@ bool SamePath(const std::string& A, const std::string& B) {
 #endif
 }
 
-// The first packed row of that file name in that file: a mission of the same name in another
-// archive of the folder is a different mission.
-int32_t FindPackedMission(const CatalogueState& State, const std::string& FileName,
-                          const std::string& SourceFile) {
-  for (int32_t i = 0; i <= State.LastMission && i < static_cast<int32_t>(State.Missions.size());
-       ++i) {
-    const MissionEntry& row = State.Missions[static_cast<size_t>(i)];
-    if (row.DataOffset != 0 && row.FileName == FileName && SamePath(row.SourceFile, SourceFile))
-      return i;
-  }
-  return -1;
-}
-
 PatchOutcome ReportFailure(const Platform& P, const char* What, const IoError& Error) {
   P.Host.ShowMessage(std::string(What) + " " + Error.Path + ":\r\n" + Error.Reason);
   return PatchOutcome::Failed;
@@ -176,6 +163,17 @@ int32_t FindMission(const CatalogueState& State, const std::string& FileNameText
        ++i) {
     const MissionEntry& row = State.Missions[static_cast<size_t>(i)];
     if (row.FileName == FileNameText && brieflist::ExternalText(row) == ExternalText) return i;
+  }
+  return -1;
+}
+
+int32_t FindPackedMission(const CatalogueState& State, const std::string& FileName,
+                          const std::string& SourceFile) {
+  for (int32_t i = 0; i <= State.LastMission && i < static_cast<int32_t>(State.Missions.size());
+       ++i) {
+    const MissionEntry& row = State.Missions[static_cast<size_t>(i)];
+    if (row.DataOffset != 0 && row.FileName == FileName && SamePath(row.SourceFile, SourceFile))
+      return i;
   }
   return -1;
 }

@@ -31,6 +31,11 @@ enum class PatchOutcome {
 int32_t FindMission(const CatalogueState& State, const std::string& FileNameText,
                     const std::string& ExternalText);
 
+// Index of the first packed row of that FileName held in SourceFile; -1 when there is none.
+// The locate step uses it, so a mission of the same name in another archive is never taken.
+int32_t FindPackedMission(const CatalogueState& State, const std::string& FileName,
+                          const std::string& SourceFile);
+
 // Path up to and including its last separator; empty when it has none.
 std::string FolderOfPath(const std::string& Path);
 

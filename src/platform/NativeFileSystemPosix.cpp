@@ -153,6 +153,10 @@ class PosixFileSystem : public FileSystem {
   }
 
   IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+    // Renaming over a device or a folder would destroy it rather than write to it.
+    struct stat target {};
+    if (stat(Path.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
+      return IoError{Path, "not a regular file"};
     std::string temp = Path + ".XXXXXX";
     ++Counters_.Opens;
     const int fd = mkstemp(temp.data());

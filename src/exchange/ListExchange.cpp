@@ -1,0 +1,147 @@
+// The export and import procedures that the desktop program and the CLI share.
+#include <map>
+#include <memory>
+
+#include "catalogue/RefreshCatalogue.h"
+#include "editing/MissionPosition.h"
+#include "editing/Patching.h"
+#include "exchange/ListFile.h"
+
+namespace brieflist {
+namespace {
+
+// Passes everything on and keeps the last message, so a stopped import can say why.
+class RememberingHost : public EngineHost {
+ public:
+  explicit RememberingHost(EngineHost& Inner) : Inner_(Inner) {}
+  bool AskYesNo(const std::string& Text) override { return Inner_.AskYesNo(Text); }
+  void ShowMessage(const std::string& Text) override {
+    LastMessage = Text;
+    Inner_.ShowMessage(Text);
+  }
+  void SetWindowEnabled(bool Enabled) override { Inner_.SetWindowEnabled(Enabled); }
+  void CatalogueRefreshed(const RefreshReport& Report) override {
+    Inner_.CatalogueRefreshed(Report);
+  }
+  void EnabledCellChanged(int64_t GridRow, bool Enabled) override {
+    Inner_.EnabledCellChanged(GridRow, Enabled);
+  }
+
+  std::string LastMessage;
+
+ private:
+  EngineHost& Inner_;
+};
+
+ImportAction ActionFor(bool Enabled, BooleanFlag Wanted) {
+  if (Wanted == kTrue && !Enabled) return ImportAction::Enable;
+  if (Wanted == kFalse && Enabled) return ImportAction::Disable;
+  return ImportAction::AlreadySo;
+}
+
+}  // namespace
+
+ExportResult ExportListFile(const CatalogueState& State, FileSystem& Files,
+                            const std::string& Path) {
+  ExportResult result;
+  const size_t rows = State.LastMission < 0 ? 0 : static_cast<size_t>(State.LastMission) + 1;
+  const std::span<const MissionEntry> catalogue(State.Missions.data(),
+                                                std::min(rows, State.Missions.size()));
+  const ListEncodeResult encoded = EncodeListFile(catalogue);
+  if (!encoded.Ok) {
+    result.Message = "Could not save the list to " + Path + ": " + encoded.Reason;
+    return result;
+  }
+  auto written = Files.ReplaceFile(Path, encoded.Bytes);
+  if (!written) {
+    result.Message = "Could not save the list to " + written.Error().Describe();
+    return result;
+  }
+  result.Ok = true;
+  result.Rows = static_cast<int32_t>(catalogue.size());
+  return result;
+}
+
+ImportResult ImportListFile(CatalogueState& State, const Platform& P, const std::string& Path) {
+  ImportResult result;
+  ListDecodeResult list = ReadListFile(P.Files, Path);
+  if (!list.Ok) {
+    result.Status = ImportStatus::BadListFile;
+    result.Message = list.Reason;
+    return result;
+  }
+  if (list.Rows.empty()) {
+    result.Status = ImportStatus::NoRows;
+    return result;
+  }
+  State.ImportedMissions = std::move(list.Rows);
+  State.LastImported = static_cast<int32_t>(State.ImportedMissions.size()) - 1;
+
+  RememberingHost host(P.Host);
+  const Platform through{P.Files, host};
+  for (int32_t i = 0; i <= State.LastImported; ++i) {
+    switch (ApplyImportedState(State, through, i, 0)) {
+      case PatchOutcome::Patched:
+        ++result.Patched;
+        break;
+      case PatchOutcome::AlreadySo:
+        ++result.AlreadySo;
+        break;
+      case PatchOutcome::Reported:
+        ++result.Reported;
+        break;
+      case PatchOutcome::Failed:
+        result.Status = ImportStatus::Stopped;
+        result.Row = i;
+        result.Message = host.LastMessage;
+        return result;
+    }
+  }
+  State.GameDirectory = FolderOfPath(State.ImportedMissions.front().SourceFile);
+  RefreshCatalogue(State, P);
+  return result;
+}
+
+std::vector<ImportPreviewRow> PreviewImport(FileSystem& Files,
+                                            const std::vector<MissionEntry>& Rows) {
+  std::vector<ImportPreviewRow> out;
+  // One refresh per folder that the locate step would read, as the import would see it before
+  // it patches anything.
+  std::map<std::string, std::unique_ptr<CatalogueState>> folders;
+  QuietHost quiet;
+  const Platform reading{Files, quiet};
+  for (const MissionEntry& row : Rows) {
+    ImportPreviewRow preview;
+    auto probe = ProbeImportPosition(Files, row.SourceFile, row.DataOffset);
+    if (!probe) {
+      preview.Action = ImportAction::Unreadable;
+      preview.Reason = probe.Error().Describe();
+      out.push_back(std::move(preview));
+      break;
+    }
+    if (probe->has_value()) {
+      preview.Action = ActionFor(**probe, row.Enabled);
+      preview.SourceFile = row.SourceFile;
+      preview.DataOffset = row.DataOffset;
+    } else if (row.DataOffset != 0) {
+      const std::string folder = FolderOfPath(row.SourceFile);
+      auto& state = folders[folder];
+      if (!state) {
+        state = std::make_unique<CatalogueState>();
+        state->GameDirectory = folder;
+        RefreshCatalogue(*state, reading);
+      }
+      const int32_t j = FindPackedMission(*state, row.FileName, row.SourceFile);
+      if (j >= 0) {
+        const MissionEntry& found = state->Missions[static_cast<size_t>(j)];
+        preview.Action = ActionFor(found.Enabled != kFalse, row.Enabled);
+        preview.SourceFile = found.SourceFile;
+        preview.DataOffset = found.DataOffset;
+      }
+    }
+    out.push_back(std::move(preview));
+  }
+  return out;
+}
+
+}  // namespace brieflist

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "catalogue/CatalogueState.h"
+
+namespace brieflist {
+
+// The most rows a list file is written with.
+inline constexpr int32_t kMaxListRows = 32767;
+
+// A list file's bytes, or why the rows cannot be held.
+struct ListEncodeResult {
+  bool Ok = false;
+  std::vector<uint8_t> Bytes;
+  std::string Reason;
+};
+
+// The list file of Rows: a 16-bit last row index, then each row's fields packed in order.
+ListEncodeResult EncodeListFile(std::span<const MissionEntry> Rows);
+
+struct ListDecodeResult {
+  bool Ok = false;
+  std::vector<MissionEntry> Rows;  // empty for a last row index below 0
+  size_t BytesUsed = 0;            // anything after the last row is not read
+  std::string Reason;              // names the row where reading stopped
+};
+
+// Reads a list file's rows. Every length is checked against what remains, so a damaged file
+// gives a reason, never a read past the end or an allocation larger than the file.
+ListDecodeResult DecodeListFile(std::span<const uint8_t> Bytes);
+
+// Reads and decodes the list file at Path; a failure's Reason names the file.
+ListDecodeResult ReadListFile(FileSystem& Files, const std::string& Path);
+
+// The outcome of an export; Message names the file and the reason when it failed.
+struct ExportResult {
+  bool Ok = false;
+  int32_t Rows = 0;
+  std::string Message;
+};
+
+// Writes catalogue rows 0..LastMission to Path through a temporary file that replaces Path only
+// when complete: a failed export leaves an existing list as it was. Shows nothing.
+ExportResult ExportListFile(const CatalogueState& State, FileSystem& Files,
+                            const std::string& Path);
+
+enum class ImportStatus {
+  Done,         // every row applied and the catalogue refreshed
+  NoRows,       // the list holds no row: nothing changed
+  BadListFile,  // the list could not be read: nothing patched, nothing shown
+  Stopped,      // a mission file could not be read or written at Row: rows before it stay
+                // patched, no refresh followed; the message was shown through the host
+};
+
+struct ImportResult {
+  ImportStatus Status = ImportStatus::Done;
+  std::string Message;  // for BadListFile and Stopped
+  int32_t Row = -1;     // the row at which a Stopped import stopped
+  int32_t Patched = 0;
+  int32_t AlreadySo = 0;
+  int32_t Reported = 0;  // rows whose mission could not be located (a message was shown)
+};
+
+// Reads the list at Path into ImportedMissions, applies each row's state in order with
+// ApplyImportedState, takes GameDirectory from row 0's folder and refreshes the catalogue.
+ImportResult ImportListFile(CatalogueState& State, const Platform& P, const std::string& Path);
+
+// What the import would do with one row, found without writing anything.
+enum class ImportAction { Enable, Disable, AlreadySo, NotFound, Unreadable };
+
+struct ImportPreviewRow {
+  ImportAction Action = ImportAction::NotFound;
+  std::string SourceFile;  // where the mission was found; empty when not found
+  int32_t DataOffset = 0;
+  std::string Reason;  // for Unreadable: the file and the system's reason
+};
+
+// The actions ImportListFile would take for Rows, reading only. Rows the locate step would find
+// elsewhere are looked up in a refresh of their folder. Ends after an Unreadable row, where the
+// import would stop.
+std::vector<ImportPreviewRow> PreviewImport(FileSystem& Files,
+                                            const std::vector<MissionEntry>& Rows);
+
+}  // namespace brieflist
