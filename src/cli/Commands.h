@@ -20,6 +20,12 @@ struct Command {
 
 int RunList(const std::vector<std::string>& Args);
 int RunMapNames(const std::vector<std::string>& Args);
+int RunEnable(const std::vector<std::string>& Args);
+int RunDisable(const std::vector<std::string>& Args);
+int RunToggle(const std::vector<std::string>& Args);
+int RunExport(const std::vector<std::string>& Args);
+int RunImport(const std::vector<std::string>& Args);
+int RunShow(const std::vector<std::string>& Args);
 
 // Reports a usage error on stderr and returns kExitUsage.
 int UsageError(const std::string& Text);

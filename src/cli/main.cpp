@@ -14,6 +14,12 @@ constexpr Command kCommands[] = {
     {"list", "list DIR [--format table|tsv|csv|json] [--resolve-map-names] [--read-invalid]",
      RunList},
     {"map-names", "map-names DIR [--format table|tsv|csv|json] [--read-invalid]", RunMapNames},
+    {"enable", "enable DIR PATTERN... [--archive NAME | --loose]", RunEnable},
+    {"disable", "disable DIR PATTERN... [--archive NAME | --loose]", RunDisable},
+    {"toggle", "toggle DIR PATTERN... [--archive NAME | --loose]", RunToggle},
+    {"export", "export DIR FILE.BRL [--read-invalid]", RunExport},
+    {"import", "import FILE.BRL [--dry-run]", RunImport},
+    {"show", "show FILE.BRL [--format table|tsv|csv|json]", RunShow},
 };
 
 void PrintHelp(FILE* To) {

@@ -1,0 +1,51 @@
+#include "cli/CliCatalogue.h"
+
+#include "catalogue/RefreshCatalogue.h"
+#include "cli/CliHost.h"
+#include "platform/Windows1252.h"
+
+namespace brieflist::cli {
+
+bool LoadCatalogue(CatalogueState& State, FileSystem& Files, EngineHost& Host,
+                   const std::string& Folder) {
+  if (!Files.IsFolder(Folder)) {
+    PrintError(Folder + ": not a folder");
+    return false;
+  }
+  State.GameDirectory = Folder;
+  RefreshCatalogue(State, Platform{Files, Host});
+  return true;
+}
+
+std::string CatalogueCounts(const CatalogueState& State) {
+  size_t enabled = 0;
+  for (const MissionEntry& row : State.Missions) enabled += row.Enabled != kFalse ? 1 : 0;
+  return std::to_string(State.Missions.size()) + " missions, " + std::to_string(enabled) +
+         " enabled, " + std::to_string(State.Missions.size() - enabled) + " disabled";
+}
+
+bool MatchesPattern(const std::string& Name, const std::string& Pattern) {
+  const std::string name = UpperCase1252(Name);
+  const std::string pattern = UpperCase1252(Pattern);
+  // Greedy match that backtracks to the last "*" only: linear in practice, never exponential.
+  size_t n = 0, p = 0;
+  size_t star = std::string::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+      ++n;
+      ++p;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (star != std::string::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace brieflist::cli

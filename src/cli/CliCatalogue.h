@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "catalogue/CatalogueState.h"
+
+namespace brieflist::cli {
+
+// Refreshes State from Folder through Host; false (with the message printed) when Folder is no
+// folder.
+bool LoadCatalogue(CatalogueState& State, FileSystem& Files, EngineHost& Host,
+                   const std::string& Folder);
+
+// "N missions, E enabled, D disabled" of the catalogue.
+std::string CatalogueCounts(const CatalogueState& State);
+
+// True when Name matches Pattern: "*" any run of characters, "?" one character, letter case
+// ignored.
+bool MatchesPattern(const std::string& Name, const std::string& Pattern);
+
+}  // namespace brieflist::cli

@@ -1,0 +1,137 @@
+// enable, disable and toggle: switch the missions of a folder that match name patterns.
+#include <optional>
+
+#include "catalogue/GridText.h"
+#include "cli/CliArgs.h"
+#include "cli/CliCatalogue.h"
+#include "cli/CliHost.h"
+#include "cli/Commands.h"
+#include "cli/Output.h"
+#include "editing/Patching.h"
+#include "platform/Paths.h"
+#include "platform/Windows1252.h"
+
+namespace brieflist::cli {
+namespace {
+
+// A chosen mission, by what identifies it on disk: a locate-and-retry refresh renumbers rows.
+struct Chosen {
+  std::string FileName;
+  std::string SourceFile;
+  int32_t DataOffset = 0;
+};
+
+int32_t FindChosen(const CatalogueState& State, const Chosen& C) {
+  for (size_t i = 0; i < State.Missions.size(); ++i) {
+    const MissionEntry& row = State.Missions[i];
+    if (row.DataOffset == C.DataOffset && row.FileName == C.FileName &&
+        row.SourceFile == C.SourceFile)
+      return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+std::string NameOfPath(const std::string& Path) {
+  const size_t last = Path.rfind(kSeparator);
+  return last == std::string::npos ? Path : Path.substr(last + 1);
+}
+
+// Wanted empty toggles.
+int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optional<bool> Wanted) {
+  std::string error;
+  const auto args = ParseArgs(Args, {"--archive"}, {"--loose"}, error);
+  if (!args) return UsageError(error);
+  if (args->Positional.size() < 2)
+    return UsageError(std::string(Name) + " takes a folder and at least one pattern");
+  const auto archive = args->Value("--archive");
+  const bool looseOnly = args->Has("--loose");
+  if (archive && looseOnly) return UsageError("--archive and --loose exclude each other");
+
+  auto files = MakeNativeFileSystem();
+  CliHost host;
+  CatalogueState state;
+  if (!LoadCatalogue(state, *files, host, args->Positional[0])) return kExitFailed;
+
+  const auto wanted = [&](const MissionEntry& row) {
+    if (looseOnly && row.DataOffset != 0) return false;
+    if (archive && (row.DataOffset == 0 ||
+                    UpperCase1252(NameOfPath(row.SourceFile)) != UpperCase1252(*archive)))
+      return false;
+    return true;
+  };
+  std::vector<Chosen> chosen;
+  std::vector<bool> patternUsed(args->Positional.size(), false);
+  for (const MissionEntry& row : state.Missions) {
+    if (!wanted(row)) continue;
+    bool any = false;
+    for (size_t p = 1; p < args->Positional.size(); ++p) {
+      if (MatchesPattern(row.FileName, args->Positional[p])) patternUsed[p] = any = true;
+    }
+    if (any) chosen.push_back({row.FileName, row.SourceFile, row.DataOffset});
+  }
+  // A typo must not switch only half of what was asked.
+  bool unmatched = false;
+  for (size_t p = 1; p < args->Positional.size(); ++p) {
+    if (patternUsed[p]) continue;
+    PrintError("no mission matches '" + args->Positional[p] + "'");
+    unmatched = true;
+  }
+  if (unmatched) return kExitFailed;
+
+  const Platform platform{*files, host};
+  TextTable table;
+  table.Titles = {"FileName", "Enabled", "Change", "SourceFile", "DataOffset"};
+  bool failed = false;
+  for (const Chosen& c : chosen) {
+    int32_t index = FindChosen(state, c);
+    std::string change;
+    if (index < 0) {
+      PrintError(c.SourceFile + ": " + c.FileName + " is no longer in the catalogue");
+      failed = true;
+      continue;
+    }
+    const bool before = state.Missions[static_cast<size_t>(index)].Enabled != kFalse;
+    PatchOutcome outcome = PatchOutcome::AlreadySo;
+    if (!Wanted) {
+      outcome = ToggleMissionEnabled(state, platform, index, index);
+    } else if (*Wanted != before) {
+      outcome = SetMissionEnabled(state, platform, index, index, *Wanted);
+    }
+    switch (outcome) {
+      case PatchOutcome::Patched:
+      case PatchOutcome::AlreadySo:
+        break;
+      case PatchOutcome::Reported:
+      case PatchOutcome::Failed:
+        failed = true;
+        change = "failed";
+        break;
+    }
+    index = FindChosen(state, c);
+    const bool now = index >= 0 && state.Missions[static_cast<size_t>(index)].Enabled != kFalse;
+    if (change.empty()) change = now == before ? "unchanged" : (now ? "enabled" : "disabled");
+    table.Rows.push_back({NativeNameToUtf8(c.FileName), TrueFalseText(now), change,
+                          NativeNameToUtf8(c.SourceFile), std::to_string(c.DataOffset)});
+  }
+  if (!WriteStdout(RenderAligned(table))) {
+    PrintError("cannot write the output");
+    return kExitFailed;
+  }
+  return failed ? kExitFailed : kExitOk;
+}
+
+}  // namespace
+
+int RunEnable(const std::vector<std::string>& Args) {
+  return RunSwitch("enable", Args, true);
+}
+
+int RunDisable(const std::vector<std::string>& Args) {
+  return RunSwitch("disable", Args, false);
+}
+
+int RunToggle(const std::vector<std::string>& Args) {
+  return RunSwitch("toggle", Args, std::nullopt);
+}
+
+}  // namespace brieflist::cli
