@@ -40,14 +40,18 @@ double PeakRssMb(bool Children) {
 
 int main(int argc, char** argv) {
   using namespace brieflist;
-  std::string folder = (std::filesystem::temp_directory_path() / "brieflist-bench-standard").string();
+  std::string folder =
+      (std::filesystem::temp_directory_path() / "brieflist-bench-standard").string();
   std::string cli;
   int runs = 5;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string arg = argv[i];
-    if (arg == "--folder") folder = argv[i + 1];
-    else if (arg == "--cli") cli = argv[i + 1];
-    else if (arg == "--runs") runs = std::max(1, std::atoi(argv[i + 1]));
+    if (arg == "--folder")
+      folder = argv[i + 1];
+    else if (arg == "--cli")
+      cli = argv[i + 1];
+    else if (arg == "--runs")
+      runs = std::max(1, std::atoi(argv[i + 1]));
   }
 
   // The folder is written once and kept: its stamp names the options that made it.
@@ -105,8 +109,8 @@ int main(int argc, char** argv) {
       }
       whole.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
-    std::printf("cli list --format tsv    %.1f ms median of %zu   (target <= 45 ms)\n", Median(whole),
-                whole.size());
+    std::printf("cli list --format tsv    %.1f ms median of %zu   (target <= 45 ms)\n",
+                Median(whole), whole.size());
     std::printf("peak RSS, cli process    %.1f MB   (target <= 40 MB)\n", PeakRssMb(true));
   }
   return 0;

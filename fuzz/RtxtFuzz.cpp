@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (state.MapNames.size() > Size / 16 + 2) __builtin_trap();
   MapNameLookup lookup(state.MapNames);
   for (size_t i = 1; i < state.MapNames.size() && i < 8; ++i)
-    if (lookup.LookUp(state.MapNames[i].Key) != LookUpMapName(state.MapNames, state.MapNames[i].Key))
+    if (lookup.LookUp(state.MapNames[i].Key) !=
+        LookUpMapName(state.MapNames, state.MapNames[i].Key))
       __builtin_trap();
   return 0;
 }

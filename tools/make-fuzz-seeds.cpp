@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "sample/SampleWriter.h"
 
@@ -30,12 +31,14 @@ int main(int argc, char** argv) {
 
   bool ok = WriteFile(root + "/mission/v2.bms", v2) && WriteFile(root + "/mission/v1.bms", v1) &&
             WriteFile(root + "/rtxt/names.bin", rtxt);
-  ok = ok && WriteFile(root + "/archive/small.pff",
-                       BuildArchive({{"A.BMS", v2, false, 0},
-                                     {"B.BMS", v1, false, 0},
-                                     {"T.BIN", rtxt, false, 0}}));
+  std::vector<ArchiveEntry> entries(3);
+  entries[0].Name = "A.BMS", entries[0].Data = v2;
+  entries[1].Name = "B.BMS", entries[1].Data = v1;
+  entries[2].Name = "T.BIN", entries[2].Data = rtxt;
+  ok = ok && WriteFile(root + "/archive/small.pff", BuildArchive(entries));
   ArchiveOptions wide;
   wide.EntrySize = 40;
-  ok = ok && WriteFile(root + "/archive/wide.pff", BuildArchive({{"A.BMS", v2, false, 0}}, wide));
+  entries.resize(1);
+  ok = ok && WriteFile(root + "/archive/wide.pff", BuildArchive(entries, wide));
   return ok ? 0 : 1;
 }

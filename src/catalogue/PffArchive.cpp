@@ -60,6 +60,7 @@ int32_t WalkPffDirectory(CatalogueState& State, const ByteReader& File) {
   State.PffMissions.clear();
   const PffHeader& h = State.ArchiveHeader;
   const int64_t count = State.DirectoryCount;
+  if (count <= 0) return 0;  // also covers an EntrySize of zero or less
   // Records that lie wholly outside the file read as zeros, and a nameless record is ignored,
   // so only the records that touch the file need visiting.
   int64_t first = 0;
