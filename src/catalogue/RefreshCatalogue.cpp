@@ -5,6 +5,16 @@
 #include "platform/Paths.h"
 
 namespace brieflist {
+namespace {
+
+// Files the engine cannot name are not read, but they are reported, never passed over.
+void ReportUnrepresentable(const std::string& Folder, const FolderFiles& Files,
+                           RefreshReport& Report) {
+  for (const std::string& name : Files.Unrepresentable)
+    Report.Problems.push_back(IoError{JoinPath(Folder, name), kUnrepresentableName});
+}
+
+}  // namespace
 
 RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   RefreshReport report;
@@ -17,10 +27,11 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   if (!P.Files.IsFolder(folder)) {
     report.Problems.push_back(IoError{folder, "folder not found"});
   } else {
-    auto archives = P.Files.ListFiles(folder, ".pff");
+    auto archives = P.Files.ListFolder(folder, ".pff");
     if (!archives) report.Problems.push_back(archives.Error());
     if (archives) {
-      for (const std::string& name : *archives) {
+      ReportUnrepresentable(folder, *archives, report);
+      for (const std::string& name : archives->Names) {
         if (name.front() == '_') continue;
         ReadPffArchive(State, P, JoinPath(folder, name), report);
       }
@@ -29,10 +40,11 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   if (State.FirstArchive) State.LastMission = -1;
 
   if (P.Files.IsFolder(folder)) {
-    auto loose = P.Files.ListFiles(folder, ".bms");
+    auto loose = P.Files.ListFolder(folder, ".bms");
     if (!loose) report.Problems.push_back(loose.Error());
     if (loose) {
-      for (const std::string& name : *loose)
+      ReportUnrepresentable(folder, *loose, report);
+      for (const std::string& name : loose->Names)
         ReadLooseMission(State, P, JoinPath(folder, name), name, report);
     }
   }

@@ -4,6 +4,10 @@
 
 namespace brieflist {
 
+// The reason reported for a file whose name has characters the catalogue's text cannot hold.
+inline constexpr const char* kUnrepresentableName =
+    "its name has characters outside Windows-1252 (shown as ?); rename the file to catalogue it";
+
 // Rebuilds the catalogue and MapNames from State.GameDirectory: archives in name order, then
 // loose mission files. Calls the host's CatalogueRefreshed at the end and returns what could
 // not be read.

@@ -28,6 +28,15 @@ class FileBytes {
   virtual std::span<const uint8_t> Bytes() const = 0;
 };
 
+// The matching files of a folder.
+struct FolderFiles {
+  std::vector<std::string> Names;  // ordered by name ignoring ASCII case, ties by raw bytes
+  // Files whose names the engine's single-byte text cannot hold (on Windows, characters outside
+  // Windows-1252), each such character shown as '?'. The engine cannot open them by name, so
+  // they are reported rather than passed over.
+  std::vector<std::string> Unrepresentable;
+};
+
 // Everything the engine asks of the file system. One implementation works on the real
 // disk; tests wrap it to inject failures.
 class FileSystem {
@@ -38,6 +47,13 @@ class FileSystem {
   // ignored, ordered by name ignoring ASCII case, ties by raw bytes.
   virtual IoResult<std::vector<std::string>> ListFiles(const std::string& Folder,
                                                        const std::string& Suffix) = 0;
+  // ListFiles, and the files it cannot name. A file system that knows of no such files need not
+  // override it.
+  virtual IoResult<FolderFiles> ListFolder(const std::string& Folder, const std::string& Suffix) {
+    auto names = ListFiles(Folder, Suffix);
+    if (!names) return names.Error();
+    return FolderFiles{std::move(*names), {}};
+  }
   virtual bool IsFolder(const std::string& Path) = 0;
 
   // The whole file, in one mapping or one read; the file is closed on return.

@@ -33,26 +33,40 @@ bool NameOrderLess(std::string_view A, std::string_view B) {
   return A < B;
 }
 
-IoResult<std::vector<std::string>> ListMatchingFiles(const std::string& Folder,
-                                                     const std::string& Suffix) {
+IoResult<FolderFiles> ListMatchingFolder(const std::string& Folder, const std::string& Suffix) {
   namespace fs = std::filesystem;
   std::error_code ec;
   fs::directory_iterator it(NativePath(Folder), ec);
   if (ec) return IoError{Folder, ec.message()};
 
-  std::vector<std::string> names;
+  // One pass over the folder's entries: each file is met once, whatever the letter case of its
+  // name, and the suffix is matched here rather than by a system pattern, which on Windows would
+  // also match the short 8.3 alias of a longer name.
+  FolderFiles files;
   for (const fs::directory_iterator end; it != end; it.increment(ec)) {
     if (ec) return IoError{Folder, ec.message()};
     std::error_code typeError;
     if (!it->is_regular_file(typeError)) continue;
     std::string name;
-    if (!NameFromNative(it->path().filename(), name)) continue;
-    if (EndsWithIgnoringCase(name, Suffix)) names.push_back(std::move(name));
+    if (NameFromNative(it->path().filename(), name)) {
+      if (EndsWithIgnoringCase(name, Suffix)) files.Names.push_back(std::move(name));
+    } else {
+      name = NativeNameShown(it->path().filename());
+      if (EndsWithIgnoringCase(name, Suffix)) files.Unrepresentable.push_back(std::move(name));
+    }
   }
   if (ec) return IoError{Folder, ec.message()};
-  std::sort(names.begin(), names.end(),
-            [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); });
-  return names;
+  const auto less = [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); };
+  std::sort(files.Names.begin(), files.Names.end(), less);
+  std::sort(files.Unrepresentable.begin(), files.Unrepresentable.end(), less);
+  return files;
+}
+
+IoResult<std::vector<std::string>> ListMatchingFiles(const std::string& Folder,
+                                                     const std::string& Suffix) {
+  auto files = ListMatchingFolder(Folder, Suffix);
+  if (!files) return files.Error();
+  return std::move(files->Names);
 }
 
 }  // namespace brieflist

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/IoResult.h"
 
 namespace brieflist {
@@ -14,7 +15,11 @@ bool EndsWithIgnoringCase(std::string_view Name, std::string_view Suffix);
 // Orders names ignoring ASCII letter case; equal names by raw bytes, so the order is total.
 bool NameOrderLess(std::string_view A, std::string_view B);
 
-// Regular files of Folder whose names end with Suffix, in NameOrderLess order.
+// Regular files of Folder whose names end with Suffix, in NameOrderLess order, and those whose
+// names the engine cannot hold.
+IoResult<FolderFiles> ListMatchingFolder(const std::string& Folder, const std::string& Suffix);
+
+// The names of ListMatchingFolder alone.
 IoResult<std::vector<std::string>> ListMatchingFiles(const std::string& Folder,
                                                      const std::string& Suffix);
 

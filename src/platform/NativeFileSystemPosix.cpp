@@ -85,6 +85,10 @@ class PosixFileSystem : public FileSystem {
     return ListMatchingFiles(Folder, Suffix);
   }
 
+  IoResult<FolderFiles> ListFolder(const std::string& Folder, const std::string& Suffix) override {
+    return ListMatchingFolder(Folder, Suffix);
+  }
+
   bool IsFolder(const std::string& Path) override {
     struct stat st {};
     return stat(Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -24,6 +24,21 @@ bool NameFromNative(const std::filesystem::path& Name, std::string& Out) {
   return true;
 }
 
+std::string NativeNameShown(const std::filesystem::path& Name) {
+  std::string out;
+  const std::wstring& wide = Name.native();
+  for (size_t i = 0; i < wide.size(); ++i) {
+    const auto unit = static_cast<char32_t>(wide[i]);
+    // A character beyond the basic plane takes two UTF-16 units but is one '?'.
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+        wide[i + 1] <= 0xDFFF)
+      ++i;
+    const auto byte = CodePointToWindows1252(unit);
+    out += byte ? static_cast<char>(*byte) : '?';
+  }
+  return out;
+}
+
 #else
 
 std::filesystem::path NativePath(const std::string& Path) {
@@ -33,6 +48,10 @@ std::filesystem::path NativePath(const std::string& Path) {
 bool NameFromNative(const std::filesystem::path& Name, std::string& Out) {
   Out = Name.native();
   return true;
+}
+
+std::string NativeNameShown(const std::filesystem::path& Name) {
+  return Name.native();
 }
 
 #endif

@@ -12,4 +12,8 @@ std::filesystem::path NativePath(const std::string& Path);
 // Converts a name the system gave us; false when it cannot be held as the engine's text.
 bool NameFromNative(const std::filesystem::path& Name, std::string& Out);
 
+// The name as the engine's text, with '?' for each character it cannot hold: for reports only,
+// since '?' never names a file on Windows.
+std::string NativeNameShown(const std::filesystem::path& Name);
+
 }  // namespace brieflist

@@ -12,6 +12,8 @@
 
 #include "catalogue/CatalogueState.h"
 #include "platform/EngineHost.h"
+#include "platform/NativeNames.h"
+#include "platform/Paths.h"
 #include "sample/SampleWriter.h"
 
 namespace brieflist::test {
@@ -39,7 +41,8 @@ class TempFolder {
 
   // The folder as the engine takes it, without a trailing separator.
   std::string Path() const { return Path_.string(); }
-  std::string File(const std::string& Name) const { return (Path_ / Name).string(); }
+  // Name is the engine's text: Windows-1252 on Windows.
+  std::string File(const std::string& Name) const { return JoinPath(Path(), Name); }
 
   void Write(const std::string& Name, const sample::Bytes& Data) const {
     sample::WriteFile(File(Name), Data);
@@ -53,7 +56,7 @@ class TempFolder {
 };
 
 inline sample::Bytes ReadBytes(const std::string& Path) {
-  std::ifstream in(Path, std::ios::binary);
+  std::ifstream in(NativePath(Path), std::ios::binary);
   return sample::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <random>
+
+#include "platform/NativeNames.h"
+#include "platform/Paths.h"
 
 namespace brieflist::sample {
 namespace {
@@ -120,16 +124,17 @@ Bytes BuildArchive(const std::vector<ArchiveEntry>& Entries, const ArchiveOption
 }
 
 bool WriteFile(const std::string& Path, const Bytes& Data) {
-  FILE* f = std::fopen(Path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(Data.data(), 1, Data.size(), f) == Data.size();
-  return std::fclose(f) == 0 && ok;
+  std::ofstream out(NativePath(Path), std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
+  out.close();
+  return !out.fail();
 }
 
 bool MakeSampleFolder(const std::string& Folder, const FolderOptions& Options,
                       FolderSummary& Summary, std::string& Error) {
   std::error_code ec;
-  std::filesystem::create_directories(Folder, ec);
+  std::filesystem::create_directories(NativePath(Folder), ec);
   if (ec) {
     Error = Folder + ": " + ec.message();
     return false;
@@ -177,8 +182,8 @@ bool MakeSampleFolder(const std::string& Folder, const FolderOptions& Options,
     char name[32];
     std::snprintf(name, sizeof name, "missions%02d.pff", a);
     const Bytes archive = BuildArchive(entries);
-    if (!WriteFile(Folder + "/" + name, archive)) {
-      Error = Folder + "/" + name + ": cannot write";
+    if (!WriteFile(JoinPath(Folder, name), archive)) {
+      Error = JoinPath(Folder, name) + ": cannot write";
       return false;
     }
     ++Summary.Archives;
@@ -189,8 +194,8 @@ bool MakeSampleFolder(const std::string& Folder, const FolderOptions& Options,
     char name[32];
     std::snprintf(name, sizeof name, "loose%03d.bms", l);
     const Bytes mission = BuildMission(missionSpec(missionNumber++));
-    if (!WriteFile(Folder + "/" + name, mission)) {
-      Error = Folder + "/" + name + ": cannot write";
+    if (!WriteFile(JoinPath(Folder, name), mission)) {
+      Error = JoinPath(Folder, name) + ": cannot write";
       return false;
     }
     ++Summary.LooseMissions;

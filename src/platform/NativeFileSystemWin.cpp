@@ -1,0 +1,291 @@
+// The real disk on Windows: wide-character names, file mappings for whole files, positioned
+// reads and writes through OVERLAPPED offsets, and a replace that renames over the target.
+#ifdef _WIN32
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+// The system's macro would rename our own member of that name.
+#undef ReplaceFile
+
+#include <atomic>
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/FolderListing.h"
+#include "platform/NativeNames.h"
+#include "platform/Windows1252.h"
+
+namespace brieflist {
+namespace {
+
+// Engine paths are Windows-1252 text; the system takes UTF-16.
+std::wstring WidePath(const std::string& Path) {
+  return NativePath(Path).native();
+}
+
+// The system's text for an error, as the engine's single-byte text. A file held open by
+// another program gets a text that says so plainly: the system's own is often cryptic.
+std::string ErrorText(DWORD Error) {
+  if (Error == ERROR_SHARING_VIOLATION || Error == ERROR_LOCK_VIOLATION)
+    return "used by another program; close that program and try again";
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, Error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::string text;
+  for (DWORD i = 0; i < length; ++i) {
+    const auto byte = CodePointToWindows1252(static_cast<char32_t>(buffer[i]));
+    text += byte ? static_cast<char>(*byte) : '?';
+  }
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() &&
+         (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
+    text.pop_back();
+  if (text.empty()) text = "system error " + std::to_string(Error);
+  return text;
+}
+
+IoError LastError(const std::string& Path) {
+  return IoError{Path, ErrorText(GetLastError())};
+}
+
+class MappedBytes : public FileBytes {
+ public:
+  MappedBytes(const void* View, size_t Size) : View_(View), Size_(Size) {}
+  ~MappedBytes() override { UnmapViewOfFile(View_); }
+  MappedBytes(const MappedBytes&) = delete;
+  MappedBytes& operator=(const MappedBytes&) = delete;
+  std::span<const uint8_t> Bytes() const override {
+    return {static_cast<const uint8_t*>(View_), Size_};
+  }
+
+ private:
+  const void* View_;
+  size_t Size_;
+};
+
+class OwnedBytes : public FileBytes {
+ public:
+  explicit OwnedBytes(std::vector<uint8_t> Bytes) : Bytes_(std::move(Bytes)) {}
+  std::span<const uint8_t> Bytes() const override { return Bytes_; }
+
+ private:
+  std::vector<uint8_t> Bytes_;
+};
+
+OVERLAPPED At(uint64_t Offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(Offset & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(Offset >> 32);
+  return at;
+}
+
+// A single call moves at most this much; larger counts take several.
+constexpr size_t kMaxTransfer = 1u << 30;
+
+// Reads until Count bytes or the end of the file; false on an error (GetLastError tells).
+bool ReadFully(HANDLE File, uint8_t* Buffer, size_t Count, uint64_t Offset, size_t& Done,
+               uint64_t& Calls) {
+  Done = 0;
+  while (Done < Count) {
+    ++Calls;
+    OVERLAPPED at = At(Offset + Done);
+    DWORD got = 0;
+    const auto want = static_cast<DWORD>(std::min(Count - Done, kMaxTransfer));
+    if (!ReadFile(File, Buffer + Done, want, &got, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return false;
+    }
+    if (got == 0) break;
+    Done += got;
+  }
+  return true;
+}
+
+bool WriteFully(HANDLE File, const uint8_t* Buffer, size_t Count, uint64_t Offset,
+                uint64_t& Calls) {
+  size_t done = 0;
+  while (done < Count) {
+    ++Calls;
+    OVERLAPPED at = At(Offset + done);
+    DWORD put = 0;
+    const auto want = static_cast<DWORD>(std::min(Count - done, kMaxTransfer));
+    if (!WriteFile(File, Buffer + done, want, &put, &at)) return false;
+    if (put == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    done += put;
+  }
+  return true;
+}
+
+class WindowsFileSystem : public FileSystem {
+ public:
+  IoResult<std::vector<std::string>> ListFiles(const std::string& Folder,
+                                               const std::string& Suffix) override {
+    return ListMatchingFiles(Folder, Suffix);
+  }
+
+  IoResult<FolderFiles> ListFolder(const std::string& Folder, const std::string& Suffix) override {
+    return ListMatchingFolder(Folder, Suffix);
+  }
+
+  bool IsFolder(const std::string& Path) override {
+    const DWORD attributes = GetFileAttributesW(WidePath(Path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
+    const HANDLE file = OpenForReading(Path);
+    if (file == INVALID_HANDLE_VALUE) return LastError(Path);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) return CloseWithError(file, Path);
+    const auto length = static_cast<size_t>(size.QuadPart);
+    std::unique_ptr<FileBytes> bytes;
+    if (length == 0) {
+      // An empty file cannot be mapped.
+      bytes = std::make_unique<OwnedBytes>(std::vector<uint8_t>{});
+    } else {
+      ++Counters_.Reads;
+      bytes = Map(file, length);
+      if (!bytes) {
+        // Some files cannot be mapped (some network shares); one read serves as well.
+        std::vector<uint8_t> buffer(length);
+        size_t got = 0;
+        if (!ReadFully(file, buffer.data(), length, 0, got, Counters_.Reads))
+          return CloseWithError(file, Path);
+        buffer.resize(got);
+        bytes = std::make_unique<OwnedBytes>(std::move(buffer));
+      }
+    }
+    Close(file);
+    return bytes;
+  }
+
+  IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {
+    const HANDLE file = OpenForReading(Path);
+    if (file == INVALID_HANDLE_VALUE) return LastError(Path);
+    std::vector<uint8_t> buffer(Count, 0);
+    size_t got = 0;
+    if (!ReadFully(file, buffer.data(), Count, 0, got, Counters_.Reads))
+      return CloseWithError(file, Path);
+    Close(file);
+    return buffer;
+  }
+
+  IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
+                            const std::function<bool(std::span<uint8_t>)>& Edit) override {
+    // Others may go on reading while we patch, but no one else may write meanwhile.
+    const HANDLE file = Open(Path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL);
+    if (file == INVALID_HANDLE_VALUE) return LastError(Path);
+    std::vector<uint8_t> block(Count, 0);
+    size_t have = 0;
+    if (!ReadFully(file, block.data(), Count, Offset, have, Counters_.Reads))
+      return CloseWithError(file, Path);
+    if (!Edit(block)) {
+      Close(file);
+      return false;
+    }
+    // Only the bytes the file already had are written back: a patch never extends a file.
+    if (!WriteFully(file, block.data(), have, Offset, Counters_.Writes))
+      return CloseWithError(file, Path);
+    ++Counters_.Flushes;
+    if (!FlushFileBuffers(file)) return CloseWithError(file, Path);
+    if (!Close(file)) return LastError(Path);
+    return true;
+  }
+
+  IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+    // Renaming over a folder would replace it rather than write a file.
+    const DWORD target = GetFileAttributesW(WidePath(Path).c_str());
+    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY))
+      return IoError{Path, "not a regular file"};
+    std::wstring temp;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    // A fresh name beside the target, so the final rename stays on one volume.
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+      temp = WidePath(Path) + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+             std::to_wstring(counter++) + L".tmp";
+      file = OpenWide(temp, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+      if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    if (file == INVALID_HANDLE_VALUE) return LastError(Path);
+    const auto fail = [&](DWORD Error, bool Open) -> IoResult<bool> {
+      if (Open) Close(file);
+      DeleteFileW(temp.c_str());
+      return IoError{Path, ErrorText(Error)};
+    };
+    if (!WriteFully(file, Bytes.data(), Bytes.size(), 0, Counters_.Writes))
+      return fail(GetLastError(), true);
+    ++Counters_.Flushes;
+    if (!FlushFileBuffers(file)) return fail(GetLastError(), true);
+    if (!Close(file)) return fail(GetLastError(), false);
+    if (!MoveFileExW(temp.c_str(), WidePath(Path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return fail(GetLastError(), false);
+    return true;
+  }
+
+  const IoCounters& Counters() const override { return Counters_; }
+  void ResetCounters() override { Counters_ = {}; }
+
+ private:
+  HANDLE OpenWide(const std::wstring& Path, DWORD Access, DWORD Share, DWORD Disposition,
+                  DWORD Flags) {
+    ++Counters_.Opens;
+    return CreateFileW(Path.c_str(), Access, Share, nullptr, Disposition, Flags, nullptr);
+  }
+
+  HANDLE Open(const std::string& Path, DWORD Access, DWORD Share, DWORD Disposition, DWORD Flags) {
+    return OpenWide(WidePath(Path), Access, Share, Disposition, Flags);
+  }
+
+  // Reading never stands in another program's way: the game may hold its archives open.
+  HANDLE OpenForReading(const std::string& Path) {
+    return Open(Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+  }
+
+  // A read-only view of the whole file, or nothing when the file cannot be mapped. The view
+  // outlives both handles.
+  static std::unique_ptr<FileBytes> Map(HANDLE File, size_t Length) {
+    const HANDLE mapping = CreateFileMappingW(File, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!mapping) return nullptr;
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, Length);
+    CloseHandle(mapping);
+    if (!view) return nullptr;
+    return std::make_unique<MappedBytes>(view, Length);
+  }
+
+  bool Close(HANDLE File) {
+    ++Counters_.Closes;
+    return CloseHandle(File) != 0;
+  }
+
+  IoError CloseWithError(HANDLE File, const std::string& Path) {
+    const DWORD error = GetLastError();
+    Close(File);
+    return IoError{Path, ErrorText(error)};
+  }
+
+  IoCounters Counters_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+  return std::make_unique<WindowsFileSystem>();
+}
+
+}  // namespace brieflist
+
+#endif
