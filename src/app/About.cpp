@@ -1,0 +1,16 @@
+#include "app/About.h"
+
+#include <QStringList>
+
+namespace brieflist {
+
+QString AboutText() {
+  return QStringList{
+      QStringLiteral("Brieflist v0.12"),
+      QStringLiteral("Lists the missions of a Delta Force or Delta Force 2 folder and switches "
+                     "them on and off."),
+      QString()}
+      .join(QLatin1Char('\n'));
+}
+
+}  // namespace brieflist

@@ -1,0 +1,266 @@
+#include "app/Form1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHeaderView>
+#include <QIcon>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+
+#include "app/About.h"
+#include "catalogue/RefreshCatalogue.h"
+#include "editing/Patching.h"
+#include "platform/Paths.h"
+#include "platform/qt/Dialogs.h"
+#include "platform/qt/QtText.h"
+#include "platform/qt/Twips.h"
+#include "view/FillGrid.h"
+#include "view/MissionGrid.h"
+#include "view/PopUpMenus.h"
+
+namespace brieflist {
+namespace {
+
+constexpr const char* kCaption = "VyK Tallis's Brieflist";
+constexpr const char* kNotInList = "File Not Found In Current List!";
+
+// The design size of the client area, and the resize rule's numbers, in twips.
+constexpr int kClientWidth = 10815;
+constexpr int kClientHeight = 3150;
+constexpr int kGridLeft = 2280;
+constexpr int kGridTop = 120;
+constexpr int kResizeThreshold = 4275;
+constexpr int kGridRightGap = 2520;
+constexpr int kGridBottomGap = 616;
+
+// The busy cursor for the length of a command that reads the disk.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+QPushButton* MakeButton(QWidget& Window, const char* Name, const char* Caption, int Left, int Top,
+                        bool Enabled) {
+  auto* button = new QPushButton(QString::fromLatin1(Caption), &Window);
+  button->setObjectName(QString::fromLatin1(Name));
+  button->setGeometry(TwipsRect(Left, Top, 975, 255, Window));
+  button->setAutoDefault(false);
+  button->setEnabled(Enabled);
+  return button;
+}
+
+}  // namespace
+
+Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Parent)
+    : QWidget(Parent), State_(State), Dialogs_(D), Host_(*this, D), Platform_{Files, Host_} {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromLatin1(kCaption));
+  setWindowIcon(QIcon(QStringLiteral(":/brieflist.png")));
+  setFont(MissionGrid::RequestedFont());
+  CreateControls();
+
+  Host_.OnCatalogueRefreshed = [this](const RefreshReport&) {
+    if (Toggling_) RefreshedWhileToggling_ = true;
+    FillGrid();
+  };
+  Host_.OnEnabledCellChanged = [this](int64_t GridRow, bool Enabled) {
+    SetEnabledCell(GridRow, Enabled);
+  };
+
+  Load();
+  resize(TwipsToPixelsX(kClientWidth, *this), TwipsToPixelsY(kClientHeight, *this));
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+}
+
+Form1::~Form1() = default;
+
+void Form1::CreateControls() {
+  FG_ = new MissionGrid(this);
+  FG_->setGeometry(TwipsRect(kGridLeft, kGridTop, 8415, 2895, *this));
+  Command1_ = MakeButton(*this, "Command1", "OpenPath", 120, 120, true);
+  Command2_ = MakeButton(*this, "Command2", "About", 1200, 120, true);
+  Command3_ = MakeButton(*this, "Command3", "ExportList", 120, 480, false);
+  Command4_ = MakeButton(*this, "Command4", "ImportList", 1200, 480, true);
+  Command5_ = MakeButton(*this, "Command5", "UpDateList", 120, 840, false);
+  Command6_ = MakeButton(*this, "Command6", "RefreshList", 1200, 840, false);
+  ResolveMapName_ = new QCheckBox(QStringLiteral("Resolve Map Names"), this);
+  ResolveMapName_->setObjectName(QStringLiteral("ResolveMapName"));
+  ResolveMapName_->setGeometry(TwipsRect(120, 1200, 2055, 375, *this));
+  ResolveMapName_->setEnabled(false);
+
+  QWidget* order[] = {FG_,       Command1_, Command2_, Command3_,
+                      Command4_, Command5_, Command6_, ResolveMapName_};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  Menus_ = std::make_unique<PopUpMenus>(*this);
+
+  connect(Command1_, &QPushButton::clicked, this, &Form1::OpenPath);
+  connect(Command2_, &QPushButton::clicked, this, &Form1::About);
+  connect(Command5_, &QPushButton::clicked, this, &Form1::UpDateList);
+  connect(Command6_, &QPushButton::clicked, this, &Form1::RefreshList);
+  connect(ResolveMapName_, &QCheckBox::clicked, this, &Form1::ResolveMapNameClicked);
+  connect(FG_->horizontalHeader(), &QHeaderView::sectionClicked, this, &Form1::TitleClicked);
+  connect(FG_, &MissionGrid::MouseUp, this, &Form1::GridMouseUp);
+}
+
+void Form1::Load() {
+  ResolveMapName_->setChecked(false);
+  State_.BinEntries.resize(1);
+  State_.MapNames.resize(1);
+  State_.Missions.clear();
+  State_.LastMission = -1;
+  SortAscending_.fill(false);
+  ShowLoadTitles(*FG_);
+}
+
+void Form1::OpenFolder(const std::string& Folder) {
+  State_.GameDirectory = Folder;
+  if (!EndsWithSeparator(State_.GameDirectory)) State_.GameDirectory += kSeparator;
+  Refresh();
+  Command3_->setEnabled(true);
+  Command5_->setEnabled(true);
+  Command6_->setEnabled(true);
+  ResolveMapName_->setEnabled(true);
+}
+
+void Form1::OpenPath() {
+  // Stands in for the folder chooser window until it exists.
+  const QString start =
+      State_.GameDirectory.empty() ? QDir::homePath() : FromNativeName(State_.GameDirectory);
+  const QString chosen = Dialogs_.ChooseFolder(start);
+  if (chosen.isEmpty()) return;
+  const std::string folder = ToEnginePath(QDir::toNativeSeparators(chosen));
+  if (!folder.empty()) OpenFolder(folder);
+}
+
+void Form1::About() {
+  setEnabled(false);
+  Dialogs_.ShowMessage(AboutText());
+  if (!Ending_) setEnabled(true);
+}
+
+RefreshReport Form1::Refresh() {
+  RefreshReport report;
+  {
+    BusyCursor busy;
+    report = RefreshCatalogue(State_, Platform_);
+  }
+  if (!report.Problems.empty() && !Ending_) Dialogs_.ShowMessage(ProblemsText(report));
+  return report;
+}
+
+QString Form1::ProblemsText(const RefreshReport& Report) {
+  QStringList lines{QStringLiteral("These files could not be read:")};
+  for (const IoError& problem : Report.Problems)
+    lines.push_back(FromNativeName(problem.Describe()));
+  return lines.join(QLatin1Char('\n'));
+}
+
+void Form1::UpDateList() {
+  Refresh();
+}
+
+void Form1::RefreshList() {
+  FillGrid();
+}
+
+void Form1::ResolveMapNameClicked() {
+  FillGrid();
+}
+
+void Form1::FillGrid() {
+  brieflist::FillGrid(State_, ResolveMapName_->isChecked(), *FG_);
+}
+
+void Form1::TitleClicked(int Column) {
+  if (State_.LastMission < 0 || Column < 0 || Column >= kGridColumns) return;
+  bool& ascending = SortAscending_[static_cast<size_t>(Column)];
+  ascending = !ascending;
+  FG_->Model().SortByColumn(Column, ascending);
+}
+
+void Form1::GridMouseUp(Qt::MouseButton Button, QPoint GlobalPos) {
+  if (State_.LastMission < 0 || Button != Qt::LeftButton) return;
+  // A click below the last row leaves the current cell, and so the menu, as they were.
+  const QModelIndex current = FG_->currentIndex();
+  if (!current.isValid()) return;
+  QMenu* menu = Menus_->ForColumn(current.column());
+  if (!menu) return;
+  QAction* chosen = Dialogs_.PopUpMenu(*menu, GlobalPos);
+  if (chosen && chosen == Menus_->EnableDisable() && chosen->isEnabled()) EnableDisable();
+}
+
+bool Form1::RowStillShowsItsMission(int Row) const {
+  const CatalogueModel& model = FG_->Model();
+  const int32_t index = model.CatalogueIndex(Row);
+  if (index < 0 || index > State_.LastMission ||
+      static_cast<size_t>(index) >= State_.Missions.size())
+    return false;
+  const MissionEntry& mission = State_.Missions[static_cast<size_t>(index)];
+  return model.Cell(Row, GridColumn::FileName) == FileNameCellText(mission) &&
+         model.Cell(Row, GridColumn::External) == QLatin1String(ExternalText(mission));
+}
+
+void Form1::EnableDisable() {
+  if (State_.LastMission < 0) return;
+  const QModelIndex current = FG_->currentIndex();
+  if (!current.isValid()) return;
+  // The row knows its mission: two missions of one file name in two archives each switch their
+  // own, and a sort in between changes nothing.
+  const int row = current.row();
+  if (!RowStillShowsItsMission(row)) {
+    Dialogs_.ShowMessage(QString::fromLatin1(kNotInList));
+    return;
+  }
+  Toggling_ = true;
+  RefreshedWhileToggling_ = false;
+  {
+    BusyCursor busy;
+    ToggleMissionEnabled(State_, Platform_, FG_->Model().CatalogueIndex(row), row + 1, 0);
+  }
+  Toggling_ = false;
+  // A refresh on the way refilled the grid in catalogue order, so the row number no longer
+  // names the switched mission; a fresh fill shows every row as the catalogue now has it.
+  if (RefreshedWhileToggling_ && !Ending_) FillGrid();
+}
+
+void Form1::SetEnabledCell(int64_t GridRow, bool Enabled) {
+  if (RefreshedWhileToggling_) return;  // the grid is refilled after the command
+  // Grid rows count the title row as row 0.
+  FG_->Model().SetCell(static_cast<int>(GridRow - 1), GridColumn::Enabled,
+                       QLatin1String(TrueFalseText(Enabled)));
+}
+
+void Form1::resizeEvent(QResizeEvent* Event) {
+  QWidget::resizeEvent(Event);
+  ApplyResizeRule();
+}
+
+void Form1::ApplyResizeRule() {
+  const QSize outer = frameGeometry().size();
+  const int w = PixelsToTwipsX(outer.width(), *this);
+  const int h = PixelsToTwipsY(outer.height(), *this);
+  if (w < kResizeThreshold || h < kResizeThreshold) return;
+  FG_->resize(TwipsToPixelsX(w - kGridRightGap, *this), TwipsToPixelsY(h - kGridBottomGap, *this));
+}
+
+void Form1::closeEvent(QCloseEvent* Event) {
+  // Closing ends the program at once, even from inside a dialog's wait: nothing is pending.
+  Ending_ = true;
+  Event->accept();
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+}
+
+}  // namespace brieflist

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "catalogue/CatalogueState.h"
+#include "catalogue/GridText.h"
+#include "platform/qt/WindowHost.h"
+
+class QCheckBox;
+class QPushButton;
+
+namespace brieflist {
+
+class Dialogs;
+class MissionGrid;
+class PopUpMenus;
+
+// The main window: the mission grid, the command buttons, the check box and the pop-up menus.
+// It wires the user's actions to the engine; the grid, its fill and the menus live in src/view.
+class Form1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Parent = nullptr);
+  ~Form1() override;
+
+  // What confirming a folder in the chooser does: Folder becomes the game folder (with a
+  // trailing separator), the catalogue is rebuilt and the commands that need one are enabled.
+  void OpenFolder(const std::string& Folder);
+
+  // The window's commands, as its buttons, check box, grid and menus run them.
+  void OpenPath();
+  void About();
+  void UpDateList();
+  void RefreshList();
+  void ResolveMapNameClicked();
+  void TitleClicked(int Column);
+  void GridMouseUp(Qt::MouseButton Button, QPoint GlobalPos);
+  void EnableDisable();
+  void FillGrid();
+
+  MissionGrid& Grid() { return *FG_; }
+  const PopUpMenus& Menus() const { return *Menus_; }
+  const std::array<bool, kGridColumns>& SortAscending() const { return SortAscending_; }
+
+  // The message that lists what a refresh could not read.
+  static QString ProblemsText(const RefreshReport& Report);
+
+ protected:
+  void resizeEvent(QResizeEvent* Event) override;
+  void closeEvent(QCloseEvent* Event) override;
+
+ private:
+  void CreateControls();
+  void Load();
+  void ApplyResizeRule();
+  RefreshReport Refresh();
+  bool RowStillShowsItsMission(int Row) const;
+  void SetEnabledCell(int64_t GridRow, bool Enabled);
+
+  CatalogueState& State_;
+  Dialogs& Dialogs_;
+  WindowHost Host_;
+  Platform Platform_;
+
+  MissionGrid* FG_ = nullptr;
+  QPushButton* Command1_ = nullptr;
+  QPushButton* Command2_ = nullptr;
+  QPushButton* Command3_ = nullptr;
+  QPushButton* Command4_ = nullptr;
+  QPushButton* Command5_ = nullptr;
+  QPushButton* Command6_ = nullptr;
+  QCheckBox* ResolveMapName_ = nullptr;
+  std::unique_ptr<PopUpMenus> Menus_;
+
+  std::array<bool, kGridColumns> SortAscending_{};
+  bool Toggling_ = false;
+  bool RefreshedWhileToggling_ = false;
+  bool Ending_ = false;
+};
+
+}  // namespace brieflist

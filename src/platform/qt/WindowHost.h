@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/EngineHost.h"
+
+class QWidget;
+
+namespace brieflist {
+
+class Dialogs;
+
+// The engine's host inside the desktop program: questions and messages become dialogs, the
+// window is disabled on request, and the window hears about refreshes and switched cells.
+class WindowHost : public EngineHost {
+ public:
+  WindowHost(QWidget& Window, Dialogs& D) : Window_(Window), Dialogs_(D) {}
+
+  std::function<void(const RefreshReport&)> OnCatalogueRefreshed;
+  std::function<void(int64_t GridRow, bool Enabled)> OnEnabledCellChanged;
+
+  bool AskYesNo(const std::string& Text) override;
+  void ShowMessage(const std::string& Text) override;
+  void SetWindowEnabled(bool Enabled) override;
+  void CatalogueRefreshed(const RefreshReport& Report) override;
+  void EnabledCellChanged(int64_t GridRow, bool Enabled) override;
+
+ private:
+  QWidget& Window_;
+  Dialogs& Dialogs_;
+};
+
+}  // namespace brieflist

@@ -1,0 +1,84 @@
+#include "view/FillGrid.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "catalogue/GridText.h"
+#include "catalogue/MapNames.h"
+#include "platform/qt/QtText.h"
+#include "view/ColumnWidths.h"
+#include "view/MissionGrid.h"
+
+namespace brieflist {
+namespace {
+
+constexpr int kLoadColumns = 9;
+
+QString CellText(const MissionEntry& Row, int Column, const MapNameLookup* Resolve) {
+  // Texts that repeat on every row share one string.
+  static const QString kTrueText = QStringLiteral("True");
+  static const QString kFalseText = QStringLiteral("False");
+  switch (Column) {
+    case GridColumn::Enabled:
+      return Row.Enabled != kFalse ? kTrueText : kFalseText;
+    case GridColumn::Modified:
+      return Row.Modified != kFalse ? kTrueText : kFalseText;
+    case GridColumn::External:
+      return Row.DataOffset == 0 ? kTrueText : kFalseText;
+    case GridColumn::FileName:
+      return FileNameCellText(Row);
+    default:
+      return FromWindows1252(GridCellText(Row, Column, Resolve));
+  }
+}
+
+}  // namespace
+
+QString FileNameCellText(const MissionEntry& Mission) {
+  // A loose file's name comes from the folder listing, a packed one's from the archive.
+  return Mission.DataOffset == 0 ? FromNativeName(Mission.FileName)
+                                 : FromWindows1252(Mission.FileName);
+}
+
+QStringList GridTitles(int Columns) {
+  QStringList titles;
+  for (int c = 0; c < Columns && c < kGridColumns; ++c)
+    titles.push_back(QString::fromLatin1(kGridTitles[static_cast<size_t>(c)]));
+  return titles;
+}
+
+std::vector<GridRow> GridRowsOf(const CatalogueState& State, bool ResolveMapNames) {
+  std::optional<MapNameLookup> lookup;
+  if (ResolveMapNames) lookup.emplace(State.MapNames);
+  const MapNameLookup* resolve = lookup ? &*lookup : nullptr;
+
+  const size_t count =
+      State.LastMission < 0 ? 0 : std::min(State.Missions.size(), size_t(State.LastMission) + 1);
+  std::vector<GridRow> rows(count);
+  for (size_t r = 0; r < count; ++r) {
+    const MissionEntry& mission = State.Missions[r];
+    rows[r].Index = static_cast<int32_t>(r);
+    for (int c = 0; c < kGridColumns; ++c)
+      rows[r].Cells[static_cast<size_t>(c)] = CellText(mission, c, resolve);
+  }
+  return rows;
+}
+
+void FillGrid(const CatalogueState& State, bool ResolveMapNames, MissionGrid& FG) {
+  QStringList titles = GridTitles(kGridColumns);
+  std::vector<GridRow> rows = GridRowsOf(State, ResolveMapNames);
+  const std::vector<int> widths = WidestEntries(FG.Measure(), titles, rows);
+  FG.Model().Reset(std::move(titles), std::move(rows));
+  FG.SetColumnWidths(widths);
+}
+
+void ShowLoadTitles(MissionGrid& FG) {
+  QStringList titles = GridTitles(kLoadColumns);
+  std::vector<GridRow> rows(1);
+  const std::vector<int> widths = WidestEntries(FG.Measure(), titles, {});
+  FG.Model().Reset(std::move(titles), std::move(rows));
+  FG.SetColumnWidths(widths);
+}
+
+}  // namespace brieflist

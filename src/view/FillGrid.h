@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QStringList>
+#include <vector>
+
+#include "catalogue/CatalogueState.h"
+#include "view/GridRow.h"
+
+namespace brieflist {
+
+class MissionGrid;
+
+// The titles of the first Columns columns (ten from the first fill, nine at window load).
+QStringList GridTitles(int Columns);
+
+// The text of a mission's "FileName" cell.
+QString FileNameCellText(const MissionEntry& Mission);
+
+// The grid rows of the catalogue, in catalogue order. With ResolveMapNames, the mission names
+// go through the map-name table.
+std::vector<GridRow> GridRowsOf(const CatalogueState& State, bool ResolveMapNames);
+
+// Rebuilds the whole grid from the catalogue: ten titles, one row per mission in catalogue
+// order (any sort is dropped), every cell, and each column as wide as its widest entry.
+void FillGrid(const CatalogueState& State, bool ResolveMapNames, MissionGrid& FG);
+
+// The grid as the window loads: nine titles, one empty row, title widths.
+void ShowLoadTitles(MissionGrid& FG);
+
+}  // namespace brieflist
