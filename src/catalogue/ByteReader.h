@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -37,6 +38,14 @@ class ByteReader {
     if (begin < end)
       std::memcpy(out.data() + (begin - Offset), Bytes_.data() + begin,
                   static_cast<size_t>(end - begin));
+    return out;
+  }
+
+  // N bytes at Offset without allocating, zero-filled outside the file.
+  template <size_t N>
+  std::array<char, N> Chars(int64_t Offset) const {
+    std::array<char, N> out{};
+    for (size_t i = 0; i < N; ++i) out[i] = static_cast<char>(U8(Offset + static_cast<int64_t>(i)));
     return out;
   }
 

@@ -36,9 +36,8 @@ int64_t CountStringRecords(const ByteReader& File, int64_t TableOffset, int64_t 
   return n;
 }
 
-void AddMapName(std::vector<MapNameEntry>& MapNames, const std::string& Text,
-                const std::string& Key) {
-  MapNames.push_back(MapNameEntry{UpperCase1252(Key), Text});
+void AddMapName(std::vector<MapNameEntry>& MapNames, std::string Text, std::string Key) {
+  MapNames.push_back(MapNameEntry{UpperCase1252(Key), std::move(Text)});
 }
 
 void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyBlock,
@@ -83,7 +82,7 @@ void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyB
 
     key = UpperCase1252(key);
     if (key.compare(0, 7, "STR_VC0") == 0) key.erase(0, 5);
-    AddMapName(MapNames, TextBlock_.Text(text.first, text.second), key);
+    AddMapName(MapNames, TextBlock_.Text(text.first, text.second), std::move(key));
   }
 }
 

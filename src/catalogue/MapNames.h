@@ -37,8 +37,7 @@ struct TextBlock {
 int64_t CountStringRecords(const ByteReader& File, int64_t TableOffset, int64_t StringCount);
 
 // Appends one pair: Key upper-cased.
-void AddMapName(std::vector<MapNameEntry>& MapNames, const std::string& Text,
-                const std::string& Key);
+void AddMapName(std::vector<MapNameEntry>& MapNames, std::string Text, std::string Key);
 
 // Splits both blocks into N + 1 pairs and appends them.
 void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyBlock,

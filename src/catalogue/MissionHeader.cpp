@@ -16,16 +16,18 @@ int16_t ReadGameVersion(const ByteReader& File, int64_t o) {
 }
 
 std::string ReadMissionName(const ByteReader& File, int64_t o) {
-  return StripNulsAndSpaces(File.Bytes(o + MissionOffset::Name, kTextFieldSize));
+  // Bytes outside the file read as NULs, which are stripped anyway: the in-file part suffices.
+  return StripNulsAndSpaces(File.InFile(o + MissionOffset::Name, kTextFieldSize));
 }
 
 std::string ReadCreator(const ByteReader& File, int64_t o, int16_t Version) {
   const int64_t at = Version == 1 ? MissionOffset::CreatorVersion1 : MissionOffset::CreatorVersion2;
-  return StripNuls(File.Bytes(o + at, kTextFieldSize));
+  return StripNuls(File.InFile(o + at, kTextFieldSize));
 }
 
 BooleanFlag ReadEnabled(const ByteReader& File, int64_t o) {
-  return ToFlag(IsEnabledSignature(File.Bytes(o + MissionOffset::Signature, 3)));
+  const auto signature = File.Chars<3>(o + MissionOffset::Signature);
+  return ToFlag(IsEnabledSignature({signature.data(), signature.size()}));
 }
 
 std::string ReadMissionTypeFlags(const ByteReader& File, int64_t o, BooleanFlag Enabled) {
@@ -64,13 +66,11 @@ MissionEntry DecodeMission(const ByteReader& File, int64_t o, std::string FileNa
 
 void DecodeArchiveMissions(CatalogueState& State, const ByteReader& File, int32_t FirstRow,
                            const std::string& ArchivePath) {
-  const auto k = static_cast<int32_t>(State.PffMissions.size());
-  State.Missions.resize(static_cast<size_t>(FirstRow) + static_cast<size_t>(k));
-  for (int32_t i = 0; i < k; ++i) {
-    const PffEntry& record = State.PffMissions[static_cast<size_t>(i)];
-    State.Missions[static_cast<size_t>(FirstRow + i)] =
-        DecodeMission(File, record.DataOffset, record.Name, ArchivePath, record.DataOffset);
-  }
+  // Rows are stored from FirstRow on; anything at or after it is replaced.
+  State.Missions.resize(static_cast<size_t>(FirstRow));
+  for (const PffEntry& record : State.PffMissions)
+    State.Missions.push_back(
+        DecodeMission(File, record.DataOffset, record.Name, ArchivePath, record.DataOffset));
 }
 
 void ReadLooseMission(CatalogueState& State, const Platform& P, const std::string& Path,
@@ -82,11 +82,10 @@ void ReadLooseMission(CatalogueState& State, const Platform& P, const std::strin
     return;
   }
   const ByteReader file(*head);
-  if (!IsMissionSignature(file.Bytes(0, 3))) return;
+  if (!IsMissionSignature(file.InFile(0, 3))) return;
   ++State.LastMission;
-  State.Missions.resize(static_cast<size_t>(State.LastMission) + 1);
-  State.Missions[static_cast<size_t>(State.LastMission)] =
-      DecodeMission(file, 0, FileName, Path, 0);
+  State.Missions.resize(static_cast<size_t>(State.LastMission));
+  State.Missions.push_back(DecodeMission(file, 0, FileName, Path, 0));
 }
 
 }  // namespace brieflist

@@ -52,7 +52,8 @@ bool CheckPffHeader(const PffHeader& Header, const std::string& Path, EngineHost
 }
 
 bool CheckMissionSignature(const ByteReader& File, int64_t Offset) {
-  return IsMissionSignature(File.Bytes(Offset, 3));
+  const auto signature = File.Chars<3>(Offset);
+  return IsMissionSignature({signature.data(), signature.size()});
 }
 
 int32_t WalkPffDirectory(CatalogueState& State, const ByteReader& File) {

@@ -1,7 +1,5 @@
 #include "catalogue/TextHelpers.h"
 
-#include "platform/Windows1252.h"
-
 namespace brieflist {
 
 std::string StripNuls(std::string_view Text) {
@@ -32,13 +30,27 @@ std::string BinaryDigits16(uint16_t Value) {
   return out;
 }
 
+namespace {
+
+// Signatures are ASCII letters; upper-casing them needs no code page.
+bool SignatureEquals(std::string_view ThreeBytes, const char* Upper) {
+  if (ThreeBytes.size() < 3) return false;
+  for (size_t i = 0; i < 3; ++i) {
+    char c = ThreeBytes[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != Upper[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool IsMissionSignature(std::string_view ThreeBytes) {
-  const std::string upper = UpperCase1252(ThreeBytes.substr(0, 3));
-  return upper == "BMS" || upper == "VYK";
+  return SignatureEquals(ThreeBytes, "BMS") || SignatureEquals(ThreeBytes, "VYK");
 }
 
 bool IsEnabledSignature(std::string_view ThreeBytes) {
-  return UpperCase1252(ThreeBytes.substr(0, 3)) == "BMS";
+  return SignatureEquals(ThreeBytes, "BMS");
 }
 
 }  // namespace brieflist
