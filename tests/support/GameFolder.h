@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sample/SampleWriter.h"
+
+namespace brieflist::test {
+
+// A mission whose flag block and modified word are easy to recognise in a byte comparison.
+inline sample::Bytes MissionBytes(const std::string& Signature = "BMS", uint8_t FlagHigh = 0x80,
+                                  uint8_t FlagLow = 0x01, uint32_t ModifiedWord = 0,
+                                  size_t Size = 300) {
+  sample::MissionSpec m;
+  m.Signature = Signature;
+  m.MissionName = "Mission";
+  m.FlagHigh = FlagHigh;
+  m.FlagLow = FlagLow;
+  m.ModifiedWord = ModifiedWord;
+  m.Size = Size;
+  return sample::BuildMission(m);
+}
+
+// An archive of the named missions, in this order.
+inline sample::Bytes ArchiveBytes(
+    const std::vector<std::pair<std::string, sample::Bytes>>& Missions,
+    const sample::ArchiveOptions& Options = {}) {
+  std::vector<sample::ArchiveEntry> entries;
+  for (const auto& [name, data] : Missions) entries.push_back({name, data, false, 0});
+  return sample::BuildArchive(entries, Options);
+}
+
+// Positions of the bytes where A and B differ; a length difference counts from the shorter end.
+inline std::vector<size_t> DifferingBytes(const sample::Bytes& A, const sample::Bytes& B) {
+  std::vector<size_t> out;
+  for (size_t i = 0; i < std::max(A.size(), B.size()); ++i)
+    if (i >= A.size() || i >= B.size() || A[i] != B[i]) out.push_back(i);
+  return out;
+}
+
+// The 11 bytes a patch may change for a mission at Offset.
+inline std::vector<size_t> PatchedBytes(size_t Offset) {
+  std::vector<size_t> out;
+  for (size_t i : {0, 1, 2, 120, 121, 122, 123, 124, 125, 126, 127}) out.push_back(Offset + i);
+  return out;
+}
+
+}  // namespace brieflist::test

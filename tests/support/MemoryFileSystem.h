@@ -1,0 +1,143 @@
+#pragma once
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/FolderListing.h"
+#include "platform/Paths.h"
+#include "sample/SampleWriter.h"
+
+namespace brieflist::test {
+
+// Files held in memory, with failures on demand: fast enough for thousands of patches, and able
+// to fail exactly where a test wants. Counts calls as the real disk does.
+class MemoryFileSystem : public FileSystem {
+ public:
+  std::map<std::string, sample::Bytes> Files;  // full path -> content
+  std::set<std::string> Folders;
+
+  // Path -> the system's reason: every open of that path fails.
+  std::map<std::string, std::string> FailOpen;
+  // Path -> reason: the file opens and reads, but writing to it fails; nothing changes.
+  std::map<std::string, std::string> FailWrite;
+  // Runs before each PatchBlock reads the file, e.g. to change the file under the engine.
+  std::function<void(const std::string& Path)> BeforePatch;
+  // Runs before each whole-file or prefix read.
+  std::function<void(const std::string& Path)> BeforeRead;
+
+  void AddFolder(const std::string& Folder) { Folders.insert(Folder); }
+  void Put(const std::string& Folder, const std::string& Name, sample::Bytes Data) {
+    AddFolder(Folder);
+    Files[JoinPath(Folder, Name)] = std::move(Data);
+  }
+
+  IoResult<std::vector<std::string>> ListFiles(const std::string& Folder,
+                                               const std::string& Suffix) override {
+    if (!IsFolder(Folder)) return IoError{Folder, "No such file or directory"};
+    const std::string prefix = JoinPath(Folder, "");
+    std::vector<std::string> names;
+    for (const auto& [path, data] : Files) {
+      if (path.compare(0, prefix.size(), prefix) != 0) continue;
+      const std::string name = path.substr(prefix.size());
+      if (name.find(kSeparator) == std::string::npos && EndsWithIgnoringCase(name, Suffix))
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); });
+    return names;
+  }
+
+  bool IsFolder(const std::string& Path) override {
+    std::string folder = Path;
+    while (folder.size() > 1 && EndsWithSeparator(folder)) folder.pop_back();
+    return Folders.count(folder) > 0;
+  }
+
+  IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
+    if (BeforeRead) BeforeRead(Path);
+    auto file = Open(Path);
+    if (!file) return file.Error();
+    ++Counters_.Reads;
+    ++Counters_.Closes;
+    return std::unique_ptr<FileBytes>(std::make_unique<Copy>(**file));
+  }
+
+  IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {
+    if (BeforeRead) BeforeRead(Path);
+    auto file = Open(Path);
+    if (!file) return file.Error();
+    ++Counters_.Reads;
+    ++Counters_.Closes;
+    std::vector<uint8_t> out(Count, 0);
+    std::copy_n((*file)->begin(), std::min(Count, (*file)->size()), out.begin());
+    return out;
+  }
+
+  IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
+                            const std::function<bool(std::span<uint8_t>)>& Edit) override {
+    if (BeforePatch) BeforePatch(Path);
+    auto file = Open(Path);
+    if (!file) return file.Error();
+    sample::Bytes& data = **file;
+    ++Counters_.Reads;
+    std::vector<uint8_t> block(Count, 0);
+    const size_t have = Offset >= data.size()
+                            ? 0
+                            : std::min<size_t>(Count, data.size() - static_cast<size_t>(Offset));
+    std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(Offset < data.size() ? Offset : 0), have,
+                block.begin());
+    ++Counters_.Closes;
+    if (!Edit(block)) return false;
+    ++Counters_.Writes;
+    if (const auto fail = FailWrite.find(Path); fail != FailWrite.end())
+      return IoError{Path, fail->second};
+    std::copy_n(block.begin(), have, data.begin() + static_cast<std::ptrdiff_t>(Offset));
+    ++Counters_.Flushes;
+    return true;
+  }
+
+  IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+    ++Counters_.Opens;
+    if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
+      return IoError{Path, fail->second};
+    if (const auto fail = FailWrite.find(Path); fail != FailWrite.end())
+      return IoError{Path, fail->second};
+    ++Counters_.Writes;
+    ++Counters_.Flushes;
+    ++Counters_.Closes;
+    Files[Path] = sample::Bytes(Bytes.begin(), Bytes.end());
+    return true;
+  }
+
+  const IoCounters& Counters() const override { return Counters_; }
+  void ResetCounters() override { Counters_ = {}; }
+
+ private:
+  class Copy : public FileBytes {
+   public:
+    explicit Copy(sample::Bytes Data) : Data_(std::move(Data)) {}
+    std::span<const uint8_t> Bytes() const override { return Data_; }
+
+   private:
+    sample::Bytes Data_;
+  };
+
+  IoResult<sample::Bytes*> Open(const std::string& Path) {
+    ++Counters_.Opens;
+    if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
+      return IoError{Path, fail->second};
+    const auto it = Files.find(Path);
+    if (it == Files.end()) return IoError{Path, "No such file or directory"};
+    return &it->second;
+  }
+
+  IoCounters Counters_;
+};
+
+}  // namespace brieflist::test
