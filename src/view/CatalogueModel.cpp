@@ -27,7 +27,7 @@ QString CatalogueModel::Cell(int Row, int Column) const {
 }
 
 void CatalogueModel::SetCell(int Row, int Column, const QString& Text) {
-  if (Row < 0 || static_cast<size_t>(Row) >= Rows_.size() || Column < 0 || Column >= kGridColumns)
+  if (Row < 0 || static_cast<size_t>(Row) >= Rows_.size() || Column < 0 || Column >= columnCount())
     return;
   Rows_[static_cast<size_t>(Row)].Cells[static_cast<size_t>(Column)] = Text;
   const QModelIndex at = index(Row, Column);

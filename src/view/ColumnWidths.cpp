@@ -68,6 +68,8 @@ int EntryMeasure::WidestMeasuredExactly(const std::vector<const QString*>& Entri
 }
 
 int EntryMeasure::WidestEntry(const std::vector<const QString*>& Entries, bool TrailingSpace) {
+  // With kerning, a text's advance depends on its pairs of characters, not on each alone.
+  if (Font_.kerning()) return WidestMeasuredExactly(Entries, TrailingSpace);
   const double space = TrailingSpace ? SpaceAdvance_ : 0;
   double widestPrice = -1;
   std::vector<const QString*> widest;    // distinct texts of the widest price, up to kChecks

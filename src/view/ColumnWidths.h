@@ -19,7 +19,8 @@ namespace brieflist {
 // it off) that sum is the text's advance, except for characters that shaping treats specially
 // (ligature starters, soft hyphens, controls, marks, characters from a fallback font): texts with
 // those are always measured exactly. The widest priced texts are measured too, as a check; when
-// the check fails the font does not add up and every distinct text of the column is measured.
+// the check fails the font does not add up and every distinct text of the column is measured,
+// as it is in a font with kerning on.
 class EntryMeasure {
  public:
   explicit EntryMeasure(const QFont& Font);
