@@ -31,7 +31,7 @@ class MemoryFileSystem : public FileSystem {
   // Runs before each whole-file or prefix read.
   std::function<void(const std::string& Path)> BeforeRead;
 
-  void AddFolder(const std::string& Folder) { Folders.insert(Folder); }
+  void AddFolder(const std::string& Folder) { Folders.insert(WithoutTrailingSeparators(Folder)); }
   void Put(const std::string& Folder, const std::string& Name, sample::Bytes Data) {
     AddFolder(Folder);
     Files[JoinPath(Folder, Name)] = std::move(Data);
@@ -54,9 +54,7 @@ class MemoryFileSystem : public FileSystem {
   }
 
   bool IsFolder(const std::string& Path) override {
-    std::string folder = Path;
-    while (folder.size() > 1 && EndsWithSeparator(folder)) folder.pop_back();
-    return Folders.count(folder) > 0;
+    return Folders.count(WithoutTrailingSeparators(Path)) > 0;
   }
 
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
@@ -127,6 +125,12 @@ class MemoryFileSystem : public FileSystem {
    private:
     sample::Bytes Data_;
   };
+
+  // "C:\" and "C:" name the same folder here, as "/g/" and "/g" do.
+  static std::string WithoutTrailingSeparators(std::string Folder) {
+    while (Folder.size() > 1 && EndsWithSeparator(Folder)) Folder.pop_back();
+    return Folder;
+  }
 
   IoResult<sample::Bytes*> Open(const std::string& Path) {
     ++Counters_.Opens;
