@@ -6,6 +6,7 @@
 
 #include "cli/CliHost.h"
 #include "cli/Commands.h"
+#include "platform/CommandLine.h"
 
 namespace brieflist::cli {
 namespace {
@@ -36,17 +37,15 @@ void PrintHelp(FILE* To) {
 }
 
 }  // namespace
-
-int UsageError(const std::string& Text) {
-  std::fprintf(stderr, "brieflist-cli: %s\nTry 'brieflist-cli --help'.\n", Text.c_str());
-  return kExitUsage;
-}
-
 }  // namespace brieflist::cli
 
 int main(int argc, char** argv) {
   using namespace brieflist::cli;
-  std::vector<std::string> args(argv + 1, argv + argc);
+  brieflist::UseUtf8StandardStreams();
+  std::string argumentError;
+  const auto arguments = brieflist::ProgramArguments(argc, argv, argumentError);
+  if (!arguments) return UsageError(argumentError);
+  const std::vector<std::string>& args = *arguments;
   if (args.empty()) return UsageError("no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     PrintHelp(stdout);
