@@ -42,11 +42,12 @@ void AddMapName(std::vector<MapNameEntry>& MapNames, std::string Text, std::stri
 
 void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyBlock,
                       const TextBlock& TextBlock_, int64_t N) {
-  // The texts repeat: once the text block runs out of NULs, the iteration that finds none adds
-  // nothing and the search starts again from the beginning. One pass is found by scanning and
-  // then replayed, so a short block and a large N cost no more than the block's length plus N.
+  // When the text block runs out of NULs, that iteration adds nothing and the search starts
+  // again from the beginning, so the texts repeat. The repeating pass is collected once, on
+  // the first run-out, and replayed: a short block and a large N cost no more than the block's
+  // length plus N, and the usual resource, which never runs out, allocates nothing for it.
   std::vector<std::pair<int64_t, int64_t>> pass;
-  bool passComplete = false;
+  bool replaying = false;
   size_t replay = 0;
   int64_t textStart = 0;
   int64_t keyStart = 0;
@@ -62,15 +63,16 @@ void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyB
     }
 
     std::pair<int64_t, int64_t> text;
-    if (!passComplete) {
+    if (!replaying) {
       const int64_t textEnd = TextBlock_.FindNul(textStart);
       if (textEnd < 0) {
-        if (pass.empty()) break;  // no text at all: nothing can ever be added
-        passComplete = true;
+        if (textStart == 0) break;  // no text at all: nothing can ever be added
+        for (int64_t at = 0, end; (end = TextBlock_.FindNul(at)) >= 0; at = end + 1)
+          pass.emplace_back(at, end);
+        replaying = true;
         continue;
       }
       text = {textStart, textEnd};
-      pass.push_back(text);
       textStart = textEnd + 1;
     } else {
       if (replay == pass.size()) {

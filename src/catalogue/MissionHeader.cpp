@@ -42,9 +42,9 @@ BooleanFlag ReadModified(const ByteReader& File, int64_t o) {
 
 std::string ReadTerrain(const ByteReader& File, int64_t o, int16_t Version) {
   if (Version == 1)
-    return StripNuls(File.Bytes(o + MissionOffset::TerrainVersion1, kTextFieldSize));
+    return StripNuls(File.InFile(o + MissionOffset::TerrainVersion1, kTextFieldSize));
   if (Version == 2)
-    return StripNuls(File.Bytes(o + MissionOffset::TerrainVersion2, kTextFieldSize));
+    return StripNuls(File.InFile(o + MissionOffset::TerrainVersion2, kTextFieldSize));
   return {};
 }
 

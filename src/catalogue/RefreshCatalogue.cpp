@@ -14,6 +14,17 @@ void ReportUnrepresentable(const std::string& Folder, const FolderFiles& Files,
     Report.Problems.push_back(IoError{JoinPath(Folder, name), kUnrepresentableName});
 }
 
+// Growing the tables row by row touches every page twice or more, and fresh pages are what a
+// large refresh spends most of its time on. Once some archives are read, the rest are assumed
+// alike and room for all of them is made at once.
+template <typename Table>
+void ReserveLikeSoFar(Table& Rows, size_t Placeholders, size_t Done, size_t Total, size_t Extra) {
+  if (Done == 0 || Rows.size() <= Placeholders) return;
+  const size_t perArchive = (Rows.size() - Placeholders + Done - 1) / Done;
+  const size_t expected = Rows.size() + perArchive * (Total - Done) + Extra;
+  if (expected > Rows.capacity()) Rows.reserve(expected);
+}
+
 }  // namespace
 
 RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
@@ -24,29 +35,35 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   State.MapNames.resize(1);
 
   const std::string& folder = State.GameDirectory;
-  if (!P.Files.IsFolder(folder)) {
-    report.Problems.push_back(IoError{folder, "folder not found"});
-  } else {
-    auto archives = P.Files.ListFolder(folder, ".pff");
-    if (!archives) report.Problems.push_back(archives.Error());
-    if (archives) {
-      ReportUnrepresentable(folder, *archives, report);
-      for (const std::string& name : archives->Names) {
-        if (name.front() == '_') continue;
-        ReadPffArchive(State, P, JoinPath(folder, name), report);
+  const bool exists = P.Files.IsFolder(folder);
+  if (!exists) report.Problems.push_back(IoError{folder, "folder not found"});
+  auto archives =
+      exists ? P.Files.ListFolder(folder, ".pff") : IoResult<FolderFiles>(FolderFiles{});
+  auto loose = exists ? P.Files.ListFolder(folder, ".bms") : IoResult<FolderFiles>(FolderFiles{});
+
+  if (!archives) report.Problems.push_back(archives.Error());
+  if (archives) {
+    ReportUnrepresentable(folder, *archives, report);
+    const size_t total = archives->Names.size();
+    const size_t looseCount = loose ? loose->Names.size() : 0;
+    for (size_t i = 0; i < total; ++i) {
+      const std::string& name = archives->Names[i];
+      if (name.front() == '_') continue;
+      if (i == 1 || i == 4) {
+        ReserveLikeSoFar(State.Missions, 0, i, total, looseCount);
+        ReserveLikeSoFar(State.MapNames, 1, i, total, 0);
       }
+      ReadPffArchive(State, P, JoinPath(folder, name), report);
     }
   }
+  // With no archive row stored, the first loose mission becomes row 0.
   if (State.FirstArchive) State.LastMission = -1;
 
-  if (P.Files.IsFolder(folder)) {
-    auto loose = P.Files.ListFolder(folder, ".bms");
-    if (!loose) report.Problems.push_back(loose.Error());
-    if (loose) {
-      ReportUnrepresentable(folder, *loose, report);
-      for (const std::string& name : loose->Names)
-        ReadLooseMission(State, P, JoinPath(folder, name), name, report);
-    }
+  if (!loose) report.Problems.push_back(loose.Error());
+  if (loose) {
+    ReportUnrepresentable(folder, *loose, report);
+    for (const std::string& name : loose->Names)
+      ReadLooseMission(State, P, JoinPath(folder, name), name, report);
   }
   State.Missions.resize(static_cast<size_t>(State.LastMission + 1));
   P.Host.CatalogueRefreshed(report);

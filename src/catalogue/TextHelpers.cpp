@@ -2,9 +2,9 @@
 
 namespace brieflist {
 
+// No reserve: a field of 16 bytes would then always leave the string's inline buffer.
 std::string StripNuls(std::string_view Text) {
   std::string out;
-  out.reserve(Text.size());
   for (const char c : Text)
     if (c != '\0') out += c;
   return out;
@@ -12,7 +12,6 @@ std::string StripNuls(std::string_view Text) {
 
 std::string StripNulsAndSpaces(std::string_view Text) {
   std::string out;
-  out.reserve(Text.size());
   for (const char c : Text)
     if (c != '\0' && c != ' ') out += c;
   return out;

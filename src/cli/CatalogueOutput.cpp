@@ -32,28 +32,45 @@ std::vector<JsonField> MissionJson(const MissionEntry& Row, const MapNameLookup*
 
 }  // namespace
 
-std::string RenderMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
-                           const MapNameLookup* Resolve) {
+bool WriteMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
+                   const MapNameLookup* Resolve, const TextSink& Sink) {
   if (Format == OutputFormat::Json) {
     std::vector<std::vector<JsonField>> objects;
     objects.reserve(Rows.size());
     for (const MissionEntry& row : Rows) objects.push_back(MissionJson(row, Resolve));
-    return RenderJson(objects);
+    return Sink(RenderJson(objects));
   }
-  TextTable table;
-  table.Titles.assign(kGridTitles.begin(), kGridTitles.end());
-  table.Titles.emplace_back("SourceFile");
-  table.Titles.emplace_back("DataOffset");
-  table.Rows.reserve(Rows.size());
-  for (const MissionEntry& row : Rows) {
-    std::vector<std::string> cells;
-    cells.reserve(kGridColumns + 2);
-    for (int c = 0; c < kGridColumns; ++c) cells.push_back(CellUtf8(row, c, Resolve));
-    cells.push_back(NativeNameToUtf8(row.SourceFile));
-    cells.push_back(std::to_string(row.DataOffset));
-    table.Rows.push_back(std::move(cells));
+  std::vector<std::string> titles(kGridTitles.begin(), kGridTitles.end());
+  titles.emplace_back("SourceFile");
+  titles.emplace_back("DataOffset");
+  const auto cells = [&](const MissionEntry& row, std::vector<std::string>& out) {
+    out.clear();
+    for (int c = 0; c < kGridColumns; ++c) out.push_back(CellUtf8(row, c, Resolve));
+    out.push_back(NativeNameToUtf8(row.SourceFile));
+    out.push_back(std::to_string(row.DataOffset));
+  };
+  if (Format == OutputFormat::Table) {
+    TextTable table;
+    table.Titles = std::move(titles);
+    table.Rows.resize(Rows.size());
+    for (size_t r = 0; r < Rows.size(); ++r) cells(Rows[r], table.Rows[r]);
+    return Sink(RenderAligned(table));
   }
-  return RenderText(table, Format);
+  DelimitedWriter writer(Format, Sink);
+  writer.Line(titles);
+  std::vector<std::string> row;
+  for (const MissionEntry& mission : Rows) {
+    cells(mission, row);
+    writer.Line(row);
+  }
+  return writer.Finish();
+}
+
+std::string RenderMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
+                           const MapNameLookup* Resolve) {
+  std::string out;
+  WriteMissions(Rows, Format, Resolve, StringSink(out));
+  return out;
 }
 
 std::string RenderMapNames(const std::vector<MapNameEntry>& MapNames, OutputFormat Format) {

@@ -13,6 +13,9 @@ namespace brieflist::cli {
 // With Resolve, MissionName is looked up in the map-name table.
 std::string RenderMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
                            const MapNameLookup* Resolve);
+// The same, handed to Sink piece by piece; false when the sink failed.
+bool WriteMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
+                   const MapNameLookup* Resolve, const TextSink& Sink);
 
 std::string RenderMapNames(const std::vector<MapNameEntry>& MapNames, OutputFormat Format);
 

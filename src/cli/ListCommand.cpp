@@ -48,7 +48,8 @@ int RunList(const std::vector<std::string>& Args) {
   std::unique_ptr<MapNameLookup> lookup;
   if (args->Has("--resolve-map-names"))
     lookup = std::make_unique<MapNameLookup>(loaded.State.MapNames);
-  if (!WriteStdout(RenderMissions(loaded.State.Missions, format, lookup.get()))) {
+  if (!WriteMissions(loaded.State.Missions, format, lookup.get(), StdoutSink()) ||
+      std::fflush(stdout) != 0) {
     PrintError("cannot write the output");
     return kExitFailed;
   }

@@ -124,23 +124,6 @@ void AppendCsvCell(std::string& out, const std::string& cell) {
   out += '"';
 }
 
-template <typename AppendCell>
-std::string RenderDelimited(const TextTable& Table, char Separator, const char* LineEnd,
-                            AppendCell Append) {
-  std::string out;
-  out.reserve(Table.Rows.size() * 128 + 256);
-  const auto line = [&](const std::vector<std::string>& cells) {
-    for (size_t i = 0; i < cells.size(); ++i) {
-      if (i > 0) out += Separator;
-      Append(out, cells[i]);
-    }
-    out += LineEnd;
-  };
-  line(Table.Titles);
-  for (const auto& row : Table.Rows) line(row);
-  return out;
-}
-
 // Characters on a terminal: UTF-8 continuation bytes take no column.
 size_t DisplayWidth(const std::string& Text) {
   return static_cast<size_t>(std::count_if(Text.begin(), Text.end(), [](char c) {
@@ -150,12 +133,69 @@ size_t DisplayWidth(const std::string& Text) {
 
 }  // namespace
 
+namespace {
+constexpr size_t kPieceBytes = 64 * 1024;
+}  // namespace
+
+DelimitedWriter::DelimitedWriter(OutputFormat Format, TextSink Sink)
+    : Csv_(Format == OutputFormat::Csv), Sink_(std::move(Sink)) {
+  Out_.reserve(kPieceBytes + 4096);
+}
+
+bool DelimitedWriter::Finish() {
+  if (!Out_.empty()) Ok_ = Sink_(Out_) && Ok_;
+  Out_.clear();
+  return Ok_;
+}
+
+TextSink StringSink(std::string& Text) {
+  return [&Text](std::string_view Piece) {
+    Text.append(Piece);
+    return true;
+  };
+}
+
+TextSink StdoutSink() {
+  return [](std::string_view Piece) {
+    return std::fwrite(Piece.data(), 1, Piece.size(), stdout) == Piece.size();
+  };
+}
+
+void DelimitedWriter::Line(const std::vector<std::string>& Cells) {
+  for (size_t i = 0; i < Cells.size(); ++i) {
+    if (i > 0) Out_ += Csv_ ? ',' : '\t';
+    if (Csv_) {
+      AppendCsvCell(Out_, Cells[i]);
+    } else {
+      AppendTsvCell(Out_, Cells[i]);
+    }
+  }
+  Out_ += Csv_ ? "\r\n" : "\n";
+  if (Out_.size() >= kPieceBytes) {
+    Ok_ = Sink_(Out_) && Ok_;
+    Out_.clear();
+  }
+}
+
+namespace {
+
+std::string RenderDelimited(const TextTable& Table, OutputFormat Format) {
+  std::string out;
+  DelimitedWriter writer(Format, StringSink(out));
+  writer.Line(Table.Titles);
+  for (const auto& row : Table.Rows) writer.Line(row);
+  writer.Finish();
+  return out;
+}
+
+}  // namespace
+
 std::string RenderTsv(const TextTable& Table) {
-  return RenderDelimited(Table, '\t', "\n", AppendTsvCell);
+  return RenderDelimited(Table, OutputFormat::Tsv);
 }
 
 std::string RenderCsv(const TextTable& Table) {
-  return RenderDelimited(Table, ',', "\r\n", AppendCsvCell);
+  return RenderDelimited(Table, OutputFormat::Csv);
 }
 
 std::string RenderAligned(const TextTable& Table) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,29 @@ struct TextTable {
   std::vector<std::string> Titles;
   std::vector<std::vector<std::string>> Rows;
 };
+
+// Receives output text piece by piece; returns false when it could not take it.
+using TextSink = std::function<bool(std::string_view)>;
+
+// Builds TSV or CSV text line by line and hands it to Sink in pieces of some 64 KiB, so large
+// output never sits whole in memory.
+class DelimitedWriter {
+ public:
+  DelimitedWriter(OutputFormat Format, TextSink Sink);
+  void Line(const std::vector<std::string>& Cells);
+  bool Finish();  // hands over what is left; false when any piece could not be written
+
+ private:
+  bool Csv_;
+  TextSink Sink_;
+  std::string Out_;
+  bool Ok_ = true;
+};
+
+// A sink that appends to Text.
+TextSink StringSink(std::string& Text);
+// A sink that writes to standard output.
+TextSink StdoutSink();
 
 void AppendJsonString(std::string& Out, std::string_view Utf8);
 // A JSON array of objects, one per line, keys in the order given.
