@@ -6,6 +6,7 @@
 
 #include "cli/CliHost.h"
 #include "cli/Commands.h"
+#include "platform/CommandLine.h"
 
 namespace brieflist::cli {
 namespace {
@@ -40,7 +41,11 @@ void PrintHelp(FILE* To) {
 
 int main(int argc, char** argv) {
   using namespace brieflist::cli;
-  std::vector<std::string> args(argv + 1, argv + argc);
+  brieflist::UseUtf8StandardStreams();
+  std::string argumentError;
+  const auto arguments = brieflist::ProgramArguments(argc, argv, argumentError);
+  if (!arguments) return UsageError(argumentError);
+  const std::vector<std::string>& args = *arguments;
   if (args.empty()) return UsageError("no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     PrintHelp(stdout);
