@@ -9,10 +9,11 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include <windows.h>
+// shellapi.h needs windows.h first.
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <cstdio>
 #endif

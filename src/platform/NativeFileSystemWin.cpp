@@ -159,6 +159,7 @@ class WindowsFileSystem : public FileSystem {
         // Some files cannot be mapped (some network shares); one read serves as well.
         std::vector<uint8_t> buffer(length);
         size_t got = 0;
+        --Counters_.Reads;  // ReadFully counts its own calls
         if (!ReadFully(file, buffer.data(), length, 0, got, Counters_.Reads))
           return CloseWithError(file, Path);
         buffer.resize(got);

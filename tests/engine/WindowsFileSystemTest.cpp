@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 
 #include "catalogue/RefreshCatalogue.h"
@@ -23,8 +24,6 @@
 #endif
 #include <windows.h>
 #undef ReplaceFile
-#else
-#include <unistd.h>
 #endif
 
 namespace brieflist {
@@ -279,18 +278,26 @@ TEST_F(NativeDisk, ReplacingAFile) {
   EXPECT_EQ(left, (std::set<std::string>{"list.BRL", "folder.BRL"}));
 }
 
-// Windows' read-only attribute binds every user; POSIX permissions do not bind root.
+// A read-only file is not patched, and a read-only list is not replaced on Windows, where
+// renaming over a file needs leave from the file itself; on POSIX systems it needs leave from
+// the folder only.
 TEST_F(NativeDisk, ReadOnlyFiles) {
+  namespace fs = std::filesystem;
+  const char* names[] = {"m.bms", "list.BRL"};
   Folder.Write("m.bms", test::MissionBytes());
   Folder.Write("list.BRL", {1, 2});
-  namespace fs = std::filesystem;
-  for (const char* name : {"m.bms", "list.BRL"})
-    fs::permissions(NativePath(Folder.File(name)),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-#ifndef _WIN32
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
-#endif
+  const auto writable = [&](bool Writable) {
+    for (const char* name : names)
+      fs::permissions(NativePath(Folder.File(name)), fs::perms::owner_write,
+                      Writable ? fs::perm_options::add : fs::perm_options::remove);
+  };
+  writable(false);
+  // Windows would not let the temporary folder be removed with read-only files in it.
+  const std::shared_ptr<void> restore(nullptr, [&](void*) { writable(true); });
+  // POSIX permissions do not bind root, nor does the read-only mark under Wine run by root.
+  if (std::ofstream(NativePath(Folder.File("m.bms")), std::ios::binary | std::ios::app))
+    GTEST_SKIP() << "the read-only mark does not bind this user";
+
   Refresh();
   ASSERT_EQ(State.Missions.size(), 1u);
   const sample::Bytes before = test::ReadBytes(Folder.File("m.bms"));
@@ -299,13 +306,8 @@ TEST_F(NativeDisk, ReadOnlyFiles) {
   EXPECT_NE(Host.Messages[0].find(Folder.File("m.bms")), std::string::npos);
   EXPECT_EQ(test::ReadBytes(Folder.File("m.bms")), before);
 
-  // Renaming over a file needs leave from its folder on POSIX systems, from the file on Windows.
   const auto replaced = Files->ReplaceFile(Folder.File("list.BRL"), sample::Bytes{3});
   EXPECT_EQ(static_cast<bool>(replaced), !kWindows);
-
-  // Windows would not let the temporary folder be removed otherwise.
-  for (const char* name : {"m.bms", "list.BRL"})
-    fs::permissions(NativePath(Folder.File(name)), fs::perms::owner_write, fs::perm_options::add);
 }
 
 }  // namespace
