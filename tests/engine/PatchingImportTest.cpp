@@ -43,19 +43,20 @@ TEST(ApplyImportedState, PatchesOnlyWhenTheStateDiffers) {
   ImportFixture f;
   f.Files.Put("/g", "m.PFF", ArchiveBytes({{"A.BMS", MissionBytes("BMS")}}));
   f.Files.Put("/g", "L.Bms", MissionBytes("vyk"));
-  const sample::Bytes archive = f.Files.Files["/g/m.PFF"];
+  const sample::Bytes archive = f.Files.Files[test::GamePath("m.PFF")];
 
   f.Files.ResetCounters();
-  EXPECT_EQ(f.Apply("/g/m.PFF", 20, kTrue), PatchOutcome::AlreadySo);
-  EXPECT_EQ(f.Apply("/g/L.Bms", 0, kFalse, "L.Bms"), PatchOutcome::AlreadySo);
-  EXPECT_EQ(f.Apply("/g/m.PFF", 20, 5), PatchOutcome::AlreadySo);  // neither True nor False
+  EXPECT_EQ(f.Apply(test::GamePath("m.PFF"), 20, kTrue), PatchOutcome::AlreadySo);
+  EXPECT_EQ(f.Apply(test::GamePath("L.Bms"), 0, kFalse, "L.Bms"), PatchOutcome::AlreadySo);
+  EXPECT_EQ(f.Apply(test::GamePath("m.PFF"), 20, 5),
+            PatchOutcome::AlreadySo);  // neither True nor False
   EXPECT_EQ(f.Files.Counters().Writes, 0u);
-  EXPECT_EQ(f.Files.Files["/g/m.PFF"], archive);
+  EXPECT_EQ(f.Files.Files[test::GamePath("m.PFF")], archive);
 
-  EXPECT_EQ(f.Apply("/g/m.PFF", 20, kFalse), PatchOutcome::Patched);
-  EXPECT_EQ(f.SignatureAt("/g/m.PFF", 20), "VyK");
-  EXPECT_EQ(f.Apply("/g/L.Bms", 0, kTrue, "L.Bms"), PatchOutcome::Patched);
-  EXPECT_EQ(f.SignatureAt("/g/L.Bms", 0), "BMS");
+  EXPECT_EQ(f.Apply(test::GamePath("m.PFF"), 20, kFalse), PatchOutcome::Patched);
+  EXPECT_EQ(f.SignatureAt(test::GamePath("m.PFF"), 20), "VyK");
+  EXPECT_EQ(f.Apply(test::GamePath("L.Bms"), 0, kTrue, "L.Bms"), PatchOutcome::Patched);
+  EXPECT_EQ(f.SignatureAt(test::GamePath("L.Bms"), 0), "BMS");
   EXPECT_TRUE(f.Host.Messages.empty());
   EXPECT_TRUE(f.Host.CellChanges.empty());
   EXPECT_EQ(f.State.LastMission, -1);  // no catalogue row is touched
@@ -64,8 +65,8 @@ TEST(ApplyImportedState, PatchesOnlyWhenTheStateDiffers) {
 TEST(ApplyImportedState, AMissionInTheWantedStateNeedsNoWriteAccess) {
   ImportFixture f;
   f.Files.Put("/g", "m.pff", ArchiveBytes({{"A.BMS", MissionBytes("VyK")}}));
-  f.Files.FailWrite["/g/m.pff"] = "Permission denied";
-  EXPECT_EQ(f.Apply("/g/m.pff", 20, kFalse), PatchOutcome::AlreadySo);
+  f.Files.FailWrite[test::GamePath("m.pff")] = "Permission denied";
+  EXPECT_EQ(f.Apply(test::GamePath("m.pff"), 20, kFalse), PatchOutcome::AlreadySo);
   EXPECT_TRUE(f.Host.Messages.empty());
 }
 
@@ -86,12 +87,12 @@ TEST(ApplyImportedState, PatchesNothingButRealMissionPositions) {
     sample::Bytes Data;
     int32_t Offset;
   } cases[] = {
-      {"a text file", "/g/notes.txt", text, 0},
-      {"a loose file at an offset", "/g/A.BMS", text, 20},
-      {"an archive with an invalid header", "/g/bad.pff", badHeader, 20},
-      {"a text resource of an archive", "/g/bin.pff", withBin, binOffset},
-      {"the inside of a mission", "/g/in.pff", inside, 20 + 200},
-      {"a negative offset", "/g/in.pff", inside, -5},
+      {"a text file", test::GamePath("notes.txt"), text, 0},
+      {"a loose file at an offset", test::GamePath("A.BMS"), text, 20},
+      {"an archive with an invalid header", test::GamePath("bad.pff"), badHeader, 20},
+      {"a text resource of an archive", test::GamePath("bin.pff"), withBin, binOffset},
+      {"the inside of a mission", test::GamePath("in.pff"), inside, 20 + 200},
+      {"a negative offset", test::GamePath("in.pff"), inside, -5},
   };
   for (const auto& c : cases) {
     ImportFixture f;
@@ -111,10 +112,10 @@ TEST(ApplyImportedState, TheRetryPatchesTheMissionFoundAgainToTheImportedState) 
   f.Files.Put("/g", "m.pff",
               ArchiveBytes({{"T.BIN", sample::Bytes(600, 0)}, {"A.BMS", MissionBytes()}}));
   // The list recorded A.BMS at 20, where it stood before the archive was rebuilt.
-  EXPECT_EQ(f.Apply("/g/m.pff", 20, kFalse), PatchOutcome::Patched);
-  EXPECT_EQ(f.SignatureAt("/g/m.pff", 620), "VyK");
+  EXPECT_EQ(f.Apply(test::GamePath("m.pff"), 20, kFalse), PatchOutcome::Patched);
+  EXPECT_EQ(f.SignatureAt(test::GamePath("m.pff"), 620), "VyK");
   EXPECT_EQ(f.Host.Refreshes, 1);
-  EXPECT_EQ(f.State.GameDirectory, "/g/");
+  EXPECT_EQ(f.State.GameDirectory, test::GamePath(""));
   EXPECT_TRUE(f.Host.Messages.empty());
 }
 
@@ -133,11 +134,11 @@ TEST(ApplyImportedState, UnreadableAndUnwritableFilesAreReportedByName) {
   for (const auto& c : cases) {
     ImportFixture f;
     if (!c.Missing) f.Files.Put("/g", "m.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}));
-    if (c.FailOpen) f.Files.FailOpen["/g/m.pff"] = c.FailOpen;
-    if (c.FailWrite) f.Files.FailWrite["/g/m.pff"] = c.FailWrite;
-    EXPECT_EQ(f.Apply("/g/m.pff", 20, kFalse), PatchOutcome::Failed) << c.Name;
+    if (c.FailOpen) f.Files.FailOpen[test::GamePath("m.pff")] = c.FailOpen;
+    if (c.FailWrite) f.Files.FailWrite[test::GamePath("m.pff")] = c.FailWrite;
+    EXPECT_EQ(f.Apply(test::GamePath("m.pff"), 20, kFalse), PatchOutcome::Failed) << c.Name;
     ASSERT_EQ(f.Host.Messages.size(), 1u) << c.Name;
-    EXPECT_NE(f.Host.Messages[0].find("/g/m.pff"), std::string::npos) << c.Name;
+    EXPECT_NE(f.Host.Messages[0].find(test::GamePath("m.pff")), std::string::npos) << c.Name;
     EXPECT_NE(f.Host.Messages[0].find(c.Reason), std::string::npos) << c.Name;
     EXPECT_EQ(f.Host.Refreshes, 0) << c.Name;
   }

@@ -78,10 +78,11 @@ TEST(PatchingProperty, RandomToggleSequencesKeepEveryMissionsFlagsAndTouchNothin
         spec.Size = 128 + pick(200);
         entries.emplace_back(kNames[pick(4)], BuildMission(spec));
       }
-      const std::string path = "/g/arc" + std::to_string(a) + ".pff";
+      const std::string path = test::GamePath("arc" + std::to_string(a) + ".pff");
       files.Files[path] = test::ArchiveBytes(entries);
     }
-    if (pick(2)) files.Files["/g/loose.bms"] = test::MissionBytes(pick(2) ? "BMS" : "vYk");
+    if (pick(2))
+      files.Files[test::GamePath("loose.bms")] = test::MissionBytes(pick(2) ? "BMS" : "vYk");
     for (const auto& [path, data] : files.Files) originals[path] = data;
 
     test::RecordingHost host;

@@ -5,9 +5,22 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Paths.h"
 #include "sample/SampleWriter.h"
 
 namespace brieflist::test {
+
+// How the system words a missing file; Windows has its own wording, so only its presence counts.
+#ifdef _WIN32
+inline constexpr const char* kMissingFileReason = "";
+#else
+inline constexpr const char* kMissingFileReason = "No such file";
+#endif
+
+// A file of the memory folder "/g", joined as the system joins paths.
+inline std::string GamePath(const std::string& Name) {
+  return JoinPath("/g", Name);
+}
 
 // A mission whose flag block and modified word are easy to recognise in a byte comparison.
 inline sample::Bytes MissionBytes(const std::string& Signature = "BMS", uint8_t FlagHigh = 0x80,
