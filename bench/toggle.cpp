@@ -1,0 +1,107 @@
+// Counts the system calls and times one toggle, and one import row, on a sample folder.
+// Usage: toggle [--folder DIR] [--rounds N]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "catalogue/RefreshCatalogue.h"
+#include "editing/Patching.h"
+#include "exchange/ListFile.h"
+#include "sample/SampleWriter.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Percentile(std::vector<double> v, double P) {
+  std::sort(v.begin(), v.end());
+  return v[static_cast<size_t>(P * static_cast<double>(v.size() - 1))];
+}
+
+void PrintCalls(const char* What, const brieflist::IoCounters& C, uint64_t Count) {
+  const auto per = [&](uint64_t n) { return static_cast<double>(n) / static_cast<double>(Count); };
+  std::printf("%s: %llu, per one: opens %.2f, reads %.2f, writes %.2f, flushes %.2f, closes %.2f\n",
+              What, static_cast<unsigned long long>(Count), per(C.Opens), per(C.Reads),
+              per(C.Writes), per(C.Flushes), per(C.Closes));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace brieflist;
+  std::string folder = (std::filesystem::temp_directory_path() / "brieflist-bench-toggle").string();
+  int rounds = 3;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string arg = argv[i];
+    if (arg == "--folder")
+      folder = argv[i + 1];
+    else if (arg == "--rounds")
+      rounds = std::max(1, std::atoi(argv[i + 1]));
+  }
+
+  // A fresh folder every run: the benchmark switches its missions.
+  std::filesystem::remove_all(folder);
+  sample::FolderOptions options;
+  options.Archives = 8;
+  options.MissionsPerArchive = 50;
+  options.KeysPerArchive = 10;
+  options.LooseMissions = 20;
+  sample::FolderSummary summary;
+  std::string error;
+  if (!sample::MakeSampleFolder(folder, options, summary, error)) {
+    std::fprintf(stderr, "toggle: %s\n", error.c_str());
+    return 1;
+  }
+
+  auto files = MakeNativeFileSystem();
+  QuietHost host;
+  const Platform p{*files, host};
+  CatalogueState state;
+  state.GameDirectory = folder;
+  RefreshCatalogue(state, p);
+  const auto missions = static_cast<int32_t>(state.Missions.size());
+  std::printf("folder: %s, %d archives, %d missions (%d loose)\n", folder.c_str(), summary.Archives,
+              missions, summary.LooseMissions);
+
+  // Toggles, each one flushed to stable storage.
+  std::vector<double> micros;
+  files->ResetCounters();
+  uint64_t toggles = 0;
+  for (int round = 0; round < 2 * rounds; ++round) {
+    for (int32_t i = 0; i < missions; ++i) {
+      const auto start = Clock::now();
+      if (ToggleMissionEnabled(state, p, i, i) != PatchOutcome::Patched) {
+        std::fprintf(stderr, "toggle: row %d was not switched\n", i);
+        return 1;
+      }
+      micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+      ++toggles;
+    }
+  }
+  PrintCalls("toggles", files->Counters(), toggles);
+  std::printf("toggle time: median %.0f us, p95 %.0f us (fsync included)\n",
+              Percentile(micros, 0.5), Percentile(micros, 0.95));
+
+  // An import of a list that disagrees with every mission, then one that agrees.
+  const std::string list = folder + "/bench.BRL";
+  if (!ExportListFile(state, *files, list).Ok) return 1;
+  for (int32_t i = 0; i < missions; ++i) ToggleMissionEnabled(state, p, i, i);
+  for (const bool changing : {true, false}) {
+    files->ResetCounters();
+    const auto start = Clock::now();
+    const ImportResult result = ImportListFile(state, p, list);
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    if (result.Status != ImportStatus::Done) return 1;
+    std::printf("import, %s: %d patched, %d already so, %.1f ms\n",
+                changing ? "every row switched" : "nothing to switch", result.Patched,
+                result.AlreadySo, ms);
+    PrintCalls("  import rows (refresh included)", files->Counters(),
+               static_cast<uint64_t>(missions));
+  }
+  std::filesystem::remove_all(folder);
+  return 0;
+}
