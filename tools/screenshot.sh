@@ -14,12 +14,12 @@ while [ $# -gt 0 ]; do
     --build) build=$2; shift 2 ;;
     --size) size=$2; shift 2 ;;
     --click) clicks+=("$2"); shift 2 ;;
-    -h|--help) sed -n '2,7p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,6p' "$0"; exit 0 ;;
     *) break ;;
   esac
 done
 if [ $# -ne 2 ]; then
-  sed -n '6,7p' "$0" >&2
+  sed -n '6p' "$0" >&2
   exit 2
 fi
 folder=$1
