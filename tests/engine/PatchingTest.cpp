@@ -271,7 +271,8 @@ TEST(LocateAndRetry, AMissionMovedInsideItsArchiveIsPatchedAtItsNewPlaceSilently
   EXPECT_TRUE(m.Host.Messages.empty());
   EXPECT_EQ(m.Host.Refreshes, 1);
   EXPECT_EQ(Signature(m.Files.Files[test::GamePath("m.pff")], 20 + 700), "VyK");
-  EXPECT_EQ(m.State.Missions[1].Enabled, kFalse);  // the row found again
+  ASSERT_EQ(m.State.Missions.size(), 1u);
+  EXPECT_EQ(m.State.Missions[0].Enabled, kFalse);  // the row found again
   EXPECT_EQ(m.Host.CellChanges, (std::vector<std::pair<int64_t, bool>>{{5, false}}));
 }
 
