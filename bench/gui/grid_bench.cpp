@@ -111,15 +111,19 @@ int main(int argc, char** argv) {
   Print("title-click sort, MissionTypeFlags", Time(6, [&](int) { window.TitleClicked(6); }), 150);
 
   QScrollBar* bar = grid.verticalScrollBar();
-  Print("scroll: one page down, repainted", Time(50, [&](int) {
-          bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-          grid.viewport()->repaint();
-        }),
+  Print("scroll: one page down, repainted",
+        Time(50,
+             [&](int) {
+               bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+               grid.viewport()->repaint();
+             }),
         16);
-  Print("scroll: jump anywhere, repainted", Time(50, [&](int r) {
-          bar->setValue(bar->maximum() * ((r * 37) % 50) / 50);
-          grid.viewport()->repaint();
-        }),
+  Print("scroll: jump anywhere, repainted",
+        Time(50,
+             [&](int r) {
+               bar->setValue(bar->maximum() * ((r * 37) % 50) / 50);
+               grid.viewport()->repaint();
+             }),
         16);
 
   std::filesystem::remove_all(folder);
