@@ -18,8 +18,9 @@ std::string StripNulsAndSpaces(std::string_view Text) {
 }
 
 std::string HexPair(std::string_view Hex) {
-  if (Hex.size() != 1) return std::string(Hex);
-  return "0" + std::string(Hex);
+  std::string out(Hex.size() == 1 ? "0" : "");
+  out += Hex;
+  return out;
 }
 
 std::string BinaryDigits16(uint16_t Value) {
