@@ -1,7 +1,6 @@
 #include "editing/Patching.h"
 
 #include <array>
-#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -71,8 +70,9 @@ PatchOutcome LocateAndRetry(CatalogueState& State, const Platform& P, const Miss
 enum class EditResult { Written, AlreadySo, NoSignature };
 
 // Reads the mission's header once, decides on those bytes, and writes it back whole in one
-// write followed by a flush: a crash leaves either the old or the new header, never half.
-// Wanted empty switches to the other state.
+// write followed by a flush: there is no moment at which the signature is switched and the flag
+// block not yet moved, which separate writes would leave after a crash. Wanted empty switches
+// to the other state.
 IoResult<EditResult> PatchMissionState(FileSystem& Files, const std::string& File, int32_t Offset,
                                        std::optional<bool> Wanted, bool& NowEnabled) {
   if (Offset < 0) return EditResult::NoSignature;
