@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QHeaderView>
 #include <QIcon>
 #include <QMenu>
@@ -15,9 +14,13 @@
 #include "app/About.h"
 #include "catalogue/RefreshCatalogue.h"
 #include "editing/Patching.h"
+#include "exchange/ListFile.h"
+#include "folder/Form2.h"
 #include "platform/Paths.h"
 #include "platform/qt/Dialogs.h"
+#include "platform/qt/Drives.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/SettingsStore.h"
 #include "platform/qt/Twips.h"
 #include "view/FillGrid.h"
 #include "view/MissionGrid.h"
@@ -28,6 +31,14 @@ namespace {
 
 constexpr const char* kCaption = "VyK Tallis's Brieflist";
 constexpr const char* kNotInList = "File Not Found In Current List!";
+
+constexpr const char* kListFilter = "Brieflist List (*.BRL)";
+constexpr const char* kListSuffix = "BRL";
+// A list file name shorter than this is refused.
+constexpr qsizetype kShortestListName = 7;
+constexpr const char* kExportNameInvalid = "Entered File Name InValid!";
+constexpr const char* kImportPathInvalid = "File Path Invalid!";
+constexpr const char* kListSaved = "List Saved to:";
 
 // The design size of the client area, and the resize rule's numbers, in twips.
 constexpr int kClientWidth = 10815;
@@ -67,7 +78,8 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
   setFont(MissionGrid::RequestedFont());
   CreateControls();
 
-  Host_.OnCatalogueRefreshed = [this](const RefreshReport&) {
+  Host_.OnCatalogueRefreshed = [this](const RefreshReport& Report) {
+    LastRefresh_ = Report;
     if (Toggling_) RefreshedWhileToggling_ = true;
     FillGrid();
   };
@@ -85,6 +97,11 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
 }
 
 Form1::~Form1() = default;
+
+void Form1::UseChooserSources(SettingsStore& Settings, DriveSource& Drives) {
+  Settings_ = &Settings;
+  Drives_ = &Drives;
+}
 
 void Form1::CreateControls() {
   FG_ = new MissionGrid(this);
@@ -108,6 +125,8 @@ void Form1::CreateControls() {
 
   connect(Command1_, &QPushButton::clicked, this, &Form1::OpenPath);
   connect(Command2_, &QPushButton::clicked, this, &Form1::About);
+  connect(Command3_, &QPushButton::clicked, this, &Form1::ExportList);
+  connect(Command4_, &QPushButton::clicked, this, &Form1::ImportList);
   connect(Command5_, &QPushButton::clicked, this, &Form1::UpDateList);
   connect(Command6_, &QPushButton::clicked, this, &Form1::RefreshList);
   connect(ResolveMapName_, &QCheckBox::clicked, this, &Form1::ResolveMapNameClicked);
@@ -136,13 +155,93 @@ void Form1::OpenFolder(const std::string& Folder) {
 }
 
 void Form1::OpenPath() {
-  // Stands in for the folder chooser window until it exists.
-  const QString start =
-      State_.GameDirectory.empty() ? QDir::homePath() : FromNativeName(State_.GameDirectory);
-  const QString chosen = Dialogs_.ChooseFolder(start);
-  if (chosen.isEmpty()) return;
-  const std::string folder = ToEnginePath(QDir::toNativeSeparators(chosen));
-  if (!folder.empty()) OpenFolder(folder);
+  if (!Settings_) {
+    OwnSettings_ = std::make_unique<QtSettingsStore>();
+    OwnDrives_ = std::make_unique<SystemDrives>();
+    UseChooserSources(*OwnSettings_, *OwnDrives_);
+  }
+  Form2 chooser(State_.GameDirectory, *Settings_, *Drives_, Dialogs_);
+  setEnabled(false);
+  const std::string saved = State_.GameDirectory;
+  State_.GameDirectory = kSetPath;
+  // The chooser's OK writes the folder into GameDirectory, its Cancel "Canceled!".
+  chooser.exec();
+  if (Ending_) return;
+  setEnabled(true);
+  raise();
+  activateWindow();
+  if (State_.GameDirectory == kCanceled || State_.GameDirectory == kSetPath) {
+    State_.GameDirectory = saved;
+    return;
+  }
+  OpenFolder(State_.GameDirectory);
+}
+
+void Form1::ExportList() {
+  const QString name = Dialogs_.SaveFileName(QString::fromLatin1(kListFilter),
+                                             QString::fromLatin1(kListSuffix), LastListFile_);
+  if (name.isEmpty()) return;
+  LastListFile_ = name;
+  if (name.size() < kShortestListName) {
+    Dialogs_.ShowMessage(QString::fromLatin1(kExportNameInvalid));
+    return;
+  }
+  const std::string path = ToEnginePath(name);
+  if (path.empty()) {
+    Dialogs_.ShowMessage(QStringLiteral("Could not save the list to %1: its name has characters "
+                                        "outside Windows-1252")
+                             .arg(name));
+    return;
+  }
+  ExportResult result;
+  {
+    BusyCursor busy;
+    result = ExportListFile(State_, Platform_.Files, path);
+  }
+  if (!result.Ok) {
+    Dialogs_.ShowMessage(FromEngineMessage(result.Message));
+    return;
+  }
+  Dialogs_.ShowMessage(QString::fromLatin1(kListSaved) + QLatin1Char('\n') + name);
+}
+
+void Form1::ImportList() {
+  const QString name = Dialogs_.OpenFileName(QString::fromLatin1(kListFilter), LastListFile_);
+  if (name.isEmpty()) return;
+  LastListFile_ = name;
+  if (name.size() < kShortestListName) {
+    Dialogs_.ShowMessage(QString::fromLatin1(kImportPathInvalid));
+    return;
+  }
+  const std::string path = ToEnginePath(name);
+  if (path.empty()) {
+    Dialogs_.ShowMessage(QStringLiteral("Could not read the list %1: its name has characters "
+                                        "outside Windows-1252")
+                             .arg(name));
+    return;
+  }
+  LastRefresh_ = {};
+  ImportResult result;
+  {
+    BusyCursor busy;
+    result = ImportListFile(State_, Platform_, path);
+  }
+  switch (result.Status) {
+    case ImportStatus::BadListFile:
+      Dialogs_.ShowMessage(FromEngineMessage(result.Message));
+      return;
+    case ImportStatus::NoRows:
+      return;
+    case ImportStatus::Stopped:
+      return;  // the file that stopped it was named in a message as it happened
+    case ImportStatus::Done:
+      break;
+  }
+  FillGrid();
+  Command3_->setEnabled(true);
+  Command5_->setEnabled(true);
+  Command6_->setEnabled(true);
+  if (!LastRefresh_.Problems.empty() && !Ending_) Dialogs_.ShowMessage(ProblemsText(LastRefresh_));
 }
 
 void Form1::About() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QString>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -16,8 +17,10 @@ class QPushButton;
 namespace brieflist {
 
 class Dialogs;
+class DriveSource;
 class MissionGrid;
 class PopUpMenus;
+class SettingsStore;
 
 // The main window: the mission grid, the command buttons, the check box and the pop-up menus.
 // It wires the user's actions to the engine; the grid, its fill and the menus live in src/view.
@@ -28,6 +31,10 @@ class Form1 : public QWidget {
   Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Parent = nullptr);
   ~Form1() override;
 
+  // The folder chooser reads and writes Settings and lists Drives; unless told otherwise, the
+  // user's settings store and the system's drives.
+  void UseChooserSources(SettingsStore& Settings, DriveSource& Drives);
+
   // What confirming a folder in the chooser does: Folder becomes the game folder (with a
   // trailing separator), the catalogue is rebuilt and the commands that need one are enabled.
   void OpenFolder(const std::string& Folder);
@@ -35,6 +42,8 @@ class Form1 : public QWidget {
   // The window's commands, as its buttons, check box, grid and menus run them.
   void OpenPath();
   void About();
+  void ExportList();
+  void ImportList();
   void UpDateList();
   void RefreshList();
   void ResolveMapNameClicked();
@@ -76,6 +85,14 @@ class Form1 : public QWidget {
   QPushButton* Command6_ = nullptr;
   QCheckBox* ResolveMapName_ = nullptr;
   std::unique_ptr<PopUpMenus> Menus_;
+
+  std::unique_ptr<SettingsStore> OwnSettings_;
+  std::unique_ptr<DriveSource> OwnDrives_;
+  SettingsStore* Settings_ = nullptr;
+  DriveSource* Drives_ = nullptr;
+  // The list file dialog proposes the name it last returned, to export and import alike.
+  QString LastListFile_;
+  RefreshReport LastRefresh_;
 
   std::array<bool, kGridColumns> SortAscending_{};
   bool Toggling_ = false;

@@ -53,17 +53,50 @@ class ScriptedDialogs : public Dialogs {
       if (item->objectName() == name && item->isEnabled()) return item;
     return nullptr;
   }
-  QString ChooseFolder(const QString&) override { return Folder; }
+  QString InputBox(const QString& Prompt, const QString& Default) override {
+    Inputs.push_back({Prompt, Default});
+    return Pop(InputAnswers);
+  }
+  QString SaveFileName(const QString& Filter, const QString& DefaultSuffix,
+                       const QString& Start) override {
+    FileDialogs.push_back({true, Filter, DefaultSuffix, Start});
+    return Pop(FileNames);
+  }
+  QString OpenFileName(const QString& Filter, const QString& Start) override {
+    FileDialogs.push_back({false, Filter, QString(), Start});
+    return Pop(FileNames);
+  }
 
   QWidget* Watched = nullptr;
   std::deque<bool> YesNoAnswers;
   std::deque<QString> MenuChoices;
-  QString Folder;
+  std::deque<QString> InputAnswers;  // an empty answer, or none left, cancels
+  std::deque<QString> FileNames;     // an empty name, or none left, cancels the dialog
 
   std::vector<Shown> Messages;
   QStringList Questions;
   std::vector<bool> BusyWhileAsked;
   std::vector<PoppedUp> PopUps;
+  struct Asked {
+    QString Prompt;
+    QString Default;
+  };
+  std::vector<Asked> Inputs;
+  struct FileDialog {
+    bool Save = false;
+    QString Filter;
+    QString DefaultSuffix;
+    QString Start;
+  };
+  std::vector<FileDialog> FileDialogs;
+
+ private:
+  static QString Pop(std::deque<QString>& Answers) {
+    if (Answers.empty()) return QString();
+    QString answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+  }
 };
 
 }  // namespace brieflist::test

@@ -1,7 +1,9 @@
 #include "platform/qt/Dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -35,6 +37,22 @@ int RunBox(QMessageBox::StandardButtons Buttons, QMessageBox::StandardButton Def
   return box.exec();
 }
 
+// The list files' dialog, CD1. Cancelling returns an empty name, which the commands end on.
+QString RunFileDialog(QFileDialog::AcceptMode Mode, const QString& Filter,
+                      const QString& DefaultSuffix, const QString& Start) {
+  ArrowWhileAsking arrow;
+  QFileDialog dialog(QApplication::activeWindow(), QString(), QString(), Filter);
+  dialog.setObjectName(QStringLiteral("CD1"));
+  dialog.setAcceptMode(Mode);
+  dialog.setFileMode(Mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                     : QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix(DefaultSuffix);
+  if (!Start.isEmpty()) dialog.selectFile(Start);
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  const QStringList chosen = dialog.selectedFiles();
+  return chosen.isEmpty() ? QString() : QDir::toNativeSeparators(chosen.front());
+}
+
 }  // namespace
 
 void WidgetDialogs::ShowMessage(const QString& Text) {
@@ -49,9 +67,22 @@ QAction* WidgetDialogs::PopUpMenu(QMenu& Menu, const QPoint& GlobalPos) {
   return Menu.exec(GlobalPos);
 }
 
-QString WidgetDialogs::ChooseFolder(const QString& Start) {
+QString WidgetDialogs::InputBox(const QString& Prompt, const QString& Default) {
   ArrowWhileAsking arrow;
-  return QFileDialog::getExistingDirectory(QApplication::activeWindow(), QString(), Start);
+  QInputDialog box;
+  box.setWindowTitle(QApplication::applicationDisplayName());
+  box.setLabelText(Prompt);
+  box.setTextValue(Default);
+  return box.exec() == QDialog::Accepted ? box.textValue() : QString();
+}
+
+QString WidgetDialogs::SaveFileName(const QString& Filter, const QString& DefaultSuffix,
+                                    const QString& Start) {
+  return RunFileDialog(QFileDialog::AcceptSave, Filter, DefaultSuffix, Start);
+}
+
+QString WidgetDialogs::OpenFileName(const QString& Filter, const QString& Start) {
+  return RunFileDialog(QFileDialog::AcceptOpen, Filter, QString(), Start);
 }
 
 }  // namespace brieflist

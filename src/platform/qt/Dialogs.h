@@ -8,8 +8,8 @@ class QMenu;
 
 namespace brieflist {
 
-// Everything the window asks a person: message boxes, the Yes/No question, pop-up menus and
-// the folder. Tests answer through their own implementation, without a person.
+// Everything the windows ask a person: message boxes, the Yes/No question, pop-up menus, the
+// input box and the file dialog. Tests answer through their own implementation, without a person.
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -20,8 +20,15 @@ class Dialogs {
   virtual bool AskYesNo(const QString& Text) = 0;
   // Pops Menu up at GlobalPos and waits; the chosen item, or nullptr when dismissed.
   virtual QAction* PopUpMenu(QMenu& Menu, const QPoint& GlobalPos) = 0;
-  // A folder chosen by the user starting from Start; empty when cancelled.
-  virtual QString ChooseFolder(const QString& Start) = 0;
+  // A modal input box with Prompt and the answer Default filled in; the typed answer, empty when
+  // cancelled.
+  virtual QString InputBox(const QString& Prompt, const QString& Default) = 0;
+  // The file dialog for saving, with one filter ("Description (*.EXT)"), a suffix added to a name
+  // typed without one, and Start as the proposed file. The chosen path; empty when cancelled.
+  virtual QString SaveFileName(const QString& Filter, const QString& DefaultSuffix,
+                               const QString& Start) = 0;
+  // The file dialog for opening an existing file; as SaveFileName, without a suffix.
+  virtual QString OpenFileName(const QString& Filter, const QString& Start) = 0;
 };
 
 // The real dialogs of the windowing system.
@@ -30,7 +37,10 @@ class WidgetDialogs : public Dialogs {
   void ShowMessage(const QString& Text) override;
   bool AskYesNo(const QString& Text) override;
   QAction* PopUpMenu(QMenu& Menu, const QPoint& GlobalPos) override;
-  QString ChooseFolder(const QString& Start) override;
+  QString InputBox(const QString& Prompt, const QString& Default) override;
+  QString SaveFileName(const QString& Filter, const QString& DefaultSuffix,
+                       const QString& Start) override;
+  QString OpenFileName(const QString& Filter, const QString& Start) override;
 };
 
 }  // namespace brieflist
