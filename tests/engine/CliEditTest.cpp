@@ -9,6 +9,7 @@
 #include "catalogue/RefreshCatalogue.h"
 #include "cli/CliCatalogue.h"
 #include "cli/Commands.h"
+#include "support/CliRun.h"
 #include "support/GameFolder.h"
 #include "support/TestSupport.h"
 
@@ -18,21 +19,8 @@ namespace {
 using test::ArchiveBytes;
 using test::MissionBytes;
 
-struct CliRun {
-  int Exit = -1;
-  std::string Out;
-  std::string Err;
-};
-
-CliRun RunCli(int (*Command)(const std::vector<std::string>&), std::vector<std::string> Args) {
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  CliRun r;
-  r.Exit = Command(Args);
-  r.Out = testing::internal::GetCapturedStdout();
-  r.Err = testing::internal::GetCapturedStderr();
-  return r;
-}
+using test::CliRun;
+using test::RunCli;
 
 // Two archives with a mission of the same name, and a loose mission of that name too.
 struct CliFolder {
