@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "exchange/ListFile.h"
 #include "sample/SampleWriter.h"
 
 int main(int argc, char** argv) {
@@ -13,7 +14,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string root = argv[1];
-  for (const char* sub : {"archive", "mission", "rtxt"})
+  for (const char* sub : {"archive", "mission", "rtxt", "listfile"})
     std::filesystem::create_directories(root + "/" + sub);
 
   MissionSpec m;
@@ -40,5 +41,28 @@ int main(int argc, char** argv) {
   wide.EntrySize = 40;
   entries.resize(1);
   ok = ok && WriteFile(root + "/archive/wide.pff", BuildArchive(entries, wide));
+
+  // List files: the empty list, one loose row, and a packed and a loose row.
+  brieflist::MissionEntry loose;
+  loose.FileName = "A.BMS";
+  loose.MissionName = "TEST";
+  loose.MissionTypeFlags = "0000000000000001";
+  loose.Enabled = brieflist::kTrue;
+  loose.SourceFile = "C:\\G\\A.BMS";
+  loose.GameVersion = 2;
+  brieflist::MissionEntry packed = loose;
+  packed.FileName = "B.BMS";
+  packed.Creator = "Someone";
+  packed.Terrain = "Desert";
+  packed.Enabled = brieflist::kFalse;
+  packed.Modified = brieflist::kTrue;
+  packed.SourceFile = "C:\\G\\X.PFF";
+  packed.DataOffset = 20;
+  const std::vector<std::vector<brieflist::MissionEntry>> lists = {{}, {loose}, {packed, loose}};
+  for (size_t i = 0; i < lists.size(); ++i) {
+    const auto encoded = brieflist::EncodeListFile(lists[i]);
+    ok = ok && encoded.Ok &&
+         WriteFile(root + "/listfile/list" + std::to_string(i) + ".brl", encoded.Bytes);
+  }
   return ok ? 0 : 1;
 }
