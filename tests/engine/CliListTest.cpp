@@ -3,6 +3,7 @@
 #include "cli/CatalogueOutput.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "platform/Paths.h"
 #include "support/CliRun.h"
 #include "support/TestSupport.h"
@@ -41,7 +42,9 @@ TEST(CliList, JsonHasEveryKeyInOrderWithTypedValues) {
   ListFolder f;
   const auto r = RunCli(cli::RunList, {"--format", "json", f.Path()});
   ASSERT_EQ(r.Exit, 0) << r.Err;
-  const std::string archive = JoinPath(f.Path(), "a.pff");
+  std::string archive;  // as a JSON string's content: "\" separators are escaped on Windows
+  cli::AppendJsonString(archive, JoinPath(f.Path(), "a.pff"));
+  archive = archive.substr(1, archive.size() - 2);
   const std::string first =
       "{\"FileName\": \"RAID.BMS\", \"MissionName\": \"NightRaid\", \"Creator\": \"O'Neil, "
       "\\\"Doc\\\" \xC3\xA9\", \"MissionType\": \"COOP,A&D,\", \"Enabled\": true, \"Modified\": "
