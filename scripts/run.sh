@@ -15,8 +15,8 @@ if [ -z "$folder" ]; then
 fi
 
 if [ -x build/src/app/brieflist ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  echo "Starting the desktop program; choose $folder with OpenPath."
-  exec build/src/app/brieflist
+  echo "Starting the desktop program on $folder (OpenPath chooses another folder)."
+  exec build/src/app/brieflist --folder "$folder"
 fi
 
 if [ -x build/src/app/brieflist ]; then
