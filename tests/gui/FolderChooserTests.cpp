@@ -1,0 +1,464 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "app/Form1.h"
+#include "folder/FolderList.h"
+#include "folder/FolderPaths.h"
+#include "folder/Form2.h"
+#include "gui/GuiTestSupport.h"
+#include "platform/FileSystem.h"
+#include "platform/qt/SettingsStore.h"
+#include "platform/qt/Twips.h"
+#include "support/TestSupport.h"
+#include "view/MissionGrid.h"
+
+namespace brieflist {
+namespace {
+
+QString Native(const std::string& Path) {
+  return QDir::toNativeSeparators(QString::fromStdString(Path));
+}
+
+// Every QSettings of the test run, and so every settings store, writes into a temporary folder,
+// never into the user's own settings (on Windows the registry, which only the native format
+// reaches, and no test uses that).
+class PrivateSettingsFolder : public testing::Environment {
+ public:
+  void SetUp() override {
+    Folder = std::make_unique<test::TempFolder>();
+    const QString path = Native(Folder->Path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
+  }
+  void TearDown() override { Folder.reset(); }
+
+  static inline std::unique_ptr<test::TempFolder> Folder;
+};
+
+[[maybe_unused]] testing::Environment* const kPrivateSettings =
+    testing::AddGlobalTestEnvironment(new PrivateSettingsFolder);
+
+QString WithSeparator(const std::string& Path) {
+  return Native(Path) + QDir::separator();
+}
+
+// The settings store in memory, counting writes.
+class MemorySettings : public SettingsStore {
+ public:
+  QString Read(const QString& Application, const QString& Section, const QString& Key,
+               const QString& Default) override {
+    const auto found = Entries.find(Application + '/' + Section + '/' + Key);
+    return found == Entries.end() ? Default : found->second;
+  }
+  QString Write(const QString& Application, const QString& Section, const QString& Key,
+                const QString& Value) override {
+    ++Writes;
+    if (!Failure.isEmpty()) return Failure;
+    Entries[Application + '/' + Section + '/' + Key] = Value;
+    return QString();
+  }
+  QString Remembered() const {
+    const auto found = Entries.find(QStringLiteral("Brieflist/LastPath/Path"));
+    return found == Entries.end() ? QString() : found->second;
+  }
+
+  std::map<QString, QString> Entries;
+  int Writes = 0;
+  QString Failure;  // when set, writes fail with this reason
+};
+
+class FakeDrives : public DriveSource {
+ public:
+  std::vector<Drive> Drives() override { return List; }
+  std::vector<Drive> List;
+};
+
+// Three "drives" inside a temporary folder: C (where the process runs), D with D/Games/DF2 and
+// Z, which does not exist, as a drive without a medium.
+class FolderChooserTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const std::string& folder :
+         {In("C", "work"), In("D", "Games", "DF2"), In("D", "Games", "Other"), In("D", "Empty")})
+      std::filesystem::create_directories(folder);
+    sample::MissionSpec mission;
+    mission.MissionName = "Dawn";
+    sample::WriteFile(JoinPath(In("D", "Games", "DF2"), "M1.BMS"), sample::BuildMission(mission));
+    Drives.List = {{Native(In("C")), "C"}, {Native(In("D")), "D"}, {Native(In("Z")), "Z"}};
+
+    SavedCurrent = QDir::currentPath();
+    QDir::setCurrent(Native(In("C", "work")));
+    Window = std::make_unique<Form1>(State, *Files, Dialogs);
+    Window->UseChooserSources(Settings, Drives);
+    Dialogs.Watched = Window.get();
+    Window->show();
+  }
+  void TearDown() override {
+    Window.reset();
+    QDir::setCurrent(SavedCurrent);
+  }
+
+  std::string In(const std::string& A, const std::string& B = "", const std::string& C = "") {
+    std::string path = Root.File(A);
+    if (!B.empty()) path = JoinPath(path, B);
+    if (!C.empty()) path = JoinPath(path, C);
+    return path;
+  }
+
+  struct WhileOpen {
+    bool Ran = false;
+    bool WindowEnabled = true;
+    std::string GameDirectory;
+  };
+  // Clicks OpenPath and, once the chooser waits, runs Act on it; Act must end the chooser.
+  WhileOpen OpenPath(const std::function<void(Form2&)>& Act) {
+    WhileOpen seen;
+    QTimer::singleShot(0, Window.get(), [&] {
+      auto* chooser = qobject_cast<Form2*>(QApplication::activeModalWidget());
+      if (!chooser) {
+        ADD_FAILURE() << "the chooser is not the active modal window";
+        return;
+      }
+      seen.Ran = true;
+      seen.WindowEnabled = Window->isEnabled();
+      seen.GameDirectory = State.GameDirectory;
+      Act(*chooser);
+      if (chooser->isVisible()) {
+        ADD_FAILURE() << "the chooser was left open";
+        chooser->done(QDialog::Rejected);
+      }
+    });
+    QTest::mouseClick(Window->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    EXPECT_TRUE(seen.Ran);
+    return seen;
+  }
+
+  static QLabel& Label1(Form2& Chooser) { return *Chooser.findChild<QLabel*>("Label1"); }
+  static QComboBox& Drive1(Form2& Chooser) { return *Chooser.findChild<QComboBox*>("Drive1"); }
+  static FolderList& Dir1(Form2& Chooser) { return *Chooser.findChild<FolderList*>("Dir1"); }
+  static void Click(Form2& Chooser, const char* Button) {
+    QTest::mouseClick(Chooser.findChild<QPushButton*>(Button), Qt::LeftButton);
+  }
+  // Double-clicks the entry Name below the folder list's open folder, as a person opens it.
+  static void OpenInList(Form2& Chooser, const QString& Name) {
+    FolderList& list = Dir1(Chooser);
+    QTreeWidgetItem* open = list.currentItem();
+    ASSERT_NE(open, nullptr);
+    for (int i = 0; i < open->childCount(); ++i) {
+      if (open->child(i)->text(0) != Name) continue;
+      const QPoint at = list.visualItemRect(open->child(i)).center();
+      QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+      QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+      return;
+    }
+    FAIL() << "no folder " << Name.toStdString() << " in " << list.Path().toStdString();
+  }
+
+  bool CatalogueCommandsEnabled() {
+    bool all = true, none = true;
+    for (const char* name : {"Command3", "Command5", "Command6", "ResolveMapName"}) {
+      const bool enabled = Window->findChild<QWidget*>(name)->isEnabled();
+      all = all && enabled;
+      none = none && !enabled;
+    }
+    EXPECT_TRUE(all || none) << "the four catalogue controls disagree";
+    return all;
+  }
+
+  test::TempFolder Root;
+  QString SavedCurrent;
+  MemorySettings Settings;
+  FakeDrives Drives;
+  std::unique_ptr<FileSystem> Files = MakeNativeFileSystem();
+  CatalogueState State;
+  test::ScriptedDialogs Dialogs;
+  std::unique_ptr<Form1> Window;
+};
+
+TEST_F(FolderChooserTest, TheChooserHasItsCaptionControlsAndTabOrder) {
+  OpenPath([&](Form2& chooser) {
+    EXPECT_EQ(chooser.windowTitle(), "Plese Select Your DeltaForce 1/2 Directory!");
+    EXPECT_EQ(chooser.size(), TwipsRect(0, 0, 5670, 4500, chooser).size());
+    struct Expected {
+      const char* Name;
+      int Left, Top, Width, Height;
+      const char* Text;  // nullptr: not a button
+    };
+    const Expected controls[] = {
+        {"Drive1", 120, 120, 5415, 315, nullptr},     {"Dir1", 120, 480, 5415, 3690, nullptr},
+        {"Label1", 120, 4200, 3975, 255, nullptr},    {"Command1", 4200, 4200, 495, 255, "OK"},
+        {"Command2", 4800, 4200, 735, 255, "Cancel"},
+    };
+    for (const Expected& c : controls) {
+      auto* control = chooser.findChild<QWidget*>(c.Name);
+      ASSERT_NE(control, nullptr) << c.Name;
+      EXPECT_EQ(control->geometry(), TwipsRect(c.Left, c.Top, c.Width, c.Height, chooser))
+          << c.Name;
+      if (c.Text) {
+        EXPECT_EQ(qobject_cast<QPushButton*>(control)->text(), c.Text);
+      }
+    }
+    // The label takes no focus; the others follow their order.
+    QWidget* at = &Drive1(chooser);
+    for (const char* name : {"Dir1", "Command1", "Command2"}) {
+      at = at->nextInFocusChain();
+      while (at->focusPolicy() == Qt::NoFocus || at->parentWidget() != &chooser)
+        at = at->nextInFocusChain();
+      EXPECT_EQ(at->objectName(), name);
+    }
+    Click(chooser, "Command2");
+  });
+}
+
+TEST_F(FolderChooserTest, FirstRunOpensOnTheDefaultAndOkStoresAndRefreshesIt) {
+#ifndef _WIN32
+  // The default is the home folder: one of our own, with a mission in it.
+  const QByteArray savedHome = qgetenv("HOME");
+  qputenv("HOME", QFile::encodeName(Native(In("D", "Games", "DF2"))));
+#endif
+  const QString expected = DefaultFolder();
+  const WhileOpen seen = OpenPath([&](Form2& chooser) {
+    EXPECT_EQ(chooser.SelectedPath(), expected);
+    EXPECT_EQ(Label1(chooser).text(), expected);
+    Click(chooser, "Command1");
+  });
+#ifndef _WIN32
+  qputenv("HOME", savedHome);
+#endif
+  EXPECT_FALSE(seen.WindowEnabled);
+  EXPECT_EQ(seen.GameDirectory, "SetPath");
+  EXPECT_TRUE(Window->isEnabled());
+  EXPECT_EQ(Settings.Writes, 1);
+  EXPECT_EQ(Settings.Remembered(), expected);
+  EXPECT_EQ(QString::fromStdString(State.GameDirectory), expected);
+  EXPECT_TRUE(CatalogueCommandsEnabled());
+#ifndef _WIN32
+  ASSERT_EQ(State.LastMission, 0);
+  EXPECT_EQ(Window->Grid().Model().Cell(0, 1), "Dawn");
+#endif
+}
+
+TEST_F(FolderChooserTest, AFolderOpenedInTheListIsShownStoredAndRefreshed) {
+  const QString df2 = WithSeparator(In("D", "Games", "DF2"));
+  OpenPath([&](Form2& chooser) {
+    EXPECT_EQ(chooser.SelectedPath(), DefaultFolder());
+    Drive1(chooser).setCurrentIndex(1);  // the user picks D
+    EXPECT_EQ(Dir1(chooser).Path(), Native(In("D")));
+    EXPECT_EQ(chooser.SelectedPath(), WithSeparator(In("D")));
+    OpenInList(chooser, "Games");
+    OpenInList(chooser, "DF2");
+    EXPECT_EQ(Label1(chooser).text(), df2);
+    EXPECT_EQ(chooser.SelectedPath(), df2);
+    EXPECT_EQ(Drive1(chooser).currentIndex(), 1);
+    Click(chooser, "Command1");
+  });
+  EXPECT_EQ(Settings.Remembered(), df2);
+  EXPECT_EQ(QString::fromStdString(State.GameDirectory), df2);
+  ASSERT_EQ(State.LastMission, 0);
+  EXPECT_EQ(Window->Grid().Model().Cell(0, 0), "M1.BMS");
+  EXPECT_TRUE(CatalogueCommandsEnabled());
+
+  // Read afresh at the next opening: both lists come back on the folder.
+  OpenPath([&](Form2& chooser) {
+    EXPECT_EQ(chooser.SelectedPath(), df2);
+    EXPECT_EQ(Dir1(chooser).Path(), Native(In("D", "Games", "DF2")));
+    EXPECT_EQ(Drive1(chooser).currentIndex(), 1);
+    Click(chooser, "Command2");
+  });
+}
+
+TEST_F(FolderChooserTest, ATypedPathGetsOneTrailingSeparatorAndIsNotChecked) {
+  const QString sep = QDir::separator();
+  struct Case {
+    QString Typed;
+    QString Expected;  // empty: SelectedPath unchanged
+  };
+  const Case cases[] = {
+      {"E:" + sep + "DF", "E:" + sep + "DF" + sep},
+      {"E:" + sep + "DF" + sep, "E:" + sep + "DF" + sep},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    Dialogs.InputAnswers = {c.Typed};
+    Dialogs.Inputs.clear();
+    Settings.Entries.clear();
+    QString before;
+    OpenPath([&](Form2& chooser) {
+      before = chooser.SelectedPath();
+      const QString listed = Dir1(chooser).Path();
+      QTest::mouseClick(&Label1(chooser), Qt::LeftButton);
+      EXPECT_EQ(Dir1(chooser).Path(), listed);  // neither list moves
+      Click(chooser, "Command1");
+    });
+    ASSERT_EQ(Dialogs.Inputs.size(), 1u);
+    EXPECT_EQ(Dialogs.Inputs[0].Prompt, "Please Enter Path Manualy!");
+    EXPECT_EQ(Dialogs.Inputs[0].Default, before);
+    const QString expected = c.Expected.isEmpty() ? before : c.Expected;
+    EXPECT_EQ(Settings.Remembered(), expected) << c.Typed.toStdString();
+    EXPECT_EQ(QString::fromStdString(State.GameDirectory), expected);
+  }
+}
+
+TEST_F(FolderChooserTest, CancelBeforeAnyFolderLeavesEverythingAsItWas) {
+  const WhileOpen seen = OpenPath([&](Form2& chooser) { Click(chooser, "Command2"); });
+  EXPECT_EQ(seen.GameDirectory, "SetPath");
+  EXPECT_FALSE(seen.WindowEnabled);
+  EXPECT_EQ(State.GameDirectory, "");
+  EXPECT_TRUE(Window->isEnabled());
+  EXPECT_FALSE(CatalogueCommandsEnabled());
+  EXPECT_EQ(Settings.Writes, 0);
+  EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(FolderChooserTest, CancelAfterAFolderKeepsItsCatalogueWithoutARefresh) {
+  Window->OpenFolder(In("D", "Games", "DF2"));
+  const std::string earlier = State.GameDirectory;
+  ASSERT_EQ(State.LastMission, 0);
+  // A second mission appears: a refresh would show it.
+  sample::WriteFile(JoinPath(In("D", "Games", "DF2"), "M2.BMS"),
+                    sample::BuildMission(sample::MissionSpec{}));
+
+  // Cancel, Escape and the window manager's close button all cancel.
+  const std::function<void(Form2&)> ways[] = {
+      [](Form2& chooser) { Click(chooser, "Command2"); },
+      [](Form2& chooser) { QTest::keyClick(&chooser, Qt::Key_Escape); },
+      [](Form2& chooser) { chooser.close(); },
+  };
+  for (const auto& cancel : ways) {
+    OpenPath([&](Form2& chooser) {
+      Drive1(chooser).setCurrentIndex(1);
+      cancel(chooser);
+    });
+    EXPECT_EQ(State.GameDirectory, earlier);
+    EXPECT_EQ(State.LastMission, 0);
+    EXPECT_EQ(Window->Grid().Model().rowCount(), 1);
+    EXPECT_TRUE(Window->isEnabled());
+    EXPECT_TRUE(CatalogueCommandsEnabled());
+  }
+  EXPECT_EQ(Settings.Writes, 0);
+}
+
+TEST_F(FolderChooserTest, OkOnAFolderWithoutMissionsStillEnablesTheCommands) {
+  Settings.Entries["Brieflist/LastPath/Path"] = WithSeparator(In("D", "Empty"));
+  OpenPath([&](Form2& chooser) { Click(chooser, "Command1"); });
+  EXPECT_EQ(State.LastMission, -1);
+  EXPECT_EQ(Window->Grid().Model().rowCount(), 0);
+  EXPECT_TRUE(CatalogueCommandsEnabled());
+  EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(FolderChooserTest, TheRememberedFolderPlacesBothLists) {
+  struct Case {
+    const char* What;
+    QString Remembered;
+    QString Folder;  // where the folder list opens
+    int Drive;       // the drive list's entry
+  };
+  const Case cases[] = {
+      {"on another drive", WithSeparator(In("D", "Games", "DF2")), Native(In("D", "Games", "DF2")),
+       1},
+      {"gone, its drive there", WithSeparator(In("D", "Gone")), Native(In("D")), 1},
+      {"on a drive that is gone", WithSeparator(In("Z", "DF")), Native(In("C", "work")), 0},
+      {"on no drive at all", WithSeparator(In("Y", "DF")), Native(In("C", "work")), 0},
+  };
+  for (const Case& c : cases) {
+    Settings.Entries["Brieflist/LastPath/Path"] = c.Remembered;
+    OpenPath([&](Form2& chooser) {
+      EXPECT_EQ(Dir1(chooser).Path(), c.Folder) << c.What;
+      EXPECT_EQ(Drive1(chooser).currentIndex(), c.Drive) << c.What;
+      EXPECT_EQ(chooser.SelectedPath(), c.Folder + QDir::separator()) << c.What;
+      Click(chooser, "Command2");
+    });
+  }
+  EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(FolderChooserTest, ADriveThatCannotBeReadPutsTheDriveListBack) {
+  OpenPath([&](Form2& chooser) {
+    Drive1(chooser).setCurrentIndex(1);
+    OpenInList(chooser, "Games");
+    Drive1(chooser).setCurrentIndex(2);  // Z: nothing there
+    EXPECT_EQ(Drive1(chooser).currentIndex(), 1);
+    EXPECT_EQ(Dir1(chooser).Path(), Native(In("D", "Games")));
+    EXPECT_EQ(chooser.SelectedPath(), WithSeparator(In("D", "Games")));
+    Drive1(chooser).setCurrentIndex(0);  // and the chooser goes on working
+    EXPECT_EQ(chooser.SelectedPath(), WithSeparator(In("C")));
+    Click(chooser, "Command1");
+  });
+  EXPECT_EQ(QString::fromStdString(State.GameDirectory), WithSeparator(In("C")));
+}
+
+TEST_F(FolderChooserTest, ASettingsStoreThatCannotBeWrittenIsReportedAndTheFolderStillUsed) {
+  Settings.Entries["Brieflist/LastPath/Path"] = WithSeparator(In("C", "work"));
+  Settings.Failure = "/ro/Brieflist.conf: cannot be written";
+  OpenPath([&](Form2& chooser) { Click(chooser, "Command1"); });
+  ASSERT_EQ(Dialogs.Messages.size(), 1u);
+  EXPECT_TRUE(Dialogs.Messages[0].Text.contains("/ro/Brieflist.conf: cannot be written"));
+  EXPECT_EQ(QString::fromStdString(State.GameDirectory), WithSeparator(In("C", "work")));
+  EXPECT_TRUE(CatalogueCommandsEnabled());
+}
+
+TEST(FolderPaths, AddBackslashAddsExactlyOneSeparator) {
+  const QString sep = QDir::separator();
+  const std::pair<QString, QString> cases[] = {
+      {"", sep},
+      {"DF", "DF" + sep},
+      {"a" + sep + "DF" + sep, "a" + sep + "DF" + sep},
+      {sep, sep},
+  };
+  for (const auto& [path, expected] : cases)
+    EXPECT_EQ(AddBackslash(path), expected) << path.toStdString();
+}
+
+TEST(FolderPaths, APathLiesOnTheDriveWithTheLongestRoot) {
+#ifdef _WIN32
+  const std::vector<Drive> drives = {{"c:\\", "c:"}, {"d:\\", "d:"}};
+  const std::pair<QString, int> cases[] = {
+      {"C:\\Games\\DF2\\", 0}, {"d:\\", 1}, {"D:", -1}, {"e:\\DF", -1}, {"\\\\server\\df", -1}};
+#else
+  const std::vector<Drive> drives = {{"/", "/"}, {"/media/usb", "/media/usb"}, {"/mnt/", "/mnt/"}};
+  const std::pair<QString, int> cases[] = {
+      {"/home/df/", 0},      {"/media/usb/DF2/", 1}, {"/media/usb", 1},
+      {"/media/usb2/DF", 0}, {"/mnt/x", 2},          {"relative/DF", -1},
+  };
+#endif
+  for (const auto& [path, expected] : cases)
+    EXPECT_EQ(DriveIndexOf(drives, path), expected) << path.toStdString();
+}
+
+// The real store, in the test run's own settings folder.
+TEST(QtSettingsStore, WritesTheEntryUnderTheApplicationsNameAndReadsItBack) {
+  ASSERT_NE(PrivateSettingsFolder::Folder, nullptr);
+  const QString folder = Native(PrivateSettingsFolder::Folder->Path());
+#ifndef _WIN32
+  QtSettingsStore store;  // the program's own: an INI file on this system
+  const QString file = folder + "/Brieflist/Brieflist.conf";
+#else
+  QtSettingsStore store(QSettings::IniFormat);  // the registry is the user's: not in a test
+  const QString file = folder + "\\Brieflist\\Brieflist.ini";
+#endif
+  EXPECT_EQ(store.Read("Brieflist", "LastPath", "Path", "c:\\"), "c:\\");
+  EXPECT_EQ(store.Write("Brieflist", "LastPath", "Path", "D:\\Games\\DF2\\"), "");
+  EXPECT_EQ(store.Read("Brieflist", "LastPath", "Path", "c:\\"), "D:\\Games\\DF2\\");
+
+  QSettings raw(file, QSettings::IniFormat);
+  EXPECT_EQ(raw.value("LastPath/Path").toString(), "D:\\Games\\DF2\\");
+  ASSERT_TRUE(QFile::remove(file));
+}
+
+}  // namespace
+}  // namespace brieflist
