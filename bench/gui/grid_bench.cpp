@@ -28,7 +28,9 @@ class SilentDialogs : public brieflist::Dialogs {
   }
   bool AskYesNo(const QString&) override { return true; }
   QAction* PopUpMenu(QMenu&, const QPoint&) override { return nullptr; }
-  QString ChooseFolder(const QString&) override { return {}; }
+  QString InputBox(const QString&, const QString&) override { return {}; }
+  QString SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+  QString OpenFileName(const QString&, const QString&) override { return {}; }
 };
 
 struct Figures {
