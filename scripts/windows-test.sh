@@ -38,7 +38,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init </dev/null >/dev/null 2>&1 || true
   wineserver -w
 fi
-wineserver -p </dev/null >/dev/null 2>&1
+wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wine wineboot </dev/null >/dev/null 2>&1 || true
 
