@@ -37,6 +37,15 @@ struct FolderFiles {
   std::vector<std::string> Unrepresentable;
 };
 
+// One block of a file that PatchBlocks reads and may write back.
+struct FileBlock {
+  uint64_t Offset = 0;
+  std::vector<uint8_t> Bytes;  // sized by the caller; read into, zeros past the file's end
+  size_t Have = 0;             // how many of Bytes the file held
+  bool Write = false;          // set by the edit: write this block back
+  bool Written = false;        // set by PatchBlocks once the block is written
+};
+
 // Everything the engine asks of the file system. One implementation works on the real
 // disk; tests wrap it to inject failures.
 class FileSystem {
@@ -68,6 +77,21 @@ class FileSystem {
   // the block already covered.
   virtual IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
                                     const std::function<bool(std::span<uint8_t>)>& Edit) = 0;
+
+  // Opens Path once for reading and writing, reads each block (one read each), lets Edit look at
+  // them all and mark those to write, writes each marked block back (one write each, only the
+  // bytes the file held), flushes once and closes. Edit returning false writes nothing. On an
+  // error the blocks written before it keep Written set. The default patches block by block,
+  // for file systems that have nothing better.
+  virtual IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
+                                     const std::function<bool(std::vector<FileBlock>&)>& Edit);
+
+  // Appends Bytes to the end of Path, creating it when missing, and flushes it to stable
+  // storage before returning.
+  virtual IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) {
+    (void)Bytes;
+    return IoError{Path, "appending is not supported here"};
+  }
 
   // Writes Bytes to a temporary file beside Path and renames it over Path when complete, so
   // an existing file is either wholly replaced or left as it was.

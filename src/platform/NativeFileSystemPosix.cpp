@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -183,6 +184,65 @@ class PosixFileSystem : public FileSystem {
     return true;
   }
 
+  IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
+                             const std::function<bool(std::vector<FileBlock>&)>& Edit) override {
+    const int fd = Open(Path, O_RDWR);
+    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    for (FileBlock& block : Blocks) {
+      std::fill(block.Bytes.begin(), block.Bytes.end(), 0);
+      const ssize_t have = ReadFully(fd, block.Bytes.data(), block.Bytes.size(),
+                                     static_cast<off_t>(block.Offset), Counters_.Reads);
+      if (have < 0) return CloseWithError(fd, Path);
+      block.Have = static_cast<size_t>(have);
+    }
+    if (!Edit(Blocks)) {
+      Close(fd);
+      return false;
+    }
+    bool any = false;
+    for (FileBlock& block : Blocks) {
+      if (!block.Write) continue;
+      if (!WriteFully(fd, block.Bytes.data(), block.Have, static_cast<off_t>(block.Offset),
+                      Counters_.Writes)) {
+        // What was written is still pushed to the disk before the error is reported.
+        const int error = errno;
+        if (any) {
+          ++Counters_.Flushes;
+          fsync(fd);
+        }
+        Close(fd);
+        return IoError{Path, ErrnoText(error)};
+      }
+      block.Written = any = true;
+    }
+    if (any) {
+      ++Counters_.Flushes;
+      if (fsync(fd) != 0) return CloseWithError(fd, Path);
+    }
+    if (!Close(fd)) return IoError{Path, ErrnoText(errno)};
+    return true;
+  }
+
+  IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+    const int fd = Open(Path, O_WRONLY | O_APPEND | O_CREAT, 0644);
+    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    size_t done = 0;
+    while (done < Bytes.size()) {
+      ++Counters_.Writes;
+      const ssize_t n = write(fd, Bytes.data() + done, Bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (n == 0) errno = EIO;
+        return CloseWithError(fd, Path);
+      }
+      done += static_cast<size_t>(n);
+    }
+    ++Counters_.Flushes;
+    if (fsync(fd) != 0) return CloseWithError(fd, Path);
+    if (!Close(fd)) return IoError{Path, ErrnoText(errno)};
+    return true;
+  }
+
   IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
     // Renaming over a device or a folder would destroy it rather than write to it.
     struct stat target {};
@@ -218,11 +278,11 @@ class PosixFileSystem : public FileSystem {
   void ResetCounters() override { Counters_ = {}; }
 
  private:
-  int Open(const std::string& Path, int flags) {
+  int Open(const std::string& Path, int flags, mode_t mode = 0) {
     ++Counters_.Opens;
     int fd;
     do {
-      fd = open(Path.c_str(), flags | O_CLOEXEC);
+      fd = open(Path.c_str(), flags | O_CLOEXEC, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
   }

@@ -12,6 +12,7 @@
 // The system's macro would rename our own member of that name.
 #undef ReplaceFile
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -198,6 +199,67 @@ class WindowsFileSystem : public FileSystem {
     // Only the bytes the file already had are written back: a patch never extends a file.
     if (!WriteFully(file, block.data(), have, Offset, Counters_.Writes))
       return CloseWithError(file, Path);
+    ++Counters_.Flushes;
+    if (!FlushFileBuffers(file)) return CloseWithError(file, Path);
+    if (!Close(file)) return LastError(Path);
+    return true;
+  }
+
+  IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
+                             const std::function<bool(std::vector<FileBlock>&)>& Edit) override {
+    const HANDLE file = Open(Path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL);
+    if (file == INVALID_HANDLE_VALUE) return LastError(Path);
+    for (FileBlock& block : Blocks) {
+      std::fill(block.Bytes.begin(), block.Bytes.end(), 0);
+      if (!ReadFully(file, block.Bytes.data(), block.Bytes.size(), block.Offset, block.Have,
+                     Counters_.Reads))
+        return CloseWithError(file, Path);
+    }
+    if (!Edit(Blocks)) {
+      Close(file);
+      return false;
+    }
+    bool any = false;
+    for (FileBlock& block : Blocks) {
+      if (!block.Write) continue;
+      if (!WriteFully(file, block.Bytes.data(), block.Have, block.Offset, Counters_.Writes)) {
+        // What was written is still pushed to the disk before the error is reported.
+        const DWORD error = GetLastError();
+        if (any) {
+          ++Counters_.Flushes;
+          FlushFileBuffers(file);
+        }
+        Close(file);
+        return IoError{Path, ErrorText(error)};
+      }
+      block.Written = any = true;
+    }
+    if (any) {
+      ++Counters_.Flushes;
+      if (!FlushFileBuffers(file)) return CloseWithError(file, Path);
+    }
+    if (!Close(file)) return LastError(Path);
+    return true;
+  }
+
+  IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+    const HANDLE file =
+        Open(Path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+    if (file == INVALID_HANDLE_VALUE) return LastError(Path);
+    size_t done = 0;
+    while (done < Bytes.size()) {
+      ++Counters_.Writes;
+      DWORD put = 0;
+      const auto want = static_cast<DWORD>(std::min(Bytes.size() - done, kMaxTransfer));
+      if (!WriteFile(file, Bytes.data() + done, want, &put, nullptr))
+        return CloseWithError(file, Path);
+      if (put == 0) {
+        SetLastError(ERROR_WRITE_FAULT);
+        return CloseWithError(file, Path);
+      }
+      done += put;
+    }
     ++Counters_.Flushes;
     if (!FlushFileBuffers(file)) return CloseWithError(file, Path);
     if (!Close(file)) return LastError(Path);

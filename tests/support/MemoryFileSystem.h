@@ -100,6 +100,54 @@ class MemoryFileSystem : public FileSystem {
     return true;
   }
 
+  IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
+                             const std::function<bool(std::vector<FileBlock>&)>& Edit) override {
+    if (BeforePatch) BeforePatch(Path);
+    auto file = Open(Path);
+    if (!file) return file.Error();
+    sample::Bytes& data = **file;
+    for (FileBlock& block : Blocks) {
+      ++Counters_.Reads;
+      std::fill(block.Bytes.begin(), block.Bytes.end(), 0);
+      block.Have = block.Offset >= data.size()
+                       ? 0
+                       : std::min<size_t>(block.Bytes.size(),
+                                          data.size() - static_cast<size_t>(block.Offset));
+      std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(block.Have ? block.Offset : 0),
+                  block.Have, block.Bytes.begin());
+    }
+    ++Counters_.Closes;
+    if (!Edit(Blocks)) return false;
+    bool any = false;
+    for (FileBlock& block : Blocks) {
+      if (!block.Write) continue;
+      ++Counters_.Writes;
+      if (const auto fail = FailWrite.find(Path); fail != FailWrite.end()) {
+        if (any) ++Counters_.Flushes;
+        return IoError{Path, fail->second};
+      }
+      std::copy_n(block.Bytes.begin(), block.Have,
+                  data.begin() + static_cast<std::ptrdiff_t>(block.Offset));
+      block.Written = any = true;
+    }
+    if (any) ++Counters_.Flushes;
+    return true;
+  }
+
+  IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+    ++Counters_.Opens;
+    if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
+      return IoError{Path, fail->second};
+    if (const auto fail = FailWrite.find(Path); fail != FailWrite.end())
+      return IoError{Path, fail->second};
+    ++Counters_.Writes;
+    ++Counters_.Flushes;
+    ++Counters_.Closes;
+    sample::Bytes& data = Files[Path];
+    data.insert(data.end(), Bytes.begin(), Bytes.end());
+    return true;
+  }
+
   IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
     ++Counters_.Opens;
     if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
