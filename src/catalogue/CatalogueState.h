@@ -42,10 +42,14 @@ struct RefreshReport {
   std::vector<IoError> Problems;
 };
 
+class PatchJournal;
+
 // The platform the engine works through.
 struct Platform {
   FileSystem& Files;
   EngineHost& Host;
+  // Where every patch is recorded before it is written, so it can be undone; none: unrecorded.
+  PatchJournal* Journal = nullptr;
 };
 
 }  // namespace brieflist

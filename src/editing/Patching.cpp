@@ -8,18 +8,15 @@
 #include "catalogue/MissionHeader.h"
 #include "catalogue/RefreshCatalogue.h"
 #include "catalogue/TextHelpers.h"
+#include "editing/HeaderPatch.h"
 #include "editing/MissionPosition.h"
+#include "editing/PatchJournal.h"
 #include "platform/Paths.h"
 
 namespace brieflist {
 namespace {
 
-constexpr size_t kHeaderBytes = static_cast<size_t>(MissionOffset::HeaderSize);
 constexpr size_t kBlockBytes = 4;
-
-std::string_view SignatureOf(std::span<const uint8_t> Header) {
-  return {reinterpret_cast<const char*>(Header.data()), 3};
-}
 
 // Paths from the list file and from the folder listing name the same file; on Windows letter
 // case does not tell files apart.
@@ -67,31 +64,35 @@ PatchOutcome LocateAndRetry(CatalogueState& State, const Platform& P, const Miss
   return RetryAt(j);
 }
 
-enum class EditResult { Written, AlreadySo, NoSignature };
+enum class EditResult { Written, AlreadySo, NoSignature, Failed };
 
-// Reads the mission's header once, decides on those bytes, and writes it back whole in one
-// write followed by a flush: there is no moment at which the signature is switched and the flag
-// block not yet moved, which separate writes would leave after a crash. Wanted empty switches
-// to the other state.
-IoResult<EditResult> PatchMissionState(FileSystem& Files, const std::string& File, int32_t Offset,
-                                       std::optional<bool> Wanted, bool& NowEnabled) {
-  if (Offset < 0) return EditResult::NoSignature;
-  EditResult result = EditResult::NoSignature;
-  auto done = Files.PatchBlock(File, static_cast<uint64_t>(Offset), kHeaderBytes,
-                               [&](std::span<uint8_t> header) {
-                                 if (!IsMissionSignature(SignatureOf(header))) return false;
-                                 const bool enabled = IsEnabledSignature(SignatureOf(header));
-                                 NowEnabled = Wanted.value_or(!enabled);
-                                 if (NowEnabled == enabled) {
-                                   result = EditResult::AlreadySo;
-                                   return false;
-                                 }
-                                 WriteMissionState(header, NowEnabled);
-                                 result = EditResult::Written;
-                                 return true;
-                               });
-  if (!done) return done.Error();
-  return result;
+// Reads the mission's header once, decides on those bytes, records the change in the journal
+// and writes the header back whole in one write followed by a flush: there is no moment at
+// which the signature is switched and the flag block not yet moved, which separate writes would
+// leave after a crash. Wanted empty switches to the other state. A failure is shown through the
+// host.
+EditResult PatchMissionState(const Platform& P, const std::string& File, int32_t Offset,
+                             const std::string& FileName, std::optional<bool> Wanted,
+                             bool& NowEnabled) {
+  std::vector<HeaderChange> changes(1);
+  changes[0].Offset = Offset;
+  changes[0].FileName = FileName;
+  changes[0].Decide = [&](std::span<uint8_t> header) {
+    return DecideMissionState(header, Wanted, NowEnabled);
+  };
+  const HeaderPatchResult done = PatchHeaders(P.Files, P.Journal, File, changes);
+  if (done.Failed()) {
+    P.Host.ShowMessage(done.Message(File));
+    return EditResult::Failed;
+  }
+  switch (changes[0].Decision) {
+    case HeaderDecision::Write:
+      return EditResult::Written;
+    case HeaderDecision::AlreadySo:
+      return EditResult::AlreadySo;
+    default:
+      return EditResult::NoSignature;
+  }
 }
 
 PatchOutcome PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t Index,
@@ -103,9 +104,9 @@ PatchOutcome PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t
   }
   MissionEntry& row = State.Missions[static_cast<size_t>(Index)];
   bool nowEnabled = false;
-  auto edit = PatchMissionState(P.Files, row.SourceFile, row.DataOffset, Wanted, nowEnabled);
-  if (!edit) return ReportFailure(P, "Could not switch the mission in", edit.Error());
-  switch (*edit) {
+  switch (PatchMissionState(P, row.SourceFile, row.DataOffset, row.FileName, Wanted, nowEnabled)) {
+    case EditResult::Failed:
+      return PatchOutcome::Failed;
     case EditResult::NoSignature:
       return LocateAndRetry(State, P, MissionEntry(row), Retry, [&](int32_t j) {
         return PatchCatalogueRow(State, P, j, GridRow, Wanted, kRetryAttempt);
@@ -141,10 +142,10 @@ PatchOutcome ApplyAt(CatalogueState& State, const Platform& P, const MissionEntr
   // state is no failure.
   if (**probe == wanted) return PatchOutcome::AlreadySo;
   bool nowEnabled = false;
-  auto edit =
-      PatchMissionState(P.Files, Position.SourceFile, Position.DataOffset, wanted, nowEnabled);
-  if (!edit) return ReportFailure(P, "Could not switch the mission in", edit.Error());
-  switch (*edit) {
+  switch (PatchMissionState(P, Position.SourceFile, Position.DataOffset, Position.FileName, wanted,
+                            nowEnabled)) {
+    case EditResult::Failed:
+      return PatchOutcome::Failed;
     case EditResult::NoSignature:
       return retry();
     case EditResult::AlreadySo:
@@ -186,12 +187,21 @@ std::string FolderOfPath(const std::string& Path) {
 
 PatchOutcome ToggleMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
                                   int64_t GridRow, int Retry) {
+  const PatchJournal::Operation operation(P.Journal, JournalKind::Toggle);
   return PatchCatalogueRow(State, P, Index, GridRow, std::nullopt, Retry);
 }
 
 PatchOutcome SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
                                int64_t GridRow, bool Enabled, int Retry) {
+  const PatchJournal::Operation operation(P.Journal, JournalKind::Set);
   return PatchCatalogueRow(State, P, Index, GridRow, Enabled, Retry);
+}
+
+PatchOutcome RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
+                                    const MissionEntry& Failing, int64_t GridRow, bool Enabled) {
+  return LocateAndRetry(State, P, Failing, 0, [&](int32_t j) {
+    return PatchCatalogueRow(State, P, j, GridRow, Enabled, kRetryAttempt);
+  });
 }
 
 PatchOutcome ApplyImportedState(CatalogueState& State, const Platform& P, int32_t ImportIndex,
@@ -201,6 +211,7 @@ PatchOutcome ApplyImportedState(CatalogueState& State, const Platform& P, int32_
     P.Host.ShowMessage(kFileInvalidOrNotFound);
     return PatchOutcome::Reported;
   }
+  const PatchJournal::Operation operation(P.Journal, JournalKind::Import);
   const MissionEntry imported = State.ImportedMissions[static_cast<size_t>(ImportIndex)];
   return ApplyAt(State, P, imported, imported.Enabled, Retry);
 }

@@ -50,6 +50,13 @@ PatchOutcome ToggleMissionEnabled(CatalogueState& State, const Platform& P, int3
 PatchOutcome SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
                                int64_t GridRow, bool Enabled, int Retry = 0);
 
+// The locate-and-retry step for a mission whose first attempt to be set to Enabled found no
+// signature at Failing's position: refreshes Failing's folder, finds the mission again and tries
+// once more, with the messages of ToggleMissionEnabled. Failing is a copy: the refresh replaces
+// the catalogue.
+PatchOutcome RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
+                                    const MissionEntry& Failing, int64_t GridRow, bool Enabled);
+
 // Gives the mission named by row ImportIndex of ImportedMissions the state that row records.
 // The row is untrusted: only a mission at a real mission position of a game file is patched
 // (see IsImportPosition); anything else takes the locate-and-retry step. Changes no catalogue

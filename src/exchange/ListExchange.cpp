@@ -4,6 +4,7 @@
 
 #include "catalogue/RefreshCatalogue.h"
 #include "editing/MissionPosition.h"
+#include "editing/PatchJournal.h"
 #include "editing/Patching.h"
 #include "exchange/ListFile.h"
 
@@ -78,7 +79,9 @@ ImportResult ImportListFile(CatalogueState& State, const Platform& P, const std:
   State.LastImported = static_cast<int32_t>(State.ImportedMissions.size()) - 1;
 
   RememberingHost host(P.Host);
-  const Platform through{P.Files, host};
+  const Platform through{P.Files, host, P.Journal};
+  // One operation: an undo takes the whole import back.
+  const PatchJournal::Operation operation(P.Journal, JournalKind::Import);
   for (int32_t i = 0; i <= State.LastImported; ++i) {
     switch (ApplyImportedState(State, through, i, 0)) {
       case PatchOutcome::Patched:

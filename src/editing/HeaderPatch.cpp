@@ -1,0 +1,80 @@
+#include "editing/HeaderPatch.h"
+
+#include <string_view>
+
+#include "catalogue/MissionHeader.h"
+#include "catalogue/TextHelpers.h"
+#include "editing/Patching.h"
+
+namespace brieflist {
+
+std::string HeaderPatchResult::Message(const std::string& File) const {
+  if (JournalError)
+    return "Could not record the patch in the undo journal " + JournalError->Path + ":\r\n" +
+           JournalError->Reason + "\r\nNothing was written to " + File + ".";
+  if (FileError)
+    return "Could not switch the mission in " + FileError->Path + ":\r\n" + FileError->Reason;
+  return {};
+}
+
+HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const std::string& File,
+                               std::vector<HeaderChange>& Changes) {
+  HeaderPatchResult result;
+  std::vector<FileBlock> blocks;
+  std::vector<size_t> changeOf;
+  for (size_t i = 0; i < Changes.size(); ++i) {
+    Changes[i].Decision = HeaderDecision::NoSignature;
+    Changes[i].Written = false;
+    if (Changes[i].Offset < 0) continue;  // no file position holds it
+    FileBlock block;
+    block.Offset = static_cast<uint64_t>(Changes[i].Offset);
+    block.Bytes.resize(static_cast<size_t>(MissionOffset::HeaderSize));
+    blocks.push_back(std::move(block));
+    changeOf.push_back(i);
+  }
+  if (blocks.empty()) return result;
+
+  auto done = Files.PatchBlocks(File, blocks, [&](std::vector<FileBlock>& read) {
+    std::vector<JournalRecord> records;
+    for (size_t k = 0; k < read.size(); ++k) {
+      HeaderChange& change = Changes[changeOf[k]];
+      change.Found = PatchedBytesOf(read[k].Bytes);
+      change.Decision = change.Decide(read[k].Bytes);
+      if (change.Decision != HeaderDecision::Write) continue;
+      read[k].Write = true;
+      JournalRecord r;
+      r.SourceFile = File;
+      r.DataOffset = change.Offset;
+      r.FileName = change.FileName;
+      r.Before = change.Found;
+      r.After = PatchedBytesOf(read[k].Bytes);
+      r.Reverses = change.Reverses;
+      records.push_back(std::move(r));
+    }
+    if (records.empty()) return false;
+    if (Journal) {
+      auto appended = Journal->Append(records);
+      if (!appended) {
+        result.JournalError = appended.Error();
+        return false;
+      }
+    }
+    return true;
+  });
+  for (size_t k = 0; k < blocks.size(); ++k) Changes[changeOf[k]].Written = blocks[k].Written;
+  if (!done) result.FileError = done.Error();
+  return result;
+}
+
+HeaderDecision DecideMissionState(std::span<uint8_t> Header, std::optional<bool> Wanted,
+                                  bool& NowEnabled) {
+  const std::string_view signature(reinterpret_cast<const char*>(Header.data()), 3);
+  if (!IsMissionSignature(signature)) return HeaderDecision::NoSignature;
+  const bool enabled = IsEnabledSignature(signature);
+  NowEnabled = Wanted.value_or(!enabled);
+  if (NowEnabled == enabled) return HeaderDecision::AlreadySo;
+  WriteMissionState(Header, NowEnabled);
+  return HeaderDecision::Write;
+}
+
+}  // namespace brieflist

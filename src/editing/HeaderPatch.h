@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "editing/PatchJournal.h"
+#include "platform/FileSystem.h"
+
+namespace brieflist {
+
+// What to do with one mission header, decided on the bytes read from the file.
+enum class HeaderDecision {
+  Write,        // the header was changed: write it
+  AlreadySo,    // the mission is already as wanted
+  NoSignature,  // no mission signature there
+  NotApplied,   // (undo) the bytes are those from before the patch: it never reached the disk
+  Changed,      // (undo) the bytes are neither: something else changed them since
+};
+
+// One mission of a file to patch.
+struct HeaderChange {
+  int32_t Offset = 0;
+  std::string FileName;  // for the journal
+  std::string Reverses;  // for an undo: the record it reverses
+  // Looks at the header's first 128 bytes (zeros past the file's end) and changes them for Write.
+  std::function<HeaderDecision(std::span<uint8_t>)> Decide;
+
+  HeaderDecision Decision = HeaderDecision::NoSignature;  // set by PatchHeaders
+  bool Written = false;                                   // set by PatchHeaders
+  PatchedBytes Found{};                                   // the 11 bytes read, for messages
+};
+
+struct HeaderPatchResult {
+  std::optional<IoError> FileError;     // the file could not be opened, read or written
+  std::optional<IoError> JournalError;  // the journal could not be written: nothing was written
+  bool Failed() const { return FileError || JournalError; }
+  // A message naming the file or the journal and the reason.
+  std::string Message(const std::string& File) const;
+};
+
+// Patches missions of one file together: one open, one read per header, one journal append for
+// every changed header (flushed before anything is written), one write per changed header, one
+// flush and one close. Each mission is written whole in one write, so a crash never leaves its
+// signature switched and its flag block not yet moved. Without a journal nothing is recorded.
+HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const std::string& File,
+                               std::vector<HeaderChange>& Changes);
+
+// The decision of a switch: to Wanted, or to the other state when Wanted is empty. Sets
+// NowEnabled to the state the mission has once the decision is carried out.
+HeaderDecision DecideMissionState(std::span<uint8_t> Header, std::optional<bool> Wanted,
+                                  bool& NowEnabled);
+
+}  // namespace brieflist

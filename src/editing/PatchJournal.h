@@ -1,0 +1,129 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/IoResult.h"
+
+namespace brieflist {
+
+// The journal keeps at most this many records; older ones are dropped.
+inline constexpr size_t kJournalLimit = 10000;
+// The journal's file inside the program's data folder.
+inline constexpr const char* kJournalFileName = "journal.tsv";
+
+// The 11 bytes a patch may change, in this order: 0..2 (signature), 120..123, 124..127.
+inline constexpr size_t kJournalByteCount = 11;
+using PatchedBytes = std::array<uint8_t, kJournalByteCount>;
+
+// Kinds of record. A patch kind names the command that wrote it; an undo record names the
+// record it reverses; the two marker kinds record that an undo looked at a record and wrote
+// nothing, so the record leaves the undo stack.
+namespace JournalKind {
+inline constexpr const char* Toggle = "toggle";
+inline constexpr const char* Set = "set";
+inline constexpr const char* Bulk = "bulk";
+inline constexpr const char* Import = "import";
+inline constexpr const char* Undo = "undo";
+inline constexpr const char* Refused = "refused";
+inline constexpr const char* NotApplied = "not-applied";
+}  // namespace JournalKind
+
+// True for the kinds an undo writes (undo and the two markers): those are never undone.
+bool IsUndoKind(std::string_view Kind);
+
+// One patch of one mission, or one undo marker.
+struct JournalRecord {
+  std::string Time;  // UTC, "YYYY-MM-DDTHH:MM:SSZ"
+  std::string Kind;
+  std::string SourceFile;
+  int32_t DataOffset = 0;
+  std::string FileName;
+  PatchedBytes Before{};
+  PatchedBytes After{};
+  std::string Operation;  // shared by the records of one command, which an undo takes together
+  std::string Id;         // unique per record
+  std::string Reverses;   // for undo kinds: the Id of the record looked at; empty otherwise
+
+  bool operator==(const JournalRecord&) const = default;
+};
+
+// The 11 bytes of a mission header (zeros where it is shorter), and putting them back.
+PatchedBytes PatchedBytesOf(std::span<const uint8_t> Header);
+void PutPatchedBytes(std::span<uint8_t> Header, const PatchedBytes& Bytes);
+// "424D53 00800100 00000000": the three groups in hexadecimal.
+std::string PatchedBytesText(const PatchedBytes& Bytes);
+
+// One line of the journal, ending with "\n": tab-separated fields, the last a checksum of the
+// others so a line torn by a crash is told from a whole one. Control characters, tabs and "%"
+// in texts are written as "%XX".
+std::string FormatJournalLine(const JournalRecord& Record);
+// The record of a line (without its "\n"); nothing when the line is torn or damaged.
+std::optional<JournalRecord> ParseJournalLine(std::string_view Line);
+
+// The current time as a record's Time.
+std::string JournalTimeNow();
+
+// What the journal holds.
+struct JournalContents {
+  std::vector<JournalRecord> Records;  // oldest first
+  std::vector<std::string> Problems;   // one message per torn or damaged line, naming it
+};
+
+// The append-only record of every patch, in one text file. Every patch appends its records and
+// has them flushed before it writes to a game file, so an undo can restore the bytes even after
+// a crash.
+class PatchJournal {
+ public:
+  PatchJournal(FileSystem& Files, std::string Path, size_t Limit = kJournalLimit);
+
+  const std::string& Path() const { return Path_; }
+
+  // Appends the records and flushes them to stable storage. Fills each record's empty Time, Id
+  // and Operation, and an empty Kind from the open operation. When the journal would hold more
+  // than its limit, the oldest records are dropped by rewriting it through a temporary file.
+  IoResult<bool> Append(std::span<JournalRecord> Records);
+
+  // Every whole record, oldest first; a missing journal holds none.
+  IoResult<JournalContents> Read();
+
+  // Groups the records appended while it lives under one operation of one kind. An operation
+  // opened while another is open joins the outer one. Works on no journal too.
+  class Operation {
+   public:
+    Operation(PatchJournal* Journal, const char* Kind);
+    ~Operation();
+    Operation(const Operation&) = delete;
+    Operation& operator=(const Operation&) = delete;
+
+   private:
+    PatchJournal* Journal_;
+    bool Opened_ = false;
+  };
+
+ private:
+  std::string NewId();
+  IoResult<JournalContents> ReadContents(bool* EndsTorn);
+  IoResult<bool> Load();
+  IoResult<bool> Rewrite(std::span<const JournalRecord> Added);
+
+  FileSystem& Files_;
+  std::string Path_;
+  size_t Limit_;
+  bool Loaded_ = false;
+  size_t Count_ = 0;           // records in the file, as far as this process knows
+  bool NeedsNewline_ = false;  // the file ends with a torn line: start on a fresh one
+  std::string OperationId_;
+  std::string OperationKind_;
+  std::mt19937_64 Random_;
+};
+
+}  // namespace brieflist
