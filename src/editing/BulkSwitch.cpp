@@ -1,0 +1,179 @@
+#include "editing/BulkSwitch.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "editing/HeaderPatch.h"
+#include "editing/PatchJournal.h"
+
+namespace brieflist {
+namespace {
+
+// Keeps the messages of the locate-and-retry step for the closing message and passes the rest
+// on.
+class CollectingHost : public EngineHost {
+ public:
+  explicit CollectingHost(EngineHost& Inner) : Inner_(Inner) {}
+  bool AskYesNo(const std::string& Text) override { return Inner_.AskYesNo(Text); }
+  void ShowMessage(const std::string& Text) override {
+    if (!Messages.empty()) Messages += " ";
+    Messages += Text;
+  }
+  void SetWindowEnabled(bool Enabled) override { Inner_.SetWindowEnabled(Enabled); }
+  void CatalogueRefreshed(const RefreshReport& Report) override {
+    Inner_.CatalogueRefreshed(Report);
+  }
+  void EnabledCellChanged(int64_t GridRow, bool Enabled) override {
+    Inner_.EnabledCellChanged(GridRow, Enabled);
+  }
+
+  std::string Messages;
+
+ private:
+  EngineHost& Inner_;
+};
+
+bool InCatalogue(const CatalogueState& State, int32_t Index) {
+  return Index >= 0 && Index <= State.LastMission &&
+         Index < static_cast<int32_t>(State.Missions.size());
+}
+
+std::string OneLine(std::string Text) {
+  for (size_t at = Text.find("\r\n"); at != std::string::npos; at = Text.find("\r\n", at))
+    Text.replace(at, 2, " ");
+  return Text;
+}
+
+}  // namespace
+
+std::string BulkResult::FailureMessage() const {
+  if (Failed == 0) return {};
+  // A message box of thousands of lines helps no one: the first ones say what went wrong.
+  constexpr int kListed = 20;
+  std::string text = "Could not switch " + std::to_string(Failed) + " of " +
+                     std::to_string(Rows.size()) + " missions:";
+  int listed = 0;
+  for (const BulkRowResult& r : Rows) {
+    if (r.Outcome != PatchOutcome::Reported && r.Outcome != PatchOutcome::Failed) continue;
+    if (listed++ == kListed) {
+      text += "\r\n... and " + std::to_string(Failed - kListed) + " more";
+      break;
+    }
+    text += "\r\n" + (r.FileName.empty() ? "row " + std::to_string(r.Row.Index) : r.FileName);
+    if (!r.SourceFile.empty()) text += " (" + r.SourceFile + ")";
+    text += ": " + OneLine(r.Reason);
+  }
+  return text;
+}
+
+std::vector<BulkRow> RowsToSwitch(const CatalogueState& State, std::span<const BulkRow> Rows,
+                                  bool Enabled) {
+  std::vector<BulkRow> out;
+  std::set<int32_t> seen;
+  for (const BulkRow& row : Rows) {
+    if (!seen.insert(row.Index).second) continue;
+    if (InCatalogue(State, row.Index) &&
+        (State.Missions[static_cast<size_t>(row.Index)].Enabled != kFalse) == Enabled)
+      continue;
+    out.push_back(row);
+  }
+  return out;
+}
+
+BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
+                              std::span<const BulkRow> Rows, bool Enabled) {
+  const PatchJournal::Operation operation(P.Journal, JournalKind::Bulk);
+  BulkResult result;
+  std::set<int32_t> seen;
+  // Files in the order their first row was asked, each with its rows (indices into Rows).
+  std::vector<std::string> fileOrder;
+  std::map<std::string, std::vector<size_t>> byFile;
+  for (const BulkRow& row : Rows) {
+    if (!seen.insert(row.Index).second) continue;
+    BulkRowResult r;
+    r.Row = row;
+    if (!InCatalogue(State, row.Index)) {
+      r.Outcome = PatchOutcome::Reported;
+      r.Reason = kFileCouldNotBeFound;
+    } else {
+      const MissionEntry& m = State.Missions[static_cast<size_t>(row.Index)];
+      r.FileName = m.FileName;
+      r.SourceFile = m.SourceFile;
+      r.DataOffset = m.DataOffset;
+      if ((m.Enabled != kFalse) != Enabled) {
+        r.Outcome = PatchOutcome::Patched;  // decided below
+        auto [it, added] = byFile.try_emplace(m.SourceFile);
+        if (added) fileOrder.push_back(m.SourceFile);
+        it->second.push_back(result.Rows.size());
+      }
+    }
+    result.Rows.push_back(std::move(r));
+  }
+
+  // Missions without their signature, retried once every file has been patched: the retry
+  // refreshes the catalogue, which renumbers the rows the files still need.
+  std::vector<size_t> toLocate;
+  for (const std::string& file : fileOrder) {
+    std::vector<size_t>& rows = byFile[file];
+    std::sort(rows.begin(), rows.end(), [&](size_t a, size_t b) {
+      return result.Rows[a].DataOffset < result.Rows[b].DataOffset;
+    });
+    std::vector<HeaderChange> changes(rows.size());
+    for (size_t k = 0; k < rows.size(); ++k) {
+      changes[k].Offset = result.Rows[rows[k]].DataOffset;
+      changes[k].FileName = result.Rows[rows[k]].FileName;
+      changes[k].Decide = [Enabled](std::span<uint8_t> header) {
+        bool now = false;
+        return DecideMissionState(header, Enabled, now);
+      };
+    }
+    const HeaderPatchResult done = PatchHeaders(P.Files, P.Journal, file, changes);
+    for (size_t k = 0; k < rows.size(); ++k) {
+      BulkRowResult& r = result.Rows[rows[k]];
+      MissionEntry& m = State.Missions[static_cast<size_t>(r.Row.Index)];
+      if (changes[k].Written ||
+          (!done.Failed() && changes[k].Decision == HeaderDecision::AlreadySo)) {
+        r.Outcome = changes[k].Written ? PatchOutcome::Patched : PatchOutcome::AlreadySo;
+        m.Enabled = ToFlag(Enabled);
+        P.Host.EnabledCellChanged(r.Row.GridRow, Enabled);
+      } else if (done.Failed()) {
+        r.Outcome = PatchOutcome::Failed;
+        r.Reason = done.Message(file);
+      } else {
+        toLocate.push_back(rows[k]);
+      }
+    }
+  }
+
+  for (const size_t i : toLocate) {
+    BulkRowResult& r = result.Rows[i];
+    MissionEntry failing;
+    failing.FileName = r.FileName;
+    failing.SourceFile = r.SourceFile;
+    failing.DataOffset = r.DataOffset;
+    CollectingHost host(P.Host);
+    r.Outcome = RetrySetMissionEnabled(State, Platform{P.Files, host, P.Journal}, failing,
+                                       r.Row.GridRow, Enabled);
+    r.Reason = host.Messages;
+  }
+
+  for (const BulkRowResult& r : result.Rows) {
+    switch (r.Outcome) {
+      case PatchOutcome::Patched:
+        ++result.Patched;
+        break;
+      case PatchOutcome::AlreadySo:
+        ++result.AlreadySo;
+        break;
+      case PatchOutcome::Reported:
+      case PatchOutcome::Failed:
+        ++result.Failed;
+        break;
+    }
+  }
+  if (result.Failed > 0) P.Host.ShowMessage(result.FailureMessage());
+  return result;
+}
+
+}  // namespace brieflist

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "catalogue/CatalogueState.h"
+#include "editing/Patching.h"
+
+namespace brieflist {
+
+// A catalogue row to switch, and the grid row that shows it (for EnabledCellChanged).
+struct BulkRow {
+  int32_t Index = -1;
+  int64_t GridRow = -1;
+};
+
+// What happened to one row.
+struct BulkRowResult {
+  BulkRow Row;
+  std::string FileName;  // empty for an index outside the catalogue
+  std::string SourceFile;
+  int32_t DataOffset = 0;
+  PatchOutcome Outcome = PatchOutcome::AlreadySo;
+  std::string Reason;  // for Reported and Failed: the message that says why
+};
+
+struct BulkResult {
+  std::vector<BulkRowResult> Rows;  // one per distinct index asked, in the order asked
+  int32_t Patched = 0;
+  int32_t AlreadySo = 0;
+  int32_t Failed = 0;  // Reported and Failed rows
+
+  // One message listing every row that could not be switched and why; empty when none failed.
+  std::string FailureMessage() const;
+};
+
+// The rows whose catalogue state is not yet Enabled: those a bulk switch would write, and what
+// a question before it should count.
+std::vector<BulkRow> RowsToSwitch(const CatalogueState& State, std::span<const BulkRow> Rows,
+                                  bool Enabled);
+
+// Switches the missions of the given rows to Enabled. Rows already so in the catalogue are passed
+// over without touching their files; the others are patched file by file: per file one open, a
+// read and a write of each mission's header, one journal append and one flush (see PatchHeaders).
+// A mission found without its signature takes the locate-and-retry step of SetMissionEnabled,
+// after every file has been patched. Each switched row's Enabled is set and the host hears
+// EnabledCellChanged with the row's GridRow. Messages are not shown one by one: when something
+// failed, one closing message lists it (FailureMessage) through the host. All patches form one
+// operation of the journal, which an undo takes back together.
+BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
+                              std::span<const BulkRow> Rows, bool Enabled);
+
+}  // namespace brieflist
