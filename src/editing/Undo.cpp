@@ -1,0 +1,173 @@
+#include "editing/Undo.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string_view>
+
+#include "catalogue/TextHelpers.h"
+#include "editing/HeaderPatch.h"
+
+namespace brieflist {
+namespace {
+
+std::string Describe(const JournalRecord& R) {
+  return R.SourceFile + ": " + R.FileName;
+}
+
+std::string ChangedSinceText(const JournalRecord& R) {
+  return Describe(R) + " was changed since the patch of " + R.Time +
+         " (its bytes are not those that patch wrote); its undo was refused and nothing was "
+         "written";
+}
+
+std::string NotAppliedText(const JournalRecord& R) {
+  return Describe(R) + ": the patch of " + R.Time +
+         " was not applied (the program stopped before writing it); nothing to undo";
+}
+
+// Sets the Enabled of the catalogue rows of a restored mission.
+void UpdateCatalogue(CatalogueState& State, const JournalRecord& R, UndoResult& Result) {
+  const std::string_view signature(reinterpret_cast<const char*>(R.Before.data()), 3);
+  const bool enabled = IsEnabledSignature(signature);
+  for (size_t i = 0; i < State.Missions.size(); ++i) {
+    MissionEntry& row = State.Missions[i];
+    if (row.DataOffset != R.DataOffset || row.SourceFile != R.SourceFile) continue;
+    row.Enabled = ToFlag(enabled);
+    Result.ChangedRows.push_back(static_cast<int32_t>(i));
+  }
+}
+
+}  // namespace
+
+std::vector<UndoableOperation> UndoableOperations(const JournalContents& Journal) {
+  std::set<std::string> lookedAt;
+  for (const JournalRecord& r : Journal.Records)
+    if (IsUndoKind(r.Kind) && !r.Reverses.empty()) lookedAt.insert(r.Reverses);
+  std::vector<UndoableOperation> out;
+  std::map<std::string, size_t> slot;
+  for (auto r = Journal.Records.rbegin(); r != Journal.Records.rend(); ++r) {
+    if (IsUndoKind(r->Kind) || lookedAt.count(r->Id)) continue;
+    auto [it, added] = slot.try_emplace(r->Operation, out.size());
+    if (added) out.push_back({r->Operation, r->Kind, r->Time, {}});
+    out[it->second].Pending.push_back(*r);
+  }
+  return out;
+}
+
+int32_t UndoResult::Count(UndoStatus Status) const {
+  return static_cast<int32_t>(std::count_if(
+      Records.begin(), Records.end(), [&](const UndoneRecord& r) { return r.Status == Status; }));
+}
+
+bool UndoResult::Failed() const {
+  return Count(UndoStatus::ChangedSince) > 0 || Count(UndoStatus::Failed) > 0 || !Problems.empty();
+}
+
+std::string UndoResult::Message() const {
+  std::string text;
+  const auto line = [&](const std::string& Line) {
+    if (!text.empty()) text += "\r\n";
+    text += Line;
+  };
+  for (const std::string& p : Problems) line(p);
+  for (const UndoneRecord& r : Records)
+    if (r.Status != UndoStatus::Restored) line(r.Message);
+  return text;
+}
+
+UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Count) {
+  UndoResult result;
+  const auto finish = [&]() -> UndoResult {
+    const std::string message = result.Message();
+    if (!message.empty()) P.Host.ShowMessage(message);
+    return result;
+  };
+  if (!P.Journal) {
+    result.Problems.push_back("There is no undo journal: nothing can be undone.");
+    return finish();
+  }
+  auto journal = P.Journal->Read();
+  if (!journal) {
+    result.Problems.push_back("Could not read the undo journal " + journal.Error().Describe());
+    return finish();
+  }
+  result.Problems = journal->Problems;
+  std::vector<UndoableOperation> operations = UndoableOperations(*journal);
+  if (Count < 0) Count = 0;
+  if (operations.size() > static_cast<size_t>(Count)) operations.resize(static_cast<size_t>(Count));
+  result.Operations = static_cast<int32_t>(operations.size());
+
+  std::vector<JournalRecord> pending;
+  for (const UndoableOperation& op : operations)
+    pending.insert(pending.end(), op.Pending.begin(), op.Pending.end());
+
+  const PatchJournal::Operation operation(P.Journal, JournalKind::Undo);
+  // A mission patched twice is restored in two passes, newest record first, so each pass
+  // compares with the bytes the pass before it left.
+  std::vector<bool> done(pending.size(), false);
+  for (size_t left = pending.size(); left > 0;) {
+    std::vector<std::string> files;
+    std::map<std::string, std::vector<size_t>> byFile;
+    std::set<std::pair<std::string, int32_t>> inPass;
+    for (size_t i = 0; i < pending.size(); ++i) {
+      if (done[i]) continue;
+      if (!inPass.insert({pending[i].SourceFile, pending[i].DataOffset}).second) continue;
+      auto [it, added] = byFile.try_emplace(pending[i].SourceFile);
+      if (added) files.push_back(pending[i].SourceFile);
+      it->second.push_back(i);
+      done[i] = true;
+      --left;
+    }
+    for (const std::string& file : files) {
+      const std::vector<size_t>& rows = byFile[file];
+      std::vector<HeaderChange> changes(rows.size());
+      for (size_t k = 0; k < rows.size(); ++k) {
+        const JournalRecord& r = pending[rows[k]];
+        changes[k].Offset = r.DataOffset;
+        changes[k].FileName = r.FileName;
+        changes[k].Reverses = r.Id;
+        changes[k].Decide = [&r](std::span<uint8_t> header) {
+          const PatchedBytes now = PatchedBytesOf(header);
+          if (now == r.After) {
+            PutPatchedBytes(header, r.Before);
+            return HeaderDecision::Write;
+          }
+          return now == r.Before ? HeaderDecision::NotApplied : HeaderDecision::Changed;
+        };
+      }
+      const HeaderPatchResult patched = PatchHeaders(P.Files, P.Journal, file, changes);
+      std::vector<JournalRecord> markers;
+      for (size_t k = 0; k < rows.size(); ++k) {
+        const JournalRecord& r = pending[rows[k]];
+        UndoneRecord undone{r, UndoStatus::Restored, {}};
+        if (changes[k].Written) {
+          UpdateCatalogue(State, r, result);
+        } else if (patched.Failed()) {
+          undone.Status = UndoStatus::Failed;
+          undone.Message = patched.Message(file);
+        } else {
+          const bool notApplied = changes[k].Decision == HeaderDecision::NotApplied;
+          undone.Status = notApplied ? UndoStatus::NotApplied : UndoStatus::ChangedSince;
+          undone.Message = notApplied ? NotAppliedText(r) : ChangedSinceText(r);
+          JournalRecord marker;
+          marker.Kind = notApplied ? JournalKind::NotApplied : JournalKind::Refused;
+          marker.SourceFile = r.SourceFile;
+          marker.DataOffset = r.DataOffset;
+          marker.FileName = r.FileName;
+          marker.Before = marker.After = changes[k].Found;
+          marker.Reverses = r.Id;
+          markers.push_back(std::move(marker));
+        }
+        result.Records.push_back(std::move(undone));
+      }
+      // The markers only keep the next undo from stopping at these records again.
+      if (auto appended = P.Journal->Append(markers); !appended)
+        result.Problems.push_back("Could not record the refused undo in the journal " +
+                                  appended.Error().Describe());
+    }
+  }
+  return finish();
+}
+
+}  // namespace brieflist

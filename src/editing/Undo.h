@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalogue/CatalogueState.h"
+#include "editing/PatchJournal.h"
+
+namespace brieflist {
+
+// A command of the journal that an undo can still take back.
+struct UndoableOperation {
+  std::string Id;
+  std::string Kind;
+  std::string Time;                    // of its newest record
+  std::vector<JournalRecord> Pending;  // its records not yet looked at by an undo, newest first
+};
+
+// The operations of the journal with records still to undo, newest first. A record leaves the
+// undo stack once an undo has looked at it: restored it ("undo"), or found it changed since
+// ("refused") or never written ("not-applied"). Undo records themselves are never undone.
+std::vector<UndoableOperation> UndoableOperations(const JournalContents& Journal);
+
+enum class UndoStatus {
+  Restored,      // the bytes from before the patch are back
+  NotApplied,    // the patch never reached the disk: nothing to undo
+  ChangedSince,  // the mission's bytes are no longer those the patch wrote: refused
+  Failed,        // the file or the journal could not be read or written: try again later
+};
+
+struct UndoneRecord {
+  JournalRecord Record;  // the record looked at
+  UndoStatus Status = UndoStatus::Restored;
+  std::string Message;  // for every status but Restored
+};
+
+struct UndoResult {
+  int32_t Operations = 0;             // operations taken back
+  std::vector<UndoneRecord> Records;  // in the order they were looked at
+  std::vector<int32_t> ChangedRows;   // catalogue rows whose Enabled the undo changed
+  std::vector<std::string> Problems;  // torn journal lines, a journal that cannot be read
+
+  int32_t Count(UndoStatus Status) const;
+  // True when a record was refused or failed, or the journal could not be read.
+  bool Failed() const;
+  // The problems and every record not restored, one per line; empty when there is nothing to
+  // say.
+  std::string Message() const;
+};
+
+// Takes back the Count most recent operations of the journal, newest record first: a mission is
+// restored to its bytes from before the patch only where its file still holds the bytes the
+// patch wrote; otherwise its undo is refused and nothing is written to it. Each restore is
+// itself a patch, journalled as "undo"; the catalogue rows of restored missions get their new
+// Enabled (listed in ChangedRows). When there is something to say (Message), it is shown
+// through the host as one message.
+UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Count = 1);
+
+}  // namespace brieflist
