@@ -26,6 +26,9 @@ int RunToggle(const std::vector<std::string>& Args);
 int RunExport(const std::vector<std::string>& Args);
 int RunImport(const std::vector<std::string>& Args);
 int RunShow(const std::vector<std::string>& Args);
+int RunDuplicates(const std::vector<std::string>& Args);
+int RunUndo(const std::vector<std::string>& Args);
+int RunHistory(const std::vector<std::string>& Args);
 
 // Reports a usage error on stderr and returns kExitUsage.
 int UsageError(const std::string& Text);

@@ -5,6 +5,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/CliHost.h"
+#include "cli/CliJournal.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "editing/Patching.h"
@@ -78,7 +79,12 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
   }
   if (unmatched) return kExitFailed;
 
-  const Platform platform{*files, host};
+  const auto journal = OpenUserJournal(*files);
+  if (!journal) return kExitFailed;
+  const Platform platform{*files, host, journal.get()};
+  // One command, one operation: an undo takes all of it back.
+  const PatchJournal::Operation operation(journal.get(),
+                                          Wanted ? JournalKind::Set : JournalKind::Toggle);
   TextTable table;
   table.Titles = {"FileName", "Enabled", "Change", "SourceFile", "DataOffset"};
   bool failed = false;

@@ -3,6 +3,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/CliHost.h"
+#include "cli/CliJournal.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "exchange/ListFile.h"
@@ -95,9 +96,11 @@ int RunImport(const std::vector<std::string>& Args) {
   auto files = MakeNativeFileSystem();
   if (args->Has("--dry-run")) return DryRun(*files, path);
 
+  const auto journal = OpenUserJournal(*files);
+  if (!journal) return kExitFailed;
   CliHost host;
   CatalogueState state;
-  const ImportResult result = ImportListFile(state, Platform{*files, host}, path);
+  const ImportResult result = ImportListFile(state, Platform{*files, host, journal.get()}, path);
   switch (result.Status) {
     case ImportStatus::BadListFile:
       PrintError(result.Message);

@@ -21,6 +21,9 @@ constexpr Command kCommands[] = {
     {"export", "export DIR FILE.BRL [--read-invalid]", RunExport},
     {"import", "import FILE.BRL [--dry-run]", RunImport},
     {"show", "show FILE.BRL [--format table|tsv|csv|json]", RunShow},
+    {"duplicates", "duplicates DIR [--format table|tsv|csv|json] [--read-invalid]", RunDuplicates},
+    {"undo", "undo [--count N]", RunUndo},
+    {"history", "history [--format table|tsv|csv|json]", RunHistory},
 };
 
 void PrintHelp(FILE* To) {
