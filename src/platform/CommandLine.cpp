@@ -16,6 +16,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #endif
 
 namespace brieflist {
@@ -71,10 +72,17 @@ std::optional<std::vector<std::string>> ProgramArguments(int, char**, std::strin
   return ArgumentsFromWide(arguments, Error);
 }
 
+namespace {
+UINT gConsoleCodePage = 0;
+}
+
 void UseUtf8StandardStreams() {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
-  SetConsoleOutputCP(CP_UTF8);
+  // The console belongs to the shell that started us: give it back its code page at exit.
+  gConsoleCodePage = GetConsoleOutputCP();
+  if (gConsoleCodePage != 0 && gConsoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
+    std::atexit([] { SetConsoleOutputCP(gConsoleCodePage); });
 }
 
 #else
