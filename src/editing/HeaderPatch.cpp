@@ -34,8 +34,10 @@ HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const s
   }
   if (blocks.empty()) return result;
 
+  std::vector<JournalRecord> records;
+  std::vector<size_t> blockOf;  // the block of each record
+  bool journalled = false;
   auto done = Files.PatchBlocks(File, blocks, [&](std::vector<FileBlock>& read) {
-    std::vector<JournalRecord> records;
     for (size_t k = 0; k < read.size(); ++k) {
       HeaderChange& change = Changes[changeOf[k]];
       change.Found = PatchedBytesOf(read[k].Bytes);
@@ -50,6 +52,7 @@ HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const s
       r.After = PatchedBytesOf(read[k].Bytes);
       r.Reverses = change.Reverses;
       records.push_back(std::move(r));
+      blockOf.push_back(k);
     }
     if (records.empty()) return false;
     if (Journal) {
@@ -58,11 +61,28 @@ HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const s
         result.JournalError = appended.Error();
         return false;
       }
+      journalled = true;
     }
     return true;
   });
   for (size_t k = 0; k < blocks.size(); ++k) Changes[changeOf[k]].Written = blocks[k].Written;
   if (!done) result.FileError = done.Error();
+  if (journalled && !done) {
+    // Journalled but not written: say so, or an undo would take the record for done. Should
+    // this fail too, an undo still finds the old bytes on disk and reports "not applied".
+    std::vector<JournalRecord> markers;
+    for (size_t i = 0; i < records.size(); ++i) {
+      if (blocks[blockOf[i]].Written) continue;
+      JournalRecord marker = records[i];
+      marker.Kind = JournalKind::NotApplied;
+      marker.After = marker.Before;
+      marker.Reverses = records[i].Id;
+      marker.Id.clear();
+      marker.Time.clear();
+      markers.push_back(std::move(marker));
+    }
+    (void)Journal->Append(markers);
+  }
   return result;
 }
 
