@@ -4,25 +4,34 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QThread>
 
 #include "app/About.h"
 #include "catalogue/RefreshCatalogue.h"
+#include "editing/BulkSwitch.h"
+#include "editing/PatchJournal.h"
 #include "editing/Patching.h"
+#include "editing/Undo.h"
 #include "exchange/ListFile.h"
 #include "folder/Form2.h"
 #include "platform/Paths.h"
+#include "platform/UserDataFolder.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/Drives.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/SettingsStore.h"
 #include "platform/qt/Twips.h"
 #include "view/FillGrid.h"
+#include "view/GridFilter.h"
 #include "view/MissionGrid.h"
 #include "view/PopUpMenus.h"
 
@@ -78,6 +87,13 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
   setFont(MissionGrid::RequestedFont());
   CreateControls();
 
+  // Without a data folder the window still switches missions, unrecorded; an undo then says why
+  // it cannot.
+  if (auto folder = ProgramDataFolder()) {
+    Journal_ = std::make_unique<PatchJournal>(Files, JoinPath(*folder, kJournalFileName));
+    Platform_.Journal = Journal_.get();
+  }
+
   Host_.OnCatalogueRefreshed = [this](const RefreshReport& Report) {
     LastRefresh_ = Report;
     if (Toggling_) RefreshedWhileToggling_ = true;
@@ -117,8 +133,11 @@ void Form1::CreateControls() {
   ResolveMapName_->setGeometry(TwipsRect(120, 1200, 2055, 375, *this));
   ResolveMapName_->setEnabled(false);
 
-  QWidget* order[] = {FG_,       Command1_, Command2_, Command3_,
-                      Command4_, Command5_, Command6_, ResolveMapName_};
+  CreateFilterControls();
+
+  QWidget* order[] = {FG_,         Command1_,  Command2_,    Command3_,
+                      Command4_,   Command5_,  Command6_,    ResolveMapName_,
+                      FilterText_, ShowState_, EnableShown_, DisableShown_};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   Menus_ = std::make_unique<PopUpMenus>(*this);
@@ -132,6 +151,48 @@ void Form1::CreateControls() {
   connect(ResolveMapName_, &QCheckBox::clicked, this, &Form1::ResolveMapNameClicked);
   connect(FG_->horizontalHeader(), &QHeaderView::sectionClicked, this, &Form1::TitleClicked);
   connect(FG_, &MissionGrid::MouseUp, this, &Form1::GridMouseUp);
+  connect(FG_, &MissionGrid::MenuKeyPressed, this, &Form1::GridMenuKey);
+  connect(FG_, &MissionGrid::EnabledSpacePressed, this, &Form1::EnableDisable);
+  connect(FilterText_, &QLineEdit::textChanged, this, &Form1::ApplyFilter);
+  connect(ShowState_, &QComboBox::currentIndexChanged, this, &Form1::ApplyFilter);
+  connect(EnableShown_, &QPushButton::clicked, this, &Form1::EnableShown);
+  connect(DisableShown_, &QPushButton::clicked, this, &Form1::DisableShown);
+  auto* undo = new QShortcut(QKeySequence::Undo, this);
+  connect(undo, &QShortcut::activated, this, &Form1::UndoLastPatch);
+}
+
+void Form1::CreateFilterControls() {
+  FilterText_ = new QLineEdit(this);
+  FilterText_->setObjectName(QStringLiteral("FilterText"));
+  FilterText_->setPlaceholderText(QStringLiteral("Filter"));
+  FilterText_->setGeometry(TwipsRect(120, 1680, 2055, 285, *this));
+  FilterText_->setEnabled(false);
+
+  ShowState_ = new QComboBox(this);
+  ShowState_->setObjectName(QStringLiteral("ShowState"));
+  // In the order of ShowStateChoice.
+  ShowState_->addItems({QStringLiteral("All missions"), QStringLiteral("Enabled only"),
+                        QStringLiteral("Disabled only")});
+  ShowState_->setGeometry(TwipsRect(120, 2040, 2055, 285, *this));
+  ShowState_->setEnabled(false);
+
+  EnableShown_ = MakeButton(*this, "EnableShown", "Enable shown", 120, 2400, false);
+  DisableShown_ = MakeButton(*this, "DisableShown", "Disable shown", 1200, 2400, false);
+
+  Summary_ = new QLabel(this);
+  Summary_->setObjectName(QStringLiteral("Summary"));
+  Summary_->setGeometry(TwipsRect(120, 2760, 2055, 255, *this));
+  Summary_->setEnabled(false);
+}
+
+void Form1::EnableCatalogueCommands(bool WithResolveMapName) {
+  Command3_->setEnabled(true);
+  Command5_->setEnabled(true);
+  Command6_->setEnabled(true);
+  if (WithResolveMapName) ResolveMapName_->setEnabled(true);
+  for (QWidget* control : std::initializer_list<QWidget*>{FilterText_, ShowState_, EnableShown_,
+                                                          DisableShown_, Summary_})
+    control->setEnabled(true);
 }
 
 void Form1::Load() {
@@ -148,10 +209,8 @@ void Form1::OpenFolder(const std::string& Folder) {
   State_.GameDirectory = Folder;
   if (!EndsWithSeparator(State_.GameDirectory)) State_.GameDirectory += kSeparator;
   Refresh();
-  Command3_->setEnabled(true);
-  Command5_->setEnabled(true);
-  Command6_->setEnabled(true);
-  ResolveMapName_->setEnabled(true);
+  EnableCatalogueCommands(true);
+  UpdateSummary();
 }
 
 void Form1::OpenPath() {
@@ -238,9 +297,8 @@ void Form1::ImportList() {
       break;
   }
   FillGrid();
-  Command3_->setEnabled(true);
-  Command5_->setEnabled(true);
-  Command6_->setEnabled(true);
+  EnableCatalogueCommands(false);
+  UpdateSummary();
   if (!LastRefresh_.Problems.empty() && !Ending_) Dialogs_.ShowMessage(ProblemsText(LastRefresh_));
 }
 
@@ -280,7 +338,44 @@ void Form1::ResolveMapNameClicked() {
 }
 
 void Form1::FillGrid() {
-  brieflist::FillGrid(State_, ResolveMapName_->isChecked(), *FG_);
+  brieflist::FillGrid(State_, ResolveMapName_->isChecked(), *FG_, CurrentFilter());
+  UpdateSummary();
+}
+
+GridFilter Form1::CurrentFilter() const {
+  // Until a catalogue exists the filter does not act, so the window loads as it always did.
+  if (!FilterText_->isEnabled()) return {};
+  return GridFilter(FilterText_->text(), static_cast<ShowStateChoice>(ShowState_->currentIndex()));
+}
+
+void Form1::ApplyFilter() {
+  if (!FilterText_->isEnabled()) return;
+  // The current cell stays on its mission when the filter still shows it.
+  const QModelIndex current = FG_->currentIndex();
+  const int32_t mission = current.isValid() ? FG_->Model().CatalogueIndex(current.row()) : -1;
+  FilterGrid(CurrentFilter(), *FG_);
+  if (mission >= 0) {
+    const CatalogueModel& model = FG_->Model();
+    for (int r = 0; r < model.rowCount(); ++r) {
+      if (model.CatalogueIndex(r) != mission) continue;
+      FG_->selectionModel()->setCurrentIndex(model.index(r, current.column()),
+                                             QItemSelectionModel::ClearAndSelect);
+      break;
+    }
+  }
+  UpdateSummary();
+}
+
+void Form1::UpdateSummary() {
+  const CatalogueModel& model = FG_->Model();
+  int total = 0;
+  int enabled = 0;
+  for (const GridRow& row : model.AllRows()) {
+    if (row.Index < 0) continue;  // the empty row before the first fill
+    ++total;
+    if (row.Cells[GridColumn::Enabled] == QLatin1String("True")) ++enabled;
+  }
+  Summary_->setText(SummaryText(model.rowCount(), total, enabled, model.DuplicateNameCount()));
 }
 
 void Form1::TitleClicked(int Column) {
@@ -291,7 +386,12 @@ void Form1::TitleClicked(int Column) {
 }
 
 void Form1::GridMouseUp(Qt::MouseButton Button, QPoint GlobalPos) {
-  if (State_.LastMission < 0 || Button != Qt::LeftButton) return;
+  if (Button != Qt::LeftButton) return;
+  GridMenuKey(GlobalPos);
+}
+
+void Form1::GridMenuKey(QPoint GlobalPos) {
+  if (State_.LastMission < 0) return;
   // A click below the last row leaves the current cell, and so the menu, as they were.
   const QModelIndex current = FG_->currentIndex();
   if (!current.isValid()) return;
@@ -333,6 +433,52 @@ void Form1::EnableDisable() {
   // A refresh on the way refilled the grid in catalogue order, so the row number no longer
   // names the switched mission; a fresh fill shows every row as the catalogue now has it.
   if (RefreshedWhileToggling_ && !Ending_) FillGrid();
+  UpdateSummary();
+}
+
+void Form1::EnableShown() {
+  SwitchShown(true);
+}
+
+void Form1::DisableShown() {
+  SwitchShown(false);
+}
+
+void Form1::SwitchShown(bool Enabled) {
+  if (State_.LastMission < 0) return;
+  std::vector<BulkRow> shown;
+  for (int r = 0; r < FG_->Model().rowCount(); ++r)
+    if (RowStillShowsItsMission(r)) shown.push_back({FG_->Model().CatalogueIndex(r), r + 1});
+  const std::vector<BulkRow> rows = RowsToSwitch(State_, shown, Enabled);
+  if (rows.empty()) return;  // every shown mission is in that state already
+  const QString question = QStringLiteral("%1 %2 missions?")
+                               .arg(QLatin1String(Enabled ? "Enable" : "Disable"))
+                               .arg(static_cast<qsizetype>(rows.size()));
+  if (!Dialogs_.AskYesNo(question)) return;
+
+  // Shown rows stay shown even when they no longer match the state chosen, so the person sees
+  // what was switched; the next change of the filter hides them.
+  Toggling_ = true;
+  RefreshedWhileToggling_ = false;
+  {
+    BusyCursor busy;
+    SetMissionsEnabled(State_, Platform_, rows, Enabled);
+  }
+  Toggling_ = false;
+  if (Ending_) return;
+  if (RefreshedWhileToggling_) FillGrid();
+  UpdateSummary();
+}
+
+void Form1::UndoLastPatch() {
+  UndoResult result;
+  {
+    BusyCursor busy;
+    result = UndoLastPatches(State_, Platform_, 1);
+  }
+  if (Ending_) return;
+  // The catalogue rows already have their state back; the grid shows them afresh.
+  if (!result.ChangedRows.empty()) FillGrid();
 }
 
 void Form1::SetEnabledCell(int64_t GridRow, bool Enabled) {

@@ -12,17 +12,23 @@
 #include "platform/qt/WindowHost.h"
 
 class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace brieflist {
 
 class Dialogs;
 class DriveSource;
+class GridFilter;
 class MissionGrid;
+class PatchJournal;
 class PopUpMenus;
 class SettingsStore;
 
-// The main window: the mission grid, the command buttons, the check box and the pop-up menus.
+// The main window: the mission grid, the command buttons, the check box, the filter with its
+// summary and the pop-up menus.
 // It wires the user's actions to the engine; the grid, its fill and the menus live in src/view.
 class Form1 : public QWidget {
   Q_OBJECT
@@ -49,10 +55,19 @@ class Form1 : public QWidget {
   void ResolveMapNameClicked();
   void TitleClicked(int Column);
   void GridMouseUp(Qt::MouseButton Button, QPoint GlobalPos);
+  void GridMenuKey(QPoint GlobalPos);
   void EnableDisable();
   void FillGrid();
+  void ApplyFilter();
+  void EnableShown();
+  void DisableShown();
+  // Ctrl+Z: takes back the most recent patch of the undo journal.
+  void UndoLastPatch();
 
   MissionGrid& Grid() { return *FG_; }
+  // The undo journal every patch of the window is recorded in; none when the per-user data
+  // folder could not be had.
+  const PatchJournal* Journal() const { return Journal_.get(); }
   const PopUpMenus& Menus() const { return *Menus_; }
   const std::array<bool, kGridColumns>& SortAscending() const { return SortAscending_; }
 
@@ -65,11 +80,16 @@ class Form1 : public QWidget {
 
  private:
   void CreateControls();
+  void CreateFilterControls();
+  void EnableCatalogueCommands(bool WithResolveMapName);
   void Load();
   void ApplyResizeRule();
   RefreshReport Refresh();
   bool RowStillShowsItsMission(int Row) const;
   void SetEnabledCell(int64_t GridRow, bool Enabled);
+  GridFilter CurrentFilter() const;
+  void UpdateSummary();
+  void SwitchShown(bool Enabled);
 
   CatalogueState& State_;
   Dialogs& Dialogs_;
@@ -84,7 +104,13 @@ class Form1 : public QWidget {
   QPushButton* Command5_ = nullptr;
   QPushButton* Command6_ = nullptr;
   QCheckBox* ResolveMapName_ = nullptr;
+  QLineEdit* FilterText_ = nullptr;
+  QComboBox* ShowState_ = nullptr;
+  QPushButton* EnableShown_ = nullptr;
+  QPushButton* DisableShown_ = nullptr;
+  QLabel* Summary_ = nullptr;
   std::unique_ptr<PopUpMenus> Menus_;
+  std::unique_ptr<PatchJournal> Journal_;
 
   std::unique_ptr<SettingsStore> OwnSettings_;
   std::unique_ptr<DriveSource> OwnDrives_;

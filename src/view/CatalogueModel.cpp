@@ -8,58 +8,102 @@ namespace brieflist {
 
 CatalogueModel::CatalogueModel(QObject* Parent) : QAbstractTableModel(Parent) {}
 
-void CatalogueModel::Reset(QStringList Titles, std::vector<GridRow> Rows) {
+void CatalogueModel::Reset(QStringList Titles, std::vector<GridRow> Rows,
+                           const GridFilter& Filter) {
   beginResetModel();
   Titles_ = std::move(Titles);
   Rows_ = std::move(Rows);
+  ChooseShown(Filter);
   endResetModel();
 }
 
+void CatalogueModel::ApplyFilter(const GridFilter& Filter) {
+  beginResetModel();
+  ChooseShown(Filter);
+  endResetModel();
+}
+
+void CatalogueModel::ChooseShown(const GridFilter& Filter) {
+  const bool all = Filter.ShowsEverything();
+  Passes_.assign(Rows_.size(), 1);
+  Shown_.clear();
+  Shown_.reserve(Rows_.size());
+  for (size_t at = 0; at < Rows_.size(); ++at) {
+    if (!all && !Filter.Shows(Rows_[at])) {
+      Passes_[at] = 0;
+      continue;
+    }
+    Shown_.push_back(static_cast<int32_t>(at));
+  }
+}
+
+void CatalogueModel::SetDuplicateNames(int Count, std::vector<QString> FileNameTips) {
+  DuplicateNameCount_ = Count;
+  FileNameTips_ = std::move(FileNameTips);
+  if (!Shown_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::ToolTipRole});
+}
+
+const GridRow* CatalogueModel::ShownRow(int Row) const {
+  if (Row < 0 || static_cast<size_t>(Row) >= Shown_.size()) return nullptr;
+  return &Rows_[static_cast<size_t>(Shown_[static_cast<size_t>(Row)])];
+}
+
 int32_t CatalogueModel::CatalogueIndex(int Row) const {
-  if (Row < 0 || static_cast<size_t>(Row) >= Rows_.size()) return -1;
-  return Rows_[static_cast<size_t>(Row)].Index;
+  const GridRow* row = ShownRow(Row);
+  return row ? row->Index : -1;
 }
 
 QString CatalogueModel::Cell(int Row, int Column) const {
-  if (Row < 0 || static_cast<size_t>(Row) >= Rows_.size() || Column < 0 || Column >= kGridColumns)
-    return {};
-  return Rows_[static_cast<size_t>(Row)].Cells[static_cast<size_t>(Column)];
+  const GridRow* row = ShownRow(Row);
+  if (!row || Column < 0 || Column >= kGridColumns) return {};
+  return row->Cells[static_cast<size_t>(Column)];
 }
 
 void CatalogueModel::SetCell(int Row, int Column, const QString& Text) {
-  if (Row < 0 || static_cast<size_t>(Row) >= Rows_.size() || Column < 0 || Column >= columnCount())
-    return;
-  Rows_[static_cast<size_t>(Row)].Cells[static_cast<size_t>(Column)] = Text;
+  if (!ShownRow(Row) || Column < 0 || Column >= columnCount()) return;
+  Rows_[static_cast<size_t>(Shown_[static_cast<size_t>(Row)])].Cells[static_cast<size_t>(Column)] =
+      Text;
   const QModelIndex at = index(Row, Column);
   emit dataChanged(at, at, {Qt::DisplayRole});
 }
 
 void CatalogueModel::SortByColumn(int Column, bool Ascending) {
   if (Column < 0 || Column >= kGridColumns || Rows_.size() < 2) return;
+  // Hidden rows are sorted too, so the order holds when the filter changes.
   const std::vector<size_t> order = SortOrder(Rows_, Column, Ascending);
 
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-  std::vector<int> newRowOf(order.size());
+  std::vector<int> newShownRowOf(Rows_.size(), -1);  // by old position
   std::vector<GridRow> sorted;
+  std::vector<uint8_t> passes;
   sorted.reserve(Rows_.size());
-  for (size_t to = 0; to < order.size(); ++to) {
-    newRowOf[order[to]] = static_cast<int>(to);
-    sorted.push_back(std::move(Rows_[order[to]]));
+  passes.reserve(Rows_.size());
+  const std::vector<int32_t> oldShown = std::exchange(Shown_, {});
+  for (const size_t from : order) {
+    if (Passes_[from]) {
+      newShownRowOf[from] = static_cast<int>(Shown_.size());
+      Shown_.push_back(static_cast<int32_t>(sorted.size()));
+    }
+    sorted.push_back(std::move(Rows_[from]));
+    passes.push_back(Passes_[from]);
   }
   Rows_ = std::move(sorted);
+  Passes_ = std::move(passes);
 
   // The current cell and the selection follow their rows.
   const QModelIndexList before = persistentIndexList();
   QModelIndexList after;
   after.reserve(before.size());
-  for (const QModelIndex& i : before)
-    after.push_back(index(newRowOf[static_cast<size_t>(i.row())], i.column()));
+  for (const QModelIndex& i : before) {
+    const auto from = static_cast<size_t>(oldShown[static_cast<size_t>(i.row())]);
+    after.push_back(index(newShownRowOf[from], i.column()));
+  }
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int CatalogueModel::rowCount(const QModelIndex& Parent) const {
-  return Parent.isValid() ? 0 : static_cast<int>(Rows_.size());
+  return Parent.isValid() ? 0 : static_cast<int>(Shown_.size());
 }
 
 int CatalogueModel::columnCount(const QModelIndex& Parent) const {
@@ -68,9 +112,13 @@ int CatalogueModel::columnCount(const QModelIndex& Parent) const {
 
 QVariant CatalogueModel::data(const QModelIndex& Index, int Role) const {
   if (!checkIndex(Index, CheckIndexOption::IndexIsValid)) return {};
-  if (Role == Qt::DisplayRole)
-    return Rows_[static_cast<size_t>(Index.row())].Cells[static_cast<size_t>(Index.column())];
+  const GridRow& row = *ShownRow(Index.row());
+  if (Role == Qt::DisplayRole) return row.Cells[static_cast<size_t>(Index.column())];
   if (Role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+  if (Role == Qt::ToolTipRole && Index.column() == GridColumn::FileName && row.Index >= 0 &&
+      static_cast<size_t>(row.Index) < FileNameTips_.size() &&
+      !FileNameTips_[static_cast<size_t>(row.Index)].isEmpty())
+    return FileNameTips_[static_cast<size_t>(row.Index)];
   return {};
 }
 

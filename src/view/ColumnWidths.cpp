@@ -97,19 +97,39 @@ int EntryMeasure::WidestEntry(const std::vector<const QString*>& Entries, bool T
   return std::max(priced, WidestMeasuredExactly(unpriced, TrailingSpace));
 }
 
-std::vector<int> WidestEntries(EntryMeasure& Measure, const QStringList& Titles,
-                               const std::vector<GridRow>& Rows) {
+namespace {
+
+template <typename ForEachRow>
+std::vector<int> WidestOf(EntryMeasure& Measure, const QStringList& Titles, size_t RowCount,
+                          ForEachRow&& EachRow) {
   const int columns = std::min<int>(static_cast<int>(Titles.size()), kGridColumns);
   std::vector<int> widths(static_cast<size_t>(columns), 0);
   std::vector<const QString*> entries;
-  entries.reserve(Rows.size() + 1);
+  entries.reserve(RowCount + 1);
   for (int c = 0; c < columns; ++c) {
     entries.clear();
     entries.push_back(&Titles[c]);
-    for (const GridRow& row : Rows) entries.push_back(&row.Cells[static_cast<size_t>(c)]);
+    EachRow([&](const GridRow& Row) { entries.push_back(&Row.Cells[static_cast<size_t>(c)]); });
     widths[static_cast<size_t>(c)] = Measure.WidestEntry(entries, c != columns - 1);
   }
   return widths;
+}
+
+}  // namespace
+
+std::vector<int> WidestEntries(EntryMeasure& Measure, const QStringList& Titles,
+                               const std::vector<GridRow>& Rows) {
+  return WidestOf(Measure, Titles, Rows.size(), [&](auto&& Take) {
+    for (const GridRow& row : Rows) Take(row);
+  });
+}
+
+std::vector<int> WidestEntries(EntryMeasure& Measure, const QStringList& Titles,
+                               const std::vector<GridRow>& Rows,
+                               const std::vector<int32_t>& Positions) {
+  return WidestOf(Measure, Titles, Positions.size(), [&](auto&& Take) {
+    for (const int32_t at : Positions) Take(Rows[static_cast<size_t>(at)]);
+  });
 }
 
 }  // namespace brieflist

@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <vector>
 
 #include "view/GridRow.h"
@@ -54,5 +55,9 @@ class EntryMeasure {
 // takes its entries without the trailing space.
 std::vector<int> WidestEntries(EntryMeasure& Measure, const QStringList& Titles,
                                const std::vector<GridRow>& Rows);
+// The same over the rows at Positions in Rows only: the rows a filter shows.
+std::vector<int> WidestEntries(EntryMeasure& Measure, const QStringList& Titles,
+                               const std::vector<GridRow>& Rows,
+                               const std::vector<int32_t>& Positions);
 
 }  // namespace brieflist

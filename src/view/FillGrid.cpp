@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "catalogue/DuplicateNames.h"
 #include "catalogue/GridText.h"
 #include "catalogue/MapNames.h"
 #include "platform/qt/QtText.h"
@@ -65,12 +66,27 @@ std::vector<GridRow> GridRowsOf(const CatalogueState& State, bool ResolveMapName
   return rows;
 }
 
-void FillGrid(const CatalogueState& State, bool ResolveMapNames, MissionGrid& FG) {
-  QStringList titles = GridTitles(kGridColumns);
-  std::vector<GridRow> rows = GridRowsOf(State, ResolveMapNames);
-  const std::vector<int> widths = WidestEntries(FG.Measure(), titles, rows);
-  FG.Model().Reset(std::move(titles), std::move(rows));
-  FG.SetColumnWidths(widths);
+void FillGrid(const CatalogueState& State, bool ResolveMapNames, MissionGrid& FG,
+              const GridFilter& Filter) {
+  CatalogueModel& model = FG.Model();
+  model.Reset(GridTitles(kGridColumns), GridRowsOf(State, ResolveMapNames), Filter);
+  FG.SetColumnWidths(
+      WidestEntries(FG.Measure(), model.Titles(), model.AllRows(), model.ShownPositions()));
+
+  const DuplicateNames duplicates = FindDuplicateNames(State);
+  std::vector<QString> tips(duplicates.GroupOfRow.size());
+  for (const DuplicateName& group : duplicates.Groups) {
+    const QString tip = FromNativeName(DuplicateSourcesText(group));
+    for (const int32_t row : group.Rows) tips[static_cast<size_t>(row)] = tip;
+  }
+  model.SetDuplicateNames(static_cast<int>(duplicates.Groups.size()), std::move(tips));
+}
+
+void FilterGrid(const GridFilter& Filter, MissionGrid& FG) {
+  CatalogueModel& model = FG.Model();
+  model.ApplyFilter(Filter);
+  FG.SetColumnWidths(
+      WidestEntries(FG.Measure(), model.Titles(), model.AllRows(), model.ShownPositions()));
 }
 
 void ShowLoadTitles(MissionGrid& FG) {
@@ -78,6 +94,7 @@ void ShowLoadTitles(MissionGrid& FG) {
   std::vector<GridRow> rows(1);
   const std::vector<int> widths = WidestEntries(FG.Measure(), titles, {});
   FG.Model().Reset(std::move(titles), std::move(rows));
+  FG.Model().SetDuplicateNames(0, {});
   FG.SetColumnWidths(widths);
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "catalogue/CatalogueState.h"
+#include "view/GridFilter.h"
 #include "view/GridRow.h"
 
 namespace brieflist {
@@ -21,8 +22,14 @@ QString FileNameCellText(const MissionEntry& Mission);
 std::vector<GridRow> GridRowsOf(const CatalogueState& State, bool ResolveMapNames);
 
 // Rebuilds the whole grid from the catalogue: ten titles, one row per mission in catalogue
-// order (any sort is dropped), every cell, and each column as wide as its widest entry.
-void FillGrid(const CatalogueState& State, bool ResolveMapNames, MissionGrid& FG);
+// order (any sort is dropped), every cell, the tooltips of duplicate names, and each column as
+// wide as its widest shown entry. Filter hides rows; the catalogue keeps them all.
+void FillGrid(const CatalogueState& State, bool ResolveMapNames, MissionGrid& FG,
+              const GridFilter& Filter = {});
+
+// Shows the rows Filter lets through, in the grid's current order, with the column widths of
+// the shown entries.
+void FilterGrid(const GridFilter& Filter, MissionGrid& FG);
 
 // The grid as the window loads: nine titles, one empty row, title widths.
 void ShowLoadTitles(MissionGrid& FG);

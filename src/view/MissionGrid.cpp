@@ -1,10 +1,14 @@
 #include "view/MissionGrid.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 
 #include "platform/qt/Twips.h"
+#include "view/GridCopy.h"
 
 namespace brieflist {
 namespace {
@@ -31,8 +35,11 @@ MissionGrid::MissionGrid(QWidget* Parent) : QTableView(Parent), Model_(new Catal
   setModel(Model_);
 
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  // Several rows can be selected, for copying them; a click still makes one cell current.
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
+  // Tab leaves the grid for the next control instead of walking its cells.
+  setTabKeyNavigation(false);
   setWordWrap(false);
   setTextElideMode(Qt::ElideNone);
   setCornerButtonEnabled(false);
@@ -69,6 +76,60 @@ void MissionGrid::SetColumnWidths(const std::vector<int>& WidestEntries) {
 void MissionGrid::mouseReleaseEvent(QMouseEvent* Event) {
   QTableView::mouseReleaseEvent(Event);
   emit MouseUp(Event->button(), Event->globalPosition().toPoint());
+}
+
+std::vector<int> MissionGrid::SelectedRows() const {
+  const int count = Model_->rowCount();
+  std::vector<char> selected(static_cast<size_t>(count), 0);
+  bool any = false;
+  for (const QItemSelectionRange& range : selectionModel()->selection()) {
+    for (int r = range.top(); r <= range.bottom() && r < count; ++r) {
+      selected[static_cast<size_t>(r)] = 1;
+      any = true;
+    }
+  }
+  const QModelIndex current = currentIndex();
+  if (!any && current.isValid()) selected[static_cast<size_t>(current.row())] = 1;
+  std::vector<int> rows;
+  for (int r = 0; r < count; ++r)
+    if (selected[static_cast<size_t>(r)] && Model_->CatalogueIndex(r) >= 0) rows.push_back(r);
+  return rows;
+}
+
+void MissionGrid::CopySelectedRows() {
+  const std::vector<int> rows = SelectedRows();
+  if (rows.empty()) return;
+  QGuiApplication::clipboard()->setText(RowsAsText(*Model_, rows));
+}
+
+void MissionGrid::keyPressEvent(QKeyEvent* Event) {
+  if (Event->matches(QKeySequence::Copy)) {
+    CopySelectedRows();
+    Event->accept();
+    return;
+  }
+  const QModelIndex current = currentIndex();
+  const bool plain = (Event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (plain && current.isValid()) {
+    switch (Event->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+      case Qt::Key_Menu: {
+        scrollTo(current);
+        emit MenuKeyPressed(viewport()->mapToGlobal(visualRect(current).bottomLeft()));
+        Event->accept();
+        return;
+      }
+      case Qt::Key_Space:
+        if (current.column() != GridColumn::Enabled) break;
+        emit EnabledSpacePressed();
+        Event->accept();
+        return;
+      default:
+        break;
+    }
+  }
+  QTableView::keyPressEvent(Event);
 }
 
 }  // namespace brieflist

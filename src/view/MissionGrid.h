@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QTableView>
 #include <memory>
+#include <vector>
 
 #include "view/CatalogueModel.h"
 #include "view/ColumnWidths.h"
@@ -29,13 +30,23 @@ class MissionGrid : public QTableView {
   // The font the grid asks for; the system may give a substitute, which is what gets measured.
   static QFont RequestedFont();
 
+  // The shown rows that have a selected cell, in grid order; the current row when none has.
+  std::vector<int> SelectedRows() const;
+  // Puts the selected rows on the clipboard as tab-separated text with a title line.
+  void CopySelectedRows();
+
  signals:
   // A mouse button went up over the data rows, after the view has made the cell under the
   // pointer current.
   void MouseUp(Qt::MouseButton Button, QPoint GlobalPos);
+  // Enter or the context-menu key on the current cell, whose corner is at GlobalPos.
+  void MenuKeyPressed(QPoint GlobalPos);
+  // Space on a cell of the "Enabled" column.
+  void EnabledSpacePressed();
 
  protected:
   void mouseReleaseEvent(QMouseEvent* Event) override;
+  void keyPressEvent(QKeyEvent* Event) override;
 
  private:
   CatalogueModel* Model_;
