@@ -7,6 +7,7 @@
 
 #include "catalogue/MissionHeader.h"
 #include "platform/Paths.h"
+#include "platform/UserDataFolder.h"
 
 namespace brieflist {
 namespace {
@@ -188,6 +189,12 @@ std::optional<JournalRecord> ParseJournalLine(std::string_view Line) {
     r.Reverses = f[9];
   }
   return r;
+}
+
+IoResult<std::string> UserJournalPath() {
+  auto folder = ProgramDataFolder();
+  if (!folder) return folder.Error();
+  return JoinPath(*folder, kJournalFileName);
 }
 
 std::string JournalTimeNow() {

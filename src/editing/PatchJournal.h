@@ -69,6 +69,9 @@ std::string FormatJournalLine(const JournalRecord& Record);
 // The record of a line (without its "\n"); nothing when the line is torn or damaged.
 std::optional<JournalRecord> ParseJournalLine(std::string_view Line);
 
+// The user's journal: kJournalFileName in the program's data folder, which is made when missing.
+IoResult<std::string> UserJournalPath();
+
 // The current time as a record's Time.
 std::string JournalTimeNow();
 
