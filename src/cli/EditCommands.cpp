@@ -1,5 +1,7 @@
 // enable, disable and toggle: switch the missions of a folder that match name patterns.
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "catalogue/GridText.h"
 #include "cli/CliArgs.h"
@@ -9,6 +11,7 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "editing/Patching.h"
+#include "platform/NativeNames.h"
 #include "platform/Paths.h"
 #include "platform/Windows1252.h"
 
@@ -51,7 +54,13 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
   auto files = MakeNativeFileSystem();
   CliHost host;
   CatalogueState state;
-  if (!LoadCatalogue(state, *files, host, args->Positional[0])) return kExitFailed;
+  // The journal keeps the paths of what it patches: an undo run from another folder must find
+  // them too.
+  std::string folder = args->Positional[0];
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(NativePath(folder), ec);
+  if (!ec) NameFromNative(absolute, folder);
+  if (!LoadCatalogue(state, *files, host, folder)) return kExitFailed;
 
   const auto wanted = [&](const MissionEntry& row) {
     if (looseOnly && row.DataOffset != 0) return false;
