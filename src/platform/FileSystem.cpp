@@ -12,7 +12,7 @@ IoResult<bool> FileSystem::PatchBlocks(const std::string& Path, std::vector<File
       return false;
     });
     if (!read) return read.Error();
-    // PatchBlock does not say how much the file held: take what is not past its end as held.
+    // PatchBlock does not say how much the file held; it writes back no more than that anyway.
     block.Have = block.Bytes.size();
   }
   if (!Edit(Blocks)) return false;
