@@ -33,4 +33,9 @@ fi
 step "g++ build"
 CC=gcc CXX=g++ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -- -j"$jobs"
-ctest --test-dir build --output-on-failure -j"$jobs"
+status=0
+ctest --test-dir build --output-on-failure -j"$jobs" | tee build/ctest-summary.log || status=$?
+# ctest lists skipped tests after its summary; end with the summary itself.
+echo
+grep -E '^[0-9]+% tests passed' build/ctest-summary.log | tail -1
+exit "$status"
