@@ -1,5 +1,6 @@
 #include "view/CatalogueModel.h"
 
+#include <limits>
 #include <utility>
 
 #include "view/GridSort.h"
@@ -25,11 +26,15 @@ void CatalogueModel::ApplyFilter(const GridFilter& Filter) {
 
 void CatalogueModel::ChooseShown(const GridFilter& Filter) {
   const bool all = Filter.ShowsEverything();
+  const bool words = Filter.HasWords();
   Passes_.assign(Rows_.size(), 1);
   Shown_.clear();
   Shown_.reserve(Rows_.size());
   for (size_t at = 0; at < Rows_.size(); ++at) {
-    if (!all && !Filter.Shows(Rows_[at])) {
+    GridRow& row = Rows_[at];
+    // Taken once per fill, at the first filter with words: then every keystroke reuses it.
+    if (words && row.Searched.isNull()) row.Searched = SearchedText(row);
+    if (!all && !Filter.Shows(row, row.Searched)) {
       Passes_[at] = 0;
       continue;
     }
@@ -61,8 +66,10 @@ QString CatalogueModel::Cell(int Row, int Column) const {
 
 void CatalogueModel::SetCell(int Row, int Column, const QString& Text) {
   if (!ShownRow(Row) || Column < 0 || Column >= columnCount()) return;
-  Rows_[static_cast<size_t>(Shown_[static_cast<size_t>(Row)])].Cells[static_cast<size_t>(Column)] =
-      Text;
+  GridRow& row = Rows_[static_cast<size_t>(Shown_[static_cast<size_t>(Row)])];
+  row.Cells[static_cast<size_t>(Column)] = Text;
+  row.Prices[static_cast<size_t>(Column)] = std::numeric_limits<double>::quiet_NaN();
+  if (IsSearchedColumn(Column)) row.Searched = QString();
   const QModelIndex at = index(Row, Column);
   emit dataChanged(at, at, {Qt::DisplayRole});
 }

@@ -68,15 +68,27 @@ int EntryMeasure::WidestMeasuredExactly(const std::vector<const QString*>& Entri
 }
 
 int EntryMeasure::WidestEntry(const std::vector<const QString*>& Entries, bool TrailingSpace) {
+  std::vector<double> prices;
+  if (!Font_.kerning()) {
+    prices.reserve(Entries.size());
+    for (const QString* text : Entries) prices.push_back(PricedAdvance(*text));
+  }
+  return WidestPricedEntry(Entries, prices, TrailingSpace);
+}
+
+int EntryMeasure::WidestPricedEntry(const std::vector<const QString*>& Entries,
+                                    const std::vector<double>& Prices, bool TrailingSpace) {
   // With kerning, a text's advance depends on its pairs of characters, not on each alone.
-  if (Font_.kerning()) return WidestMeasuredExactly(Entries, TrailingSpace);
+  if (Font_.kerning() || Prices.size() != Entries.size())
+    return WidestMeasuredExactly(Entries, TrailingSpace);
   const double space = TrailingSpace ? SpaceAdvance_ : 0;
   double widestPrice = -1;
   std::vector<const QString*> widest;    // distinct texts of the widest price, up to kChecks
   std::vector<const QString*> unpriced;  // texts measured exactly
-  for (const QString* text : Entries) {
-    const double price = PricedAdvance(*text);
-    if (price < 0) {
+  for (size_t i = 0; i < Entries.size(); ++i) {
+    const QString* text = Entries[i];
+    const double price = Prices[i];
+    if (!(price >= 0)) {
       unpriced.push_back(text);
     } else if (price > widestPrice + kTolerance) {
       widestPrice = price;
@@ -97,6 +109,13 @@ int EntryMeasure::WidestEntry(const std::vector<const QString*>& Entries, bool T
   return std::max(priced, WidestMeasuredExactly(unpriced, TrailingSpace));
 }
 
+void PriceCells(EntryMeasure& Measure, std::vector<GridRow>& Rows) {
+  if (Measure.Font().kerning()) return;  // every text is measured exactly anyway
+  for (GridRow& row : Rows)
+    for (size_t c = 0; c < row.Cells.size(); ++c)
+      row.Prices[c] = Measure.PricedAdvance(row.Cells[c]);
+}
+
 namespace {
 
 template <typename ForEachRow>
@@ -104,13 +123,24 @@ std::vector<int> WidestOf(EntryMeasure& Measure, const QStringList& Titles, size
                           ForEachRow&& EachRow) {
   const int columns = std::min<int>(static_cast<int>(Titles.size()), kGridColumns);
   std::vector<int> widths(static_cast<size_t>(columns), 0);
+  const bool priced = !Measure.Font().kerning();
   std::vector<const QString*> entries;
+  std::vector<double> prices;
   entries.reserve(RowCount + 1);
+  if (priced) prices.reserve(RowCount + 1);
   for (int c = 0; c < columns; ++c) {
+    const auto column = static_cast<size_t>(c);
     entries.clear();
+    prices.clear();
     entries.push_back(&Titles[c]);
-    EachRow([&](const GridRow& Row) { entries.push_back(&Row.Cells[static_cast<size_t>(c)]); });
-    widths[static_cast<size_t>(c)] = Measure.WidestEntry(entries, c != columns - 1);
+    if (priced) prices.push_back(Measure.PricedAdvance(Titles[c]));
+    EachRow([&](const GridRow& Row) {
+      entries.push_back(&Row.Cells[column]);
+      if (!priced) return;
+      const double known = Row.Prices[column];
+      prices.push_back(std::isnan(known) ? Measure.PricedAdvance(Row.Cells[column]) : known);
+    });
+    widths[column] = Measure.WidestPricedEntry(entries, prices, c != columns - 1);
   }
   return widths;
 }

@@ -33,6 +33,14 @@ class EntryMeasure {
 
   // The display width of the widest of Entries.
   int WidestEntry(const std::vector<const QString*>& Entries, bool TrailingSpace);
+  // The same, with each entry's PricedAdvance given, so that prices taken once serve many
+  // measurements (a filter shows other rows at every keystroke).
+  int WidestPricedEntry(const std::vector<const QString*>& Entries,
+                        const std::vector<double>& Prices, bool TrailingSpace);
+
+  // The summed advance of Text's characters, or a negative value when Text has a character
+  // that does not add up and must be measured exactly.
+  double PricedAdvance(const QString& Text);
 
  private:
   struct CharPrice {
@@ -40,9 +48,6 @@ class EntryMeasure {
     bool Additive = false;
   };
   const CharPrice& Price(char16_t Unit);
-  // The summed advance of Text's characters, or a negative value when Text has a character
-  // that does not add up.
-  double PricedAdvance(const QString& Text);
   int WidestMeasuredExactly(const std::vector<const QString*>& Entries, bool TrailingSpace) const;
 
   QFont Font_;
@@ -50,6 +55,9 @@ class EntryMeasure {
   double SpaceAdvance_;
   std::vector<CharPrice> Prices_;
 };
+
+// Takes the price of every cell of Rows once (GridRow::Prices), for the measurements after.
+void PriceCells(EntryMeasure& Measure, std::vector<GridRow>& Rows);
 
 // The display width of each column's widest entry, titles included; the last title's column
 // takes its entries without the trailing space.

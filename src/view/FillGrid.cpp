@@ -69,7 +69,9 @@ std::vector<GridRow> GridRowsOf(const CatalogueState& State, bool ResolveMapName
 void FillGrid(const CatalogueState& State, bool ResolveMapNames, MissionGrid& FG,
               const GridFilter& Filter) {
   CatalogueModel& model = FG.Model();
-  model.Reset(GridTitles(kGridColumns), GridRowsOf(State, ResolveMapNames), Filter);
+  std::vector<GridRow> rows = GridRowsOf(State, ResolveMapNames);
+  PriceCells(FG.Measure(), rows);
+  model.Reset(GridTitles(kGridColumns), std::move(rows), Filter);
   FG.SetColumnWidths(
       WidestEntries(FG.Measure(), model.Titles(), model.AllRows(), model.ShownPositions()));
 

@@ -1,5 +1,8 @@
 #include "view/GridFilter.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "catalogue/GridText.h"
 
 namespace brieflist {
@@ -12,23 +15,42 @@ constexpr int kSearchedColumns[] = {GridColumn::FileName, GridColumn::MissionNam
 
 }  // namespace
 
-GridFilter::GridFilter(const QString& Text, ShowStateChoice State)
-    : Words_(Text.split(QLatin1Char(' '), Qt::SkipEmptyParts)), State_(State) {}
+bool IsSearchedColumn(int Column) {
+  return std::find(std::begin(kSearchedColumns), std::end(kSearchedColumns), Column) !=
+         std::end(kSearchedColumns);
+}
+
+QString SearchedText(const GridRow& Row) {
+  // One allocation per row: the first keystroke of a filter takes this for every mission.
+  qsizetype length = 0;
+  for (const int column : kSearchedColumns)
+    length += 1 + Row.Cells[static_cast<size_t>(column)].size();
+  QString text(length, Qt::Uninitialized);
+  QChar* out = text.data();
+  for (const int column : kSearchedColumns) {
+    *out++ = QChar(u'\0');
+    for (const QChar c : Row.Cells[static_cast<size_t>(column)]) *out++ = c.toCaseFolded();
+  }
+  return text;
+}
+
+GridFilter::GridFilter(const QString& Text, ShowStateChoice State) : State_(State) {
+  for (const QString& word : Text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+    Words_.push_back(word.toCaseFolded());
+}
 
 bool GridFilter::Shows(const GridRow& Row) const {
+  return Shows(Row, Words_.isEmpty() ? QString() : SearchedText(Row));
+}
+
+bool GridFilter::Shows(const GridRow& Row, QStringView Searched) const {
   if (State_ != ShowStateChoice::AllMissions) {
     const bool enabled = Row.Cells[GridColumn::Enabled] == QLatin1String("True");
     if (enabled != (State_ == ShowStateChoice::EnabledOnly)) return false;
   }
   for (const QString& word : Words_) {
-    bool found = false;
-    for (const int column : kSearchedColumns) {
-      if (Row.Cells[static_cast<size_t>(column)].contains(word, Qt::CaseInsensitive)) {
-        found = true;
-        break;
-      }
-    }
-    if (!found) return false;
+    if (word.contains(QChar(u'\0'))) return false;  // no text of a row holds one
+    if (!Searched.contains(word)) return false;
   }
   return true;
 }
