@@ -12,26 +12,15 @@ namespace {
 
 // Keeps the messages of the locate-and-retry step for the closing message and passes the rest
 // on.
-class CollectingHost : public EngineHost {
+class CollectingHost : public ForwardingHost {
  public:
-  explicit CollectingHost(EngineHost& Inner) : Inner_(Inner) {}
-  bool AskYesNo(const std::string& Text) override { return Inner_.AskYesNo(Text); }
+  using ForwardingHost::ForwardingHost;
   void ShowMessage(const std::string& Text) override {
     if (!Messages.empty()) Messages += " ";
     Messages += Text;
   }
-  void SetWindowEnabled(bool Enabled) override { Inner_.SetWindowEnabled(Enabled); }
-  void CatalogueRefreshed(const RefreshReport& Report) override {
-    Inner_.CatalogueRefreshed(Report);
-  }
-  void EnabledCellChanged(int64_t GridRow, bool Enabled) override {
-    Inner_.EnabledCellChanged(GridRow, Enabled);
-  }
 
   std::string Messages;
-
- private:
-  EngineHost& Inner_;
 };
 
 bool InCatalogue(const CatalogueState& State, int32_t Index) {

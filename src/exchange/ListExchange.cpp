@@ -12,26 +12,15 @@ namespace brieflist {
 namespace {
 
 // Passes everything on and keeps the last message, so a stopped import can say why.
-class RememberingHost : public EngineHost {
+class RememberingHost : public ForwardingHost {
  public:
-  explicit RememberingHost(EngineHost& Inner) : Inner_(Inner) {}
-  bool AskYesNo(const std::string& Text) override { return Inner_.AskYesNo(Text); }
+  using ForwardingHost::ForwardingHost;
   void ShowMessage(const std::string& Text) override {
     LastMessage = Text;
-    Inner_.ShowMessage(Text);
-  }
-  void SetWindowEnabled(bool Enabled) override { Inner_.SetWindowEnabled(Enabled); }
-  void CatalogueRefreshed(const RefreshReport& Report) override {
-    Inner_.CatalogueRefreshed(Report);
-  }
-  void EnabledCellChanged(int64_t GridRow, bool Enabled) override {
-    Inner_.EnabledCellChanged(GridRow, Enabled);
+    ForwardingHost::ShowMessage(Text);
   }
 
   std::string LastMessage;
-
- private:
-  EngineHost& Inner_;
 };
 
 ImportAction ActionFor(bool Enabled, BooleanFlag Wanted) {

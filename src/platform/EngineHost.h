@@ -25,6 +25,24 @@ class EngineHost {
   virtual void EnabledCellChanged(int64_t GridRow, bool Enabled) = 0;
 };
 
+// Passes everything on to another host; a wrapper overrides only what it watches.
+class ForwardingHost : public EngineHost {
+ public:
+  explicit ForwardingHost(EngineHost& Inner) : Inner_(Inner) {}
+  bool AskYesNo(const std::string& Text) override { return Inner_.AskYesNo(Text); }
+  void ShowMessage(const std::string& Text) override { Inner_.ShowMessage(Text); }
+  void SetWindowEnabled(bool Enabled) override { Inner_.SetWindowEnabled(Enabled); }
+  void CatalogueRefreshed(const RefreshReport& Report) override {
+    Inner_.CatalogueRefreshed(Report);
+  }
+  void EnabledCellChanged(int64_t GridRow, bool Enabled) override {
+    Inner_.EnabledCellChanged(GridRow, Enabled);
+  }
+
+ private:
+  EngineHost& Inner_;
+};
+
 // A host that answers every question with its default and shows nothing: for tools and tests
 // that need no interaction.
 class QuietHost : public EngineHost {
