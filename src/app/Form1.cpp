@@ -343,12 +343,11 @@ void Form1::FillGrid() {
 }
 
 GridFilter Form1::CurrentFilter() const {
-  // Until a catalogue exists the filter does not act, so the window loads as it always did.
-  if (!FilterText_->isEnabled()) return {};
   return GridFilter(FilterText_->text(), static_cast<ShowStateChoice>(ShowState_->currentIndex()));
 }
 
 void Form1::ApplyFilter() {
+  // Until a catalogue exists the filter does not act, so the window loads as it always did.
   if (!FilterText_->isEnabled()) return;
   // The current cell stays on its mission when the filter still shows it.
   const QModelIndex current = FG_->currentIndex();
