@@ -1,9 +1,5 @@
 // Switching a mission in its file, finding rows, and the locate-and-retry step.
 #include <gtest/gtest.h>
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 #include <algorithm>
 
@@ -186,22 +182,20 @@ TEST(ToggleMissionEnabled, AMissingFileIsReportedWithItsNameAndReason) {
   EXPECT_EQ(d.State.Missions[0].Enabled, kTrue);
 }
 
-#ifndef _WIN32
 TEST(ToggleMissionEnabled, AReadOnlyFileIsReportedAndLeftAlone) {
   DiskFolder d;
   d.Folder.Write("m.pff", ArchiveBytes({{"ONE.BMS", MissionBytes()}}));
   d.Refresh();
   const std::string path = d.Folder.File("m.pff");
-  chmod(path.c_str(), 0444);
-  if (access(path.c_str(), W_OK) == 0) GTEST_SKIP() << "permissions do not bind this user";
+  test::MakeReadOnly(path);
+  if (test::StillWritable(path)) GTEST_SKIP() << "permissions do not bind this user";
   const sample::Bytes before = test::ReadBytes(path);
   EXPECT_EQ(ToggleMissionEnabled(d.State, d.P, 0, 0), PatchOutcome::Failed);
   ASSERT_EQ(d.Host.Messages.size(), 1u);
   EXPECT_NE(d.Host.Messages[0].find(path), std::string::npos);
-  EXPECT_NE(d.Host.Messages[0].find("Permission denied"), std::string::npos);
+  EXPECT_NE(d.Host.Messages[0].find(test::kAccessDenied), std::string::npos);
   EXPECT_EQ(test::ReadBytes(path), before);
 }
-#endif
 
 // The same, for every user: the file system refuses the write.
 TEST(ToggleMissionEnabled, AFailedWriteIsReportedAndTheRowKeepsItsState) {

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <set>
 
 #include "catalogue/RefreshCatalogue.h"
@@ -282,20 +281,11 @@ TEST_F(NativeDisk, ReplacingAFile) {
 // renaming over a file needs leave from the file itself; on POSIX systems it needs leave from
 // the folder only.
 TEST_F(NativeDisk, ReadOnlyFiles) {
-  namespace fs = std::filesystem;
-  const char* names[] = {"m.bms", "list.BRL"};
   Folder.Write("m.bms", test::MissionBytes());
   Folder.Write("list.BRL", {1, 2});
-  const auto writable = [&](bool Writable) {
-    for (const char* name : names)
-      fs::permissions(NativePath(Folder.File(name)), fs::perms::owner_write,
-                      Writable ? fs::perm_options::add : fs::perm_options::remove);
-  };
-  writable(false);
-  // Windows would not let the temporary folder be removed with read-only files in it.
-  const std::shared_ptr<void> restore(nullptr, [&](void*) { writable(true); });
-  // POSIX permissions do not bind root, nor does the read-only mark under Wine run by root.
-  if (std::ofstream(NativePath(Folder.File("m.bms")), std::ios::binary | std::ios::app))
+  test::MakeReadOnly(Folder.File("m.bms"));
+  test::MakeReadOnly(Folder.File("list.BRL"));
+  if (test::StillWritable(Folder.File("m.bms")))
     GTEST_SKIP() << "the read-only mark does not bind this user";
 
   Refresh();
@@ -304,6 +294,7 @@ TEST_F(NativeDisk, ReadOnlyFiles) {
   EXPECT_EQ(ToggleMissionEnabled(State, Platform{*Files, Host}, 0, 0), PatchOutcome::Failed);
   ASSERT_EQ(Host.Messages.size(), 1u);
   EXPECT_NE(Host.Messages[0].find(Folder.File("m.bms")), std::string::npos);
+  EXPECT_NE(Host.Messages[0].find(test::kAccessDenied), std::string::npos);
   EXPECT_EQ(test::ReadBytes(Folder.File("m.bms")), before);
 
   const auto replaced = Files->ReplaceFile(Folder.File("list.BRL"), sample::Bytes{3});

@@ -31,10 +31,13 @@ class TempFolder {
     }
   }
   ~TempFolder() {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    std::filesystem::permissions(Path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(Path_, ec);
+    fs::permissions(Path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    // Windows removes nothing marked read-only, files included.
+    for (fs::recursive_directory_iterator it(Path_, ec), end; !ec && it != end; it.increment(ec))
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(Path_, ec);
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -54,6 +57,27 @@ class TempFolder {
   }
   std::filesystem::path Path_;
 };
+
+// Takes write access away: the permission bits on POSIX systems, the read-only mark on Windows.
+inline void MakeReadOnly(const std::string& Path) {
+  namespace fs = std::filesystem;
+  fs::permissions(NativePath(Path),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+}
+
+// True when the file still opens for writing, so a read-only case cannot be shown: POSIX
+// permissions do not bind root, nor does Windows' read-only mark under Wine run by root.
+inline bool StillWritable(const std::string& File) {
+  return static_cast<bool>(std::ofstream(NativePath(File), std::ios::binary | std::ios::app));
+}
+
+// The system's reason for a write it refuses.
+#ifdef _WIN32
+inline constexpr const char* kAccessDenied = "Access";  // "Access is denied", "Access denied"
+#else
+inline constexpr const char* kAccessDenied = "Permission denied";
+#endif
 
 inline sample::Bytes ReadBytes(const std::string& Path) {
   std::ifstream in(NativePath(Path), std::ios::binary);
