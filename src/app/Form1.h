@@ -65,9 +65,6 @@ class Form1 : public QWidget {
   void UndoLastPatch();
 
   MissionGrid& Grid() { return *FG_; }
-  // The undo journal every patch of the window is recorded in; none when the per-user data
-  // folder could not be had.
-  const PatchJournal* Journal() const { return Journal_.get(); }
   const PopUpMenus& Menus() const { return *Menus_; }
   const std::array<bool, kGridColumns>& SortAscending() const { return SortAscending_; }
 

@@ -1,9 +1,12 @@
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QFontMetricsF>
+#include <QPersistentModelIndex>
 #include <cmath>
 
 #include "gui/SixMissionWindow.h"
 #include "platform/qt/Twips.h"
+#include "view/FillGrid.h"
 
 namespace brieflist {
 namespace {
@@ -143,6 +146,29 @@ TEST_F(FilterTest, ColumnWidthsFollowTheShownRows) {
   EXPECT_LT(Grid().columnWidth(GridColumn::FileName), allRows);  // CHARLIE.BMS is hidden
   Filter("");
   EXPECT_EQ(Grid().columnWidth(GridColumn::FileName), allRows);
+}
+
+TEST(CatalogueModel, ASortOfAFilteredGridKeepsTheCurrentCellOnItsMission) {
+  CatalogueModel model;
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  std::vector<GridRow> rows(5);
+  const char* names[] = {"e keep", "d drop", "c keep", "b drop", "a keep"};
+  for (int32_t i = 0; i < 5; ++i) {
+    rows[static_cast<size_t>(i)].Index = i;
+    rows[static_cast<size_t>(i)].Cells[GridColumn::FileName] = QString::fromLatin1(names[i]);
+  }
+  model.Reset(GridTitles(kGridColumns), rows, GridFilter("KEEP", ShowStateChoice::AllMissions));
+  ASSERT_EQ(model.rowCount(), 3);
+  const QPersistentModelIndex current(model.index(1, 4));  // catalogue row 2
+  model.SortByColumn(GridColumn::FileName, true);
+  EXPECT_EQ(model.CatalogueIndex(0), 4);
+  EXPECT_EQ(model.CatalogueIndex(2), 0);
+  EXPECT_EQ(model.CatalogueIndex(current.row()), 2);
+  EXPECT_EQ(current.column(), 4);
+  model.ApplyFilter({});
+  std::vector<int32_t> order;
+  for (int r = 0; r < model.rowCount(); ++r) order.push_back(model.CatalogueIndex(r));
+  EXPECT_EQ(order, (std::vector<int32_t>{4, 3, 2, 1, 0}));
 }
 
 TEST(SummaryText, NamesDuplicatesOnlyWhenThereAreAny) {
