@@ -184,9 +184,7 @@ class WindowsFileSystem : public FileSystem {
 
   IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
                             const std::function<bool(std::span<uint8_t>)>& Edit) override {
-    // Others may go on reading while we patch, but no one else may write meanwhile.
-    const HANDLE file = Open(Path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL);
+    const HANDLE file = OpenForWriting(Path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
     std::vector<uint8_t> block(Count, 0);
     size_t have = 0;
@@ -207,8 +205,7 @@ class WindowsFileSystem : public FileSystem {
 
   IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
                              const std::function<bool(std::vector<FileBlock>&)>& Edit) override {
-    const HANDLE file = Open(Path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL);
+    const HANDLE file = OpenForWriting(Path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
     for (FileBlock& block : Blocks) {
       std::fill(block.Bytes.begin(), block.Bytes.end(), 0);
@@ -244,8 +241,7 @@ class WindowsFileSystem : public FileSystem {
   }
 
   IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
-    const HANDLE file =
-        Open(Path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+    const HANDLE file = OpenForWriting(Path, FILE_APPEND_DATA, OPEN_ALWAYS);
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
     size_t done = 0;
     while (done < Bytes.size()) {
@@ -271,6 +267,8 @@ class WindowsFileSystem : public FileSystem {
     const DWORD target = GetFileAttributesW(WidePath(Path).c_str());
     if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY))
       return IoError{Path, "not a regular file"};
+    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY))
+      return IoError{Path, ErrorText(ERROR_ACCESS_DENIED)};
     std::wstring temp;
     HANDLE file = INVALID_HANDLE_VALUE;
     // A fresh name beside the target, so the final rename stays on one volume.
@@ -310,6 +308,24 @@ class WindowsFileSystem : public FileSystem {
 
   HANDLE Open(const std::string& Path, DWORD Access, DWORD Share, DWORD Disposition, DWORD Flags) {
     return OpenWide(WidePath(Path), Access, Share, Disposition, Flags);
+  }
+
+  // Windows refuses to write a file marked read-only, or to rename over it; asked first, so
+  // the answer is the same where the mark is not enforced by the file system itself (Wine run
+  // by root, some network shares).
+  static bool IsReadOnly(const std::string& Path) {
+    const DWORD attributes = GetFileAttributesW(WidePath(Path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+  }
+
+  // Others may go on reading while we write, but no one else may write meanwhile.
+  HANDLE OpenForWriting(const std::string& Path, DWORD Access, DWORD Disposition) {
+    if (IsReadOnly(Path)) {
+      ++Counters_.Opens;
+      SetLastError(ERROR_ACCESS_DENIED);
+      return INVALID_HANDLE_VALUE;
+    }
+    return Open(Path, Access, FILE_SHARE_READ, Disposition, FILE_ATTRIBUTE_NORMAL);
   }
 
   // Reading never stands in another program's way: the game may hold its archives open.

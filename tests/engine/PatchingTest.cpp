@@ -188,7 +188,7 @@ TEST(ToggleMissionEnabled, AReadOnlyFileIsReportedAndLeftAlone) {
   d.Refresh();
   const std::string path = d.Folder.File("m.pff");
   test::MakeReadOnly(path);
-  if (test::StillWritable(path)) GTEST_SKIP() << "permissions do not bind this user";
+  if (!test::ReadOnlyBinds(path)) GTEST_SKIP() << "permissions do not bind this user";
   const sample::Bytes before = test::ReadBytes(path);
   EXPECT_EQ(ToggleMissionEnabled(d.State, d.P, 0, 0), PatchOutcome::Failed);
   ASSERT_EQ(d.Host.Messages.size(), 1u);

@@ -285,7 +285,7 @@ TEST_F(NativeDisk, ReadOnlyFiles) {
   Folder.Write("list.BRL", {1, 2});
   test::MakeReadOnly(Folder.File("m.bms"));
   test::MakeReadOnly(Folder.File("list.BRL"));
-  if (test::StillWritable(Folder.File("m.bms")))
+  if (!test::ReadOnlyBinds(Folder.File("m.bms")))
     GTEST_SKIP() << "the read-only mark does not bind this user";
 
   Refresh();

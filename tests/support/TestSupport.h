@@ -66,10 +66,15 @@ inline void MakeReadOnly(const std::string& Path) {
                   fs::perm_options::remove);
 }
 
-// True when the file still opens for writing, so a read-only case cannot be shown: POSIX
-// permissions do not bind root, nor does Windows' read-only mark under Wine run by root.
-inline bool StillWritable(const std::string& File) {
-  return static_cast<bool>(std::ofstream(NativePath(File), std::ios::binary | std::ios::app));
+// True when a file marked read-only refuses writes from this user: always on Windows, whose
+// mark binds every user; on POSIX systems for every user but root.
+inline bool ReadOnlyBinds(const std::string& File) {
+#ifdef _WIN32
+  (void)File;
+  return true;
+#else
+  return !std::ofstream(NativePath(File), std::ios::binary | std::ios::app);
+#endif
 }
 
 // The system's reason for a write it refuses.
