@@ -34,6 +34,9 @@ unset DISPLAY WAYLAND_DISPLAY
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# A server left from an earlier run would serve stale copies of the rebuilt programs.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init </dev/null >/dev/null 2>&1 || true
   wineserver -w
