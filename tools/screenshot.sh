@@ -1,25 +1,28 @@
 #!/usr/bin/env bash
 # Runs the desktop program on a game folder under a virtual X display and writes a PNG of its
 # window. With --click, clicks there (x,y in window pixels, left button) before the picture, for
-# example a title to sort, or an "Enabled" cell and then the "Enable/Disable" item.
+# example a title to sort, or an "Enabled" cell and then the "Enable/Disable" item; with --type,
+# types the text into the control that has the focus (the filter, once clicked). Clicks and
+# typing happen in the order given.
 #
-#   tools/screenshot.sh [--build DIR] [--size WxH] [--click X,Y]... GAME_FOLDER OUT.png
+#   tools/screenshot.sh [--build DIR] [--size WxH] [--click X,Y | --type TEXT]... GAME_FOLDER OUT.png
 set -euo pipefail
 
 build=build
 size=
-clicks=()
+steps=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
     --size) size=$2; shift 2 ;;
-    --click) clicks+=("$2"); shift 2 ;;
-    -h|--help) sed -n '2,6p' "$0"; exit 0 ;;
+    --click) steps+=("click:$2"); shift 2 ;;
+    --type) steps+=("type:$2"); shift 2 ;;
+    -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
     *) break ;;
   esac
 done
 if [ $# -ne 2 ]; then
-  sed -n '6p' "$0" >&2
+  sed -n '8p' "$0" >&2
   exit 2
 fi
 folder=$1
@@ -53,8 +56,13 @@ if [ -n "$size" ]; then
   xdotool windowsize "$window" "${size%x*}" "${size#*x}"
 fi
 sleep 1
-for click in "${clicks[@]}"; do
-  xdotool mousemove --window "$window" "${click%,*}" "${click#*,}" click 1
+for step in ${steps[@]+"${steps[@]}"}; do
+  case "$step" in
+    click:*)
+      click=${step#click:}
+      xdotool mousemove --window "$window" "${click%,*}" "${click#*,}" click 1 ;;
+    type:*) xdotool type --delay 60 "${step#type:}" ;;
+  esac
   sleep 0.7
 done
 # The part of the screen the window covers, with any pop-up menu open over it.

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 #include <QThread>
 
 #include "app/About.h"
@@ -57,6 +58,8 @@ constexpr int kGridTop = 120;
 constexpr int kResizeThreshold = 4275;
 constexpr int kGridRightGap = 2520;
 constexpr int kGridBottomGap = 616;
+// The summary's height: one line.
+constexpr int kSummaryHeight = 255;
 
 // The busy cursor for the length of a command that reads the disk.
 class BusyCursor {
@@ -75,6 +78,18 @@ QPushButton* MakeButton(QWidget& Window, const char* Name, const char* Caption, 
   button->setAutoDefault(false);
   button->setEnabled(Enabled);
   return button;
+}
+
+// The design's widths were made for a narrow bitmap font; in a wider one a long caption is cut
+// short. Such a caption gets a narrower font: condensed first, then smaller.
+void FitCaption(QPushButton& Button) {
+  const int frame = Button.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &Button);
+  const int room = Button.width() - 2 * frame - 2;
+  QFont font = Button.font();
+  const auto fits = [&] { return QFontMetrics(font).horizontalAdvance(Button.text()) <= room; };
+  for (int stretch = 100; !fits() && stretch > 70; stretch -= 5) font.setStretch(stretch - 5);
+  while (!fits() && font.pointSizeF() > 6) font.setPointSizeF(font.pointSizeF() - 0.25);
+  Button.setFont(font);
 }
 
 }  // namespace
@@ -178,10 +193,15 @@ void Form1::CreateFilterControls() {
 
   EnableShown_ = MakeButton(*this, "EnableShown", "Enable shown", 120, 2400, false);
   DisableShown_ = MakeButton(*this, "DisableShown", "Disable shown", 1200, 2400, false);
+  FitCaption(*EnableShown_);
+  FitCaption(*DisableShown_);
 
   Summary_ = new QLabel(this);
   Summary_->setObjectName(QStringLiteral("Summary"));
-  Summary_->setGeometry(TwipsRect(120, 2760, 2055, 255, *this));
+  Summary_->setGeometry(TwipsRect(120, 2760, 2055, kSummaryHeight, *this));
+  // A long summary wraps onto more lines rather than being cut short (see UpdateSummary).
+  Summary_->setWordWrap(true);
+  Summary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Summary_->setEnabled(false);
 }
 
@@ -375,6 +395,9 @@ void Form1::UpdateSummary() {
     if (row.Cells[GridColumn::Enabled] == QLatin1String("True")) ++enabled;
   }
   Summary_->setText(SummaryText(model.rowCount(), total, enabled, model.DuplicateNameCount()));
+  const int oneLine = TwipsToPixelsY(kSummaryHeight, *this);
+  Summary_->resize(Summary_->width(),
+                   std::max(oneLine, Summary_->heightForWidth(Summary_->width())));
 }
 
 void Form1::TitleClicked(int Column) {
