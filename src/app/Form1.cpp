@@ -25,7 +25,6 @@
 #include "exchange/ListFile.h"
 #include "folder/Form2.h"
 #include "platform/Paths.h"
-#include "platform/UserDataFolder.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/Drives.h"
 #include "platform/qt/QtText.h"
@@ -104,8 +103,8 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
 
   // Without a data folder the window still switches missions, unrecorded; an undo then says why
   // it cannot.
-  if (auto folder = ProgramDataFolder()) {
-    Journal_ = std::make_unique<PatchJournal>(Files, JoinPath(*folder, kJournalFileName));
+  if (auto path = UserJournalPath()) {
+    Journal_ = std::make_unique<PatchJournal>(Files, *path);
     Platform_.Journal = Journal_.get();
   }
 
