@@ -2,6 +2,7 @@
 
 #include "catalogue/MissionHeader.h"
 #include "catalogue/PffArchive.h"
+#include "platform/MemoryAdvice.h"
 #include "platform/Paths.h"
 
 namespace brieflist {
@@ -22,7 +23,9 @@ void ReserveLikeSoFar(Table& Rows, size_t Placeholders, size_t Done, size_t Tota
   if (Done == 0 || Rows.size() <= Placeholders) return;
   const size_t perArchive = (Rows.size() - Placeholders + Done - 1) / Done;
   const size_t expected = Rows.size() + perArchive * (Total - Done) + Extra;
-  if (expected > Rows.capacity()) Rows.reserve(expected);
+  if (expected <= Rows.capacity()) return;
+  Rows.reserve(expected);
+  AdviseLargeBuffer(Rows.data(), Rows.capacity() * sizeof(Rows[0]));
 }
 
 }  // namespace
