@@ -108,7 +108,11 @@ namespace {
 
 // Tabs and line breaks inside a cell would break a TSV line; they become spaces.
 void AppendTsvCell(std::string& out, const std::string& cell) {
-  for (const char c : cell) out += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
+  const size_t start = out.size();
+  out += cell;
+  for (size_t i = out.find_first_of("\t\n\r", start); i != std::string::npos;
+       i = out.find_first_of("\t\n\r", i + 1))
+    out[i] = ' ';
 }
 
 void AppendCsvCell(std::string& out, const std::string& cell) {

@@ -7,6 +7,7 @@
 #include "cli/CliHost.h"
 #include "cli/Commands.h"
 #include "platform/CommandLine.h"
+#include "platform/MemoryAdvice.h"
 
 namespace brieflist::cli {
 namespace {
@@ -44,6 +45,7 @@ void PrintHelp(FILE* To) {
 
 int main(int argc, char** argv) {
   using namespace brieflist::cli;
+  brieflist::PrepareHeapForLargeCatalogues();
   brieflist::UseUtf8StandardStreams();
   std::string argumentError;
   const auto arguments = brieflist::ProgramArguments(argc, argv, argumentError);

@@ -9,4 +9,9 @@ namespace brieflist {
 // A hint only; nothing changes where it is not supported.
 void AdviseLargeBuffer(void* Start, size_t Bytes);
 
+// Grows the heap in large steps backed by huge pages where the system offers them: a catalogue
+// of tens of thousands of missions is built from many small blocks, and first touching them page
+// by page costs more than building it. Call once at start-up, before large work.
+void PrepareHeapForLargeCatalogues();
+
 }  // namespace brieflist

@@ -73,7 +73,14 @@ std::optional<unsigned char> CodePointToWindows1252(char32_t CodePoint) {
   return std::nullopt;
 }
 
+bool IsAscii(std::string_view Text) {
+  for (const char c : Text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 std::string Windows1252ToUtf8(std::string_view Text) {
+  if (IsAscii(Text)) return std::string(Text);  // the common case, and the same bytes in UTF-8
   std::string out;
   out.reserve(Text.size());
   for (const char c : Text) AppendUtf8(out, Windows1252ToCodePoint(static_cast<unsigned char>(c)));
@@ -94,6 +101,7 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view Text) {
 }
 
 bool IsValidUtf8(std::string_view Text) {
+  if (IsAscii(Text)) return true;
   for (size_t i = 0; i < Text.size();) {
     char32_t cp = 0;
     if (!NextCodePoint(Text, i, cp)) return false;

@@ -26,6 +26,9 @@ std::string NativeNameToUtf8(std::string_view Name);
 
 bool IsValidUtf8(std::string_view Text);
 
+// True when every byte is below 0x80: such text reads the same in every code page we meet.
+bool IsAscii(std::string_view Text);
+
 // Upper-casing of single-byte text as the games' platform does it for Windows-1252.
 std::string UpperCase1252(std::string_view Text);
 
