@@ -23,7 +23,10 @@ TEST(ArgumentsFromWide, RefusesCharactersWindows1252CannotHold) {
     std::wstring Argument;
     const char* Shown;
   } cases[] = {
-      {L"C:\\\u0416\u0443\u043A", "'C:\\?" "?" "?'"},
+      {L"C:\\\u0416\u0443\u043A",
+       "'C:\\?"
+       "?"
+       "?'"},
       {L"x\U0001F600y", "'x?y'"},  // one character, whatever its width in UTF-16
       {L"\u00E9\u4E2D", "'\xC3\xA9?'"},
   };
