@@ -6,17 +6,11 @@
 namespace brieflist::cli {
 namespace {
 
-// Names come from the system (loose files, paths) or from inside archives; both are shown the
-// way the system would show a name.
-std::string CellUtf8(const MissionEntry& Row, int Column, const MapNameLookup* Resolve) {
-  const std::string raw = GridCellText(Row, Column, Resolve);
-  return Column == GridColumn::FileName ? NativeNameToUtf8(raw) : Windows1252ToUtf8(raw);
-}
-
 std::vector<JsonField> MissionJson(const MissionEntry& Row, const MapNameLookup* Resolve) {
   return {
       JsonField::Str("FileName", NativeNameToUtf8(Row.FileName)),
-      JsonField::Str("MissionName", CellUtf8(Row, GridColumn::MissionName, Resolve)),
+      JsonField::Str("MissionName", Windows1252ToUtf8(Resolve ? Resolve->LookUp(Row.MissionName)
+                                                              : Row.MissionName)),
       JsonField::Str("Creator", Windows1252ToUtf8(Row.Creator)),
       JsonField::Str("MissionType", MissionTypeText(Row.MissionTypeFlags)),
       JsonField::Bool("Enabled", Row.Enabled != kFalse),
@@ -28,6 +22,32 @@ std::vector<JsonField> MissionJson(const MissionEntry& Row, const MapNameLookup*
       JsonField::Str("SourceFile", NativeNameToUtf8(Row.SourceFile)),
       JsonField::Int("DataOffset", Row.DataOffset),
   };
+}
+
+// Hands the twelve cells of a row to Emit(raw text, whether it is a system name), in order: the
+// ten grid columns, then SourceFile and DataOffset.
+template <typename EmitCell>
+void EmitCells(const MissionEntry& Row, const MapNameLookup* Resolve, EmitCell Emit) {
+  Emit(Row.FileName, true);
+  if (Resolve) {
+    Emit(Resolve->LookUp(Row.MissionName), false);
+  } else {
+    Emit(Row.MissionName, false);
+  }
+  Emit(Row.Creator, false);
+  Emit(MissionTypeText(Row.MissionTypeFlags), false);
+  Emit(TrueFalseText(Row.Enabled != kFalse), false);
+  Emit(TrueFalseText(Row.Modified != kFalse), false);
+  Emit(Row.MissionTypeFlags, false);
+  Emit(std::to_string(Row.GameVersion), false);
+  Emit(ExternalText(Row), false);
+  Emit(Row.Terrain, false);
+  Emit(Row.SourceFile, true);
+  Emit(std::to_string(Row.DataOffset), false);
+}
+
+std::string ToUtf8(std::string_view Raw, bool Native) {
+  return Native ? NativeNameToUtf8(Raw) : Windows1252ToUtf8(Raw);
 }
 
 }  // namespace
@@ -43,25 +63,28 @@ bool WriteMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
   std::vector<std::string> titles(kGridTitles.begin(), kGridTitles.end());
   titles.emplace_back("SourceFile");
   titles.emplace_back("DataOffset");
-  const auto cells = [&](const MissionEntry& row, std::vector<std::string>& out) {
-    out.clear();
-    for (int c = 0; c < kGridColumns; ++c) out.push_back(CellUtf8(row, c, Resolve));
-    out.push_back(NativeNameToUtf8(row.SourceFile));
-    out.push_back(std::to_string(row.DataOffset));
-  };
   if (Format == OutputFormat::Table) {
     TextTable table;
     table.Titles = std::move(titles);
     table.Rows.resize(Rows.size());
-    for (size_t r = 0; r < Rows.size(); ++r) cells(Rows[r], table.Rows[r]);
+    for (size_t r = 0; r < Rows.size(); ++r)
+      EmitCells(Rows[r], Resolve, [&](std::string_view Raw, bool Native) {
+        table.Rows[r].push_back(ToUtf8(Raw, Native));
+      });
     return Sink(RenderAligned(table));
   }
+  // Cells go straight from the rows into the output: most texts are ASCII and need no copy.
   DelimitedWriter writer(Format, Sink);
   writer.Line(titles);
-  std::vector<std::string> row;
-  for (const MissionEntry& mission : Rows) {
-    cells(mission, row);
-    writer.Line(row);
+  for (const MissionEntry& row : Rows) {
+    EmitCells(row, Resolve, [&](std::string_view Raw, bool Native) {
+      if (IsAscii(Raw)) {
+        writer.Cell(Raw);
+      } else {
+        writer.Cell(ToUtf8(Raw, Native));
+      }
+    });
+    writer.EndLine();
   }
   return writer.Finish();
 }

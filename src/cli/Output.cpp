@@ -107,7 +107,7 @@ std::string RenderJson(const std::vector<std::vector<JsonField>>& Objects) {
 namespace {
 
 // Tabs and line breaks inside a cell would break a TSV line; they become spaces.
-void AppendTsvCell(std::string& out, const std::string& cell) {
+void AppendTsvCell(std::string& out, std::string_view cell) {
   const size_t start = out.size();
   out += cell;
   for (size_t i = out.find_first_of("\t\n\r", start); i != std::string::npos;
@@ -115,8 +115,8 @@ void AppendTsvCell(std::string& out, const std::string& cell) {
     out[i] = ' ';
 }
 
-void AppendCsvCell(std::string& out, const std::string& cell) {
-  if (cell.find_first_of(",\"\r\n") == std::string::npos) {
+void AppendCsvCell(std::string& out, std::string_view cell) {
+  if (cell.find_first_of(",\"\r\n") == std::string_view::npos) {
     out += cell;
     return;
   }
@@ -165,20 +165,28 @@ TextSink StdoutSink() {
   };
 }
 
-void DelimitedWriter::Line(const std::vector<std::string>& Cells) {
-  for (size_t i = 0; i < Cells.size(); ++i) {
-    if (i > 0) Out_ += Csv_ ? ',' : '\t';
-    if (Csv_) {
-      AppendCsvCell(Out_, Cells[i]);
-    } else {
-      AppendTsvCell(Out_, Cells[i]);
-    }
+void DelimitedWriter::Cell(std::string_view Utf8) {
+  if (LineStarted_) Out_ += Csv_ ? ',' : '\t';
+  LineStarted_ = true;
+  if (Csv_) {
+    AppendCsvCell(Out_, Utf8);
+  } else {
+    AppendTsvCell(Out_, Utf8);
   }
+}
+
+void DelimitedWriter::EndLine() {
   Out_ += Csv_ ? "\r\n" : "\n";
+  LineStarted_ = false;
   if (Out_.size() >= kPieceBytes) {
     Ok_ = Sink_(Out_) && Ok_;
     Out_.clear();
   }
+}
+
+void DelimitedWriter::Line(const std::vector<std::string>& Cells) {
+  for (const std::string& cell : Cells) Cell(cell);
+  EndLine();
 }
 
 namespace {

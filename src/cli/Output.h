@@ -42,6 +42,9 @@ class DelimitedWriter {
  public:
   DelimitedWriter(OutputFormat Format, TextSink Sink);
   void Line(const std::vector<std::string>& Cells);
+  // A line cell by cell: Cell for each, then EndLine.
+  void Cell(std::string_view Utf8);
+  void EndLine();
   bool Finish();  // hands over what is left; false when any piece could not be written
 
  private:
@@ -49,6 +52,7 @@ class DelimitedWriter {
   TextSink Sink_;
   std::string Out_;
   bool Ok_ = true;
+  bool LineStarted_ = false;
 };
 
 // A sink that appends to Text.
