@@ -10,7 +10,11 @@
 #include <vector>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+extern char** environ;
 #endif
 
 #include "catalogue/RefreshCatalogue.h"
@@ -33,6 +37,30 @@ double PeakRssMb(bool Children) {
 #else
   (void)Children;
   return 0;
+#endif
+}
+
+// Runs Cli with Args and its output sent to /dev/null, as a script would, without a shell in
+// between; returns false when it could not be run or failed.
+bool RunQuietly(const std::string& Cli, std::vector<std::string> Args) {
+#ifndef _WIN32
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(Cli.c_str()));
+  for (std::string& a : Args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, Cli.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  return spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+#else
+  (void)Cli;
+  (void)Args;
+  return false;
 #endif
 }
 
@@ -99,12 +127,11 @@ int main(int argc, char** argv) {
 
   if (!cli.empty()) {
     // The whole process, as a script would run it.
-    const std::string command = "\"" + cli + "\" list \"" + folder + "\" --format tsv >/dev/null";
     std::vector<double> whole;
     for (int r = 0; r < std::max(runs, 7); ++r) {
       const auto start = Clock::now();
-      if (std::system(command.c_str()) != 0) {
-        std::fprintf(stderr, "refresh: %s failed\n", command.c_str());
+      if (!RunQuietly(cli, {"list", folder, "--format", "tsv"})) {
+        std::fprintf(stderr, "refresh: %s list failed\n", cli.c_str());
         return 1;
       }
       whole.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());

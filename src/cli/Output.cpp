@@ -110,9 +110,8 @@ namespace {
 void AppendTsvCell(std::string& out, std::string_view cell) {
   const size_t start = out.size();
   out += cell;
-  for (size_t i = out.find_first_of("\t\n\r", start); i != std::string::npos;
-       i = out.find_first_of("\t\n\r", i + 1))
-    out[i] = ' ';
+  for (size_t i = start; i < out.size(); ++i)
+    if (out[i] == '\t' || out[i] == '\n' || out[i] == '\r') out[i] = ' ';
 }
 
 void AppendCsvCell(std::string& out, std::string_view cell) {
