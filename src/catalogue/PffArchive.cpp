@@ -64,16 +64,17 @@ int32_t WalkPffDirectory(CatalogueState& State, const ByteReader& File) {
   if (count <= 0) return 0;  // also covers an EntrySize of zero or less
   // Records that lie wholly outside the file read as zeros, and a nameless record is ignored,
   // so only the records that touch the file need visiting.
+  // Widened first: a directory offset of -2^31 cannot be negated in 32 bits.
+  const int64_t directory = h.DirectoryOffset;
+  const int64_t entrySize = h.EntrySize;
   int64_t first = 0;
-  if (h.DirectoryOffset + PffLayout::EntryBytes <= 0)
-    first = (-h.DirectoryOffset - PffLayout::EntryBytes) / h.EntrySize + 1;
-  int64_t last = count;
-  if (h.DirectoryOffset < File.Size())
-    last = std::min(count, (File.Size() - h.DirectoryOffset + h.EntrySize - 1) / h.EntrySize);
-  else
-    last = 0;
+  if (directory + PffLayout::EntryBytes <= 0)
+    first = (-directory - PffLayout::EntryBytes) / entrySize + 1;
+  int64_t last = 0;
+  if (directory < File.Size())
+    last = std::min(count, (File.Size() - directory + entrySize - 1) / entrySize);
   for (int64_t i = first; i < last; ++i) {
-    PffEntry entry = ParsePffEntry(File, h.DirectoryOffset + i * h.EntrySize);
+    PffEntry entry = ParsePffEntry(File, directory + i * entrySize);
     if (EndsWithIgnoringCase(entry.Name, ".BMS")) {
       if (CheckMissionSignature(File, entry.DataOffset))
         State.PffMissions.push_back(std::move(entry));

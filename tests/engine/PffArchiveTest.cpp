@@ -144,6 +144,15 @@ TEST_F(ArchiveReading, DataOffsetPastTheEndReadsZerosAndIsDropped) {
   EXPECT_EQ(FileNames(), (std::vector<std::string>{"A.BMS"}));
 }
 
+TEST_F(ArchiveReading, DirectoryOffsetsAtTheEndsOfTheRangeReadNothingOutsideTheFile) {
+  for (const uint32_t directory : {0x80000000u, 0x7FFFFFFFu, 0xFFFFFFF0u}) {
+    sample::Bytes bytes = BuildArchive({Mission("A.BMS")});
+    for (int i = 0; i < 4; ++i) bytes[16 + i] = static_cast<uint8_t>(directory >> (8 * i));
+    Folder.Write("a.pff", bytes);
+    EXPECT_TRUE(Refresh().empty()) << directory;
+  }
+}
+
 TEST_F(ArchiveReading, FileShorterThanItsDirectoryGivesNothing) {
   sample::Bytes bytes = BuildArchive({Mission("A.BMS")});
   bytes.resize(30);
