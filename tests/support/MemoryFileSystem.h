@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -135,28 +136,14 @@ class MemoryFileSystem : public FileSystem {
   }
 
   IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
-    ++Counters_.Opens;
-    if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
-      return IoError{Path, fail->second};
-    if (const auto fail = FailWrite.find(Path); fail != FailWrite.end())
-      return IoError{Path, fail->second};
-    ++Counters_.Writes;
-    ++Counters_.Flushes;
-    ++Counters_.Closes;
+    if (auto error = WholeFileWrite(Path)) return *error;
     sample::Bytes& data = Files[Path];
     data.insert(data.end(), Bytes.begin(), Bytes.end());
     return true;
   }
 
   IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
-    ++Counters_.Opens;
-    if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
-      return IoError{Path, fail->second};
-    if (const auto fail = FailWrite.find(Path); fail != FailWrite.end())
-      return IoError{Path, fail->second};
-    ++Counters_.Writes;
-    ++Counters_.Flushes;
-    ++Counters_.Closes;
+    if (auto error = WholeFileWrite(Path)) return *error;
     Files[Path] = sample::Bytes(Bytes.begin(), Bytes.end());
     return true;
   }
@@ -187,6 +174,19 @@ class MemoryFileSystem : public FileSystem {
     const auto it = Files.find(Path);
     if (it == Files.end()) return IoError{Path, "No such file or directory"};
     return &it->second;
+  }
+
+  // Counts one open, write, flush and close of a whole-file write, or gives its injected failure.
+  std::optional<IoError> WholeFileWrite(const std::string& Path) {
+    ++Counters_.Opens;
+    if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
+      return IoError{Path, fail->second};
+    if (const auto fail = FailWrite.find(Path); fail != FailWrite.end())
+      return IoError{Path, fail->second};
+    ++Counters_.Writes;
+    ++Counters_.Flushes;
+    ++Counters_.Closes;
+    return std::nullopt;
   }
 
   IoCounters Counters_;
