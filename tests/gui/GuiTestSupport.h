@@ -79,8 +79,7 @@ class ScriptedDialogs : public Dialogs {
 
   std::vector<Shown> Messages;
   struct Report {
-    QString Text;
-    QString CopyText;
+    QString Text, CopyText;
   };
   std::vector<Report> Reports;
   QStringList Questions;

@@ -1,5 +1,4 @@
-// ImportList with a list saved for a folder that is not on this computer, and the one message
-// that closes every import.
+// ImportList of a list saved for a folder not on this computer; the message closing an import.
 #include <gtest/gtest.h>
 
 #include <QPushButton>
@@ -9,7 +8,6 @@
 #include "app/Form1.h"
 #include "exchange/ListFile.h"
 #include "gui/GuiTestSupport.h"
-#include "platform/FileSystem.h"
 #include "support/GameFolder.h"
 #include "support/TestSupport.h"
 #include "view/MissionGrid.h"
@@ -35,47 +33,30 @@ struct ApplyWindow {
     Dialogs.FileNames = {QString::fromStdString(Lists.File("shared.BRL"))};
     QTest::mouseClick(Window.findChild<QPushButton*>("Command4"), Qt::LeftButton);
   }
-  MissionEntry Row(const std::string& Folder, const char* Archive, std::string Name, bool On) {
-    MissionEntry row;
-    row.SourceFile = JoinPath(Folder, Archive);
-    row.FileName = std::move(Name);
-    row.DataOffset = 20;
-    row.Enabled = ToFlag(On);
-    return row;
-  }
 };
 
 TEST(ListApplyWindow, AListFromElsewhereIsAppliedToTheOpenFolderOnlyAfterYes) {
-  const struct {
-    bool Open;
-    bool Answer;
-  } cases[] = {{false, true}, {true, false}, {true, true}};
-  for (const auto& c : cases) {
+  for (const auto& [open, answer] :
+       std::initializer_list<std::pair<bool, bool>>{{false, true}, {true, false}, {true, true}}) {
     ApplyWindow w;
-    if (c.Open) w.Window.OpenFolder(w.Game.Path());
+    if (open) w.Window.OpenFolder(w.Game.Path());
     const std::string away = w.Lists.File("gone");  // not there
-    std::vector<MissionEntry> rows = {w.Row(away, "A.PFF", "one.bms", false),
-                                      w.Row(away, "a.pff", "TWO.BMS", false)};
+    std::vector<MissionEntry> rows = {test::ListRow(JoinPath(away, "A.PFF"), "one.bms", 20, false),
+                                      test::ListRow(JoinPath(away, "a.pff"), "TWO.BMS", 9, false)};
     for (int i = 0; i < 22; ++i)
-      rows.push_back(w.Row(away, "b.pff", "M" + std::to_string(i), true));
+      rows.push_back(test::ListRow(JoinPath(away, "b.pff"), "M" + std::to_string(i), 20, true));
     const sample::Bytes before = test::ReadBytes(w.Game.File("a.pff"));
-    w.Dialogs.YesNoAnswers = {c.Answer};
+    w.Dialogs.YesNoAnswers = {answer};
     w.Import(rows);
 
-    const bool applied = c.Open && c.Answer;
+    const bool applied = open && answer;
     EXPECT_EQ(test::ReadBytes(w.Game.File("a.pff")) == before, !applied);
-    if (!c.Open) {
-      ASSERT_EQ(w.Dialogs.Messages.size(), 1u);
-      EXPECT_TRUE(w.Dialogs.Messages[0].Text.contains(QString::fromStdString(away)));
-      EXPECT_TRUE(w.Dialogs.Questions.isEmpty());
-    } else {
-      EXPECT_EQ(w.Dialogs.Questions,
-                QStringList{QString::fromStdString("This list was saved for " + away + kSeparator +
-                                                   ", which is not on this computer. "
-                                                   "Apply it to the open folder " +
-                                                   JoinPath(w.Game.Path(), "") + "?")});
-      EXPECT_TRUE(w.Dialogs.Messages.empty());
-    }
+    const QString question = QString::fromStdString(
+        "This list was saved for " + JoinPath(away, "") + ", which is not on this computer. " +
+        "Apply it to the open folder " + JoinPath(w.Game.Path(), "") + "?");
+    EXPECT_EQ(w.Dialogs.Questions, open ? QStringList{question} : QStringList{});
+    ASSERT_EQ(w.Dialogs.Messages.size(), open ? 0u : 1u);  // with no folder open: not found
+    EXPECT_TRUE(open || w.Dialogs.Messages[0].Text.contains(QString::fromStdString(away)));
     ASSERT_EQ(w.Dialogs.Reports.size(), applied ? 1u : 0u);
     if (!applied) continue;
     EXPECT_EQ(w.Window.Grid().Model().Cell(0, GridColumn::Enabled), "False");
@@ -96,8 +77,7 @@ TEST(ListApplyWindow, AnImportIntoTheListsOwnFolderEndsWithOneSummary) {
   std::vector<MissionEntry> rows = w.State.Missions;
   rows[0].Enabled = kFalse;
   w.Import(rows);
-  EXPECT_TRUE(w.Dialogs.Questions.isEmpty());
-  EXPECT_TRUE(w.Dialogs.Messages.empty());
+  EXPECT_TRUE(w.Dialogs.Questions.isEmpty() && w.Dialogs.Messages.empty());
   ASSERT_EQ(w.Dialogs.Reports.size(), 1u);
   EXPECT_EQ(w.Dialogs.Reports[0].Text,
             "Applied 2 of 2 rows of the list: 0 switched on, 1 switched off, 1 already so.");
