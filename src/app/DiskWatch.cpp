@@ -67,6 +67,20 @@ std::optional<FileStamp> StampOf(const fs::path& Path) {
   return stamp;
 }
 
+// Which folder is at Path: none when there is none; the system's file identity where it has
+// one.
+std::optional<uint64_t> FolderIdentity(const fs::path& Path) {
+  std::error_code ec;
+  if (!fs::is_directory(Path, ec)) return std::nullopt;
+#ifdef _WIN32
+  return 0;
+#else
+  struct stat st {};
+  if (::stat(Path.c_str(), &st) != 0) return std::nullopt;
+  return static_cast<uint64_t>(st.st_ino);
+#endif
+}
+
 bool IsCatalogued(const std::string& Name) {
   return EndsWithIgnoringCase(Name, ".pff") || EndsWithIgnoringCase(Name, ".bms");
 }
@@ -168,6 +182,8 @@ void DiskWatch::Follow(const std::string& Folder) {
     Folder_ = Folder;
   }
   const fs::path folder = FolderPath(Folder_);
+  FolderShown_ = QtPath(folder);
+  FolderSeen_ = FolderIdentity(folder);
   QStringList folders;
   if (ReadFrom_.Listed) folders << QtPath(folder);
   // The folder above it too: the folder being renamed or moved away (and back) shows only there.
@@ -207,7 +223,14 @@ void DiskWatch::SomethingMoved() {
   Quiet_.start();
 }
 
-void DiskWatch::FolderMoved() {
+void DiskWatch::FolderMoved(const QString& Path) {
+  // In the folder above only the followed folder's coming and going counts: that folder may be
+  // a busy one.
+  if (Path != FolderShown_) {
+    const std::optional<uint64_t> now = FolderIdentity(FolderPath(Folder_));
+    if (now == FolderSeen_) return;
+    FolderSeen_ = now;
+  }
   // A file added now is watched at once, so that its being written keeps the burst going.
   if (!Folder_.empty()) WatchFilesOf(ScanFolder(Folder_));
   SomethingMoved();

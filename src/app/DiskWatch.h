@@ -88,7 +88,7 @@ class DiskWatch : public QObject {
 
   void Resume();
   void SomethingMoved();
-  void FolderMoved();
+  void FolderMoved(const QString& Path);
   void Look();
   void WatchFilesOf(const FolderScan& Scan);
   // Called by RecordingFiles.
@@ -102,8 +102,10 @@ class DiskWatch : public QObject {
   QFileSystemWatcher Watcher_;
   QTimer Quiet_;
   std::string Folder_;
-  FolderScan ReadFrom_;                // the folder as the shown catalogue was read from it
-  std::map<QString, uint64_t> Nodes_;  // the watched files, with the file each watch follows
+  QString FolderShown_;                 // Folder_ as the watcher names it
+  std::optional<uint64_t> FolderSeen_;  // which folder was there when last looked
+  FolderScan ReadFrom_;                 // the folder as the shown catalogue was read from it
+  std::map<QString, uint64_t> Nodes_;   // the watched files, with the file each watch follows
   std::optional<std::pair<std::string, FolderScan>> Listed_;  // a refresh on its way
   int Paused_ = 0;
   bool LookWhenResumed_ = false;
