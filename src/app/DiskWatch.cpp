@@ -186,9 +186,13 @@ void DiskWatch::Follow(const std::string& Folder) {
   FolderSeen_ = FolderIdentity(folder);
   QStringList folders;
   if (ReadFrom_.Listed) folders << QtPath(folder);
+#ifndef _WIN32
   // The folder above it too: the folder being renamed or moved away (and back) shows only there.
+  // Not on Windows, where a watch holds its folder open and may keep it from being renamed: that
+  // folder is the person's, not the game's.
   const fs::path above = folder.parent_path();
   if (!above.empty() && above != folder) folders << QtPath(above);
+#endif
   const QStringList watched = Watcher_.directories();
   for (const QString& path : folders)
     if (!watched.contains(path)) Watcher_.addPath(path);
