@@ -149,8 +149,10 @@ void Form1::RememberPlacement(SettingsStore& Settings) {
   PlacementStore_ = &Settings;
   if (const auto stored = ReadPlacement(Settings)) {
     // A screen that is gone leaves the window centred at its design size.
-    if (const auto fitted = FitOnScreens(stored->Normal, QGuiApplication::screens())) {
-      setGeometry(*fitted);
+    const QRect normal(stored->Frame, stored->Size);
+    if (const auto fitted = FitOnScreens(normal, QGuiApplication::screens())) {
+      resize(fitted->size());
+      move(fitted->topLeft());
       if (stored->Maximized) setWindowState(windowState() | Qt::WindowMaximized);
     }
   }
@@ -158,7 +160,11 @@ void Form1::RememberPlacement(SettingsStore& Settings) {
 }
 
 WindowPlacement Form1::CurrentPlacement() const {
-  return {normalGeometry().isValid() ? normalGeometry() : geometry(), isMaximized()};
+  // Frame positions, as move() takes them: they hold before and after the frame is known.
+  if (!isMaximized() && !isMinimized() && !isFullScreen()) return {pos(), size(), false};
+  const QRect normal = normalGeometry();
+  const QPoint frame = normal.topLeft() - (geometry().topLeft() - frameGeometry().topLeft());
+  return {frame, normal.size(), isMaximized()};
 }
 
 void Form1::UseChooserSources(SettingsStore& Settings, DriveSource& Drives) {

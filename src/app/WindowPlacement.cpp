@@ -36,19 +36,19 @@ std::optional<WindowPlacement> ReadPlacement(SettingsStore& Settings) {
   const auto height = ReadNumber(Settings, kHeight);
   if (!left || !top || !width || !height || *width <= 0 || *height <= 0) return std::nullopt;
   WindowPlacement placement;
-  placement.Normal = QRect(*left, *top, *width, *height);
+  placement.Frame = QPoint(*left, *top);
+  placement.Size = QSize(*width, *height);
   placement.Maximized =
       Settings.Read(Application(), kSection, kMaximized, QString()) == QLatin1String("True");
   return placement;
 }
 
 QString WritePlacement(SettingsStore& Settings, const WindowPlacement& Placement) {
-  const QRect& r = Placement.Normal;
   const std::pair<QString, QString> entries[] = {
-      {kLeft, QString::number(r.x())},
-      {kTop, QString::number(r.y())},
-      {kWidth, QString::number(r.width())},
-      {kHeight, QString::number(r.height())},
+      {kLeft, QString::number(Placement.Frame.x())},
+      {kTop, QString::number(Placement.Frame.y())},
+      {kWidth, QString::number(Placement.Size.width())},
+      {kHeight, QString::number(Placement.Size.height())},
       {kMaximized, QLatin1String(Placement.Maximized ? "True" : "False")}};
   for (const auto& [key, value] : entries) {
     const QString problem = Settings.Write(Application(), kSection, key, value);
