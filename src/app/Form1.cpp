@@ -622,10 +622,6 @@ void Form1::closeEvent(QCloseEvent* Event) {
   if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
 }
 
-}  // namespace brieflist
-
-namespace brieflist {
-
 void Form1::FollowDisk() {
   if (Ending_ || Watch_->Paused() || State_.GameDirectory.empty()) return;
   const DiskWatch::Pause pause(*Watch_);
