@@ -20,6 +20,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::chrono::milliseconds kQuietTime{500};
+// How soon files added to the folder are watched too. Not at every change: a thousand files
+// copied in would have the folder listed a thousand times.
+constexpr std::chrono::milliseconds kNewFilesTime{100};
 
 // File names are kept as UTF-8 (the system's own bytes on POSIX systems), which names every file
 // the folder can hold, also those the engine's text cannot.
@@ -160,6 +163,11 @@ DiskWatch::DiskWatch(FileSystem& Underlying, QObject* Parent)
   Quiet_.setSingleShot(true);
   Quiet_.setInterval(kQuietTime);
   connect(&Quiet_, &QTimer::timeout, this, &DiskWatch::Look);
+  NewFiles_.setSingleShot(true);
+  NewFiles_.setInterval(kNewFilesTime);
+  connect(&NewFiles_, &QTimer::timeout, this, [this] {
+    if (!Folder_.empty()) WatchFilesOf(ScanFolder(Folder_));
+  });
   connect(&Watcher_, &QFileSystemWatcher::fileChanged, this, &DiskWatch::SomethingMoved);
   connect(&Watcher_, &QFileSystemWatcher::directoryChanged, this, &DiskWatch::FolderMoved);
 }
@@ -235,8 +243,8 @@ void DiskWatch::FolderMoved(const QString& Path) {
     if (now == FolderSeen_) return;
     FolderSeen_ = now;
   }
-  // A file added now is watched at once, so that its being written keeps the burst going.
-  if (!Folder_.empty()) WatchFilesOf(ScanFolder(Folder_));
+  // A file added is watched soon, so that its being written keeps the burst going.
+  if (!NewFiles_.isActive()) NewFiles_.start();
   SomethingMoved();
 }
 

@@ -101,6 +101,7 @@ class DiskWatch : public QObject {
   std::unique_ptr<RecordingFiles> Files_;
   QFileSystemWatcher Watcher_;
   QTimer Quiet_;
+  QTimer NewFiles_;
   std::string Folder_;
   QString FolderShown_;                 // Folder_ as the watcher names it
   std::optional<uint64_t> FolderSeen_;  // which folder was there when last looked
