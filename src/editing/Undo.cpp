@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <string_view>
+#include <unordered_map>
 
 #include "catalogue/TextHelpers.h"
 #include "editing/HeaderPatch.h"
@@ -94,8 +95,17 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
     result.Problems.push_back("There is no undo journal: nothing can be undone.");
     return finish();
   }
+  // No other program switches or undoes between the reading of the journal and the restores.
+  const PatchJournal::Operation operation(P.Journal, JournalKind::Undo);
+  auto lock = P.Journal->LockWriters();
+  if (!lock) {
+    result.Unreadable = true;
+    result.Problems.push_back("Could not lock the undo journal " + lock.Error().Describe());
+    return finish();
+  }
   auto journal = P.Journal->Read();
   if (!journal) {
+    result.Unreadable = true;
     result.Problems.push_back("Could not read the undo journal " + journal.Error().Describe());
     return finish();
   }
@@ -108,8 +118,14 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
   std::vector<JournalRecord> pending;
   for (const UndoableOperation& op : operations)
     pending.insert(pending.end(), op.Pending.begin(), op.Pending.end());
+  // Newest first in the order the patches reached the disk, which is the journal's order, even
+  // where the records of two commands lie between each other.
+  std::unordered_map<std::string, size_t> place;
+  for (size_t i = 0; i < journal->Records.size(); ++i) place[journal->Records[i].Id] = i;
+  std::stable_sort(
+      pending.begin(), pending.end(),
+      [&](const JournalRecord& a, const JournalRecord& b) { return place[a.Id] > place[b.Id]; });
 
-  const PatchJournal::Operation operation(P.Journal, JournalKind::Undo);
   // A mission patched twice is restored in two passes, newest record first, so each pass
   // compares with the bytes the pass before it left.
   std::vector<bool> done(pending.size(), false);
