@@ -309,11 +309,20 @@ IoResult<bool> PatchJournal::Trim(std::span<const JournalRecord> Added) {
   auto contents = ReadContents();
   if (!contents) return contents.Error();
   std::vector<JournalRecord>& all = contents->Records;
-  // The command being written and the newest before it stay, however large.
+  // The command being written and the newest before it stay, however large, and so does the
+  // newest that an undo can still take back (an undo stopped half way leaves the rest of it).
   std::unordered_set<std::string> kept;
   for (const JournalRecord& r : Added) kept.insert(r.Operation);
   if (!OperationId_.empty()) kept.insert(OperationId_);
   if (!all.empty()) kept.insert(all.back().Operation);
+  std::unordered_set<std::string> lookedAt;
+  for (const JournalRecord& r : all)
+    if (IsUndoKind(r.Kind)) lookedAt.insert(r.Reverses);
+  for (auto r = all.rbegin(); r != all.rend(); ++r) {
+    if (IsUndoKind(r->Kind) || lookedAt.count(r->Id)) continue;
+    kept.insert(r->Operation);
+    break;
+  }
   all.insert(all.end(), Added.begin(), Added.end());
 
   std::vector<std::string> order;  // operations, oldest first
@@ -385,8 +394,10 @@ IoResult<bool> PatchJournal::Append(std::span<JournalRecord> Records) {
   auto loaded = Load();
   if (!loaded) return loaded.Error();
   // Only when other commands' records are there to drop: a command larger than the limit alone
-  // would otherwise rewrite the journal on each append.
-  if (Count_ + Records.size() > Limit_ && Count_ > OperationCount_) {
+  // would otherwise rewrite the journal on each append. An undo never trims: what it takes back
+  // must stay until it is done, for it may be stopped half way.
+  if (Count_ + Records.size() > Limit_ && Count_ > OperationCount_ &&
+      OperationKind_ != JournalKind::Undo) {
     auto trimmed = Trim(Records);
     if (!trimmed) return trimmed.Error();
     if (*trimmed) {

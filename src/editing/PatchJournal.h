@@ -17,8 +17,9 @@
 
 namespace brieflist {
 
-// The journal keeps at most this many records; the oldest commands are dropped whole. Only the
-// command being written, and the newest before it, are kept even when they alone hold more.
+// The journal keeps at most this many records; the oldest commands are dropped whole. The
+// command being written, the newest before it and the newest an undo can still take back are
+// kept even when they alone hold more; an undo drops nothing.
 inline constexpr size_t kJournalLimit = 10000;
 // The journal's file inside the program's data folder.
 inline constexpr const char* kJournalFileName = "journal.tsv";
