@@ -117,6 +117,15 @@ bool IsId(std::string_view Text) {
          std::all_of(Text.begin(), Text.end(), [](char c) { return HexDigit(c) >= 0; });
 }
 
+// True when the folder lists the file: a regular file that is there.
+bool IsListed(FileSystem& Files, const std::string& Path) {
+  const std::string folder = Path.substr(0, Path.rfind(kSeparator) + 1);
+  const std::string name = Path.substr(folder.size());
+  auto listed = Files.ListFiles(folder.empty() ? std::string(".") : folder, name);
+  return listed && std::any_of(listed->begin(), listed->end(),
+                               [&](const std::string& n) { return n.size() == name.size(); });
+}
+
 }  // namespace
 
 bool IsUndoKind(std::string_view Kind) {
@@ -228,6 +237,22 @@ IoResult<JournalContents> PatchJournal::Read() {
   return ReadContents();
 }
 
+std::vector<std::string> PatchJournal::KeptAside() {
+  std::vector<std::string> lines;
+  const std::string aside = Path_ + kJournalDamagedSuffix;
+  if (!IsListed(Files_, aside)) return lines;
+  auto bytes = Files_.ReadWhole(aside);
+  if (!bytes) return lines;
+  const auto data = (*bytes)->Bytes();
+  const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
 IoResult<PatchJournal::WriterLock> PatchJournal::LockWriters() {
   if (LockDepth_ == 0) {
     auto lock = Files_.LockFile(Path_ + kJournalLockSuffix);
@@ -247,12 +272,7 @@ IoResult<std::string> PatchJournal::ReadText() {
   // A folder in the journal's place is no empty journal: its records may be anywhere.
   if (Files_.IsFolder(Path_)) return IoError{Path_, "a folder stands where the journal should be"};
   // A journal that was never written holds nothing; only a journal that exists must be read.
-  const std::string folder = Path_.substr(0, Path_.rfind(kSeparator) + 1);
-  const std::string name = Path_.substr(folder.size());
-  auto listed = Files_.ListFiles(folder.empty() ? std::string(".") : folder, name);
-  if (!listed || std::none_of(listed->begin(), listed->end(),
-                              [&](const std::string& n) { return n.size() == name.size(); }))
-    return std::string();
+  if (!IsListed(Files_, Path_)) return std::string();
   auto bytes = Files_.ReadWhole(Path_);
   if (!bytes) return bytes.Error();
   const auto data = (*bytes)->Bytes();

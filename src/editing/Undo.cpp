@@ -115,6 +115,20 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
   if (operations.size() > static_cast<size_t>(Count)) operations.resize(static_cast<size_t>(Count));
   result.Operations = static_cast<int32_t>(operations.size());
 
+  // A command with damaged lines, in the journal or kept aside, can only be taken back in part.
+  std::vector<std::string> damaged = P.Journal->KeptAside();
+  damaged.insert(damaged.end(), journal->Damaged.begin(), journal->Damaged.end());
+  for (const UndoableOperation& op : operations) {
+    const auto lost = std::count_if(damaged.begin(), damaged.end(), [&](const std::string& Line) {
+      return Line.find('\t' + op.Id + '\t') != std::string::npos;
+    });
+    if (lost > 0)
+      result.Problems.push_back("The " + op.Kind + " command of " + op.Time +
+                                " can only be partly undone: " + std::to_string(lost) +
+                                " of its journal lines are damaged (kept in " + P.Journal->Path() +
+                                kJournalDamagedSuffix + " or the journal itself)");
+  }
+
   std::vector<JournalRecord> pending;
   for (const UndoableOperation& op : operations)
     pending.insert(pending.end(), op.Pending.begin(), op.Pending.end());

@@ -47,10 +47,8 @@ TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKept
   const auto commands = [&] {  // how many records each command has, oldest first
     std::vector<size_t> out;
     const std::vector<JournalRecord> r = journal.Read()->Records;
-    for (size_t i = 0; i < r.size(); ++i) {
-      if (i == 0 || r[i].Operation != r[i - 1].Operation) out.push_back(0);
-      ++out.back();
-    }
+    for (size_t i = 0; i < r.size(); ++i)
+      (i == 0 || r[i].Operation != r[i - 1].Operation) ? out.push_back(1) : void(++out.back());
     return out;
   };
   for (int i = 0; i < 4; ++i)
@@ -69,18 +67,22 @@ TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKept
   EXPECT_FALSE(undo.Failed()) << undo.Message();
   EXPECT_EQ(files.Files[test::GamePath("a.pff")], original);
 
-  // Damaged lines are moved aside by the next trim, not deleted.
-  std::string damaged;
-  for (int i = 0; i < 25; ++i) damaged += "not a record " + std::to_string(i) + "\n";
-  files.Files[kJournal] = sample::Bytes(damaged.begin(), damaged.end());
+  // A damaged line goes aside, not away, and makes its command only partly undoable.
+  ASSERT_EQ(SetMissionsEnabled(state, p, rows, false).Patched, 30);
+  std::string text(files.Files[kJournal].begin(), files.Files[kJournal].end());
+  const size_t end = text.size() - 1, start = text.rfind('\n', end - 1) + 1;  // its last line
+  text[end - 1] ^= 1;
+  files.Files[kJournal] = sample::Bytes(text.begin(), text.end());
   std::vector<std::string> notices;
   journal.OnNotice = [&](const std::string& Text) { notices.push_back(Text); };
-  ASSERT_EQ(ToggleMissionEnabled(state, p, 2, 2), PatchOutcome::Patched);
+  ASSERT_EQ(ToggleMissionEnabled(state, p, 0, 0), PatchOutcome::Patched);
   EXPECT_EQ(files.Files[kJournal + kJournalDamagedSuffix],
-            sample::Bytes(damaged.begin(), damaged.end()));
-  ASSERT_EQ(notices.size(), 1u);
-  EXPECT_NE(notices[0].find("25 damaged lines"), std::string::npos) << notices[0];
-  EXPECT_EQ(journal.Read()->Problems.size(), 0u);
+            sample::Bytes(text.begin() + static_cast<ptrdiff_t>(start), text.end()));
+  EXPECT_EQ(commands(), (std::vector<size_t>{29, 1}));
+  EXPECT_TRUE(notices.size() == 1 && notices[0].find("1 damaged line") != std::string::npos);
+  const UndoResult partly = UndoLastPatches(state, p, 2);
+  EXPECT_TRUE(partly.Failed() && partly.Count(UndoStatus::Restored) == 30);
+  EXPECT_NE(partly.Message().find("only be partly undone: 1 of its"), std::string::npos);
 }
 
 TEST(JournalSafety, AFolderInThePlaceOfTheJournalIsAnErrorNeverAnEmptyJournal) {
@@ -104,12 +106,10 @@ TEST(JournalSafety, AFolderInThePlaceOfTheJournalIsAnErrorNeverAnEmptyJournal) {
 #ifndef _WIN32
 // Body in a child process, silent; with a Gate (a pipe) once the gate's writing end is closed.
 pid_t Spawn(const int* Gate, const std::function<void()>& Body) {
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
+  if (const pid_t pid = fork(); pid != 0) return pid;
   const int null = open("/dev/null", O_WRONLY);
   dup2(null, 1), dup2(null, 2);
-  char go;
-  if (Gate && close(Gate[1]) == 0) (void)!read(Gate[0], &go, 1);
+  if (char go; Gate && close(Gate[1]) == 0) (void)!read(Gate[0], &go, 1);
   Body();
   _exit(0);
 }
