@@ -22,6 +22,7 @@
 #include "editing/PatchJournal.h"
 #include "editing/Patching.h"
 #include "editing/Undo.h"
+#include "exchange/ListApply.h"
 #include "exchange/ListFile.h"
 #include "folder/Form2.h"
 #include "platform/Paths.h"
@@ -89,6 +90,12 @@ void FitCaption(QPushButton& Button) {
   for (int stretch = 100; !fits() && stretch > 70; stretch -= 5) font.setStretch(stretch - 5);
   while (!fits() && font.pointSizeF() > 6) font.setPointSizeF(font.pointSizeF() - 0.25);
   Button.setFont(font);
+}
+
+// The one message that closes an import, with the whole list of missing missions to copy.
+void ShowImportSummary(Dialogs& D, const ApplyResult& Result) {
+  D.ShowReport(FromEngineMessage(ApplySummaryText(Result)),
+               FromEngineMessage(MissingRowsText(Result)));
 }
 
 }  // namespace
@@ -299,6 +306,18 @@ void Form1::ImportList() {
                              .arg(name));
     return;
   }
+  // A list saved on another computer names a folder that is not here: it can only be applied
+  // to the open folder, by name. A list that cannot be read takes the usual road to its message.
+  {
+    ListDecodeResult list = ReadListFile(Platform_.Files, path);
+    if (list.Ok && !list.Rows.empty()) {
+      const std::string folder = FolderOfPath(list.Rows.front().SourceFile);
+      if (folder.empty() || !Platform_.Files.IsFolder(folder)) {
+        ApplyListToOpenFolder(std::move(list.Rows));
+        return;
+      }
+    }
+  }
   LastRefresh_ = {};
   ImportResult result;
   {
@@ -312,14 +331,46 @@ void Form1::ImportList() {
     case ImportStatus::NoRows:
       return;
     case ImportStatus::Stopped:
-      return;  // the file that stopped it was named in a message as it happened
+      // The file that stopped it was named in a message as it happened.
+      ShowImportSummary(Dialogs_, ApplyResultOfImport(result, State_.ImportedMissions));
+      return;
     case ImportStatus::Done:
       break;
   }
   FillGrid();
   EnableCatalogueCommands(false);
   UpdateSummary();
-  if (!LastRefresh_.Problems.empty() && !Ending_) Dialogs_.ShowMessage(ProblemsText(LastRefresh_));
+  if (Ending_) return;
+  if (!LastRefresh_.Problems.empty()) Dialogs_.ShowMessage(ProblemsText(LastRefresh_));
+  ShowImportSummary(Dialogs_, ApplyResultOfImport(result, State_.ImportedMissions));
+}
+
+void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows) {
+  const QString saved = FromNativeName(ListFolderOf(Rows.front().SourceFile));
+  if (State_.GameDirectory.empty() || State_.GameDirectory == kSetPath ||
+      State_.GameDirectory == kCanceled || !Platform_.Files.IsFolder(State_.GameDirectory)) {
+    Dialogs_.ShowMessage(QStringLiteral("This list was saved for %1, which is not on this "
+                                        "computer, and no game folder is open. Open one with "
+                                        "OpenPath, then import the list again to apply it there.")
+                             .arg(saved));
+    return;
+  }
+  const QString question = QStringLiteral(
+                               "This list was saved for %1, which is not on this "
+                               "computer. Apply it to the open folder %2?")
+                               .arg(saved, FromNativeName(State_.GameDirectory));
+  if (!Dialogs_.AskYesNo(question)) return;
+  ApplyResult result;
+  {
+    BusyCursor busy;
+    result = ApplyListToFolder(Platform_, Rows, State_.GameDirectory, ApplyMode::Write);
+  }
+  State_.ImportedMissions = std::move(Rows);
+  State_.LastImported = static_cast<int32_t>(State_.ImportedMissions.size()) - 1;
+  if (Ending_) return;
+  Refresh();
+  if (Ending_) return;
+  ShowImportSummary(Dialogs_, result);
 }
 
 void Form1::About() {

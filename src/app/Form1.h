@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "catalogue/CatalogueState.h"
 #include "catalogue/GridText.h"
@@ -87,6 +88,8 @@ class Form1 : public QWidget {
   GridFilter CurrentFilter() const;
   void UpdateSummary();
   void SwitchShown(bool Enabled);
+  // ImportList for a list whose folder is not on this computer.
+  void ApplyListToOpenFolder(std::vector<MissionEntry> Rows);
 
   CatalogueState& State_;
   Dialogs& Dialogs_;

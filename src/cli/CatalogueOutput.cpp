@@ -53,46 +53,56 @@ std::string ToUtf8(std::string_view Raw, bool Native) {
 }  // namespace
 
 bool WriteMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
-                   const MapNameLookup* Resolve, const TextSink& Sink) {
+                   const MapNameLookup* Resolve, const TextSink& Sink, const ExtraColumn* Extra) {
+  const auto extraCell = [&](size_t Row) {
+    return Row < Extra->Cells.size() ? Extra->Cells[Row] : std::string();
+  };
   if (Format == OutputFormat::Json) {
     std::vector<std::vector<JsonField>> objects;
     objects.reserve(Rows.size());
-    for (const MissionEntry& row : Rows) objects.push_back(MissionJson(row, Resolve));
+    for (size_t r = 0; r < Rows.size(); ++r) {
+      objects.push_back(MissionJson(Rows[r], Resolve));
+      if (Extra) objects.back().push_back(JsonField::Str(Extra->Title, extraCell(r)));
+    }
     return Sink(RenderJson(objects));
   }
   std::vector<std::string> titles(kGridTitles.begin(), kGridTitles.end());
   titles.emplace_back("SourceFile");
   titles.emplace_back("DataOffset");
+  if (Extra) titles.push_back(Extra->Title);
   if (Format == OutputFormat::Table) {
     TextTable table;
     table.Titles = std::move(titles);
     table.Rows.resize(Rows.size());
-    for (size_t r = 0; r < Rows.size(); ++r)
+    for (size_t r = 0; r < Rows.size(); ++r) {
       EmitCells(Rows[r], Resolve, [&](std::string_view Raw, bool Native) {
         table.Rows[r].push_back(ToUtf8(Raw, Native));
       });
+      if (Extra) table.Rows[r].push_back(extraCell(r));
+    }
     return Sink(RenderAligned(table));
   }
   // Cells go straight from the rows into the output: most texts are ASCII and need no copy.
   DelimitedWriter writer(Format, Sink);
   writer.Line(titles);
-  for (const MissionEntry& row : Rows) {
-    EmitCells(row, Resolve, [&](std::string_view Raw, bool Native) {
+  for (size_t r = 0; r < Rows.size(); ++r) {
+    EmitCells(Rows[r], Resolve, [&](std::string_view Raw, bool Native) {
       if (IsAscii(Raw)) {
         writer.Cell(Raw);
       } else {
         writer.Cell(ToUtf8(Raw, Native));
       }
     });
+    if (Extra) writer.Cell(extraCell(r));
     writer.EndLine();
   }
   return writer.Finish();
 }
 
 std::string RenderMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
-                           const MapNameLookup* Resolve) {
+                           const MapNameLookup* Resolve, const ExtraColumn* Extra) {
   std::string out;
-  WriteMissions(Rows, Format, Resolve, StringSink(out));
+  WriteMissions(Rows, Format, Resolve, StringSink(out), Extra);
   return out;
 }
 

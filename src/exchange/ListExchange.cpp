@@ -72,7 +72,9 @@ ImportResult ImportListFile(CatalogueState& State, const Platform& P, const std:
   // One operation: an undo takes the whole import back.
   const PatchJournal::Operation operation(P.Journal, JournalKind::Import);
   for (int32_t i = 0; i <= State.LastImported; ++i) {
-    switch (ApplyImportedState(State, through, i, 0)) {
+    const PatchOutcome outcome = ApplyImportedState(State, through, i, 0);
+    result.Outcomes.push_back(outcome);
+    switch (outcome) {
       case PatchOutcome::Patched:
         ++result.Patched;
         break;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/CatalogueState.h"
+#include "editing/Patching.h"
 
 namespace brieflist {
 
@@ -64,6 +65,7 @@ struct ImportResult {
   int32_t Patched = 0;
   int32_t AlreadySo = 0;
   int32_t Reported = 0;  // rows whose mission could not be located (a message was shown)
+  std::vector<PatchOutcome> Outcomes;  // of each row applied, in row order
 };
 
 // Reads the list at Path into ImportedMissions, applies each row's state in order with

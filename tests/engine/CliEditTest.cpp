@@ -188,7 +188,7 @@ TEST(CliList, BadListsAndMissingMissionsGiveExitOne) {
   const CliRun r = RunCli(cli::RunImport, {list});
   EXPECT_EQ(r.Exit, 1);
   EXPECT_NE(r.Err.find("The File Could Not Be Found!"), std::string::npos) << r.Err;
-  EXPECT_NE(r.Out.find("1 not found"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("1 missing, 0 failed"), std::string::npos) << r.Out;
 }
 
 }  // namespace

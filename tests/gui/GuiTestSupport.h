@@ -28,6 +28,10 @@ class ScriptedDialogs : public Dialogs {
   void ShowMessage(const QString& Text) override {
     Messages.push_back({Text, Watched == nullptr || Watched->isEnabled()});
   }
+  // The closing message of an import: kept apart from the plain messages.
+  void ShowReport(const QString& Text, const QString& CopyText) override {
+    Reports.push_back({Text, CopyText});
+  }
   bool AskYesNo(const QString& Text) override {
     Questions.push_back(Text);
     BusyWhileAsked.push_back(QApplication::overrideCursor() != nullptr &&
@@ -74,6 +78,10 @@ class ScriptedDialogs : public Dialogs {
   std::deque<QString> FileNames;     // an empty name, or none left, cancels the dialog
 
   std::vector<Shown> Messages;
+  struct Report {
+    QString Text, CopyText;
+  };
+  std::vector<Report> Reports;
   QStringList Questions;
   std::vector<bool> BusyWhileAsked;
   std::vector<PoppedUp> PopUps;

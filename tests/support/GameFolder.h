@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/MissionEntry.h"
 #include "platform/Paths.h"
 #include "sample/SampleWriter.h"
 
@@ -43,6 +44,17 @@ inline sample::Bytes ArchiveBytes(
   std::vector<sample::ArchiveEntry> entries;
   for (const auto& [name, data] : Missions) entries.push_back({name, data, false, 0});
   return sample::BuildArchive(entries, Options);
+}
+
+// A list row asking for the state On of the mission Name packed in SourceFile at Offset (loose
+// at 0).
+inline MissionEntry ListRow(std::string SourceFile, std::string Name, int32_t Offset, bool On) {
+  MissionEntry row;
+  row.SourceFile = std::move(SourceFile);
+  row.FileName = std::move(Name);
+  row.DataOffset = Offset;
+  row.Enabled = ToFlag(On);
+  return row;
 }
 
 // Positions of the bytes where A and B differ; a length difference counts from the shorter end.
