@@ -124,6 +124,7 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
   // it cannot.
   if (auto path = UserJournalPath()) {
     Journal_ = std::make_unique<PatchJournal>(Files, *path);
+    Journal_->OnNotice = [this](const std::string& Text) { Host_.ShowMessage(Text); };
     Platform_.Journal = Journal_.get();
   }
 

@@ -33,6 +33,17 @@ HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const s
     changeOf.push_back(i);
   }
   if (blocks.empty()) return result;
+  // Other programs' switches and undos wait from the reading of the headers until they are on
+  // disk, so the journal's order is the order in which patches reached the disk.
+  std::optional<PatchJournal::WriterLock> lock;
+  if (Journal) {
+    auto locked = Journal->LockWriters();
+    if (!locked) {
+      result.JournalError = locked.Error();
+      return result;
+    }
+    lock.emplace(std::move(*locked));
+  }
 
   std::vector<JournalRecord> records;
   std::vector<size_t> blockOf;  // the block of each record

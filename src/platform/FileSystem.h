@@ -46,6 +46,12 @@ struct FileBlock {
   bool Written = false;        // set by PatchBlocks once the block is written
 };
 
+// An exclusive lock held while this object lives; see FileSystem::LockFile.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
 // Everything the engine asks of the file system. One implementation works on the real
 // disk; tests wrap it to inject failures.
 class FileSystem {
@@ -96,6 +102,14 @@ class FileSystem {
   // Writes Bytes to a temporary file beside Path and renames it over Path when complete, so
   // an existing file is either wholly replaced or left as it was.
   virtual IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) = 0;
+
+  // Waits until no other holder is left and takes the exclusive lock named by Path, a file that
+  // is created when missing and never written. Every program on the machine that locks the same
+  // path waits for the others; the lock goes when the returned object goes, or when the program
+  // ends, however it ends. A second lock of the same path within one program waits too.
+  virtual IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) {
+    return IoError{Path, "locking is not supported here"};
+  }
 
   virtual const IoCounters& Counters() const = 0;
   virtual void ResetCounters() = 0;

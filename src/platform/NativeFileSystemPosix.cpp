@@ -2,6 +2,7 @@
 #ifndef _WIN32
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,6 +102,19 @@ bool WriteFully(int fd, const uint8_t* buffer, size_t count, off_t offset, uint6
   }
   return true;
 }
+
+// flock, not fcntl: an fcntl lock belongs to the process and goes when any descriptor of the
+// file is closed, while this one belongs to its own descriptor.
+class PosixLock : public FileLock {
+ public:
+  explicit PosixLock(int Fd) : Fd_(Fd) {}
+  ~PosixLock() override { close(Fd_); }  // closing releases the lock
+  PosixLock(const PosixLock&) = delete;
+  PosixLock& operator=(const PosixLock&) = delete;
+
+ private:
+  int Fd_;
+};
 
 class PosixFileSystem : public FileSystem {
  public:
@@ -272,6 +286,21 @@ class PosixFileSystem : public FileSystem {
       return IoError{Path, ErrnoText(error)};
     }
     return true;
+  }
+
+  IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) override {
+    const int fd = Open(Path, O_RDWR | O_CREAT | O_NONBLOCK, 0644);
+    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    struct stat st {};
+    if (fstat(fd, &st) != 0) return CloseWithError(fd, Path);
+    if (!S_ISREG(st.st_mode)) {
+      Close(fd);
+      return IoError{Path, "not a regular file"};
+    }
+    while (flock(fd, LOCK_EX) != 0) {
+      if (errno != EINTR) return CloseWithError(fd, Path);
+    }
+    return std::unique_ptr<FileLock>(std::make_unique<PosixLock>(fd));
   }
 
   const IoCounters& Counters() const override { return Counters_; }

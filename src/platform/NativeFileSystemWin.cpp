@@ -127,6 +127,22 @@ bool WriteFully(HANDLE File, const uint8_t* Buffer, size_t Count, uint64_t Offse
   return true;
 }
 
+// The lock of one byte of its file, held through its own handle.
+class WindowsLock : public FileLock {
+ public:
+  explicit WindowsLock(HANDLE File) : File_(File) {}
+  ~WindowsLock() override {
+    OVERLAPPED at{};
+    UnlockFileEx(File_, 0, 1, 0, &at);
+    CloseHandle(File_);
+  }
+  WindowsLock(const WindowsLock&) = delete;
+  WindowsLock& operator=(const WindowsLock&) = delete;
+
+ private:
+  HANDLE File_;
+};
+
 class WindowsFileSystem : public FileSystem {
  public:
   IoResult<std::vector<std::string>> ListFiles(const std::string& Folder,
@@ -294,6 +310,21 @@ class WindowsFileSystem : public FileSystem {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return fail(GetLastError(), false);
     return true;
+  }
+
+  IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) override {
+    // Every program opens it, so no one may hold it exclusively.
+    const HANDLE file = Open(Path, GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL);
+    if (file == INVALID_HANDLE_VALUE) return LastError(Path);
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+      Close(file);
+      return IoError{Path, "not a regular file"};
+    }
+    OVERLAPPED at{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) return CloseWithError(file, Path);
+    return std::unique_ptr<FileLock>(std::make_unique<WindowsLock>(file));
   }
 
   const IoCounters& Counters() const override { return Counters_; }

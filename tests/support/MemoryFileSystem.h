@@ -148,6 +148,13 @@ class MemoryFileSystem : public FileSystem {
     return true;
   }
 
+  // No other program sees these files: the lock holds nothing, but an open can fail.
+  IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) override {
+    if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
+      return IoError{Path, fail->second};
+    return std::make_unique<FileLock>();
+  }
+
   const IoCounters& Counters() const override { return Counters_; }
   void ResetCounters() override { Counters_ = {}; }
 
