@@ -150,6 +150,9 @@ class DiskWatch::RecordingFiles : public FileSystem {
   IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
     return Inner_.ReplaceFile(Path, Bytes);
   }
+  IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) override {
+    return Inner_.LockFile(Path);
+  }
   const IoCounters& Counters() const override { return Inner_.Counters(); }
   void ResetCounters() override { Inner_.ResetCounters(); }
 
