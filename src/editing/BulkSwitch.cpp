@@ -129,6 +129,9 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
       } else if (done.Failed()) {
         r.Outcome = PatchOutcome::Failed;
         r.Reason = done.Message(file);
+      } else if (changes[k].Decision == HeaderDecision::Misplaced) {
+        r.Outcome = PatchOutcome::Reported;
+        r.Reason = "not switched: " + changes[k].Refusal;
       } else {
         toLocate.push_back(rows[k]);
       }
