@@ -6,7 +6,6 @@
 #include "catalogue/MissionHeader.h"
 #include "catalogue/TextHelpers.h"
 #include "platform/FolderListing.h"
-#include "platform/Windows1252.h"
 
 namespace brieflist {
 
@@ -32,7 +31,8 @@ PffEntry ParsePffEntry(const ByteReader& File, int64_t Offset) {
 }
 
 bool IsValidPffHeader(const PffHeader& Header) {
-  return Header.HeaderSize == PffLayout::ValidHeaderSize && UpperCase1252(Header.Magic) == "PFF3";
+  return Header.HeaderSize == PffLayout::ValidHeaderSize &&
+         EqualsIgnoringCase(Header.Magic, "PFF3");
 }
 
 int64_t ComputeDirectoryCount(const PffHeader& Header, int64_t FileLength) {
