@@ -138,6 +138,7 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
     }
   }
 
+  LocateCache located;
   for (const size_t i : toLocate) {
     BulkRowResult& r = result.Rows[i];
     MissionEntry failing;
@@ -146,7 +147,7 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
     failing.DataOffset = r.DataOffset;
     CollectingHost host(P.Host);
     r.Outcome = RetrySetMissionEnabled(State, Platform{P.Files, host, P.Journal}, failing,
-                                       r.Row.GridRow, Enabled);
+                                       r.Row.GridRow, Enabled, &located);
     r.Reason = host.Messages;
   }
 

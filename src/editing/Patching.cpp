@@ -121,7 +121,8 @@ EditResult PatchMissionState(const Platform& P, const std::string& File, int32_t
 }
 
 PatchOutcome PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t Index,
-                               int64_t GridRow, std::optional<bool> Wanted, int Retry) {
+                               int64_t GridRow, std::optional<bool> Wanted, int Retry,
+                               LocateCache* Cache = nullptr) {
   if (Index < 0 || Index > State.LastMission ||
       Index >= static_cast<int32_t>(State.Missions.size())) {
     P.Host.ShowMessage(kFileCouldNotBeFound);
@@ -135,9 +136,12 @@ PatchOutcome PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t
     case EditResult::Refused:
       return PatchOutcome::Reported;
     case EditResult::NoSignature:
-      return LocateAndRetry(State, P, MissionEntry(row), Retry, [&](int32_t j) {
-        return PatchCatalogueRow(State, P, j, GridRow, Wanted, kRetryAttempt);
-      });
+      return LocateAndRetry(
+          State, P, MissionEntry(row), Retry,
+          [&](int32_t j) {
+            return PatchCatalogueRow(State, P, j, GridRow, Wanted, kRetryAttempt, Cache);
+          },
+          Cache);
     case EditResult::AlreadySo:
       row.Enabled = ToFlag(nowEnabled);
       return PatchOutcome::AlreadySo;
@@ -240,10 +244,15 @@ PatchOutcome SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t
 }
 
 PatchOutcome RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
-                                    const MissionEntry& Failing, int64_t GridRow, bool Enabled) {
-  return LocateAndRetry(State, P, Failing, 0, [&](int32_t j) {
-    return PatchCatalogueRow(State, P, j, GridRow, Enabled, kRetryAttempt);
-  });
+                                    const MissionEntry& Failing, int64_t GridRow, bool Enabled,
+                                    LocateCache* Cache) {
+  if (Cache) Cache->Reused = false;
+  return LocateAndRetry(
+      State, P, Failing, 0,
+      [&](int32_t j) {
+        return PatchCatalogueRow(State, P, j, GridRow, Enabled, kRetryAttempt, Cache);
+      },
+      Cache);
 }
 
 PatchOutcome ApplyImportedState(CatalogueState& State, const Platform& P, int32_t ImportIndex,

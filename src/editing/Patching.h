@@ -55,22 +55,24 @@ PatchOutcome ToggleMissionEnabled(CatalogueState& State, const Platform& P, int3
 PatchOutcome SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
                                int64_t GridRow, bool Enabled, int Retry = 0);
 
-// The locate-and-retry step for a mission whose first attempt to be set to Enabled found no
-// signature at Failing's position: refreshes Failing's folder, finds the mission again and tries
-// once more, with the messages of ToggleMissionEnabled. Failing is a copy: the refresh replaces
-// the catalogue.
-PatchOutcome RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
-                                    const MissionEntry& Failing, int64_t GridRow, bool Enabled);
-
-// What the locate step of one import keeps between its rows: the folder it refreshed State from
-// and the files that folder listed then. While it lists the same files the catalogue is reused,
-// so a list of many moved rows costs one refresh, not one per row. Every write still checks the
-// file itself in the same open, so a stale catalogue can cost a refresh, never a wrong write.
+// What the locate step of one import or bulk switch keeps between its rows: the folder it
+// refreshed State from and the files that folder listed then. While it lists the same files the
+// catalogue is reused, so many moved rows cost one refresh, not one each. Every write still
+// checks the file itself in the same open, so a stale catalogue can cost a refresh, never a
+// wrong write.
 struct LocateCache {
   std::string Folder;
   std::vector<std::string> Listing;
   bool Reused = false;  // the row in progress was located in the reused catalogue
 };
+
+// The locate-and-retry step for a mission whose first attempt to be set to Enabled found no
+// signature at Failing's position: refreshes Failing's folder (or reuses Cache), finds the
+// mission again and tries once more, with the messages of ToggleMissionEnabled. Failing is a
+// copy: the refresh replaces the catalogue.
+PatchOutcome RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
+                                    const MissionEntry& Failing, int64_t GridRow, bool Enabled,
+                                    LocateCache* Cache = nullptr);
 
 // Gives the mission named by row ImportIndex of ImportedMissions the state that row records.
 // The row is untrusted: only a mission that the file itself names at that position (see

@@ -47,18 +47,12 @@ struct Hostile {
       if (State.Missions[i].FileName == Name) return static_cast<int32_t>(i);
     return -1;
   }
-  size_t Journalled() { return Journal.Read()->Records.size(); }
   void PutList(const std::vector<MissionEntry>& Rows) {
     Files.Put("/g", "l.BRL", EncodeListFile(Rows).Bytes);
   }
-  MissionEntry ListRow(const std::string& Name, const std::string& File, int32_t Offset,
-                       bool Enabled) const {
-    MissionEntry row;
-    row.FileName = Name;
-    row.SourceFile = GamePath(File);
-    row.DataOffset = Offset;
-    row.Enabled = ToFlag(Enabled);
-    return row;
+  static MissionEntry ListRow(const std::string& Name, const std::string& File, int32_t Offset,
+                              bool Enabled) {
+    return {Name, "", "", "", ToFlag(Enabled), kFalse, GamePath(File), Offset, 2, ""};
   }
 };
 
@@ -151,7 +145,7 @@ TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
       EXPECT_EQ(SetMissionsEnabled(h.State, h.P, rows, false).Failed, 1) << name;
     }
     EXPECT_EQ(h.Files.Files, before);
-    EXPECT_EQ(h.Journalled(), 0u);
+    EXPECT_TRUE(h.Journal.Read()->Records.empty());
     if (c.Good != 0) {
       ASSERT_EQ(ToggleMissionEnabled(h.State, h.P, h.Row("M1.BMS"), 0), PatchOutcome::Patched);
       EXPECT_TRUE(OnlyMissionChanged(archive, h.Files.Files[GamePath("a.pff")],
@@ -279,6 +273,16 @@ TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
   h.State = CatalogueState{};
   ImportListFile(h.State, h.P, GamePath("l.BRL"));
   EXPECT_EQ(h.Host.Refreshes, 3);
+  // A bulk switch of rows whose archive was rebuilt in another order: one refresh for all.
+  h.Files.BeforePatch = nullptr;
+  std::vector<BulkRow> all;
+  for (int32_t i = 0; i < 30; ++i) all.push_back({h.Row("M" + std::to_string(i) + ".BMS"), i});
+  std::reverse(missions.begin(), missions.end());
+  for (auto& [name, bytes] : missions) bytes = MissionBytes("VyK", 0, 1);
+  h.Files.Put("/g", "a.pff", test::ArchiveBytes(missions));
+  h.Host.Refreshes = 0;
+  EXPECT_EQ(SetMissionsEnabled(h.State, h.P, all, true).Patched, 30);
+  EXPECT_EQ(h.Host.Refreshes, 1);
 }
 
 #ifndef _WIN32
