@@ -130,15 +130,12 @@ class DiskWatch::RecordingFiles : public FileSystem {
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {
     return Inner_.ReadPrefix(Path, Count);
   }
-  IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
-                            const std::function<bool(std::span<uint8_t>)>& Edit) override {
-    Watch_.BeforePatch(Path);
-    auto result = Inner_.PatchBlock(Path, Offset, Count, Edit);
-    Watch_.AfterPatch(Path);
-    return result;
+  IoResult<bool> InspectFile(const std::string& Path,
+                             const std::function<void(OpenFile&)>& Look) override {
+    return Inner_.InspectFile(Path, Look);
   }
   IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
-                             const std::function<bool(std::vector<FileBlock>&)>& Edit) override {
+                             const std::function<bool(OpenFile&)>& Edit) override {
     Watch_.BeforePatch(Path);
     auto result = Inner_.PatchBlocks(Path, Blocks, Edit);
     Watch_.AfterPatch(Path);

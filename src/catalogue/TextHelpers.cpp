@@ -1,5 +1,7 @@
 #include "catalogue/TextHelpers.h"
 
+#include "platform/FolderListing.h"
+
 namespace brieflist {
 
 // No reserve: a field of 16 bytes would then always leave the string's inline buffer.
@@ -32,15 +34,8 @@ std::string BinaryDigits16(uint16_t Value) {
 
 namespace {
 
-// Signatures are ASCII letters; upper-casing them needs no code page.
-bool SignatureEquals(std::string_view ThreeBytes, const char* Upper) {
-  if (ThreeBytes.size() < 3) return false;
-  for (size_t i = 0; i < 3; ++i) {
-    char c = ThreeBytes[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != Upper[i]) return false;
-  }
-  return true;
+bool SignatureEquals(std::string_view ThreeBytes, std::string_view Upper) {
+  return ThreeBytes.size() >= 3 && EqualsIgnoringCase(ThreeBytes.substr(0, 3), Upper);
 }
 
 }  // namespace

@@ -28,6 +28,8 @@ const char* ActionText(ImportAction Action) {
       return "not found";
     case ImportAction::Unreadable:
       return "cannot read";
+    case ImportAction::Refused:
+      return "refused";
   }
   return "";
 }
@@ -81,11 +83,15 @@ int DryRun(FileSystem& Files, const std::string& Path) {
   const std::vector<ImportPreviewRow> preview = PreviewImport(Files, list.Rows);
   TextTable table;
   table.Titles = {"Row", "FileName", "Action", "SourceFile", "DataOffset"};
-  int counts[5] = {};
+  int counts[6] = {};
+  std::string refusals;
   for (size_t i = 0; i < preview.size(); ++i) {
     const ImportPreviewRow& p = preview[i];
     ++counts[static_cast<int>(p.Action)];
     const bool found = p.Action != ImportAction::NotFound && p.Action != ImportAction::Unreadable;
+    if (p.Action == ImportAction::Refused)
+      refusals += "Row " + std::to_string(i + 1) + " would be refused: " +
+                  TerminalSafe(NativeNameToUtf8(p.SourceFile + ": " + p.Reason)) + "\n";
     table.Rows.push_back({std::to_string(i + 1), NativeNameToUtf8(list.Rows[i].FileName),
                           ActionText(p.Action),
                           NativeNameToUtf8(found ? p.SourceFile : list.Rows[i].SourceFile),
@@ -93,7 +99,8 @@ int DryRun(FileSystem& Files, const std::string& Path) {
   }
   std::string out = RenderAligned(table);
   out += std::to_string(counts[0]) + " to enable, " + std::to_string(counts[1]) + " to disable, " +
-         std::to_string(counts[2]) + " already so, " + std::to_string(counts[3]) + " not found\n";
+         std::to_string(counts[2]) + " already so, " + std::to_string(counts[3]) + " not found" +
+         (counts[5] ? ", " + std::to_string(counts[5]) + " refused\n" : "\n") + refusals;
   if (!preview.empty() && preview.back().Action == ImportAction::Unreadable)
     out += "The import would stop at row " + std::to_string(preview.size()) + " of " +
            std::to_string(list.Rows.size()) + ": " + NativeNameToUtf8(preview.back().Reason) + "\n";
@@ -173,7 +180,8 @@ int RunExport(const std::vector<std::string>& Args) {
   auto files = MakeNativeFileSystem();
   CliHost host(args->Has("--read-invalid"));
   CatalogueState state;
-  if (!LoadCatalogue(state, *files, host, args->Positional[0])) return kExitFailed;
+  // Absolute paths in the list, so it imports from any working folder.
+  if (!LoadCatalogue(state, *files, host, AbsoluteFolder(args->Positional[0]))) return kExitFailed;
   const ExportResult result = ExportListFile(state, *files, args->Positional[1]);
   if (!result.Ok) {
     PrintError(result.Message);

@@ -209,7 +209,38 @@ std::string RenderCsv(const TextTable& Table) {
   return RenderDelimited(Table, OutputFormat::Csv);
 }
 
-std::string RenderAligned(const TextTable& Table) {
+std::string TerminalSafe(std::string_view Utf8) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(Utf8.size());
+  for (size_t i = 0; i < Utf8.size(); ++i) {
+    const auto b = static_cast<unsigned char>(Utf8[i]);
+    if (b < 0x20 || b == 0x7F) {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 0xF];
+    } else if (b == 0xC2 && i + 1 < Utf8.size() &&
+               static_cast<unsigned char>(Utf8[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(Utf8[i + 1]) <= 0x9F) {
+      const auto c1 = static_cast<unsigned char>(Utf8[++i]);
+      out += "\\u00";
+      out += kHex[c1 >> 4];
+      out += kHex[c1 & 0xF];
+    } else {
+      out += Utf8[i];
+    }
+  }
+  return out;
+}
+
+std::string RenderAligned(const TextTable& Source) {
+  TextTable Table;
+  Table.Titles = Source.Titles;
+  Table.Rows.reserve(Source.Rows.size());
+  for (const auto& row : Source.Rows) {
+    std::vector<std::string>& safe = Table.Rows.emplace_back();
+    for (const std::string& cell : row) safe.push_back(TerminalSafe(cell));
+  }
   std::vector<size_t> widths(Table.Titles.size(), 0);
   const auto measure = [&](const std::vector<std::string>& cells) {
     for (size_t i = 0; i < cells.size() && i < widths.size(); ++i)

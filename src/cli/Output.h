@@ -65,6 +65,10 @@ void AppendJsonString(std::string& Out, std::string_view Utf8);
 std::string RenderJson(const std::vector<std::vector<JsonField>>& Objects);
 std::string RenderTsv(const TextTable& Table);
 std::string RenderCsv(const TextTable& Table);
+// Text for a terminal: control characters (C0, DEL and C1) shown as \xNN or \u00NN, so a
+// crafted name cannot move the cursor, set the title or clear the screen.
+std::string TerminalSafe(std::string_view Utf8);
+// An aligned table for a terminal; every cell is TerminalSafe.
 std::string RenderAligned(const TextTable& Table);
 std::string RenderText(const TextTable& Table, OutputFormat Format);
 

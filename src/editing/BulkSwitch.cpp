@@ -129,12 +129,16 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
       } else if (done.Failed()) {
         r.Outcome = PatchOutcome::Failed;
         r.Reason = done.Message(file);
+      } else if (changes[k].Decision == HeaderDecision::Misplaced) {
+        r.Outcome = PatchOutcome::Reported;
+        r.Reason = "not switched: " + changes[k].Refusal;
       } else {
         toLocate.push_back(rows[k]);
       }
     }
   }
 
+  LocateCache located;
   for (const size_t i : toLocate) {
     BulkRowResult& r = result.Rows[i];
     MissionEntry failing;
@@ -143,7 +147,7 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
     failing.DataOffset = r.DataOffset;
     CollectingHost host(P.Host);
     r.Outcome = RetrySetMissionEnabled(State, Platform{P.Files, host, P.Journal}, failing,
-                                       r.Row.GridRow, Enabled);
+                                       r.Row.GridRow, Enabled, &located);
     r.Reason = host.Messages;
   }
 

@@ -22,6 +22,22 @@ std::string ChangedSinceText(const JournalRecord& R) {
          "written";
 }
 
+// Why an undo that found other bytes, or another mission, or a place it cannot write, was
+// refused.
+std::string RefusedText(const JournalRecord& R, const HeaderChange& Change) {
+  switch (Change.Decision) {
+    case HeaderDecision::NotListed:
+      return Describe(R) + " is no longer a mission of that file at offset " +
+             std::to_string(R.DataOffset) +
+             " (the file was changed or replaced since); its undo was refused and nothing was "
+             "written";
+    case HeaderDecision::Misplaced:
+      return Change.RefusalMessage(R.SourceFile, "restored") + "; nothing was written";
+    default:
+      return ChangedSinceText(R);
+  }
+}
+
 std::string NotAppliedText(const JournalRecord& R) {
   return Describe(R) + ": the patch of " + R.Time +
          " was not applied (the program stopped before writing it); nothing to undo";
@@ -186,7 +202,7 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
         } else {
           const bool notApplied = changes[k].Decision == HeaderDecision::NotApplied;
           undone.Status = notApplied ? UndoStatus::NotApplied : UndoStatus::ChangedSince;
-          undone.Message = notApplied ? NotAppliedText(r) : ChangedSinceText(r);
+          undone.Message = notApplied ? NotAppliedText(r) : RefusedText(r, changes[k]);
           JournalRecord marker;
           marker.Kind = notApplied ? JournalKind::NotApplied : JournalKind::Refused;
           marker.SourceFile = r.SourceFile;

@@ -73,18 +73,19 @@ struct ImportResult {
 ImportResult ImportListFile(CatalogueState& State, const Platform& P, const std::string& Path);
 
 // What the import would do with one row, found without writing anything.
-enum class ImportAction { Enable, Disable, AlreadySo, NotFound, Unreadable };
+// Refused: the mission is found, but switching it would touch other bytes of its file.
+enum class ImportAction { Enable, Disable, AlreadySo, NotFound, Unreadable, Refused };
 
 struct ImportPreviewRow {
   ImportAction Action = ImportAction::NotFound;
   std::string SourceFile;  // where the mission was found; empty when not found
   int32_t DataOffset = 0;
-  std::string Reason;  // for Unreadable: the file and the system's reason
+  std::string Reason;  // for Unreadable: the file and the system's reason; for Refused: why
 };
 
-// The actions ImportListFile would take for Rows, reading only. Rows the locate step would find
-// elsewhere are looked up in a refresh of their folder. Ends after an Unreadable row, where the
-// import would stop.
+// The actions ImportListFile would take for Rows, reading only, with the same checks of each
+// position. Rows the locate step would find elsewhere are looked up in a refresh of their folder.
+// Ends after an Unreadable row, where the import would stop.
 std::vector<ImportPreviewRow> PreviewImport(FileSystem& Files,
                                             const std::vector<MissionEntry>& Rows);
 

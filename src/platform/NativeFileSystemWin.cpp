@@ -34,6 +34,7 @@ std::wstring WidePath(const std::string& Path) {
 std::string ErrorText(DWORD Error) {
   if (Error == ERROR_SHARING_VIOLATION || Error == ERROR_LOCK_VIOLATION)
     return "used by another program; close that program and try again";
+  if (Error == ERROR_BAD_FILE_TYPE) return "not a regular file";
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -143,6 +144,32 @@ class WindowsLock : public FileLock {
   HANDLE File_;
 };
 
+// A file held open by InspectFile or PatchBlocks; remembers the first failed read.
+class Handle : public OpenFile {
+ public:
+  Handle(HANDLE File, uint64_t Size, uint64_t& Reads) : File_(File), Size_(Size), Reads_(Reads) {}
+  uint64_t Size() const override { return Size_; }
+  bool Read(FileBlock& Block) override {
+    std::fill(Block.Bytes.begin(), Block.Bytes.end(), 0);
+    Block.Have = 0;
+    if (Error) return false;
+    if (!ReadFully(File_, Block.Bytes.data(), Block.Bytes.size(), Block.Offset, Block.Have,
+                   Reads_)) {
+      Error = GetLastError();
+      Block.Have = 0;
+      return false;
+    }
+    return true;
+  }
+
+  DWORD Error = 0;
+
+ private:
+  HANDLE File_;
+  uint64_t Size_;
+  uint64_t& Reads_;
+};
+
 class WindowsFileSystem : public FileSystem {
  public:
   IoResult<std::vector<std::string>> ListFiles(const std::string& Folder,
@@ -198,45 +225,43 @@ class WindowsFileSystem : public FileSystem {
     return buffer;
   }
 
-  IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
-                            const std::function<bool(std::span<uint8_t>)>& Edit) override {
-    const HANDLE file = OpenForWriting(Path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+  IoResult<bool> InspectFile(const std::string& Path,
+                             const std::function<void(OpenFile&)>& Look) override {
+    const HANDLE file = OpenForReading(Path);
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
-    std::vector<uint8_t> block(Count, 0);
-    size_t have = 0;
-    if (!ReadFully(file, block.data(), Count, Offset, have, Counters_.Reads))
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) return CloseWithError(file, Path);
+    Handle open(file, static_cast<uint64_t>(size.QuadPart), Counters_.Reads);
+    Look(open);
+    if (open.Error) {
+      SetLastError(open.Error);
       return CloseWithError(file, Path);
-    if (!Edit(block)) {
-      Close(file);
-      return false;
     }
-    // Only the bytes the file already had are written back: a patch never extends a file.
-    if (!WriteFully(file, block.data(), have, Offset, Counters_.Writes))
-      return CloseWithError(file, Path);
-    ++Counters_.Flushes;
-    if (!FlushFileBuffers(file)) return CloseWithError(file, Path);
-    if (!Close(file)) return LastError(Path);
+    Close(file);
     return true;
   }
 
   IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
-                             const std::function<bool(std::vector<FileBlock>&)>& Edit) override {
+                             const std::function<bool(OpenFile&)>& Edit) override {
     const HANDLE file = OpenForWriting(Path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
-    for (FileBlock& block : Blocks) {
-      std::fill(block.Bytes.begin(), block.Bytes.end(), 0);
-      if (!ReadFully(file, block.Bytes.data(), block.Bytes.size(), block.Offset, block.Have,
-                     Counters_.Reads))
-        return CloseWithError(file, Path);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) return CloseWithError(file, Path);
+    Handle open(file, static_cast<uint64_t>(size.QuadPart), Counters_.Reads);
+    const bool write = Edit(open);
+    if (open.Error) {
+      SetLastError(open.Error);
+      return CloseWithError(file, Path);
     }
-    if (!Edit(Blocks)) {
+    if (!write) {
       Close(file);
       return false;
     }
     bool any = false;
     for (FileBlock& block : Blocks) {
       if (!block.Write) continue;
-      if (!WriteFully(file, block.Bytes.data(), block.Have, block.Offset, Counters_.Writes)) {
+      if (!WriteFully(file, block.Bytes.data(), std::min(block.Have, block.Bytes.size()),
+                      block.Offset, Counters_.Writes)) {
         // What was written is still pushed to the disk before the error is reported.
         const DWORD error = GetLastError();
         if (any) {
@@ -337,8 +362,14 @@ class WindowsFileSystem : public FileSystem {
     return CreateFileW(Path.c_str(), Access, Share, nullptr, Disposition, Flags, nullptr);
   }
 
+  // Opens files on a disk and nothing else: a pipe or a device named like a game file would
+  // otherwise hold up every read.
   HANDLE Open(const std::string& Path, DWORD Access, DWORD Share, DWORD Disposition, DWORD Flags) {
-    return OpenWide(WidePath(Path), Access, Share, Disposition, Flags);
+    const HANDLE file = OpenWide(WidePath(Path), Access, Share, Disposition, Flags);
+    if (file == INVALID_HANDLE_VALUE || GetFileType(file) == FILE_TYPE_DISK) return file;
+    Close(file);
+    SetLastError(ERROR_BAD_FILE_TYPE);
+    return INVALID_HANDLE_VALUE;
   }
 
   // Windows refuses to write a file marked read-only, or to rename over it; asked first, so

@@ -107,7 +107,9 @@ TEST(PatchingProperty, RandomToggleSequencesKeepEveryMissionsFlagsAndTouchNothin
       files.ResetCounters();
       ASSERT_EQ(ToggleMissionEnabled(state, p, index, index), PatchOutcome::Patched);
       const IoCounters& c = files.Counters();
-      ASSERT_EQ(c.Opens + c.Reads + c.Writes + c.Flushes + c.Closes, 5u);
+      // An archive's header and directory are read in the same open, to check the mission.
+      const bool packed = state.Missions[static_cast<size_t>(index)].DataOffset != 0;
+      ASSERT_EQ(c.Opens + c.Reads + c.Writes + c.Flushes + c.Closes, packed ? 7u : 5u);
       MissionModel& m = models[static_cast<size_t>(index)];
       m.Enabled = !m.Enabled;
       m.Touched = true;

@@ -198,10 +198,6 @@ class OneUnreadableArchive : public FileSystem {
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& P, size_t C) override {
     return Inner_.ReadPrefix(P, C);
   }
-  IoResult<bool> PatchBlock(const std::string& P, uint64_t O, size_t C,
-                            const std::function<bool(std::span<uint8_t>)>& E) override {
-    return Inner_.PatchBlock(P, O, C, E);
-  }
   IoResult<bool> ReplaceFile(const std::string& P, std::span<const uint8_t> B) override {
     return Inner_.ReplaceFile(P, B);
   }

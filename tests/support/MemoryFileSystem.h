@@ -27,7 +27,7 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::string> FailOpen;
   // Path -> reason: the file opens and reads, but writing to it fails; nothing changes.
   std::map<std::string, std::string> FailWrite;
-  // Runs before each PatchBlock reads the file, e.g. to change the file under the engine.
+  // Runs before each PatchBlocks opens the file, e.g. to change the file under the engine.
   std::function<void(const std::string& Path)> BeforePatch;
   // Runs before each whole-file or prefix read.
   std::function<void(const std::string& Path)> BeforeRead;
@@ -78,47 +78,26 @@ class MemoryFileSystem : public FileSystem {
     return out;
   }
 
-  IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
-                            const std::function<bool(std::span<uint8_t>)>& Edit) override {
-    if (BeforePatch) BeforePatch(Path);
+  IoResult<bool> InspectFile(const std::string& Path,
+                             const std::function<void(OpenFile&)>& Look) override {
+    if (BeforeRead) BeforeRead(Path);
     auto file = Open(Path);
     if (!file) return file.Error();
-    sample::Bytes& data = **file;
-    ++Counters_.Reads;
-    std::vector<uint8_t> block(Count, 0);
-    const size_t have = Offset >= data.size()
-                            ? 0
-                            : std::min<size_t>(Count, data.size() - static_cast<size_t>(Offset));
-    std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(Offset < data.size() ? Offset : 0), have,
-                block.begin());
+    Held held(**file, Counters_.Reads);
+    Look(held);
     ++Counters_.Closes;
-    if (!Edit(block)) return false;
-    ++Counters_.Writes;
-    if (const auto fail = FailWrite.find(Path); fail != FailWrite.end())
-      return IoError{Path, fail->second};
-    std::copy_n(block.begin(), have, data.begin() + static_cast<std::ptrdiff_t>(Offset));
-    ++Counters_.Flushes;
     return true;
   }
 
   IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
-                             const std::function<bool(std::vector<FileBlock>&)>& Edit) override {
+                             const std::function<bool(OpenFile&)>& Edit) override {
     if (BeforePatch) BeforePatch(Path);
     auto file = Open(Path);
     if (!file) return file.Error();
     sample::Bytes& data = **file;
-    for (FileBlock& block : Blocks) {
-      ++Counters_.Reads;
-      std::fill(block.Bytes.begin(), block.Bytes.end(), 0);
-      block.Have = block.Offset >= data.size()
-                       ? 0
-                       : std::min<size_t>(block.Bytes.size(),
-                                          data.size() - static_cast<size_t>(block.Offset));
-      std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(block.Have ? block.Offset : 0),
-                  block.Have, block.Bytes.begin());
-    }
+    Held held(data, Counters_.Reads);
     ++Counters_.Closes;
-    if (!Edit(Blocks)) return false;
+    if (!Edit(held)) return false;
     bool any = false;
     for (FileBlock& block : Blocks) {
       if (!block.Write) continue;
@@ -127,7 +106,7 @@ class MemoryFileSystem : public FileSystem {
         if (any) ++Counters_.Flushes;
         return IoError{Path, fail->second};
       }
-      std::copy_n(block.Bytes.begin(), block.Have,
+      std::copy_n(block.Bytes.begin(), std::min(block.Have, block.Bytes.size()),
                   data.begin() + static_cast<std::ptrdiff_t>(block.Offset));
       block.Written = any = true;
     }
@@ -159,6 +138,21 @@ class MemoryFileSystem : public FileSystem {
   void ResetCounters() override { Counters_ = {}; }
 
  private:
+  // The open file of InspectFile and PatchBlocks: each read counted.
+  class Held : public OpenFile {
+   public:
+    Held(const sample::Bytes& Data, uint64_t& Reads) : Data_(Data), Reads_(Reads) {}
+    uint64_t Size() const override { return Data_.size(); }
+    bool Read(FileBlock& Block) override {
+      ++Reads_;
+      return SpanFile(Data_).Read(Block);
+    }
+
+   private:
+    const sample::Bytes& Data_;
+    uint64_t& Reads_;
+  };
+
   class Copy : public FileBytes {
    public:
     explicit Copy(sample::Bytes Data) : Data_(std::move(Data)) {}
