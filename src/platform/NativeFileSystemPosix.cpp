@@ -311,14 +311,10 @@ class PosixFileSystem : public FileSystem {
   }
 
   IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) override {
-    const int fd = Open(Path, O_RDWR | O_CREAT | O_NONBLOCK, 0644);
-    if (fd < 0) return IoError{Path, ErrnoText(errno)};
     struct stat st {};
-    if (fstat(fd, &st) != 0) return CloseWithError(fd, Path);
-    if (!S_ISREG(st.st_mode)) {
-      Close(fd);
-      return IoError{Path, "not a regular file"};
-    }
+    const auto opened = OpenRegular(Path, O_RDWR | O_CREAT, st, 0644);
+    if (!opened) return opened.Error();
+    const int fd = *opened;
     while (flock(fd, LOCK_EX) != 0) {
       if (errno != EINTR) return CloseWithError(fd, Path);
     }
