@@ -124,6 +124,7 @@ class DiskWatch::RecordingFiles : public FileSystem {
     return Inner_.ListFolder(Folder, Suffix);
   }
   bool IsFolder(const std::string& Path) override { return Inner_.IsFolder(Path); }
+  bool Exists(const std::string& Path) override { return Inner_.Exists(Path); }
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
     return Inner_.ReadWhole(Path);
   }

@@ -272,7 +272,11 @@ IoResult<std::string> PatchJournal::ReadText() {
   // A folder in the journal's place is no empty journal: its records may be anywhere.
   if (Files_.IsFolder(Path_)) return IoError{Path_, "a folder stands where the journal should be"};
   // A journal that was never written holds nothing; only a journal that exists must be read.
-  if (!IsListed(Files_, Path_)) return std::string();
+  if (!IsListed(Files_, Path_)) {
+    // Something that is no regular file (a pipe, a device) is no journal either.
+    if (Files_.Exists(Path_)) return IoError{Path_, "not a regular file"};
+    return std::string();
+  }
   auto bytes = Files_.ReadWhole(Path_);
   if (!bytes) return bytes.Error();
   const auto data = (*bytes)->Bytes();

@@ -95,6 +95,8 @@ class FileSystem {
     return FolderFiles{std::move(*names), {}};
   }
   virtual bool IsFolder(const std::string& Path) = 0;
+  // Whether anything at all (a file of any kind, a folder) stands at Path.
+  virtual bool Exists(const std::string& Path) { return IsFolder(Path); }
 
   // The whole file, in one mapping or one read; the file is closed on return.
   virtual IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) = 0;

@@ -159,6 +159,11 @@ class PosixFileSystem : public FileSystem {
     return stat(Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
+  bool Exists(const std::string& Path) override {
+    struct stat st {};
+    return lstat(Path.c_str(), &st) == 0;
+  }
+
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
     struct stat st {};
     const auto opened = OpenRegular(Path, O_RDONLY, st);

@@ -186,6 +186,10 @@ class WindowsFileSystem : public FileSystem {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
+  bool Exists(const std::string& Path) override {
+    return GetFileAttributesW(WidePath(Path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
     const HANDLE file = OpenForReading(Path);
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);

@@ -305,6 +305,9 @@ TEST(HostileFile, AFifoIsRefusedWithoutWaiting) {
   test::RecordingHost host;
   const std::vector<MissionEntry> rows = {{"X.BMS", "", "", "", kFalse, 0, fifo, 20, 2, ""}};
   EXPECT_EQ(PreviewImport(*files, rows)[0].Action, ImportAction::Unreadable);
+  // A journal that is a pipe is unreadable, never an empty journal.
+  PatchJournal journal(*files, fifo);
+  EXPECT_FALSE(journal.Read());
 }
 #endif
 
