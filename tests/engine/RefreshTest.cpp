@@ -232,7 +232,7 @@ TEST_F(Refreshing, HoldsMoreMissionsThanASixteenBitIndex) {
   tiny.Size = 128;
   const sample::Bytes mission = BuildMission(tiny);
   for (int i = 0; i < 17000; ++i)
-    entries.push_back({"M" + std::to_string(i) + ".BMS", mission, false, 0});
+    entries.push_back({std::string("M") + std::to_string(i) + ".BMS", mission, false, 0});
   Folder.Write("a.pff", BuildArchive(entries));
   Folder.Write("b.pff", BuildArchive(entries));
   Refresh(Folder.Path());
