@@ -40,7 +40,7 @@ std::string NameOfPath(const std::string& Path) {
   return last == std::string::npos ? Path : Path.substr(last + 1);
 }
 
-// Wanted empty toggles.
+// Sets each matching mission to Wanted; without Wanted, switches each to its other state.
 int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optional<bool> Wanted) {
   std::string error;
   const auto args = ParseArgs(Args, {"--archive"}, {"--loose"}, error);
