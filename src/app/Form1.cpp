@@ -51,7 +51,8 @@ constexpr const char* kNotInList = "File Not Found In Current List!";
 
 constexpr const char* kListFilter = "Brieflist List (*.BRL)";
 constexpr const char* kListSuffix = "BRL";
-// A list file name shorter than this is refused.
+// The dialog gives a full path: "C:\.BRL", a drive, a separator and the suffix, is the shortest
+// that can name a list file; anything shorter is refused.
 constexpr qsizetype kShortestListName = 7;
 constexpr const char* kExportNameInvalid = "Entered File Name InValid!";
 constexpr const char* kImportPathInvalid = "File Path Invalid!";

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "Version.h"
 #include "app/Form1.h"
 #include "platform/FileSystem.h"
 #include "platform/qt/Dialogs.h"

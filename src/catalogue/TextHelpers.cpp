@@ -4,19 +4,35 @@
 
 namespace brieflist {
 
-// No reserve: a field of 16 bytes would then always leave the string's inline buffer.
+namespace {
+
+// Header fields are 16 bytes: the kept characters are gathered on the stack and the string is
+// made once, in its inline buffer when short enough, rather than grown a character at a time.
+template <typename Keep>
+std::string KeepOnly(std::string_view Text, Keep KeepChar) {
+  char kept[64];
+  if (Text.size() > sizeof kept) {
+    std::string out;
+    for (const char c : Text)
+      if (KeepChar(c)) out += c;
+    return out;
+  }
+  size_t n = 0;
+  for (const char c : Text) {
+    kept[n] = c;
+    n += KeepChar(c) ? 1 : 0;
+  }
+  return std::string(kept, n);
+}
+
+}  // namespace
+
 std::string StripNuls(std::string_view Text) {
-  std::string out;
-  for (const char c : Text)
-    if (c != '\0') out += c;
-  return out;
+  return KeepOnly(Text, [](char c) { return c != '\0'; });
 }
 
 std::string StripNulsAndSpaces(std::string_view Text) {
-  std::string out;
-  for (const char c : Text)
-    if (c != '\0' && c != ' ') out += c;
-  return out;
+  return KeepOnly(Text, [](char c) { return c != '\0' && c != ' '; });
 }
 
 std::string HexPair(std::string_view Hex) {

@@ -1,5 +1,8 @@
 #include "cli/CatalogueOutput.h"
 
+#include <array>
+#include <charconv>
+
 #include "catalogue/GridText.h"
 #include "platform/Windows1252.h"
 
@@ -24,10 +27,23 @@ std::vector<JsonField> MissionJson(const MissionEntry& Row, const MapNameLookup*
   };
 }
 
+// Room for the cells that are made rather than read, reused from row to row.
+struct CellScratch {
+  std::string Type;
+  std::array<char, 24> Version;
+  std::array<char, 24> Offset;
+};
+
+std::string_view NumberText(int64_t Value, std::array<char, 24>& Room) {
+  const auto end = std::to_chars(Room.data(), Room.data() + Room.size(), Value).ptr;
+  return {Room.data(), static_cast<size_t>(end - Room.data())};
+}
+
 // Hands the twelve cells of a row to Emit(raw text, whether it is a system name), in order: the
 // ten grid columns, then SourceFile and DataOffset.
 template <typename EmitCell>
-void EmitCells(const MissionEntry& Row, const MapNameLookup* Resolve, EmitCell Emit) {
+void EmitCells(const MissionEntry& Row, const MapNameLookup* Resolve, CellScratch& Scratch,
+               EmitCell Emit) {
   Emit(Row.FileName, true);
   if (Resolve) {
     Emit(Resolve->LookUp(Row.MissionName), false);
@@ -35,15 +51,17 @@ void EmitCells(const MissionEntry& Row, const MapNameLookup* Resolve, EmitCell E
     Emit(Row.MissionName, false);
   }
   Emit(Row.Creator, false);
-  Emit(MissionTypeText(Row.MissionTypeFlags), false);
+  Scratch.Type.clear();
+  AppendMissionTypeText(Scratch.Type, Row.MissionTypeFlags);
+  Emit(Scratch.Type, false);
   Emit(TrueFalseText(Row.Enabled != kFalse), false);
   Emit(TrueFalseText(Row.Modified != kFalse), false);
   Emit(Row.MissionTypeFlags, false);
-  Emit(std::to_string(Row.GameVersion), false);
+  Emit(NumberText(Row.GameVersion, Scratch.Version), false);
   Emit(ExternalText(Row), false);
   Emit(Row.Terrain, false);
   Emit(Row.SourceFile, true);
-  Emit(std::to_string(Row.DataOffset), false);
+  Emit(NumberText(Row.DataOffset, Scratch.Offset), false);
 }
 
 std::string ToUtf8(std::string_view Raw, bool Native) {
@@ -74,19 +92,23 @@ bool WriteMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
     TextTable table;
     table.Titles = std::move(titles);
     table.Rows.resize(Rows.size());
+    CellScratch scratch;
     for (size_t r = 0; r < Rows.size(); ++r) {
-      EmitCells(Rows[r], Resolve, [&](std::string_view Raw, bool Native) {
+      EmitCells(Rows[r], Resolve, scratch, [&](std::string_view Raw, bool Native) {
         table.Rows[r].push_back(ToUtf8(Raw, Native));
       });
       if (Extra) table.Rows[r].push_back(extraCell(r));
     }
     return Sink(RenderAligned(table));
   }
-  // Cells go straight from the rows into the output: most texts are ASCII and need no copy.
+  // Cells go straight from the rows into the output: most texts are plain ASCII and need
+  // neither a copy nor a conversion.
   DelimitedWriter writer(Format, Sink);
   writer.Line(titles);
+  CellScratch scratch;
   for (size_t r = 0; r < Rows.size(); ++r) {
-    EmitCells(Rows[r], Resolve, [&](std::string_view Raw, bool Native) {
+    EmitCells(Rows[r], Resolve, scratch, [&](std::string_view Raw, bool Native) {
+      if (writer.PlainCell(Raw)) return;
       if (IsAscii(Raw)) {
         writer.Cell(Raw);
       } else {

@@ -31,7 +31,7 @@ int32_t FindChosen(const CatalogueState& State, const Chosen& C) {
   return -1;
 }
 
-// Wanted empty toggles.
+// Sets each matching mission to Wanted; without Wanted, switches each to its other state.
 int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optional<bool> Wanted) {
   std::string error;
   const auto args = ParseArgs(Args, {"--archive"}, {"--loose"}, error);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Version.h"
 #include "cli/CliHost.h"
 #include "cli/Commands.h"
 #include "platform/CommandLine.h"

@@ -21,7 +21,7 @@ struct IoCounters {
   uint64_t Closes = 0;
 };
 
-// A whole file's bytes, mapped or read. The file itself is already closed.
+// A whole file's bytes, read in one go. The file itself is already closed.
 class FileBytes {
  public:
   virtual ~FileBytes() = default;
@@ -98,7 +98,7 @@ class FileSystem {
   // Whether anything at all (a file of any kind, a folder) stands at Path.
   virtual bool Exists(const std::string& Path) { return IsFolder(Path); }
 
-  // The whole file, in one mapping or one read; the file is closed on return.
+  // The whole file as one read found it; the file is closed on return.
   virtual IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) = 0;
 
   // The first Count bytes of the file in one read; bytes past its end are zero.
@@ -147,7 +147,7 @@ class FileSystem {
   virtual void ResetCounters() = 0;
 };
 
-// The real disk: memory-mapped reads where the system offers them.
+// The real disk.
 std::unique_ptr<FileSystem> MakeNativeFileSystem();
 
 }  // namespace brieflist

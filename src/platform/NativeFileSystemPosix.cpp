@@ -1,9 +1,8 @@
-// The real disk on POSIX systems: mmap for whole files, pread/pwrite for blocks.
+// The real disk on POSIX systems: whole files read into a buffer, pread/pwrite for blocks.
 #ifndef _WIN32
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,29 +17,14 @@
 namespace brieflist {
 namespace {
 
-// Files up to this size are read whole with one call into a reused buffer: measured here, that
-// costs a fifth of mapping them, whose page-table work dominates on virtual machines. Larger
-// archives are mapped, so memory stays bounded and only the pages we touch are read.
-constexpr size_t kReadWholeLimit = 16u << 20;
+// Whole files are read, never mapped: a mapped file that another program shrinks kills the
+// reader with SIGBUS, while a read simply returns fewer bytes. Larger buffers are not kept for
+// the next file: one huge archive would hold its memory for the rest of the run.
+constexpr size_t kPooledLimit = 16u << 20;
 
 std::string ErrnoText(int error) {
   return std::generic_category().message(error);
 }
-
-class MappedBytes : public FileBytes {
- public:
-  MappedBytes(void* address, size_t size) : Address_(address), Size_(size) {}
-  ~MappedBytes() override { munmap(Address_, Size_); }
-  MappedBytes(const MappedBytes&) = delete;
-  MappedBytes& operator=(const MappedBytes&) = delete;
-  std::span<const uint8_t> Bytes() const override {
-    return {static_cast<const uint8_t*>(Address_), Size_};
-  }
-
- private:
-  void* Address_;
-  size_t Size_;
-};
 
 // Bytes read into a buffer that goes back to its file system for the next file, so reading
 // archive after archive reuses one allocation.
@@ -170,27 +154,21 @@ class PosixFileSystem : public FileSystem {
     if (!opened) return opened.Error();
     const int fd = *opened;
     const auto size = static_cast<size_t>(st.st_size);
-    std::unique_ptr<FileBytes> bytes;
-    if (size == 0) {
-      bytes = std::make_unique<OwnedBytes>(std::vector<uint8_t>{});
-    } else {
-      ++Counters_.Reads;
-      void* address =
-          size > kReadWholeLimit ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
-      if (address != MAP_FAILED) {
-        bytes = std::make_unique<MappedBytes>(address, size);
-      } else {
-        // Small files, and file systems that cannot map: one read of the whole file.
-        std::vector<uint8_t> buffer = std::move(Spare_);
-        if (buffer.capacity() < size) buffer.reserve(size + size / 4);  // archives vary a little
-        buffer.resize(size);
-        --Counters_.Reads;  // ReadFully counts its own calls
-        const ssize_t n = ReadFully(fd, buffer.data(), size, 0, Counters_.Reads);
-        if (n < 0) return CloseWithError(fd, Path);
-        buffer.resize(static_cast<size_t>(n));
-        bytes = std::make_unique<PooledBytes>(std::move(buffer), Spare_);
-      }
+    std::vector<uint8_t> buffer;
+    if (size <= kPooledLimit) {
+      buffer = std::move(Spare_);
+      if (buffer.capacity() < size) buffer.reserve(size + size / 4);  // archives vary a little
     }
+    buffer.resize(size);
+    // The file may have changed size since fstat: what one read finds is what the file holds.
+    const ssize_t n = ReadFully(fd, buffer.data(), size, 0, Counters_.Reads);
+    if (n < 0) return CloseWithError(fd, Path);
+    buffer.resize(static_cast<size_t>(n));
+    std::unique_ptr<FileBytes> bytes;
+    if (size <= kPooledLimit)
+      bytes = std::make_unique<PooledBytes>(std::move(buffer), Spare_);
+    else
+      bytes = std::make_unique<OwnedBytes>(std::move(buffer));
     Close(fd);
     return bytes;
   }

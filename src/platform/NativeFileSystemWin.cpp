@@ -1,4 +1,4 @@
-// The real disk on Windows: wide-character names, file mappings for whole files, positioned
+// The real disk on Windows: wide-character names, whole files read in one go, positioned
 // reads and writes through OVERLAPPED offsets, and a replace that renames over the target.
 #ifdef _WIN32
 
@@ -56,21 +56,6 @@ std::string ErrorText(DWORD Error) {
 IoError LastError(const std::string& Path) {
   return IoError{Path, ErrorText(GetLastError())};
 }
-
-class MappedBytes : public FileBytes {
- public:
-  MappedBytes(const void* View, size_t Size) : View_(View), Size_(Size) {}
-  ~MappedBytes() override { UnmapViewOfFile(View_); }
-  MappedBytes(const MappedBytes&) = delete;
-  MappedBytes& operator=(const MappedBytes&) = delete;
-  std::span<const uint8_t> Bytes() const override {
-    return {static_cast<const uint8_t*>(View_), Size_};
-  }
-
- private:
-  const void* View_;
-  size_t Size_;
-};
 
 class OwnedBytes : public FileBytes {
  public:
@@ -196,24 +181,14 @@ class WindowsFileSystem : public FileSystem {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) return CloseWithError(file, Path);
     const auto length = static_cast<size_t>(size.QuadPart);
-    std::unique_ptr<FileBytes> bytes;
-    if (length == 0) {
-      // An empty file cannot be mapped.
-      bytes = std::make_unique<OwnedBytes>(std::vector<uint8_t>{});
-    } else {
-      ++Counters_.Reads;
-      bytes = Map(file, length);
-      if (!bytes) {
-        // Some files cannot be mapped (some network shares); one read serves as well.
-        std::vector<uint8_t> buffer(length);
-        size_t got = 0;
-        --Counters_.Reads;  // ReadFully counts its own calls
-        if (!ReadFully(file, buffer.data(), length, 0, got, Counters_.Reads))
-          return CloseWithError(file, Path);
-        buffer.resize(got);
-        bytes = std::make_unique<OwnedBytes>(std::move(buffer));
-      }
-    }
+    // Read, never mapped: a view of a file that goes away under us (a network share, a
+    // removable drive) faults on access, while a read reports an error or fewer bytes.
+    std::vector<uint8_t> buffer(length);
+    size_t got = 0;
+    if (!ReadFully(file, buffer.data(), length, 0, got, Counters_.Reads))
+      return CloseWithError(file, Path);
+    buffer.resize(got);
+    std::unique_ptr<FileBytes> bytes = std::make_unique<OwnedBytes>(std::move(buffer));
     Close(file);
     return bytes;
   }
@@ -398,17 +373,6 @@ class WindowsFileSystem : public FileSystem {
   HANDLE OpenForReading(const std::string& Path) {
     return Open(Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
-  }
-
-  // A read-only view of the whole file, or nothing when the file cannot be mapped. The view
-  // outlives both handles.
-  static std::unique_ptr<FileBytes> Map(HANDLE File, size_t Length) {
-    const HANDLE mapping = CreateFileMappingW(File, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (!mapping) return nullptr;
-    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, Length);
-    CloseHandle(mapping);
-    if (!view) return nullptr;
-    return std::make_unique<MappedBytes>(view, Length);
   }
 
   bool Close(HANDLE File) {

@@ -227,8 +227,11 @@ TEST_F(Refreshing, HoldsMoreMissionsThanASixteenBitIndex) {
   MissionSpec tiny;
   tiny.Size = 128;
   const sample::Bytes mission = BuildMission(tiny);
-  for (int i = 0; i < 17000; ++i)
-    entries.push_back({"M" + std::to_string(i) + ".BMS", mission, false, 0});
+  for (int i = 0; i < 17000; ++i) {
+    std::string name = "M";  // appended: "M" + ... makes g++ 12 -O3 warn falsely
+    name += std::to_string(i) + ".BMS";
+    entries.push_back({name, mission, false, 0});
+  }
   Folder.Write("a.pff", BuildArchive(entries));
   Folder.Write("b.pff", BuildArchive(entries));
   Refresh(Folder.Path());
