@@ -46,7 +46,7 @@ TEST(BoundedCost, OverlappingResourcesCostNoMoreThanTheArchiveHolds) {
   constexpr uint32_t kCount = 2000;
   std::vector<std::pair<std::string, std::string>> pairs;
   for (uint32_t i = 0; i < kCount; ++i)
-    pairs.emplace_back("K" + std::to_string(i), std::string(30, 'a' + i % 26));
+    pairs.emplace_back(std::to_string(i) + "K", std::string(30, 'a' + i % 26));
   sample::Bytes file(20, 0);
   const sample::Bytes rtxt = sample::BuildRtxt(pairs);
   file.insert(file.end(), rtxt.begin(), rtxt.end());
