@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/RefreshCatalogue.h"
+#include "editing/PatchJournal.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
 #include "platform/Paths.h"
 #include "sample/SampleWriter.h"
+#include "support/TestSupport.h"
 
 namespace brieflist::test {
 
@@ -31,6 +34,8 @@ class MemoryFileSystem : public FileSystem {
   std::function<void(const std::string& Path)> BeforePatch;
   // Runs before each whole-file or prefix read.
   std::function<void(const std::string& Path)> BeforeRead;
+  // Opens that asked for write access: a read-only file would refuse each of them.
+  uint64_t WriteOpens = 0;
 
   void AddFolder(const std::string& Folder) { Folders.insert(WithoutTrailingSeparators(Folder)); }
   void Put(const std::string& Folder, const std::string& Name, sample::Bytes Data) {
@@ -81,6 +86,7 @@ class MemoryFileSystem : public FileSystem {
   IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
                             const std::function<bool(std::span<uint8_t>)>& Edit) override {
     if (BeforePatch) BeforePatch(Path);
+    ++WriteOpens;
     auto file = Open(Path);
     if (!file) return file.Error();
     sample::Bytes& data = **file;
@@ -104,6 +110,7 @@ class MemoryFileSystem : public FileSystem {
   IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
                              const std::function<bool(std::vector<FileBlock>&)>& Edit) override {
     if (BeforePatch) BeforePatch(Path);
+    ++WriteOpens;
     auto file = Open(Path);
     if (!file) return file.Error();
     sample::Bytes& data = **file;
@@ -149,7 +156,10 @@ class MemoryFileSystem : public FileSystem {
   }
 
   const IoCounters& Counters() const override { return Counters_; }
-  void ResetCounters() override { Counters_ = {}; }
+  void ResetCounters() override {
+    Counters_ = {};
+    WriteOpens = 0;
+  }
 
  private:
   class Copy : public FileBytes {
@@ -179,6 +189,7 @@ class MemoryFileSystem : public FileSystem {
   // Counts one open, write, flush and close of a whole-file write, or gives its injected failure.
   std::optional<IoError> WholeFileWrite(const std::string& Path) {
     ++Counters_.Opens;
+    ++WriteOpens;
     if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
       return IoError{Path, fail->second};
     if (const auto fail = FailWrite.find(Path); fail != FailWrite.end())
@@ -190,6 +201,47 @@ class MemoryFileSystem : public FileSystem {
   }
 
   IoCounters Counters_;
+};
+
+// A game folder "/g" in memory with its catalogue, a recording host and an undo journal kept on
+// a file system of its own, so that the game files' counters count the game files only.
+struct MemoryGame {
+  MemoryFileSystem Files;
+  MemoryFileSystem JournalFiles;
+  RecordingHost Host;
+  CatalogueState State;
+  PatchJournal Journal{JournalFiles, GamePath("journal.tsv")};
+  Platform P{Files, Host, &Journal};
+
+  MemoryGame() {
+    Files.AddFolder("/g");
+    JournalFiles.AddFolder("/g");
+  }
+  void Put(const std::string& Name, Bytes Data) { Files.Put("/g", Name, std::move(Data)); }
+  Bytes& File(const std::string& Name) { return Files.Files.at(GamePath(Name)); }
+  RefreshReport Refresh(const std::string& Folder = "/g") {
+    State.GameDirectory = Folder;
+    return RefreshCatalogue(State, P);
+  }
+  // The catalogue row of the first mission named FileName; -1 when none.
+  int32_t Row(const std::string& FileName) const {
+    for (size_t i = 0; i < State.Missions.size(); ++i)
+      if (State.Missions[i].FileName == FileName) return static_cast<int32_t>(i);
+    return -1;
+  }
+  const MissionEntry& Mission(const std::string& FileName) const {
+    return State.Missions.at(static_cast<size_t>(Row(FileName)));
+  }
+  std::vector<std::string> FileNames() const {
+    std::vector<std::string> names;
+    for (const MissionEntry& row : State.Missions) names.push_back(row.FileName);
+    return names;
+  }
+  std::vector<JournalRecord> Records() {
+    auto contents = Journal.Read();
+    EXPECT_TRUE(contents && contents->Problems.empty());
+    return contents ? contents->Records : std::vector<JournalRecord>{};
+  }
 };
 
 }  // namespace brieflist::test

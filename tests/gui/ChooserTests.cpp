@@ -1,56 +1,21 @@
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
+// The folder chooser: where it opens, what it shows, and what OK and Cancel do to the window.
 #include <QFile>
-#include <QLabel>
-#include <QPushButton>
 #include <QSettings>
-#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <memory>
 
-#include "app/Form1.h"
 #include "folder/FolderList.h"
 #include "folder/FolderPaths.h"
 #include "folder/Form2.h"
-#include "gui/GuiTestSupport.h"
-#include "platform/FileSystem.h"
+#include "gui/WindowFixture.h"
 #include "platform/qt/SettingsStore.h"
-#include "platform/qt/Twips.h"
-#include "support/TestSupport.h"
-#include "view/MissionGrid.h"
 
 namespace brieflist {
 namespace {
 
-QString Native(const std::string& Path) {
-  return QDir::toNativeSeparators(QString::fromStdString(Path));
-}
-
-// Every QSettings of the test run, and so every settings store, writes into a temporary folder,
-// never into the user's own settings (on Windows the registry, which only the native format
-// reaches, and no test uses that).
-class PrivateSettingsFolder : public testing::Environment {
- public:
-  void SetUp() override {
-    Folder = std::make_unique<test::TempFolder>();
-    const QString path = Native(Folder->Path());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
-  }
-  void TearDown() override { Folder.reset(); }
-
-  static inline std::unique_ptr<test::TempFolder> Folder;
-};
-
-[[maybe_unused]] testing::Environment* const kPrivateSettings =
-    testing::AddGlobalTestEnvironment(new PrivateSettingsFolder);
+using test::Native;
 
 QString WithSeparator(const std::string& Path) {
   return Native(Path) + QDir::separator();
@@ -89,7 +54,7 @@ class FakeDrives : public DriveSource {
 
 // Three "drives" inside a temporary folder: C (where the process runs), D with D/Games/DF2 and
 // Z, which does not exist, as a drive without a medium.
-class FolderChooserTest : public testing::Test {
+class FolderChooserTest : public test::WindowTest {
  protected:
   void SetUp() override {
     for (const std::string& folder :
@@ -99,13 +64,10 @@ class FolderChooserTest : public testing::Test {
     mission.MissionName = "Dawn";
     sample::WriteFile(JoinPath(In("D", "Games", "DF2"), "M1.BMS"), sample::BuildMission(mission));
     Drives.List = {{Native(In("C")), "C"}, {Native(In("D")), "D"}, {Native(In("Z")), "Z"}};
-
     SavedCurrent = QDir::currentPath();
     QDir::setCurrent(Native(In("C", "work")));
-    Window = std::make_unique<Form1>(State, *Files, Dialogs);
+    WindowTest::SetUp();
     Window->UseChooserSources(Settings, Drives);
-    Dialogs.Watched = Window.get();
-    Window->show();
   }
   void TearDown() override {
     Window.reset();
@@ -142,7 +104,7 @@ class FolderChooserTest : public testing::Test {
         chooser->done(QDialog::Rejected);
       }
     });
-    QTest::mouseClick(Window->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>("Command1"), Qt::LeftButton);
     EXPECT_TRUE(seen.Ran);
     return seen;
   }
@@ -168,61 +130,11 @@ class FolderChooserTest : public testing::Test {
     FAIL() << "no folder " << Name.toStdString() << " in " << list.Path().toStdString();
   }
 
-  bool CatalogueCommandsEnabled() {
-    bool all = true, none = true;
-    for (const char* name : {"Command3", "Command5", "Command6", "ResolveMapName"}) {
-      const bool enabled = Window->findChild<QWidget*>(name)->isEnabled();
-      all = all && enabled;
-      none = none && !enabled;
-    }
-    EXPECT_TRUE(all || none) << "the four catalogue controls disagree";
-    return all;
-  }
-
   test::TempFolder Root;
   QString SavedCurrent;
   MemorySettings Settings;
   FakeDrives Drives;
-  std::unique_ptr<FileSystem> Files = MakeNativeFileSystem();
-  CatalogueState State;
-  test::ScriptedDialogs Dialogs;
-  std::unique_ptr<Form1> Window;
 };
-
-TEST_F(FolderChooserTest, TheChooserHasItsCaptionControlsAndTabOrder) {
-  OpenPath([&](Form2& chooser) {
-    EXPECT_EQ(chooser.windowTitle(), "Plese Select Your DeltaForce 1/2 Directory!");
-    EXPECT_EQ(chooser.size(), TwipsRect(0, 0, 5670, 4500, chooser).size());
-    struct Expected {
-      const char* Name;
-      int Left, Top, Width, Height;
-      const char* Text;  // nullptr: not a button
-    };
-    const Expected controls[] = {
-        {"Drive1", 120, 120, 5415, 315, nullptr},     {"Dir1", 120, 480, 5415, 3690, nullptr},
-        {"Label1", 120, 4200, 3975, 255, nullptr},    {"Command1", 4200, 4200, 495, 255, "OK"},
-        {"Command2", 4800, 4200, 735, 255, "Cancel"},
-    };
-    for (const Expected& c : controls) {
-      auto* control = chooser.findChild<QWidget*>(c.Name);
-      ASSERT_NE(control, nullptr) << c.Name;
-      EXPECT_EQ(control->geometry(), TwipsRect(c.Left, c.Top, c.Width, c.Height, chooser))
-          << c.Name;
-      if (c.Text) {
-        EXPECT_EQ(qobject_cast<QPushButton*>(control)->text(), c.Text);
-      }
-    }
-    // The label takes no focus; the others follow their order.
-    QWidget* at = &Drive1(chooser);
-    for (const char* name : {"Dir1", "Command1", "Command2"}) {
-      at = at->nextInFocusChain();
-      while (at->focusPolicy() == Qt::NoFocus || at->parentWidget() != &chooser)
-        at = at->nextInFocusChain();
-      EXPECT_EQ(at->objectName(), name);
-    }
-    Click(chooser, "Command2");
-  });
-}
 
 TEST_F(FolderChooserTest, FirstRunOpensOnTheDefaultAndOkStoresAndRefreshesIt) {
 #ifndef _WIN32
@@ -232,6 +144,7 @@ TEST_F(FolderChooserTest, FirstRunOpensOnTheDefaultAndOkStoresAndRefreshesIt) {
 #endif
   const QString expected = DefaultFolder();
   const WhileOpen seen = OpenPath([&](Form2& chooser) {
+    EXPECT_EQ(chooser.windowTitle(), "Plese Select Your DeltaForce 1/2 Directory!");
     EXPECT_EQ(chooser.SelectedPath(), expected);
     EXPECT_EQ(Label1(chooser).text(), expected);
     Click(chooser, "Command1");
@@ -305,8 +218,8 @@ TEST_F(FolderChooserTest, ATypedPathGetsOneTrailingSeparatorAndIsNotChecked) {
       Click(chooser, "Command1");
     });
     ASSERT_EQ(Dialogs.Inputs.size(), 1u);
-    EXPECT_EQ(Dialogs.Inputs[0].Prompt, "Please Enter Path Manualy!");
-    EXPECT_EQ(Dialogs.Inputs[0].Default, before);
+    EXPECT_EQ(Dialogs.Inputs[0].first, "Please Enter Path Manualy!");
+    EXPECT_EQ(Dialogs.Inputs[0].second, before);
     const QString expected = c.Expected.isEmpty() ? before : c.Expected;
     EXPECT_EQ(Settings.Remembered(), expected) << c.Typed.toStdString();
     EXPECT_EQ(QString::fromStdString(State.GameDirectory), expected);
@@ -442,8 +355,8 @@ TEST(FolderPaths, APathLiesOnTheDriveWithTheLongestRoot) {
 
 // The real store, in the test run's own settings folder.
 TEST(QtSettingsStore, WritesTheEntryUnderTheApplicationsNameAndReadsItBack) {
-  ASSERT_NE(PrivateSettingsFolder::Folder, nullptr);
-  const QString folder = Native(PrivateSettingsFolder::Folder->Path());
+  const QString folder = QDir::toNativeSeparators(qEnvironmentVariable("XDG_CONFIG_HOME"));
+  ASSERT_FALSE(folder.isEmpty());
 #ifndef _WIN32
   QtSettingsStore store;  // the program's own: an INI file on this system
   const QString file = folder + "/Brieflist/Brieflist.conf";

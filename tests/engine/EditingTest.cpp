@@ -1,0 +1,854 @@
+// Switching missions in their files: one at a time, in bulk, from a list file and back by undo,
+// checked byte for byte against a model; the locate-and-retry step; the journal; every failure.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+
+#include "editing/BulkSwitch.h"
+#include "editing/Patching.h"
+#include "editing/Undo.h"
+#include "exchange/ListFile.h"
+#include "support/MemoryFileSystem.h"
+
+namespace brieflist {
+namespace {
+
+using test::ArchiveBytes;
+using test::Bytes;
+using test::GamePath;
+using test::MissionBytes;
+using Block = std::array<uint8_t, 4>;
+using Files = std::map<std::string, Bytes>;
+
+bool Has(const std::string& Text, const std::string& Part) {
+  return Text.find(Part) != std::string::npos;
+}
+
+TEST(WriteMissionState, MovesTheFlagBlockAndSwitchesTheSignatureWithinTheHeader) {
+  const Bytes original = MissionBytes("BMS", 0x80, 0x01, 0xDEADBEEF, 128);
+  Bytes header = original;
+  WriteMissionState(header, false);
+  EXPECT_EQ(test::SignatureAt(header, 0), "VyK");
+  EXPECT_EQ(Bytes(header.begin() + 120, header.begin() + 124), Bytes(4, 0));
+  EXPECT_EQ(Bytes(header.begin() + 124, header.end()),
+            Bytes(original.begin() + 120, original.begin() + 124));
+  EXPECT_EQ(Bytes(header.begin() + 3, header.begin() + 120),
+            Bytes(original.begin() + 3, original.begin() + 120));
+  WriteMissionState(header, true);
+  EXPECT_EQ(Bytes(header.begin(), header.begin() + 124),
+            Bytes(original.begin(), original.begin() + 124));
+  EXPECT_EQ(Bytes(header.begin() + 124, header.end()), Bytes(4, 0));
+
+  Bytes cut = MissionBytes("BMS", 0x12, 0x34, 0, 128);
+  cut.resize(122);  // the flag block itself is cut in half
+  WriteMissionState(cut, false);
+  EXPECT_EQ(cut.size(), 122u);
+  EXPECT_EQ(test::SignatureAt(cut, 0), "VyK");
+  EXPECT_EQ(cut[120], 0);
+  EXPECT_EQ(cut[121], 0);
+}
+
+// What each mission's header must hold: switched missions exactly the signature and the two
+// blocks of their state, untouched ones as written.
+struct MissionModel {
+  std::string Path;
+  size_t Offset = 0;
+  bool Enabled = true;
+  bool Touched = false;
+  Block Flags{};  // the flag block, wherever it stands now
+  std::string FlagsText;
+};
+
+Files Expected(const Files& Original, const std::vector<MissionModel>& Missions) {
+  Files out = Original;
+  for (const MissionModel& m : Missions) {
+    if (!m.Touched) continue;
+    Bytes& file = out[m.Path];
+    const char* signature = m.Enabled ? "BMS" : "VyK";
+    for (size_t i = 0; i < 3; ++i) file[m.Offset + i] = static_cast<uint8_t>(signature[i]);
+    for (size_t i = 0; i < 4; ++i) {
+      file[m.Offset + 120 + i] = m.Enabled ? m.Flags[i] : 0;
+      file[m.Offset + 124 + i] = m.Enabled ? 0 : m.Flags[i];
+    }
+  }
+  return out;
+}
+
+// Random folders, random toggles, switches, bulk switches, list imports and undos: after each,
+// every file holds what the model says, each command cost what it must, and what a refresh
+// reads back agrees.
+TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
+  std::mt19937 rng(20240607);
+  const auto pick = [&](uint32_t n) { return static_cast<uint32_t>(rng() % n); };
+  const char* kEnabled[] = {"BMS", "bms", "bMs"};
+  const char* kDisabled[] = {"VyK", "VYK", "vyk"};
+  const char* kNames[] = {"A.BMS", "B.BMS", "C.bms", "SAME.BMS"};
+
+  for (int sequence = 0; sequence < 400; ++sequence) {
+    test::MemoryGame g;
+    const uint32_t archives = 1 + pick(3);
+    for (uint32_t a = 0; a < archives; ++a) {
+      std::vector<std::pair<std::string, Bytes>> entries;
+      for (uint32_t m = 0, count = 1 + pick(4); m < count; ++m) {
+        sample::MissionSpec spec;
+        spec.Disabled = pick(3) == 0;
+        spec.Signature = spec.Disabled ? kDisabled[pick(3)] : kEnabled[pick(3)];
+        spec.FlagHigh = static_cast<uint8_t>(rng());
+        spec.FlagLow = static_cast<uint8_t>(rng());
+        spec.ModifiedWord = pick(2) ? 0 : static_cast<uint32_t>(rng());
+        spec.Size = 128 + pick(200);
+        entries.emplace_back(kNames[pick(4)], sample::BuildMission(spec));
+      }
+      g.Put("arc" + std::to_string(a) + ".pff", ArchiveBytes(entries));
+    }
+    if (pick(2)) g.Put("loose.bms", MissionBytes(pick(2) ? "BMS" : "vYk", 0x12, 0x34, 0x99));
+    const Files original = g.Files.Files;
+    g.Refresh();
+    std::vector<MissionModel> models;
+    for (const MissionEntry& row : g.State.Missions) {
+      MissionModel m;
+      m.Path = row.SourceFile;
+      m.Offset = static_cast<size_t>(row.DataOffset);
+      m.Enabled = row.Enabled != kFalse;
+      for (size_t i = 0; i < 4; ++i)
+        m.Flags[i] = original.at(m.Path)[m.Offset + (m.Enabled ? 120 : 124) + i];
+      m.FlagsText = row.MissionTypeFlags;
+      models.push_back(m);
+    }
+    const auto n = static_cast<uint32_t>(models.size());
+    std::vector<std::vector<MissionModel>> undoable;  // the model before each journalled command
+
+    for (uint32_t step = 0, steps = 1 + pick(12); step < steps; ++step) {
+      const std::vector<MissionModel> before = models;
+      g.Files.ResetCounters();
+      g.JournalFiles.ResetCounters();
+      g.Host.CellChanges.clear();
+      const uint32_t command = pick(5);
+      const auto i = static_cast<int32_t>(pick(n));
+      const bool wanted = pick(2);
+      bool wrote = false;  // whether the command is an operation an undo takes back
+      std::string what = "sequence " + std::to_string(sequence) + " step " + std::to_string(step);
+      if (command == 0) {
+        what += " toggle";
+        ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, i, 100 + i), PatchOutcome::Patched) << what;
+        wrote = true;
+        const IoCounters& c = g.Files.Counters();
+        ASSERT_EQ(c.Opens + c.Reads + c.Writes + c.Flushes + c.Closes, 5u) << what;
+        models[i].Enabled = !models[i].Enabled;
+        models[i].Touched = true;
+        ASSERT_EQ(g.Host.CellChanges,
+                  (std::vector<std::pair<int64_t, bool>>{{100 + i, models[i].Enabled}}));
+      } else if (command == 1) {
+        what += " set";
+        const bool already = models[i].Enabled == wanted;
+        ASSERT_EQ(SetMissionEnabled(g.State, g.P, i, 100 + i, wanted),
+                  already ? PatchOutcome::AlreadySo : PatchOutcome::Patched)
+            << what;
+        ASSERT_EQ(g.Files.Counters().Writes, already ? 0u : 1u) << what;
+        ASSERT_EQ(g.Host.CellChanges.size(), already ? 0u : 1u) << what;
+        wrote = !already;
+        models[i].Touched = models[i].Touched || !already;
+        models[i].Enabled = wanted;
+      } else if (command == 2) {
+        what += " bulk";
+        std::vector<BulkRow> rows;
+        std::set<std::string> files;
+        std::set<int32_t> distinct;
+        int patched = 0;
+        for (uint32_t k = 0, count = 1 + pick(n + 1); k < count; ++k) {
+          const auto j = static_cast<int32_t>(pick(n));
+          rows.push_back({j, 100 + j});
+          if (!distinct.insert(j).second || models[j].Enabled == wanted) continue;
+          ++patched;
+          files.insert(models[j].Path);
+          models[j].Enabled = wanted;
+          models[j].Touched = true;
+        }
+        ASSERT_EQ(RowsToSwitch(g.State, rows, wanted).size(), static_cast<size_t>(patched)) << what;
+        const BulkResult result = SetMissionsEnabled(g.State, g.P, rows, wanted);
+        ASSERT_EQ(result.Patched, patched) << what;
+        ASSERT_EQ(result.AlreadySo, static_cast<int32_t>(distinct.size()) - patched) << what;
+        ASSERT_EQ(result.Rows.size(), distinct.size()) << what;
+        ASSERT_EQ(result.Rows[0].Row.Index, rows[0].Index) << what;  // in the order asked
+        const IoCounters& c = g.Files.Counters();
+        ASSERT_EQ(c.Opens, files.size()) << what;  // one open, one flush per file
+        ASSERT_EQ(c.Flushes, files.size()) << what;
+        ASSERT_EQ(c.Reads, static_cast<uint64_t>(patched)) << what;
+        ASSERT_EQ(c.Writes, static_cast<uint64_t>(patched)) << what;
+        ASSERT_EQ(g.JournalFiles.Counters().Flushes, files.size()) << what;  // one append each
+        ASSERT_EQ(g.Host.CellChanges.size(), static_cast<size_t>(patched)) << what;
+        wrote = patched > 0;
+      } else if (command == 3) {
+        what += " import";
+        std::vector<MissionEntry> rows;
+        int patched = 0;
+        for (uint32_t k = 0, count = 1 + pick(n); k < count; ++k) {
+          const auto j = pick(n);
+          rows.push_back(g.State.Missions[j]);
+          rows.back().Enabled = ToFlag(pick(2) == 1);
+          if ((rows.back().Enabled == kTrue) != models[j].Enabled) {
+            ++patched;
+            models[j].Enabled = !models[j].Enabled;
+            models[j].Touched = true;
+          }
+        }
+        g.Files.Put("/l", "list.BRL", EncodeListFile(rows).Bytes);
+        const ImportResult result = ImportListFile(g.State, g.P, "/l/list.BRL");
+        g.Files.Files.erase("/l/list.BRL");
+        ASSERT_EQ(result.Status, ImportStatus::Done) << what;
+        ASSERT_EQ(result.Patched, patched) << what;
+        ASSERT_EQ(result.AlreadySo, static_cast<int32_t>(rows.size()) - patched) << what;
+        // A row already in the wanted state never opens its file for writing.
+        ASSERT_EQ(g.Files.WriteOpens, static_cast<uint64_t>(patched)) << what;
+        ASSERT_EQ(g.State.GameDirectory, FolderOfPath(rows[0].SourceFile)) << what;
+        wrote = patched > 0;
+      } else {
+        what += " undo";
+        const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
+        ASSERT_EQ(undo.Operations, undoable.empty() ? 0 : 1) << what;
+        ASSERT_EQ(undo.Count(UndoStatus::Restored), static_cast<int32_t>(undo.Records.size()));
+        if (!undoable.empty()) {
+          models = undoable.back();
+          undoable.pop_back();
+        }
+      }
+      if (wrote) undoable.push_back(before);
+      ASSERT_EQ(g.Files.Files, Expected(original, models)) << what;
+      for (size_t k = 0; k < n; ++k)
+        ASSERT_EQ(g.State.Missions[k].Enabled, ToFlag(models[k].Enabled)) << what << " row " << k;
+      if (pick(4) == 0) {  // what a refresh and the game read back
+        g.Refresh();
+        for (size_t k = 0; k < n; ++k) {
+          ASSERT_EQ(g.State.Missions[k].Enabled, ToFlag(models[k].Enabled)) << what;
+          ASSERT_EQ(g.State.Missions[k].MissionTypeFlags, models[k].FlagsText) << what;
+        }
+      }
+    }
+    ASSERT_TRUE(g.Host.Messages.empty()) << g.Host.Messages[0];
+  }
+}
+
+// The locate-and-retry step for a mission no longer where the catalogue recorded it.
+TEST(LocateAndRetry, FindsTheMissionAgainInItsOwnFileOrSaysWhy) {
+  const auto moved = [](size_t Padding, const char* Name = "A.BMS") {
+    return ArchiveBytes({{"T.BIN", Bytes(Padding, 0)}, {Name, MissionBytes()}});
+  };
+  const struct {
+    const char* What;
+    int32_t Row;  // of the catalogue of a.pff (A.BMS), b.pff (A.BMS) and L.BMS
+    std::function<void(test::MemoryGame&)> Change;
+    PatchOutcome Outcome;
+    const char* Message;  // nullptr: none
+    int Refreshes;
+    std::string Patched;  // the file whose mission was switched, at 20 + 700
+  } cases[] = {
+      {"loose without signature", 2, [](auto& g) { g.File("L.BMS")[0] = 'X'; },
+       PatchOutcome::Reported, kFileInvalidOrNotFound, 0, ""},
+      {"gone from its archive", 0, [&](auto& g) { g.File("a.pff") = moved(300, "Z.BMS"); },
+       PatchOutcome::Reported, kFileCouldNotBeFound, 1, ""},
+      {"moved inside its archive", 0, [&](auto& g) { g.File("a.pff") = moved(700); },
+       PatchOutcome::Patched, nullptr, 1, "a.pff"},
+      {"moved: the same name in another archive is not taken", 1,
+       [&](auto& g) { g.File("b.pff") = moved(700); }, PatchOutcome::Patched, nullptr, 1, "b.pff"},
+      {"gone: not looked for in another archive", 1,
+       [&](auto& g) { g.File("b.pff") = moved(700, "Z.BMS"); }, PatchOutcome::Reported,
+       kFileCouldNotBeFound, 1, ""},
+      {"still invalid after the refresh", 0,
+       [](auto& g) {
+         // Spoiled just before each patch reads it, mended before each refresh reads it.
+         g.Files.BeforePatch = [&g](const std::string& Path) {
+           if (Path == GamePath("a.pff")) g.File("a.pff")[20] = '?';
+         };
+         g.Files.BeforeRead = [&g](const std::string& Path) {
+           if (Path == GamePath("a.pff")) g.File("a.pff")[20] = 'B';
+         };
+       },
+       PatchOutcome::Reported, kFileStillInvalid, 2, ""},
+  };
+  for (const auto& c : cases) {
+    test::MemoryGame g;
+    g.Put("a.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}));
+    g.Put("b.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}));
+    g.Put("L.BMS", MissionBytes());
+    g.Refresh();
+    g.Host.Refreshes = 0;
+    c.Change(g);
+    Files before = g.Files.Files;
+    EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, c.Row, 5), c.Outcome) << c.What;
+    EXPECT_EQ(g.Host.Messages,
+              c.Message ? std::vector<std::string>{c.Message} : std::vector<std::string>{})
+        << c.What;
+    EXPECT_EQ(g.Host.Refreshes, c.Refreshes) << c.What;
+    if (c.Refreshes) {
+      EXPECT_EQ(g.State.GameDirectory, GamePath("")) << c.What;
+    }
+    if (c.Patched.empty()) {
+      EXPECT_EQ(g.Files.Files, before) << c.What;
+      continue;
+    }
+    Bytes& file = before[GamePath(c.Patched)];
+    WriteMissionState(std::span(file).subspan(720, 128), false);
+    EXPECT_EQ(g.Files.Files, before) << c.What;
+    EXPECT_EQ(g.Mission("A.BMS").Enabled, c.Patched == "a.pff" ? kFalse : kTrue) << c.What;
+    EXPECT_EQ(g.Host.CellChanges, (std::vector<std::pair<int64_t, bool>>{{5, false}}));
+  }
+}
+
+// A file that cannot be opened, read or written: named with the system's reason, nothing changed.
+TEST(PatchFailures, AreReportedByNameAndChangeNothing) {
+  const struct {
+    const char* What;
+    bool Missing;
+    const char* FailOpen;
+    const char* FailWrite;
+    const char* Reason;
+  } cases[] = {
+      {"missing", true, nullptr, nullptr, "No such file or directory"},
+      {"locked", false, "Permission denied", nullptr, "Permission denied"},
+      {"read-only", false, nullptr, "Read-only file system", "Read-only file system"},
+  };
+  for (const auto& c : cases) {
+    for (const bool import : {false, true}) {
+      test::MemoryGame g;
+      g.Put("m.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}));
+      g.Refresh();
+      if (c.Missing) g.Files.Files.erase(GamePath("m.pff"));
+      if (c.FailOpen) g.Files.FailOpen[GamePath("m.pff")] = c.FailOpen;
+      if (c.FailWrite) g.Files.FailWrite[GamePath("m.pff")] = c.FailWrite;
+      const Files before = g.Files.Files;
+      g.State.ImportedMissions = g.State.Missions;
+      g.State.ImportedMissions[0].Enabled = kFalse;
+      g.State.LastImported = 0;
+      EXPECT_EQ(
+          import ? ApplyImportedState(g.State, g.P, 0) : ToggleMissionEnabled(g.State, g.P, 0, 3),
+          PatchOutcome::Failed)
+          << c.What;
+      ASSERT_EQ(g.Host.Messages.size(), 1u) << c.What;
+      EXPECT_TRUE(Has(g.Host.Messages[0], GamePath("m.pff"))) << g.Host.Messages[0];
+      EXPECT_TRUE(Has(g.Host.Messages[0], c.Reason)) << g.Host.Messages[0];
+      EXPECT_EQ(g.Files.Files, before) << c.What;
+      EXPECT_EQ(g.Host.Refreshes, 1) << c.What;  // the fixture's own
+      EXPECT_EQ(g.State.Missions[0].Enabled, kTrue) << c.What;
+      EXPECT_TRUE(g.Host.CellChanges.empty()) << c.What;
+    }
+  }
+}
+
+// Rows of a list file are untrusted: only real mission positions of game files are patched.
+TEST(ApplyImportedState, PatchesOnlyRealMissionPositionsAndOnlyWhenTheStateDiffers) {
+  Bytes badHeader = ArchiveBytes({{"A.BMS", MissionBytes()}});
+  badHeader[4] = 'X';  // magic "XFF3"
+  Bytes inside = ArchiveBytes({{"A.BMS", MissionBytes()}});
+  inside[220] = 'B', inside[221] = 'M', inside[222] = 'S';  // in the filler, no record points here
+  const struct {
+    const char* What;
+    std::string Name;
+    Bytes Data;
+    int32_t Offset;
+    BooleanFlag Wanted;
+    PatchOutcome Outcome;
+  } cases[] = {
+      {"a text file", "notes.txt", MissionBytes(), 0, kFalse, PatchOutcome::Reported},
+      {"a loose file at an offset", "A.BMS", MissionBytes(), 20, kFalse, PatchOutcome::Reported},
+      {"an archive with an invalid header", "bad.pff", badHeader, 20, kFalse,
+       PatchOutcome::Reported},
+      {"a text resource", "bin.pff",
+       ArchiveBytes({{"A.BMS", MissionBytes()}, {"T.BIN", MissionBytes()}}), 320, kFalse,
+       PatchOutcome::Reported},
+      {"the inside of a mission", "in.pff", inside, 220, kFalse, PatchOutcome::Reported},
+      {"a negative offset", "in.pff", inside, -5, kFalse, PatchOutcome::Reported},
+      {"enabled, wanted enabled", "m.PFF", ArchiveBytes({{"A.BMS", MissionBytes()}}), 20, kTrue,
+       PatchOutcome::AlreadySo},
+      {"neither True nor False", "m.PFF", ArchiveBytes({{"A.BMS", MissionBytes()}}), 20, 5,
+       PatchOutcome::AlreadySo},
+      {"disabled loose, wanted disabled", "L.Bms", MissionBytes("vyk"), 0, kFalse,
+       PatchOutcome::AlreadySo},
+      {"enabled, wanted disabled", "m.PFF", ArchiveBytes({{"A.BMS", MissionBytes()}}), 20, kFalse,
+       PatchOutcome::Patched},
+      {"disabled loose, wanted enabled", "L.Bms", MissionBytes("vyk"), 0, kTrue,
+       PatchOutcome::Patched},
+  };
+  for (const auto& c : cases) {
+    test::MemoryGame g;
+    g.Put(c.Name, c.Data);
+    // A mission already in the wanted state needs no write access.
+    if (c.Outcome == PatchOutcome::AlreadySo)
+      g.Files.FailWrite[GamePath(c.Name)] = "Permission denied";
+    MissionEntry row;
+    row.FileName = c.Outcome == PatchOutcome::Reported ? "notes.txt" : "A.BMS";
+    row.SourceFile = GamePath(c.Name);
+    row.DataOffset = c.Offset;
+    row.Enabled = c.Wanted;
+    g.State.ImportedMissions = {row};
+    g.State.LastImported = 0;
+    EXPECT_EQ(ApplyImportedState(g.State, g.P, 0), c.Outcome) << c.What;
+    Bytes expected = c.Data;
+    if (c.Outcome == PatchOutcome::Patched)
+      WriteMissionState(std::span(expected).subspan(static_cast<size_t>(c.Offset), 128),
+                        c.Wanted == kTrue);
+    EXPECT_EQ(g.File(c.Name), expected) << c.What;
+    EXPECT_EQ(g.Files.WriteOpens, c.Outcome == PatchOutcome::Patched ? 1u : 0u) << c.What;
+    // A loose position gives up at once; a packed one refreshes and finds nothing of that name.
+    if (c.Outcome == PatchOutcome::Reported) {
+      EXPECT_EQ(g.Host.Messages, std::vector<std::string>{c.Offset == 0 ? kFileInvalidOrNotFound
+                                                                        : kFileCouldNotBeFound})
+          << c.What;
+    } else {
+      EXPECT_TRUE(g.Host.Messages.empty()) << c.What;
+    }
+    EXPECT_TRUE(g.Host.CellChanges.empty());
+  }
+
+  // The retry patches the mission found again, to the imported state.
+  test::MemoryGame g;
+  g.Put("m.pff", ArchiveBytes({{"T.BIN", Bytes(600, 0)}, {"A.BMS", MissionBytes()}}));
+  MissionEntry row;
+  row.FileName = "A.BMS";
+  row.SourceFile = GamePath("m.pff");
+  row.DataOffset = 20;  // where it stood before the archive was rebuilt
+  row.Enabled = kFalse;
+  g.State.ImportedMissions = {row};
+  g.State.LastImported = 0;
+  EXPECT_EQ(ApplyImportedState(g.State, g.P, 0), PatchOutcome::Patched);
+  EXPECT_EQ(test::SignatureAt(g.File("m.pff"), 620), "VyK");
+  EXPECT_EQ(g.Host.Refreshes, 1);
+  EXPECT_TRUE(g.Host.Messages.empty());
+}
+
+// Two archives and a loose mission, for the bulk, journal and undo cases.
+struct ThreeFiles : test::MemoryGame {
+  ThreeFiles() {
+    // The modified words are not zero: a plain switch back would not restore them.
+    Put("a.pff", ArchiveBytes({{"A1.BMS", MissionBytes("BMS", 0x80, 0x01, 0xDEADBEEF)},
+                               {"A2.BMS", MissionBytes("vyk", 0x00, 0x00, 0x00020040)},
+                               {"A3.BMS", MissionBytes("BMS", 0x00, 0x03, 0x11111111)}}));
+    Put("b.pff", ArchiveBytes({{"B1.BMS", MissionBytes("BMS", 0x00, 0x11)},
+                               {"B2.BMS", MissionBytes("BMS", 0x00, 0x12)}}));
+    Put("L.bms", MissionBytes("bMs", 0x00, 0x21, 0x7F));
+    Refresh();
+  }
+  std::vector<BulkRow> Rows(std::initializer_list<const char*> Names) const {
+    std::vector<BulkRow> rows;
+    for (const char* name : Names) rows.push_back({Row(name), 100 + Row(name)});
+    return rows;
+  }
+};
+
+TEST(SetMissionsEnabled, FailuresAreListedInOneClosingMessageAndTheRestIsSwitched) {
+  ThreeFiles g;
+  g.Files.FailWrite[GamePath("a.pff")] = "Read-only file system";
+  g.File("L.bms")[0] = 'X';  // no longer a mission
+  std::vector<BulkRow> asked = g.Rows({"A1.BMS", "B1.BMS", "L.bms"});
+  asked.push_back({99, 7});  // not in the catalogue
+  const BulkResult result = SetMissionsEnabled(g.State, g.P, asked, false);
+  EXPECT_EQ(result.Patched, 1);
+  EXPECT_EQ(result.Failed, 3);
+  EXPECT_EQ(g.Mission("B1.BMS").Enabled, kFalse);
+  EXPECT_EQ(g.Mission("A1.BMS").Enabled, kTrue);
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  const std::string& message = g.Host.Messages[0];
+  EXPECT_EQ(message, result.FailureMessage());
+  EXPECT_TRUE(Has(message, "Could not switch 3 of 4 missions")) << message;
+  EXPECT_TRUE(Has(message, "A1.BMS (" + GamePath("a.pff") + ")"));
+  EXPECT_TRUE(Has(message, "Read-only file system"));
+  EXPECT_TRUE(Has(message, "L.bms (" + GamePath("L.bms") + "): " + kFileInvalidOrNotFound));
+  EXPECT_TRUE(Has(message, std::string("row 99: ") + kFileCouldNotBeFound));
+  EXPECT_EQ(g.Host.CellChanges.size(), 1u);
+}
+
+TEST(SetMissionsEnabled, AMissionThatMovedIsFoundAgainByTheLocateStepAfterTheOthers) {
+  ThreeFiles g;
+  g.File("b.pff") = ArchiveBytes({{"NEW.BMS", MissionBytes("BMS", 0x00, 0x31, 0, 500)},
+                                  {"B1.BMS", MissionBytes("BMS", 0x00, 0x11)},
+                                  {"B2.BMS", MissionBytes("BMS", 0x00, 0x12)}});
+  const BulkResult result = SetMissionsEnabled(g.State, g.P, g.Rows({"B2.BMS", "A1.BMS"}), false);
+  EXPECT_EQ(result.Failed, 0) << result.FailureMessage();
+  EXPECT_EQ(result.Patched, 2);
+  EXPECT_EQ(g.Host.Refreshes, 2);  // the fixture's, and the locate step's
+  EXPECT_EQ(g.Mission("B2.BMS").Enabled, kFalse);
+  EXPECT_EQ(test::SignatureAt(g.File("b.pff"), static_cast<size_t>(g.Mission("B2.BMS").DataOffset)),
+            "VyK");
+  EXPECT_EQ(g.Mission("A1.BMS").Enabled, kFalse);
+  EXPECT_TRUE(g.Host.Messages.empty());
+}
+
+// Every patch is journalled and flushed before the file is written; a journal that cannot be
+// written stops every way of patching before it writes.
+TEST(Journal, EveryWayOfPatchingRecordsTheBytesBeforeAndAfter) {
+  ThreeFiles g;
+  std::vector<Bytes> before;  // the file of each record, before its patch
+  const auto expectRecords = [&](size_t From, const char* Kind) {
+    const auto records = g.Records();
+    ASSERT_EQ(records.size(), before.size());
+    for (size_t k = From; k < records.size(); ++k) {
+      const JournalRecord& r = records[k];
+      const auto at = static_cast<size_t>(r.DataOffset);
+      EXPECT_EQ(r.Kind, Kind);
+      EXPECT_EQ(r.Before, PatchedBytesOf(std::span(before[k]).subspan(at, 128))) << k;
+      EXPECT_EQ(r.After, PatchedBytesOf(std::span(g.Files.Files.at(r.SourceFile)).subspan(at, 128)))
+          << k;
+      EXPECT_NE(r.Before, r.After);
+    }
+  };
+  before.push_back(g.File("a.pff"));
+  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
+  expectRecords(0, JournalKind::Toggle);
+  const JournalRecord toggle = g.Records()[0];
+  EXPECT_EQ(toggle.FileName, "A1.BMS");
+  EXPECT_EQ(toggle.SourceFile, GamePath("a.pff"));
+  EXPECT_EQ(toggle.DataOffset, g.State.Missions[0].DataOffset);
+  EXPECT_TRUE(toggle.Reverses.empty());
+
+  before.push_back(g.File("a.pff"));
+  ASSERT_EQ(SetMissionEnabled(g.State, g.P, 1, 1, true), PatchOutcome::Patched);
+  ASSERT_EQ(SetMissionEnabled(g.State, g.P, 1, 1, true), PatchOutcome::AlreadySo);  // unrecorded
+  expectRecords(1, JournalKind::Set);
+
+  before.push_back(g.File("a.pff"));
+  before.push_back(g.File("L.bms"));
+  ASSERT_EQ(SetMissionsEnabled(g.State, g.P, g.Rows({"A1.BMS", "A2.BMS", "L.bms"}), false).Patched,
+            2);
+  expectRecords(2, JournalKind::Bulk);
+  auto records = g.Records();
+  EXPECT_EQ(records[2].Operation, records[3].Operation);  // one command, one operation
+  EXPECT_NE(records[1].Operation, records[2].Operation);
+
+  for (MissionEntry& m : g.State.Missions) m.Enabled = kTrue;  // a list enabling everything
+  ASSERT_TRUE(ExportListFile(g.State, g.Files, GamePath("all.BRL")).Ok);
+  before.insert(before.end(), {g.File("a.pff"), g.File("a.pff"), g.File("L.bms")});
+  ASSERT_EQ(ImportListFile(g.State, g.P, GamePath("all.BRL")).Patched, 3);
+  expectRecords(4, JournalKind::Import);
+  EXPECT_EQ(g.Records()[4].Operation, g.Records()[6].Operation);
+
+  before.insert(before.end(), {g.File("L.bms"), g.File("a.pff"), g.File("a.pff")});
+  ASSERT_EQ(UndoLastPatches(g.State, g.P, 1).Count(UndoStatus::Restored), 3);
+  expectRecords(7, JournalKind::Undo);
+  records = g.Records();
+  EXPECT_EQ(records[7].Reverses, records[6].Id);  // newest first
+  EXPECT_EQ(records[7].Before, records[6].After);
+  EXPECT_EQ(records[7].After, records[6].Before);
+}
+
+TEST(Journal, AJournalThatCannotBeWrittenStopsEveryPatchBeforeItWrites) {
+  ThreeFiles g;
+  const Files files = g.Files.Files;
+  g.JournalFiles.FailWrite[g.Journal.Path()] = "No space left on device";
+  EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 7), PatchOutcome::Failed);
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  EXPECT_TRUE(Has(g.Host.Messages[0], "undo journal " + g.Journal.Path())) << g.Host.Messages[0];
+  EXPECT_TRUE(Has(g.Host.Messages[0], "No space left on device"));
+  EXPECT_EQ(SetMissionsEnabled(g.State, g.P, g.Rows({"A1.BMS", "B1.BMS", "L.bms"}), false).Failed,
+            3);
+  EXPECT_EQ(g.Host.Messages.size(), 2u);  // one for the whole bulk switch
+  EXPECT_TRUE(Has(g.Host.Messages[1], "No space left on device"));
+  g.State.Missions[0].Enabled = kFalse;
+  g.Files.Files["/l/l.BRL"] = EncodeListFile(g.State.Missions).Bytes;
+  EXPECT_EQ(ImportListFile(g.State, g.P, "/l/l.BRL").Status, ImportStatus::Stopped);  // at row 0
+  g.Files.Files.erase("/l/l.BRL");
+  EXPECT_EQ(g.Files.Files, files);
+  EXPECT_EQ(g.Files.Counters().Writes, 0u);
+  EXPECT_TRUE(g.Host.CellChanges.empty());
+}
+
+TEST(Journal, TornLinesMissingFilesTheLimitAndOperations) {
+  test::MemoryFileSystem files;
+  files.AddFolder("/g");
+  const std::string path = GamePath("journal.tsv");
+  JournalRecord sample;
+  sample.Kind = JournalKind::Toggle;
+  sample.SourceFile = GamePath("a.pff");
+  const std::string whole = [&] {
+    JournalRecord r = sample;
+    r.Time = "2024-03-09T17:05:59Z", r.Id = "fedcba9876543210", r.Operation = "0123456789abcdef";
+    return FormatJournalLine(r);
+  }();
+  files.Files[GamePath("old-journal.tsv")] = {'x'};  // another file whose name ends alike
+  auto empty = PatchJournal(files, path).Read();
+  ASSERT_TRUE(empty);
+  EXPECT_TRUE(empty->Records.empty() && empty->Problems.empty());
+
+  // A crash while the second record was appended: the next record starts a fresh line.
+  files.Files[path] = Bytes(whole.begin(), whole.end());
+  files.Files[path].insert(files.Files[path].end(), whole.begin(), whole.begin() + 40);
+  PatchJournal journal(files, path);
+  std::vector<JournalRecord> added = {sample};
+  ASSERT_TRUE(journal.Append(added));
+  auto contents = journal.Read();
+  ASSERT_EQ(contents->Records.size(), 2u);
+  EXPECT_EQ(contents->Records[1].Id, added[0].Id);
+  ASSERT_EQ(contents->Problems.size(), 1u);
+  EXPECT_TRUE(Has(contents->Problems[0], path + ": line 2 ")) << contents->Problems[0];
+
+  // Beyond its limit the oldest records are dropped, the newest kept in order.
+  files.Files.erase(path);
+  PatchJournal bounded(files, path, 50);
+  std::vector<std::string> ids;
+  for (int i = 0; i < 120; ++i) {
+    std::vector<JournalRecord> one = {sample};
+    ASSERT_TRUE(bounded.Append(one));
+    ids.push_back(one[0].Id);
+    ASSERT_LE(bounded.Read()->Records.size(), 50u) << i;
+  }
+  contents = bounded.Read();
+  ASSERT_GE(contents->Records.size(), 45u);
+  for (size_t k = 0; k < contents->Records.size(); ++k)
+    EXPECT_EQ(contents->Records[k].Id, ids[ids.size() - contents->Records.size() + k]);
+
+  // An operation opened inside another joins it.
+  std::vector<JournalRecord> a(1), b(1), c(1);
+  {
+    const PatchJournal::Operation outer(&bounded, JournalKind::Bulk);
+    ASSERT_TRUE(bounded.Append(a));
+    const PatchJournal::Operation inner(&bounded, JournalKind::Set);
+    ASSERT_TRUE(bounded.Append(b));
+  }
+  ASSERT_TRUE(bounded.Append(c));
+  EXPECT_EQ(a[0].Operation, b[0].Operation);
+  EXPECT_EQ(b[0].Kind, JournalKind::Bulk);
+  EXPECT_NE(c[0].Operation, a[0].Operation);
+  EXPECT_NE(a[0].Id, b[0].Id);
+}
+
+TEST(Undo, IsRefusedWhereTheMissionChangedSinceAndWritesNothingThere) {
+  ThreeFiles g;
+  ASSERT_EQ(SetMissionsEnabled(g.State, g.P, g.Rows({"A1.BMS", "A3.BMS"}), false).Patched, 2);
+  const size_t at = static_cast<size_t>(g.Mission("A3.BMS").DataOffset);
+  g.File("a.pff")[at] = 'B', g.File("a.pff")[at + 1] = 'M',
+  g.File("a.pff")[at + 2] = 'S';  // by hand
+  const Bytes touched = g.File("a.pff");
+  const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
+  EXPECT_EQ(undo.Count(UndoStatus::Restored), 1);
+  EXPECT_EQ(undo.Count(UndoStatus::ChangedSince), 1);
+  EXPECT_TRUE(undo.Failed());
+  EXPECT_TRUE(
+      std::equal(touched.begin() + at, touched.begin() + at + 128, g.File("a.pff").begin() + at));
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  EXPECT_TRUE(Has(g.Host.Messages[0], GamePath("a.pff") + ": A3.BMS was changed since"));
+  EXPECT_TRUE(Has(g.Host.Messages[0], "refused"));
+  // The refused record leaves the undo stack: the next undo goes on to older patches.
+  auto journal = g.Journal.Read();
+  EXPECT_TRUE(UndoableOperations(*journal).empty());
+  EXPECT_EQ(journal->Records.back().Kind, JournalKind::Refused);
+}
+
+TEST(Undo, APatchThatNeverReachedTheDiskIsNotApplied) {
+  ThreeFiles g;
+  // As a crash between journalling and writing leaves it: the record, and the old bytes.
+  const Bytes original = g.File("a.pff");
+  std::vector<JournalRecord> record(1);
+  record[0].Kind = JournalKind::Toggle;
+  record[0].SourceFile = GamePath("a.pff");
+  record[0].DataOffset = g.State.Missions[0].DataOffset;
+  record[0].FileName = "A1.BMS";
+  Bytes header(original.begin() + record[0].DataOffset,
+               original.begin() + record[0].DataOffset + 128);
+  record[0].Before = PatchedBytesOf(header);
+  WriteMissionState(header, false);
+  record[0].After = PatchedBytesOf(header);
+  ASSERT_TRUE(g.Journal.Append(record));
+  const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
+  ASSERT_EQ(undo.Records.size(), 1u);
+  EXPECT_EQ(undo.Records[0].Status, UndoStatus::NotApplied);
+  EXPECT_FALSE(undo.Failed());
+  EXPECT_EQ(g.File("a.pff"), original);
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  EXPECT_TRUE(Has(g.Host.Messages[0], "was not applied"));
+  EXPECT_EQ(UndoLastPatches(g.State, g.P, 1).Operations, 0);
+}
+
+TEST(Undo, ATornJournalLineIsSkippedAndAFileThatCannotBeWrittenStaysOnTheStack) {
+  ThreeFiles g;
+  const Bytes original = g.File("a.pff");
+  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
+  const Bytes patched = g.File("a.pff");
+  // The program stopped while it appended a second record; this is the next run.
+  Bytes& journal = g.JournalFiles.Files.at(g.Journal.Path());
+  const Bytes whole = journal;
+  journal.insert(journal.end(), whole.begin(), whole.begin() + 30);
+  PatchJournal nextRun(g.JournalFiles, g.Journal.Path());
+  g.P.Journal = &nextRun;
+  g.Files.FailWrite[GamePath("a.pff")] = "Permission denied";
+  UndoResult undo = UndoLastPatches(g.State, g.P, 1);
+  EXPECT_EQ(undo.Count(UndoStatus::Failed), 1);
+  EXPECT_EQ(g.File("a.pff"), patched);
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  EXPECT_TRUE(Has(g.Host.Messages[0], "Permission denied"));
+  EXPECT_TRUE(Has(g.Host.Messages[0], "line 2"));
+  ASSERT_EQ(undo.Problems.size(), 1u);
+  EXPECT_TRUE(Has(undo.Problems[0], "line 2"));
+  // Once the file can be written again, the same undo goes through.
+  g.Files.FailWrite.clear();
+  undo = UndoLastPatches(g.State, g.P, 1);
+  EXPECT_EQ(undo.Count(UndoStatus::Restored), 1);
+  EXPECT_EQ(g.File("a.pff"), original);
+  const auto records = nextRun.Read()->Records;
+  EXPECT_EQ(records.back().Kind, JournalKind::Undo);  // on a fresh line, read back whole
+  EXPECT_EQ(records[records.size() - 2].Kind, JournalKind::NotApplied);
+}
+
+TEST(ListExchange, ExportThenImportPatchesNothingAndRowZeroPicksTheFolder) {
+  ThreeFiles g;
+  const ExportResult exported = ExportListFile(g.State, g.Files, "/l/saved.BRL");
+  ASSERT_TRUE(exported.Ok) << exported.Message;
+  EXPECT_EQ(exported.Rows, 6);
+  const Bytes first = g.Files.Files["/l/saved.BRL"];
+  EXPECT_EQ(first, EncodeListFile(g.State.Missions).Bytes);
+  const std::vector<MissionEntry> before = g.State.Missions;
+  const Files files = g.Files.Files;
+  const ImportResult imported = ImportListFile(g.State, g.P, "/l/saved.BRL");
+  EXPECT_EQ(imported.Status, ImportStatus::Done);
+  EXPECT_EQ(imported.Patched, 0);
+  EXPECT_EQ(imported.AlreadySo, 6);
+  EXPECT_EQ(g.State.Missions, before);
+  EXPECT_EQ(g.Files.Files, files);
+  EXPECT_EQ(g.State.GameDirectory, GamePath(""));
+  EXPECT_EQ(g.State.LastImported, 5);
+  ASSERT_TRUE(ExportListFile(g.State, g.Files, "/l/saved.BRL").Ok);
+  EXPECT_EQ(g.Files.Files["/l/saved.BRL"], first);
+
+  // Rows of two folders: each patched in its own; only row 0's folder is shown after.
+  g.Files.Put("/o", "x.pff", ArchiveBytes({{"X.BMS", MissionBytes()}}));
+  std::vector<MissionEntry> rows = {before[0], g.Mission("A2.BMS")};
+  rows[0].SourceFile = JoinPath("/o", "x.pff"), rows[0].FileName = "X.BMS",
+  rows[0].Enabled = kFalse;
+  rows[1].Enabled = kTrue;
+  g.Files.Files["/l/two.BRL"] = EncodeListFile(rows).Bytes;
+  EXPECT_EQ(ImportListFile(g.State, g.P, "/l/two.BRL").Patched, 2);
+  EXPECT_EQ(g.State.GameDirectory, JoinPath("/o", ""));
+  EXPECT_EQ(g.FileNames(), std::vector<std::string>{"X.BMS"});
+  EXPECT_EQ(g.State.Missions[0].Enabled, kFalse);
+  g.Refresh();
+  EXPECT_EQ(g.Mission("A2.BMS").Enabled, kTrue);
+}
+
+TEST(ListExchange, ListsThatCannotBeReadAreRefusedBeforeAnythingIsPatched) {
+  ThreeFiles g;
+  MissionEntry row = g.State.Missions[0];
+  row.Enabled = kFalse;
+  const Bytes whole = EncodeListFile(std::vector<MissionEntry>{row, row}).Bytes;
+  const struct {
+    const char* What;
+    std::optional<Bytes> Data;
+    const char* Reason;
+  } cases[] = {
+      {"cut inside row 2", Bytes(whole.begin(), whole.end() - 3), "row 2 of 2"},
+      {"garbage", Bytes{0x05, 0x00, 0xFF, 0xFF, 'x'}, "row 1 of 6"},
+      {"empty", Bytes{}, "row count"},
+      {"missing", std::nullopt, "No such file"},
+  };
+  const Files files = g.Files.Files;
+  for (const auto& c : cases) {
+    g.Files.Files.erase("/l/l.BRL");
+    if (c.Data) g.Files.Files["/l/l.BRL"] = *c.Data;
+    const ImportResult imported = ImportListFile(g.State, g.P, "/l/l.BRL");
+    EXPECT_EQ(imported.Status, ImportStatus::BadListFile) << c.What;
+    EXPECT_TRUE(Has(imported.Message, "/l/l.BRL")) << imported.Message;
+    EXPECT_TRUE(Has(imported.Message, c.Reason)) << imported.Message;
+    EXPECT_EQ(g.Host.Refreshes, 1) << c.What;
+    EXPECT_EQ(g.State.GameDirectory, "/g") << c.What;
+  }
+  g.Files.Files["/l/l.BRL"] = {0xFF, 0xFF};
+  EXPECT_EQ(ImportListFile(g.State, g.P, "/l/l.BRL").Status, ImportStatus::NoRows);
+  EXPECT_EQ(g.State.GameDirectory, "/g");
+  g.Files.Files.erase("/l/l.BRL");
+  EXPECT_EQ(g.Files.Files, files);
+  EXPECT_TRUE(g.Host.Messages.empty());
+}
+
+TEST(ListExchange, AMissingMissionFileStopsTheImportAtItsRow) {
+  ThreeFiles g;
+  std::vector<MissionEntry> rows(g.State.Missions.begin(), g.State.Missions.begin() + 3);  // A1..A3
+  for (MissionEntry& r : rows) r.Enabled = r.Enabled == kTrue ? kFalse : kTrue;
+  rows[1].SourceFile = GamePath("gone.pff");
+  g.Files.Files["/l/l.BRL"] = EncodeListFile(rows).Bytes;
+  g.State.GameDirectory = "before";
+  const ImportResult imported = ImportListFile(g.State, g.P, "/l/l.BRL");
+  EXPECT_EQ(imported.Status, ImportStatus::Stopped);
+  EXPECT_EQ(imported.Row, 1);
+  EXPECT_EQ(imported.Patched, 1);
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  EXPECT_EQ(imported.Message, g.Host.Messages[0]);
+  EXPECT_TRUE(Has(imported.Message, GamePath("gone.pff")));
+  EXPECT_TRUE(Has(imported.Message, "No such file"));
+  EXPECT_EQ(g.Host.Refreshes, 1);  // the steps after the failing row do not run
+  EXPECT_EQ(g.State.GameDirectory, "before");
+  g.Refresh();
+  EXPECT_EQ(g.Mission("A1.BMS").Enabled, kFalse);  // row 0 stays patched
+  EXPECT_EQ(g.Mission("A3.BMS").Enabled, kTrue);   // rows after the failure are not applied
+}
+
+TEST(ListExchange, AFailedExportNamesTheFileAndTheReasonAndLeavesTheOldList) {
+  test::MemoryFileSystem files;
+  files.Files["/l/saved.BRL"] = {0xFF, 0xFF};
+  files.FailWrite["/l/saved.BRL"] = "No space left on device";
+  CatalogueState state;
+  state.Missions.resize(2);
+  state.LastMission = 1;
+  ExportResult exported = ExportListFile(state, files, "/l/saved.BRL");
+  EXPECT_FALSE(exported.Ok);
+  EXPECT_EQ(exported.Message, "Could not save the list to /l/saved.BRL: No space left on device");
+  state.Missions.resize(kMaxListRows + 1);
+  state.LastMission = kMaxListRows;
+  files.FailWrite.clear();
+  exported = ExportListFile(state, files, "/l/saved.BRL");
+  EXPECT_FALSE(exported.Ok);
+  EXPECT_TRUE(Has(exported.Message, "at most 32767")) << exported.Message;
+  EXPECT_EQ(files.Files["/l/saved.BRL"], (Bytes{0xFF, 0xFF}));
+}
+
+TEST(ListExchange, PreviewTellsWhatTheImportWouldDoAndWritesNothing) {
+  ThreeFiles g;
+  std::vector<MissionEntry> rows(g.State.Missions.begin(), g.State.Missions.begin() + 3);
+  rows[0].Enabled = kFalse;  // A1: disable
+  rows[1].Enabled = kTrue;   // A2: enable
+  rows[2].DataOffset += 1;   // A3 not there: found again by name
+  rows[2].Enabled = kFalse;
+  MissionEntry gone = rows[0];
+  gone.FileName = "GONE.BMS";
+  gone.DataOffset = 7;
+  MissionEntry unreadable = rows[0];
+  unreadable.SourceFile = GamePath("missing.pff");
+  rows.insert(rows.end(), {g.State.Missions[3], gone, unreadable, g.State.Missions[0]});
+  const Files files = g.Files.Files;
+  const std::vector<ImportPreviewRow> preview = PreviewImport(g.Files, rows);
+  ASSERT_EQ(preview.size(), 6u);  // none after the stop
+  const ImportAction actions[] = {ImportAction::Disable,  ImportAction::Enable,
+                                  ImportAction::Disable,  ImportAction::AlreadySo,
+                                  ImportAction::NotFound, ImportAction::Unreadable};
+  for (size_t k = 0; k < 6; ++k) EXPECT_EQ(preview[k].Action, actions[k]) << k;
+  EXPECT_EQ(preview[2].DataOffset, g.Mission("A3.BMS").DataOffset);
+  EXPECT_TRUE(Has(preview[5].Reason, "missing.pff"));
+  EXPECT_EQ(g.Files.Files, files);
+  EXPECT_EQ(g.Files.WriteOpens, 0u);
+}
+
+// A list written on Windows names its missions "C:\G\X.PFF"-style: the mission is patched at the
+// path the row names on every system; only Windows finds the folder in that path.
+TEST(ListExchange, AListOfWindowsPaths) {
+  test::MemoryGame g;
+  g.Files.AddFolder("C:\\G");
+  g.Files.Files["C:\\G\\X.PFF"] = ArchiveBytes({{"A.BMS", MissionBytes()}});
+  MissionEntry row;
+  row.FileName = "A.BMS";
+  row.SourceFile = "C:\\G\\X.PFF";
+  row.DataOffset = 20;
+  row.Enabled = kFalse;
+  g.Files.Files["C:\\lists\\saved.BRL"] = EncodeListFile(std::vector<MissionEntry>{row}).Bytes;
+  EXPECT_EQ(ImportListFile(g.State, g.P, "C:\\lists\\saved.BRL").Patched, 1);
+  EXPECT_EQ(test::SignatureAt(g.Files.Files["C:\\G\\X.PFF"], 20), "VyK");
+#ifdef _WIN32
+  EXPECT_EQ(g.State.GameDirectory, "C:\\G\\");
+  ASSERT_EQ(g.State.Missions.size(), 1u);
+  EXPECT_EQ(g.State.Missions[0].Enabled, kFalse);
+#else
+  EXPECT_EQ(g.State.GameDirectory, "");  // no "/" in the path: no folder to show
+  EXPECT_TRUE(g.State.Missions.empty());
+#endif
+}
+
+}  // namespace
+}  // namespace brieflist
