@@ -121,21 +121,24 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
     }
     const auto n = static_cast<uint32_t>(models.size());
     std::vector<std::vector<MissionModel>> undoable;  // the model before each journalled command
+    std::string operation;                            // of the last command journalled
 
     for (uint32_t step = 0, steps = 1 + pick(12); step < steps; ++step) {
       const std::vector<MissionModel> before = models;
+      const Files filesBefore = g.Files.Files;
+      const size_t journalled = g.Records().size();
+      int patched = 0;
       g.Files.ResetCounters();
       g.JournalFiles.ResetCounters();
       g.Host.CellChanges.clear();
       const uint32_t command = pick(5);
       const auto i = static_cast<int32_t>(pick(n));
       const bool wanted = pick(2);
-      bool wrote = false;  // whether the command is an operation an undo takes back
       std::string what = "sequence " + std::to_string(sequence) + " step " + std::to_string(step);
       if (command == 0) {
         what += " toggle";
         ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, i, 100 + i), PatchOutcome::Patched) << what;
-        wrote = true;
+        patched = 1;
         const IoCounters& c = g.Files.Counters();
         ASSERT_EQ(c.Opens + c.Reads + c.Writes + c.Flushes + c.Closes, 5u) << what;
         models[i].Enabled = !models[i].Enabled;
@@ -150,7 +153,7 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
             << what;
         ASSERT_EQ(g.Files.Counters().Writes, already ? 0u : 1u) << what;
         ASSERT_EQ(g.Host.CellChanges.size(), already ? 0u : 1u) << what;
-        wrote = !already;
+        patched = !already;
         models[i].Touched = models[i].Touched || !already;
         models[i].Enabled = wanted;
       } else if (command == 2) {
@@ -158,7 +161,6 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
         std::vector<BulkRow> rows;
         std::set<std::string> files;
         std::set<int32_t> distinct;
-        int patched = 0;
         for (uint32_t k = 0, count = 1 + pick(n + 1); k < count; ++k) {
           const auto j = static_cast<int32_t>(pick(n));
           rows.push_back({j, 100 + j});
@@ -181,11 +183,9 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
         ASSERT_EQ(c.Writes, static_cast<uint64_t>(patched)) << what;
         ASSERT_EQ(g.JournalFiles.Counters().Flushes, files.size()) << what;  // one append each
         ASSERT_EQ(g.Host.CellChanges.size(), static_cast<size_t>(patched)) << what;
-        wrote = patched > 0;
       } else if (command == 3) {
         what += " import";
         std::vector<MissionEntry> rows;
-        int patched = 0;
         for (uint32_t k = 0, count = 1 + pick(n); k < count; ++k) {
           const auto j = pick(n);
           rows.push_back(g.State.Missions[j]);
@@ -205,18 +205,38 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
         // A row already in the wanted state never opens its file for writing.
         ASSERT_EQ(g.Files.WriteOpens, static_cast<uint64_t>(patched)) << what;
         ASSERT_EQ(g.State.GameDirectory, FolderOfPath(rows[0].SourceFile)) << what;
-        wrote = patched > 0;
       } else {
         what += " undo";
         const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
         ASSERT_EQ(undo.Operations, undoable.empty() ? 0 : 1) << what;
-        ASSERT_EQ(undo.Count(UndoStatus::Restored), static_cast<int32_t>(undo.Records.size()));
+        patched = undo.Count(UndoStatus::Restored);
+        ASSERT_EQ(patched, static_cast<int32_t>(undo.Records.size())) << what;
         if (!undoable.empty()) {
           models = undoable.back();
           undoable.pop_back();
         }
       }
-      if (wrote) undoable.push_back(before);
+      if (patched && command != 4) undoable.push_back(before);
+      // The journal's new records replay the command: one operation, each record's Before what
+      // the file held, its After what the command left.
+      const std::vector<JournalRecord> all = g.Records();
+      ASSERT_EQ(all.size(), journalled + static_cast<size_t>(patched)) << what;
+      Files replay = filesBefore;
+      const char* kinds[] = {JournalKind::Toggle, JournalKind::Set, JournalKind::Bulk,
+                             JournalKind::Import, JournalKind::Undo};
+      for (size_t k = journalled; k < all.size(); ++k) {
+        const JournalRecord& r = all[k];
+        ASSERT_EQ(r.Kind, kinds[command]) << what;
+        ASSERT_EQ(r.Operation, all[journalled].Operation) << what;
+        ASSERT_NE(r.Operation, operation) << what;
+        ASSERT_EQ(r.Reverses.empty(), command != 4) << what;
+        const auto header =
+            std::span(replay[r.SourceFile]).subspan(static_cast<size_t>(r.DataOffset), 128);
+        ASSERT_EQ(PatchedBytesOf(header), r.Before) << what;
+        PutPatchedBytes(header, r.After);
+      }
+      if (patched) operation = all.back().Operation;
+      ASSERT_EQ(replay, g.Files.Files) << what;
       ASSERT_EQ(g.Files.Files, Expected(original, models)) << what;
       for (size_t k = 0; k < n; ++k)
         ASSERT_EQ(g.State.Missions[k].Enabled, ToFlag(models[k].Enabled)) << what << " row " << k;
@@ -339,7 +359,7 @@ TEST(PatchFailures, AreReportedByNameAndChangeNothing) {
 }
 
 // Rows of a list file are untrusted: only real mission positions of game files are patched.
-TEST(ApplyImportedState, PatchesOnlyRealMissionPositionsAndOnlyWhenTheStateDiffers) {
+TEST(ApplyImportedState, PatchesOnlyRealMissionPositions) {
   Bytes badHeader = ArchiveBytes({{"A.BMS", MissionBytes()}});
   badHeader[4] = 'X';  // magic "XFF3"
   Bytes inside = ArchiveBytes({{"A.BMS", MissionBytes()}});
@@ -361,45 +381,28 @@ TEST(ApplyImportedState, PatchesOnlyRealMissionPositionsAndOnlyWhenTheStateDiffe
        PatchOutcome::Reported},
       {"the inside of a mission", "in.pff", inside, 220, kFalse, PatchOutcome::Reported},
       {"a negative offset", "in.pff", inside, -5, kFalse, PatchOutcome::Reported},
-      {"enabled, wanted enabled", "m.PFF", ArchiveBytes({{"A.BMS", MissionBytes()}}), 20, kTrue,
-       PatchOutcome::AlreadySo},
       {"neither True nor False", "m.PFF", ArchiveBytes({{"A.BMS", MissionBytes()}}), 20, 5,
        PatchOutcome::AlreadySo},
-      {"disabled loose, wanted disabled", "L.Bms", MissionBytes("vyk"), 0, kFalse,
-       PatchOutcome::AlreadySo},
-      {"enabled, wanted disabled", "m.PFF", ArchiveBytes({{"A.BMS", MissionBytes()}}), 20, kFalse,
-       PatchOutcome::Patched},
-      {"disabled loose, wanted enabled", "L.Bms", MissionBytes("vyk"), 0, kTrue,
-       PatchOutcome::Patched},
   };
   for (const auto& c : cases) {
     test::MemoryGame g;
     g.Put(c.Name, c.Data);
-    // A mission already in the wanted state needs no write access.
-    if (c.Outcome == PatchOutcome::AlreadySo)
-      g.Files.FailWrite[GamePath(c.Name)] = "Permission denied";
     MissionEntry row;
-    row.FileName = c.Outcome == PatchOutcome::Reported ? "notes.txt" : "A.BMS";
+    row.FileName = "notes.txt";
     row.SourceFile = GamePath(c.Name);
     row.DataOffset = c.Offset;
     row.Enabled = c.Wanted;
     g.State.ImportedMissions = {row};
     g.State.LastImported = 0;
     EXPECT_EQ(ApplyImportedState(g.State, g.P, 0), c.Outcome) << c.What;
-    Bytes expected = c.Data;
-    if (c.Outcome == PatchOutcome::Patched)
-      WriteMissionState(std::span(expected).subspan(static_cast<size_t>(c.Offset), 128),
-                        c.Wanted == kTrue);
-    EXPECT_EQ(g.File(c.Name), expected) << c.What;
-    EXPECT_EQ(g.Files.WriteOpens, c.Outcome == PatchOutcome::Patched ? 1u : 0u) << c.What;
+    EXPECT_EQ(g.File(c.Name), c.Data) << c.What;
+    EXPECT_EQ(g.Files.WriteOpens, 0u) << c.What;
     // A loose position gives up at once; a packed one refreshes and finds nothing of that name.
-    if (c.Outcome == PatchOutcome::Reported) {
-      EXPECT_EQ(g.Host.Messages, std::vector<std::string>{c.Offset == 0 ? kFileInvalidOrNotFound
-                                                                        : kFileCouldNotBeFound})
-          << c.What;
-    } else {
-      EXPECT_TRUE(g.Host.Messages.empty()) << c.What;
-    }
+    const char* message = c.Offset == 0 ? kFileInvalidOrNotFound : kFileCouldNotBeFound;
+    EXPECT_EQ(g.Host.Messages, c.Outcome == PatchOutcome::Reported
+                                   ? std::vector<std::string>{message}
+                                   : std::vector<std::string>{})
+        << c.What;
     EXPECT_TRUE(g.Host.CellChanges.empty());
   }
 
@@ -476,63 +479,7 @@ TEST(SetMissionsEnabled, AMissionThatMovedIsFoundAgainByTheLocateStepAfterTheOth
   EXPECT_TRUE(g.Host.Messages.empty());
 }
 
-// Every patch is journalled and flushed before the file is written; a journal that cannot be
-// written stops every way of patching before it writes.
-TEST(Journal, EveryWayOfPatchingRecordsTheBytesBeforeAndAfter) {
-  ThreeFiles g;
-  std::vector<Bytes> before;  // the file of each record, before its patch
-  const auto expectRecords = [&](size_t From, const char* Kind) {
-    const auto records = g.Records();
-    ASSERT_EQ(records.size(), before.size());
-    for (size_t k = From; k < records.size(); ++k) {
-      const JournalRecord& r = records[k];
-      const auto at = static_cast<size_t>(r.DataOffset);
-      EXPECT_EQ(r.Kind, Kind);
-      EXPECT_EQ(r.Before, PatchedBytesOf(std::span(before[k]).subspan(at, 128))) << k;
-      EXPECT_EQ(r.After, PatchedBytesOf(std::span(g.Files.Files.at(r.SourceFile)).subspan(at, 128)))
-          << k;
-      EXPECT_NE(r.Before, r.After);
-    }
-  };
-  before.push_back(g.File("a.pff"));
-  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
-  expectRecords(0, JournalKind::Toggle);
-  const JournalRecord toggle = g.Records()[0];
-  EXPECT_EQ(toggle.FileName, "A1.BMS");
-  EXPECT_EQ(toggle.SourceFile, GamePath("a.pff"));
-  EXPECT_EQ(toggle.DataOffset, g.State.Missions[0].DataOffset);
-  EXPECT_TRUE(toggle.Reverses.empty());
-
-  before.push_back(g.File("a.pff"));
-  ASSERT_EQ(SetMissionEnabled(g.State, g.P, 1, 1, true), PatchOutcome::Patched);
-  ASSERT_EQ(SetMissionEnabled(g.State, g.P, 1, 1, true), PatchOutcome::AlreadySo);  // unrecorded
-  expectRecords(1, JournalKind::Set);
-
-  before.push_back(g.File("a.pff"));
-  before.push_back(g.File("L.bms"));
-  ASSERT_EQ(SetMissionsEnabled(g.State, g.P, g.Rows({"A1.BMS", "A2.BMS", "L.bms"}), false).Patched,
-            2);
-  expectRecords(2, JournalKind::Bulk);
-  auto records = g.Records();
-  EXPECT_EQ(records[2].Operation, records[3].Operation);  // one command, one operation
-  EXPECT_NE(records[1].Operation, records[2].Operation);
-
-  for (MissionEntry& m : g.State.Missions) m.Enabled = kTrue;  // a list enabling everything
-  ASSERT_TRUE(ExportListFile(g.State, g.Files, GamePath("all.BRL")).Ok);
-  before.insert(before.end(), {g.File("a.pff"), g.File("a.pff"), g.File("L.bms")});
-  ASSERT_EQ(ImportListFile(g.State, g.P, GamePath("all.BRL")).Patched, 3);
-  expectRecords(4, JournalKind::Import);
-  EXPECT_EQ(g.Records()[4].Operation, g.Records()[6].Operation);
-
-  before.insert(before.end(), {g.File("L.bms"), g.File("a.pff"), g.File("a.pff")});
-  ASSERT_EQ(UndoLastPatches(g.State, g.P, 1).Count(UndoStatus::Restored), 3);
-  expectRecords(7, JournalKind::Undo);
-  records = g.Records();
-  EXPECT_EQ(records[7].Reverses, records[6].Id);  // newest first
-  EXPECT_EQ(records[7].Before, records[6].After);
-  EXPECT_EQ(records[7].After, records[6].Before);
-}
-
+// A journal that cannot be written stops every way of patching before it writes.
 TEST(Journal, AJournalThatCannotBeWrittenStopsEveryPatchBeforeItWrites) {
   ThreeFiles g;
   const Files files = g.Files.Files;

@@ -3,18 +3,12 @@
 #include <algorithm>
 #include <functional>
 #include <map>
-#include <memory>
-#include <optional>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "catalogue/RefreshCatalogue.h"
 #include "editing/PatchJournal.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
-#include "platform/Paths.h"
-#include "sample/SampleWriter.h"
 #include "support/TestSupport.h"
 
 namespace brieflist::test {
@@ -23,22 +17,19 @@ namespace brieflist::test {
 // to fail exactly where a test wants. Counts calls as the real disk does.
 class MemoryFileSystem : public FileSystem {
  public:
-  std::map<std::string, sample::Bytes> Files;  // full path -> content
+  std::map<std::string, Bytes> Files;  // full path -> content
   std::set<std::string> Folders;
-
   // Path -> the system's reason: every open of that path fails.
   std::map<std::string, std::string> FailOpen;
   // Path -> reason: the file opens and reads, but writing to it fails; nothing changes.
   std::map<std::string, std::string> FailWrite;
-  // Runs before each PatchBlock reads the file, e.g. to change the file under the engine.
-  std::function<void(const std::string& Path)> BeforePatch;
-  // Runs before each whole-file or prefix read.
-  std::function<void(const std::string& Path)> BeforeRead;
+  // Run before each patch and each read of a file, e.g. to change it under the engine.
+  std::function<void(const std::string&Path)> BeforePatch, BeforeRead;
   // Opens that asked for write access: a read-only file would refuse each of them.
   uint64_t WriteOpens = 0;
 
   void AddFolder(const std::string& Folder) { Folders.insert(WithoutTrailingSeparators(Folder)); }
-  void Put(const std::string& Folder, const std::string& Name, sample::Bytes Data) {
+  void Put(const std::string& Folder, const std::string& Name, Bytes Data) {
     AddFolder(Folder);
     Files[JoinPath(Folder, Name)] = std::move(Data);
   }
@@ -49,35 +40,26 @@ class MemoryFileSystem : public FileSystem {
     const std::string prefix = JoinPath(Folder, "");
     std::vector<std::string> names;
     for (const auto& [path, data] : Files) {
-      if (path.compare(0, prefix.size(), prefix) != 0) continue;
-      const std::string name = path.substr(prefix.size());
-      if (name.find(kSeparator) == std::string::npos && EndsWithIgnoringCase(name, Suffix))
+      const std::string name = path.substr(std::min(prefix.size(), path.size()));
+      if (path.rfind(prefix, 0) == 0 && name.find(kSeparator) == std::string::npos &&
+          EndsWithIgnoringCase(name, Suffix))
         names.push_back(name);
     }
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); });
+    std::sort(names.begin(), names.end(), [](auto& a, auto& b) { return NameOrderLess(a, b); });
     return names;
   }
-
   bool IsFolder(const std::string& Path) override {
     return Folders.count(WithoutTrailingSeparators(Path)) > 0;
   }
 
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
-    if (BeforeRead) BeforeRead(Path);
-    auto file = Open(Path);
+    auto file = Read(Path);
     if (!file) return file.Error();
-    ++Counters_.Reads;
-    ++Counters_.Closes;
     return std::unique_ptr<FileBytes>(std::make_unique<Copy>(**file));
   }
-
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {
-    if (BeforeRead) BeforeRead(Path);
-    auto file = Open(Path);
+    auto file = Read(Path);
     if (!file) return file.Error();
-    ++Counters_.Reads;
-    ++Counters_.Closes;
     std::vector<uint8_t> out(Count, 0);
     std::copy_n((*file)->begin(), std::min(Count, (*file)->size()), out.begin());
     return out;
@@ -85,26 +67,12 @@ class MemoryFileSystem : public FileSystem {
 
   IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
                             const std::function<bool(std::span<uint8_t>)>& Edit) override {
-    if (BeforePatch) BeforePatch(Path);
-    ++WriteOpens;
-    auto file = Open(Path);
-    if (!file) return file.Error();
-    sample::Bytes& data = **file;
-    ++Counters_.Reads;
-    std::vector<uint8_t> block(Count, 0);
-    const size_t have = Offset >= data.size()
-                            ? 0
-                            : std::min<size_t>(Count, data.size() - static_cast<size_t>(Offset));
-    std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(Offset < data.size() ? Offset : 0), have,
-                block.begin());
-    ++Counters_.Closes;
-    if (!Edit(block)) return false;
-    ++Counters_.Writes;
-    if (const auto fail = FailWrite.find(Path); fail != FailWrite.end())
-      return IoError{Path, fail->second};
-    std::copy_n(block.begin(), have, data.begin() + static_cast<std::ptrdiff_t>(Offset));
-    ++Counters_.Flushes;
-    return true;
+    std::vector<FileBlock> blocks(1);
+    blocks[0].Offset = Offset;
+    blocks[0].Bytes.resize(Count);
+    return PatchBlocks(Path, blocks, [&](std::vector<FileBlock>& Read) {
+      return Read[0].Write = Edit(Read[0].Bytes);
+    });
   }
 
   IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
@@ -113,14 +81,13 @@ class MemoryFileSystem : public FileSystem {
     ++WriteOpens;
     auto file = Open(Path);
     if (!file) return file.Error();
-    sample::Bytes& data = **file;
+    Bytes& data = **file;
     for (FileBlock& block : Blocks) {
       ++Counters_.Reads;
       std::fill(block.Bytes.begin(), block.Bytes.end(), 0);
       block.Have = block.Offset >= data.size()
                        ? 0
-                       : std::min<size_t>(block.Bytes.size(),
-                                          data.size() - static_cast<size_t>(block.Offset));
+                       : std::min<size_t>(block.Bytes.size(), data.size() - block.Offset);
       std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(block.Have ? block.Offset : 0),
                   block.Have, block.Bytes.begin());
     }
@@ -131,27 +98,25 @@ class MemoryFileSystem : public FileSystem {
       if (!block.Write) continue;
       ++Counters_.Writes;
       if (const auto fail = FailWrite.find(Path); fail != FailWrite.end()) {
-        if (any) ++Counters_.Flushes;
+        Counters_.Flushes += any;
         return IoError{Path, fail->second};
       }
       std::copy_n(block.Bytes.begin(), block.Have,
                   data.begin() + static_cast<std::ptrdiff_t>(block.Offset));
       block.Written = any = true;
     }
-    if (any) ++Counters_.Flushes;
+    Counters_.Flushes += any;
     return true;
   }
 
-  IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+  IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Data) override {
     if (auto error = WholeFileWrite(Path)) return *error;
-    sample::Bytes& data = Files[Path];
-    data.insert(data.end(), Bytes.begin(), Bytes.end());
+    Files[Path].insert(Files[Path].end(), Data.begin(), Data.end());
     return true;
   }
-
-  IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+  IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Data) override {
     if (auto error = WholeFileWrite(Path)) return *error;
-    Files[Path] = sample::Bytes(Bytes.begin(), Bytes.end());
+    Files[Path] = Bytes(Data.begin(), Data.end());
     return true;
   }
 
@@ -164,11 +129,11 @@ class MemoryFileSystem : public FileSystem {
  private:
   class Copy : public FileBytes {
    public:
-    explicit Copy(sample::Bytes Data) : Data_(std::move(Data)) {}
+    explicit Copy(test::Bytes Data) : Data_(std::move(Data)) {}
     std::span<const uint8_t> Bytes() const override { return Data_; }
 
    private:
-    sample::Bytes Data_;
+    test::Bytes Data_;
   };
 
   // "C:\" and "C:" name the same folder here, as "/g/" and "/g" do.
@@ -176,8 +141,7 @@ class MemoryFileSystem : public FileSystem {
     while (Folder.size() > 1 && EndsWithSeparator(Folder)) Folder.pop_back();
     return Folder;
   }
-
-  IoResult<sample::Bytes*> Open(const std::string& Path) {
+  IoResult<Bytes*> Open(const std::string& Path) {
     ++Counters_.Opens;
     if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
       return IoError{Path, fail->second};
@@ -185,18 +149,20 @@ class MemoryFileSystem : public FileSystem {
     if (it == Files.end()) return IoError{Path, "No such file or directory"};
     return &it->second;
   }
-
+  // One open, one read and one close of a whole file or its start.
+  IoResult<Bytes*> Read(const std::string& Path) {
+    if (BeforeRead) BeforeRead(Path);
+    auto file = Open(Path);
+    if (file) ++Counters_.Reads, ++Counters_.Closes;
+    return file;
+  }
   // Counts one open, write, flush and close of a whole-file write, or gives its injected failure.
   std::optional<IoError> WholeFileWrite(const std::string& Path) {
     ++Counters_.Opens;
     ++WriteOpens;
-    if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
-      return IoError{Path, fail->second};
-    if (const auto fail = FailWrite.find(Path); fail != FailWrite.end())
-      return IoError{Path, fail->second};
-    ++Counters_.Writes;
-    ++Counters_.Flushes;
-    ++Counters_.Closes;
+    for (const auto* fail : {&FailOpen, &FailWrite})
+      if (fail->count(Path)) return IoError{Path, fail->at(Path)};
+    ++Counters_.Writes, ++Counters_.Flushes, ++Counters_.Closes;
     return std::nullopt;
   }
 
@@ -206,8 +172,7 @@ class MemoryFileSystem : public FileSystem {
 // A game folder "/g" in memory with its catalogue, a recording host and an undo journal kept on
 // a file system of its own, so that the game files' counters count the game files only.
 struct MemoryGame {
-  MemoryFileSystem Files;
-  MemoryFileSystem JournalFiles;
+  MemoryFileSystem Files, JournalFiles;
   RecordingHost Host;
   CatalogueState State;
   PatchJournal Journal{JournalFiles, GamePath("journal.tsv")};
