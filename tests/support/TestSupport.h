@@ -4,16 +4,10 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdint>
-#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "catalogue/CatalogueState.h"
 #include "platform/EngineHost.h"
@@ -131,9 +125,8 @@ class RecordingHost : public EngineHost {
  public:
   bool AskYesNo(const std::string& Text) override {
     Questions.push_back(Text);
-    if (Answers.empty()) return true;
-    const bool answer = Answers.front();
-    Answers.pop_front();
+    const bool answer = Answers.empty() || Answers.front();
+    if (!Answers.empty()) Answers.pop_front();
     return answer;
   }
   void ShowMessage(const std::string& Text) override { Messages.push_back(Text); }
@@ -147,8 +140,7 @@ class RecordingHost : public EngineHost {
   }
 
   std::deque<bool> Answers;  // answers to AskYesNo, in order; Yes when empty
-  std::vector<std::string> Questions;
-  std::vector<std::string> Messages;
+  std::vector<std::string> Questions, Messages;
   std::vector<bool> WindowStates;
   int Refreshes = 0;
   RefreshReport LastReport;
