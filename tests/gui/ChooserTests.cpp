@@ -21,29 +21,21 @@ QString WithSeparator(const std::string& Path) {
   return Native(Path) + QDir::separator();
 }
 
-// The settings store in memory, counting writes.
+// The settings store in memory: the one entry the chooser keeps, and its writes.
 class MemorySettings : public SettingsStore {
  public:
-  QString Read(const QString& Application, const QString& Section, const QString& Key,
+  QString Read(const QString& A, const QString& S, const QString& K,
                const QString& Default) override {
-    const auto found = Entries.find(Application + '/' + Section + '/' + Key);
-    return found == Entries.end() ? Default : found->second;
+    return A + '/' + S + '/' + K == "Brieflist/LastPath/Path" && !Path.isEmpty() ? Path : Default;
   }
-  QString Write(const QString& Application, const QString& Section, const QString& Key,
+  QString Write(const QString& A, const QString& S, const QString& K,
                 const QString& Value) override {
     ++Writes;
-    if (!Failure.isEmpty()) return Failure;
-    Entries[Application + '/' + Section + '/' + Key] = Value;
-    return QString();
+    if (Failure.isEmpty() && A + '/' + S + '/' + K == "Brieflist/LastPath/Path") Path = Value;
+    return Failure;
   }
-  QString Remembered() const {
-    const auto found = Entries.find(QStringLiteral("Brieflist/LastPath/Path"));
-    return found == Entries.end() ? QString() : found->second;
-  }
-
-  std::map<QString, QString> Entries;
+  QString Path, Failure;  // when Failure is set, writes fail with this reason
   int Writes = 0;
-  QString Failure;  // when set, writes fail with this reason
 };
 
 class FakeDrives : public DriveSource {
@@ -156,12 +148,12 @@ TEST_F(FolderChooserTest, FirstRunOpensOnTheDefaultAndOkStoresAndRefreshesIt) {
   EXPECT_EQ(seen.GameDirectory, "SetPath");
   EXPECT_TRUE(Window->isEnabled());
   EXPECT_EQ(Settings.Writes, 1);
-  EXPECT_EQ(Settings.Remembered(), expected);
+  EXPECT_EQ(Settings.Path, expected);
   EXPECT_EQ(QString::fromStdString(State.GameDirectory), expected);
   EXPECT_TRUE(CatalogueCommandsEnabled());
 #ifndef _WIN32
   ASSERT_EQ(State.LastMission, 0);
-  EXPECT_EQ(Window->Grid().Model().Cell(0, 1), "Dawn");
+  EXPECT_EQ(Grid().Model().Cell(0, 1), "Dawn");
 #endif
 }
 
@@ -179,10 +171,10 @@ TEST_F(FolderChooserTest, AFolderOpenedInTheListIsShownStoredAndRefreshed) {
     EXPECT_EQ(Drive1(chooser).currentIndex(), 1);
     Click(chooser, "Command1");
   });
-  EXPECT_EQ(Settings.Remembered(), df2);
+  EXPECT_EQ(Settings.Path, df2);
   EXPECT_EQ(QString::fromStdString(State.GameDirectory), df2);
   ASSERT_EQ(State.LastMission, 0);
-  EXPECT_EQ(Window->Grid().Model().Cell(0, 0), "M1.BMS");
+  EXPECT_EQ(Grid().Model().Cell(0, 0), "M1.BMS");
   EXPECT_TRUE(CatalogueCommandsEnabled());
 
   // Read afresh at the next opening: both lists come back on the folder.
@@ -208,7 +200,7 @@ TEST_F(FolderChooserTest, ATypedPathGetsOneTrailingSeparatorAndIsNotChecked) {
   for (const Case& c : cases) {
     Dialogs.InputAnswers = {c.Typed};
     Dialogs.Inputs.clear();
-    Settings.Entries.clear();
+    Settings.Path.clear();
     QString before;
     OpenPath([&](Form2& chooser) {
       before = chooser.SelectedPath();
@@ -221,12 +213,12 @@ TEST_F(FolderChooserTest, ATypedPathGetsOneTrailingSeparatorAndIsNotChecked) {
     EXPECT_EQ(Dialogs.Inputs[0].first, "Please Enter Path Manualy!");
     EXPECT_EQ(Dialogs.Inputs[0].second, before);
     const QString expected = c.Expected.isEmpty() ? before : c.Expected;
-    EXPECT_EQ(Settings.Remembered(), expected) << c.Typed.toStdString();
+    EXPECT_EQ(Settings.Path, expected) << c.Typed.toStdString();
     EXPECT_EQ(QString::fromStdString(State.GameDirectory), expected);
   }
 }
 
-TEST_F(FolderChooserTest, CancelBeforeAnyFolderLeavesEverythingAsItWas) {
+TEST_F(FolderChooserTest, CancelBeforeAnyFolderChangesNothingAndOkOnAnEmptyFolderEnablesAll) {
   const WhileOpen seen = OpenPath([&](Form2& chooser) { Click(chooser, "Command2"); });
   EXPECT_EQ(seen.GameDirectory, "SetPath");
   EXPECT_FALSE(seen.WindowEnabled);
@@ -234,7 +226,16 @@ TEST_F(FolderChooserTest, CancelBeforeAnyFolderLeavesEverythingAsItWas) {
   EXPECT_TRUE(Window->isEnabled());
   EXPECT_FALSE(CatalogueCommandsEnabled());
   EXPECT_EQ(Settings.Writes, 0);
-  EXPECT_TRUE(Dialogs.Messages.empty());
+  // A settings store that cannot be written is reported, and the folder still used.
+  Settings.Path = WithSeparator(In("D", "Empty"));
+  Settings.Failure = "/ro/Brieflist.conf: cannot be written";
+  OpenPath([&](Form2& chooser) { Click(chooser, "Command1"); });
+  ASSERT_EQ(Dialogs.Messages.size(), 1u);
+  EXPECT_TRUE(Dialogs.Messages[0].Text.contains("/ro/Brieflist.conf: cannot be written"));
+  EXPECT_EQ(QString::fromStdString(State.GameDirectory), WithSeparator(In("D", "Empty")));
+  EXPECT_EQ(State.LastMission, -1);
+  EXPECT_EQ(Grid().Model().rowCount(), 0);
+  EXPECT_TRUE(CatalogueCommandsEnabled());
 }
 
 TEST_F(FolderChooserTest, CancelAfterAFolderKeepsItsCatalogueWithoutARefresh) {
@@ -258,20 +259,11 @@ TEST_F(FolderChooserTest, CancelAfterAFolderKeepsItsCatalogueWithoutARefresh) {
     });
     EXPECT_EQ(State.GameDirectory, earlier);
     EXPECT_EQ(State.LastMission, 0);
-    EXPECT_EQ(Window->Grid().Model().rowCount(), 1);
+    EXPECT_EQ(Grid().Model().rowCount(), 1);
     EXPECT_TRUE(Window->isEnabled());
     EXPECT_TRUE(CatalogueCommandsEnabled());
   }
   EXPECT_EQ(Settings.Writes, 0);
-}
-
-TEST_F(FolderChooserTest, OkOnAFolderWithoutMissionsStillEnablesTheCommands) {
-  Settings.Entries["Brieflist/LastPath/Path"] = WithSeparator(In("D", "Empty"));
-  OpenPath([&](Form2& chooser) { Click(chooser, "Command1"); });
-  EXPECT_EQ(State.LastMission, -1);
-  EXPECT_EQ(Window->Grid().Model().rowCount(), 0);
-  EXPECT_TRUE(CatalogueCommandsEnabled());
-  EXPECT_TRUE(Dialogs.Messages.empty());
 }
 
 TEST_F(FolderChooserTest, TheRememberedFolderPlacesBothLists) {
@@ -289,7 +281,7 @@ TEST_F(FolderChooserTest, TheRememberedFolderPlacesBothLists) {
       {"on no drive at all", WithSeparator(In("Y", "DF")), Native(In("C", "work")), 0},
   };
   for (const Case& c : cases) {
-    Settings.Entries["Brieflist/LastPath/Path"] = c.Remembered;
+    Settings.Path = c.Remembered;
     OpenPath([&](Form2& chooser) {
       EXPECT_EQ(Dir1(chooser).Path(), c.Folder) << c.What;
       EXPECT_EQ(Drive1(chooser).currentIndex(), c.Drive) << c.What;
@@ -313,16 +305,6 @@ TEST_F(FolderChooserTest, ADriveThatCannotBeReadPutsTheDriveListBack) {
     Click(chooser, "Command1");
   });
   EXPECT_EQ(QString::fromStdString(State.GameDirectory), WithSeparator(In("C")));
-}
-
-TEST_F(FolderChooserTest, ASettingsStoreThatCannotBeWrittenIsReportedAndTheFolderStillUsed) {
-  Settings.Entries["Brieflist/LastPath/Path"] = WithSeparator(In("C", "work"));
-  Settings.Failure = "/ro/Brieflist.conf: cannot be written";
-  OpenPath([&](Form2& chooser) { Click(chooser, "Command1"); });
-  ASSERT_EQ(Dialogs.Messages.size(), 1u);
-  EXPECT_TRUE(Dialogs.Messages[0].Text.contains("/ro/Brieflist.conf: cannot be written"));
-  EXPECT_EQ(QString::fromStdString(State.GameDirectory), WithSeparator(In("C", "work")));
-  EXPECT_TRUE(CatalogueCommandsEnabled());
 }
 
 TEST(FolderPaths, AddBackslashAddsExactlyOneSeparator) {
