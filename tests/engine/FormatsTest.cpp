@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <random>
+#include <tuple>
 
 #include "catalogue/DuplicateNames.h"
 #include "catalogue/GridText.h"
@@ -43,63 +44,49 @@ TEST(TextHelpers, StripBinaryDigitsAndSignatures) {
   EXPECT_FALSE(IsEnabledSignature("VyK"));
 }
 
+// Each case: what changes in the mission, then version|name|creator|terrain|flags|enabled|modified.
 TEST(MissionDecoding, FieldsOfEveryVersionStateAndLength) {
-  struct Case {
-    const char* What;
-    std::function<void(sample::MissionSpec&)> Spec;
-    std::function<void(Bytes&)> Damage;
-    int16_t Version;
-    const char *Name, *Creator, *Terrain, *Flags;
-    BooleanFlag Enabled, Modified;
-  };
-  const auto none = [](Bytes&) {};
-  const Case cases[] = {
-      {"version 2", [](auto&) {}, none, 2, "NightRaid", "Old Guard", "Snow Field",
-       "1000000000000001", kTrue, kFalse},
-      {"version 1", [](auto& m) { m.VersionByte = 13; }, none, 1, "NightRaid", "Old Guard",
-       "Snow Field", "1000000000000001", kTrue, kFalse},
-      // Written at the version-2 places, read as version 1: +44 falls on the name's last letter.
-      {"misread", [](auto&) {}, [](Bytes& b) { b[3] = 13; }, 1, "NightRaid", "d", "",
-       "1000000000000001", kTrue, kFalse},
-      {"other version", [](auto&) {}, [](Bytes& b) { b[3] = 14; }, 0, "NightRaid", "Old Guard", "",
-       "1000000000000001", kTrue, kFalse},
-      {"disabled: the moved block is the modified word",
-       [](auto& m) { m.Disabled = true, m.Signature = "VyK"; }, none, 2, "NightRaid", "Old Guard",
-       "Snow Field", "1000000000000001", kFalse, kTrue},
-      {"lower-case signature", [](auto& m) { m.Signature = "bms"; }, none, 2, "NightRaid",
-       "Old Guard", "Snow Field", "1000000000000001", kTrue, kFalse},
-      {"lower-case marker", [](auto& m) { m.Signature = "vyk"; }, none, 2, "NightRaid", "Old Guard",
-       "Snow Field", "0000000000000000", kFalse, kFalse},
-      {"modified word", [](auto& m) { m.ModifiedWord = 0x80000000u; }, none, 2, "NightRaid",
-       "Old Guard", "Snow Field", "1000000000000001", kTrue, kTrue},
-      {"cut inside the name", [](auto& m) { m.Size = 20, m.ModifiedWord = 7; }, none, 2,
-       "NightRaid", "", "", "0000000000000000", kTrue, kFalse},
-      {"three bytes", [](auto&) {}, [](Bytes& b) { b.resize(3); }, 0, "", "", "",
-       "0000000000000000", kTrue, kFalse},
-  };
-  for (const Case& c : cases) {
+  const std::tuple<const char*, std::function<void(sample::MissionSpec&)>, int, size_t, const char*>
+      cases[] = {
+          // Changed in the spec; the version byte written over (0: not), the bytes kept (0: all).
+          {"version 2", [](auto&) {}, 0, 0,
+           "2|NightRaid|Old Guard|Snow Field|1000000000000001|1|0"},
+          {"version 1", [](auto& m) { m.VersionByte = 13; }, 0, 0,
+           "1|NightRaid|Old Guard|Snow Field|1000000000000001|1|0"},
+          // Written at the version-2 places, read as version 1: +44 is the creator's last letter.
+          {"misread", [](auto&) {}, 13, 0, "1|NightRaid|d||1000000000000001|1|0"},
+          {"other version", [](auto&) {}, 14, 0, "0|NightRaid|Old Guard||1000000000000001|1|0"},
+          {"disabled: the moved block is the modified word",
+           [](auto& m) { m.Disabled = true, m.Signature = "VyK"; }, 0, 0,
+           "2|NightRaid|Old Guard|Snow Field|1000000000000001|0|1"},
+          {"lower-case signature", [](auto& m) { m.Signature = "bms"; }, 0, 0,
+           "2|NightRaid|Old Guard|Snow Field|1000000000000001|1|0"},
+          {"lower-case marker", [](auto& m) { m.Signature = "vyk"; }, 0, 0,
+           "2|NightRaid|Old Guard|Snow Field|0000000000000000|0|0"},
+          {"modified word", [](auto& m) { m.ModifiedWord = 0x80000000u; }, 0, 0,
+           "2|NightRaid|Old Guard|Snow Field|1000000000000001|1|1"},
+          {"cut inside the name", [](auto& m) { m.ModifiedWord = 7; }, 0, 20,
+           "2|NightRaid|||0000000000000000|1|0"},
+          {"three bytes", [](auto&) {}, 0, 3, "0||||0000000000000000|1|0"},
+      };
+  for (const auto& [what, spec, version, size, expected] : cases) {
     sample::MissionSpec m;
-    m.MissionName = "Night Raid";
-    m.Creator = "Old Guard";
-    m.Terrain = "Snow Field";
-    m.FlagHigh = 0x80;
-    m.FlagLow = 0x01;
-    c.Spec(m);
-    Bytes file(300, 0xEE);  // the mission at an offset inside a larger file
+    m.MissionName = "Night Raid", m.Creator = "Old Guard", m.Terrain = "Snow Field";
+    m.FlagHigh = 0x80, m.FlagLow = 0x01;
+    spec(m);
     Bytes mission = sample::BuildMission(m);
-    c.Damage(mission);
-    file.resize(300 + mission.size());
-    std::copy(mission.begin(), mission.end(), file.begin() + 300);
-    const MissionEntry row = DecodeMission(ByteReader(file), 300, "I.BMS", "a.pff", 300);
-    EXPECT_EQ(row.GameVersion, c.Version) << c.What;
-    EXPECT_EQ(row.MissionName, c.Name) << c.What;
-    EXPECT_EQ(row.Creator, c.Creator) << c.What;
-    EXPECT_EQ(row.Terrain, c.Terrain) << c.What;
-    EXPECT_EQ(row.MissionTypeFlags, c.Flags) << c.What;
-    EXPECT_EQ(row.Enabled, c.Enabled) << c.What;
-    EXPECT_EQ(row.Modified, c.Modified) << c.What;
-    EXPECT_EQ(row.DataOffset, 300);
-    EXPECT_EQ(row.SourceFile, "a.pff");
+    if (version) mission[3] = static_cast<uint8_t>(version);
+    if (size) mission.resize(size);
+    Bytes file(300, 0xEE);  // the mission at an offset inside a larger file
+    file.insert(file.end(), mission.begin(), mission.end());
+    const MissionEntry r = DecodeMission(ByteReader(file), 300, "I.BMS", "a.pff", 300);
+    EXPECT_EQ(std::to_string(r.GameVersion) + "|" + r.MissionName + "|" + r.Creator + "|" +
+                  r.Terrain + "|" + r.MissionTypeFlags + "|" + std::to_string(r.Enabled == kTrue) +
+                  "|" + std::to_string(r.Modified == kTrue),
+              expected)
+        << what;
+    EXPECT_EQ(r.DataOffset, 300);
+    EXPECT_EQ(r.SourceFile, "a.pff");
   }
 }
 
