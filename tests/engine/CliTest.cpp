@@ -33,7 +33,7 @@ struct ListFolder : test::TempFolder {
   ListFolder() {
     sample::MissionSpec packed;
     packed.MissionName = "Night Raid";
-    packed.Creator = "O'Neil, \"Doc\" \xE9";  // comma, quotes and a Windows-1252 letter
+    packed.Creator = "O'Neil, \"Doc\" \\\xE9";  // comma, quotes, backslash, Windows-1252
     packed.Terrain = "Dry\tLake";
     packed.FlagLow = 0x01;
     packed.FlagHigh = 0x80;
@@ -60,7 +60,8 @@ TEST(CliList, JsonTsvAndCsvHoldEveryFieldEscaped) {
   EXPECT_TRUE(Has(
       r.Out,
       "[\n  {\"FileName\": \"RAID.BMS\", \"MissionName\": \"NightRaid\", \"Creator\": \"O'Neil, "
-      "\\\"Doc\\\" \xC3\xA9\", \"MissionType\": \"COOP,A&D,\", \"Enabled\": true, \"Modified\": "
+      "\\\"Doc\\\" \\\\\xC3\xA9\", \"MissionType\": \"COOP,A&D,\", \"Enabled\": true, "
+      "\"Modified\": "
       "false, \"MissionTypeFlags\": \"1000000000000001\", \"GameVersion\": 2, \"External\": false, "
       "\"Terrain\": \"Dry\\tLake\", \"SourceFile\": \"" +
           archive + "\", \"DataOffset\": 20}"))
@@ -83,7 +84,7 @@ TEST(CliList, JsonTsvAndCsvHoldEveryFieldEscaped) {
 
   r = RunCli(cli::RunList, {f.Path(), "--format", "csv"});
   ASSERT_EQ(r.Exit, 0);
-  EXPECT_TRUE(Has(r.Out, ",\"O'Neil, \"\"Doc\"\" \xC3\xA9\",")) << r.Out;
+  EXPECT_TRUE(Has(r.Out, ",\"O'Neil, \"\"Doc\"\" \\\xC3\xA9\",")) << r.Out;
   EXPECT_EQ(std::count(r.Out.begin(), r.Out.end(), '\r'), 3);  // titles and two missions
   EXPECT_EQ(Lines(r.Out), 3u);
 
