@@ -1,6 +1,6 @@
 // The native file system's own duties, on the real disk: what one patch costs and touches,
-// replacing a file whole, read-only files, files held by another program, names outside ASCII
-// and letter case. Where Windows and POSIX systems differ, each case says what each gives.
+// replacing a file whole, read-only files, files held by another program and names outside ASCII.
+// Where Windows and POSIX systems differ, each case says what each gives.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -16,7 +16,6 @@
 #include "editing/Patching.h"
 #include "exchange/ListFile.h"
 #include "platform/FolderListing.h"
-#include "platform/Windows1252.h"
 #include "support/TestSupport.h"
 
 #ifdef _WIN32
@@ -361,24 +360,6 @@ TEST_F(NativeDisk, NamesOutsideAsciiRoundTrip) {
   Refresh();
   EXPECT_EQ(State.Missions.size(), kWindows ? 3u : 4u);
   for (const MissionEntry& row : State.Missions) EXPECT_EQ(row.Enabled, kFalse) << row.FileName;
-}
-
-// Windows looks names up without regard to letter case and keeps the name a file was created
-// with; a POSIX file system holds two files.
-TEST_F(NativeDisk, LetterCaseOfNames) {
-  Folder.Write("Case.bms", MissionBytes("BMS"));
-  Folder.Write("CASE.BMS", MissionBytes("VyK"));
-  EXPECT_TRUE(Refresh().Problems.empty());
-  const auto lookup = Files->ReadPrefix(Folder.File("cAsE.bMs"), 3);
-  EXPECT_EQ(Files->IsFolder(UpperCase1252(Folder.Path())), kWindows);
-  EXPECT_EQ(static_cast<bool>(lookup), kWindows);
-  if (kWindows) {
-    EXPECT_EQ(FileNames(), (std::set<std::string>{"Case.bms"}));  // its first name, last content
-    EXPECT_EQ(State.Missions.back().Enabled, kFalse);
-    EXPECT_EQ(std::string(lookup->begin(), lookup->end()), "VyK");
-  } else {
-    EXPECT_EQ(FileNames(), (std::set<std::string>{"Case.bms", "CASE.BMS"}));
-  }
 }
 
 }  // namespace
