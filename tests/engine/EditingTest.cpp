@@ -28,28 +28,14 @@ bool Has(const std::string& Text, const std::string& Part) {
   return Text.find(Part) != std::string::npos;
 }
 
-TEST(WriteMissionState, MovesTheFlagBlockAndSwitchesTheSignatureWithinTheHeader) {
-  const Bytes original = MissionBytes("BMS", 0x80, 0x01, 0xDEADBEEF, 128);
-  Bytes header = original;
-  WriteMissionState(header, false);
-  EXPECT_EQ(test::SignatureAt(header, 0), "VyK");
-  EXPECT_EQ(Bytes(header.begin() + 120, header.begin() + 124), Bytes(4, 0));
-  EXPECT_EQ(Bytes(header.begin() + 124, header.end()),
-            Bytes(original.begin() + 120, original.begin() + 124));
-  EXPECT_EQ(Bytes(header.begin() + 3, header.begin() + 120),
-            Bytes(original.begin() + 3, original.begin() + 120));
-  WriteMissionState(header, true);
-  EXPECT_EQ(Bytes(header.begin(), header.begin() + 124),
-            Bytes(original.begin(), original.begin() + 124));
-  EXPECT_EQ(Bytes(header.begin() + 124, header.end()), Bytes(4, 0));
-
+// Full headers are checked by the model below; a header cut short is written where it has bytes.
+TEST(WriteMissionState, AHeaderCutShortIsWrittenOnlyWhereItHasBytes) {
   Bytes cut = MissionBytes("BMS", 0x12, 0x34, 0, 128);
   cut.resize(122);  // the flag block itself is cut in half
   WriteMissionState(cut, false);
-  EXPECT_EQ(cut.size(), 122u);
   EXPECT_EQ(test::SignatureAt(cut, 0), "VyK");
-  EXPECT_EQ(cut[120], 0);
-  EXPECT_EQ(cut[121], 0);
+  EXPECT_EQ(cut.size(), 122u);
+  EXPECT_EQ(cut[120] + cut[121], 0);
 }
 
 // What each mission's header must hold: switched missions exactly the signature and the two

@@ -196,16 +196,27 @@ class WindowTest : public testing::Test {
     Dialogs.MenuChoices.push_back(QString::fromLatin1(Item));
     ClickCell(RowOf(Index), GridColumn::Enabled);
   }
-  // The game folder's files, and one mission's signature.
-  Bytes Disk(const std::string& File) { return ReadBytes(Folder.File(File)); }
-  std::string Signature(const std::string& File, const std::vector<sample::ArchiveEntry>& Archive,
-                        size_t Entry) {
-    return SignatureAt(Disk(File), static_cast<size_t>(sample::ArchiveDataOffsets(Archive)[Entry]));
+  // What the files hold: each mission's signature, in catalogue order ("BMS VyK BMS BMS VyK BMS"
+  // as written). ArchiveB may be changed by a test that rewrites b.pff.
+  std::string OnDisk() {
+    std::string out;
+    for (const auto* archive : {&ArchiveA, &ArchiveB}) {
+      const Bytes file = ReadBytes(Folder.File(archive == &ArchiveA ? "a.pff" : "b.pff"));
+      const auto offsets = sample::ArchiveDataOffsets(*archive);
+      for (size_t e = 0; e < archive->size(); ++e)
+        if ((*archive)[e].Name.find(".BIN") == std::string::npos)
+          out += SignatureAt(file, static_cast<size_t>(offsets[e])) + " ";
+    }
+    return out + SignatureAt(ReadBytes(Folder.File("DUP.BMS")), 0);
   }
-  // Bytes with the mission at Offset rewritten to the given state, as a patch leaves them.
-  static Bytes Switched(Bytes File, int32_t Offset, bool Enabled) {
-    WriteMissionState(std::span<uint8_t>(File).subspan(static_cast<size_t>(Offset), 128), Enabled);
-    return File;
+  // What the grid shows: each row's catalogue index and its Enabled cell ("0T 1F ..."), and the
+  // summary after "|".
+  std::string Seen() {
+    std::string out;
+    for (int r = 0; r < Grid().Model().rowCount(); ++r)
+      out += std::to_string(Grid().Model().CatalogueIndex(r)) +
+             (Cell(r, GridColumn::Enabled) == "True" ? "T " : "F ");
+    return out + "| " + Summary().toStdString();
   }
   bool CatalogueCommandsEnabled() {
     bool all = true, none = true;
