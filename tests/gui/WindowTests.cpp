@@ -104,7 +104,7 @@ TEST_F(Form1Test, ClicksPopUpTheColumnsMenuAndTitleClicksSortAlternately) {
   Open();
   ClickCell(1, GridColumn::Enabled);
   ClickCell(1, GridColumn::FileName);
-  ClickCell(1, GridColumn::MissionType);               // no menu
+  ClickCell(1, GridColumn::MissionType);  // no menu
   EXPECT_EQ(Grid().currentIndex(), Grid().model()->index(1, GridColumn::MissionType));
   ClickCell(0, GridColumn::Enabled, Qt::RightButton);  // other buttons do nothing
   ClickCell(0, GridColumn::Enabled, Qt::MiddleButton);
