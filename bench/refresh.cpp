@@ -1,6 +1,8 @@
 // Times a catalogue refresh of the standard folder: 64 archives x 500 missions, one text
-// resource of 1000 keys per archive, 200 loose missions.
-// Usage: refresh [--folder DIR] [--cli PATH-TO-brieflist-cli] [--runs N]
+// resource of 1000 keys per archive, 200 loose missions. Then times whole runs of
+// `brieflist-cli list DIR --format tsv` against a plain C program that writes the same TSV,
+// taking turns so both meet the same machine.
+// Usage: refresh [--folder DIR] [--cli PATH] [--reference PATH] [--runs N]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,21 +31,26 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-double PeakRssMb(bool Children) {
+double PeakRssMb() {
 #ifndef _WIN32
   rusage usage{};
-  getrusage(Children ? RUSAGE_CHILDREN : RUSAGE_SELF, &usage);
+  getrusage(RUSAGE_SELF, &usage);
   return static_cast<double>(usage.ru_maxrss) / 1024.0;
 #else
-  (void)Children;
   return 0;
 #endif
 }
 
-// Runs Cli with Args and its output sent to /dev/null, as a script would, without a shell in
-// between; returns false when it could not be run or failed.
-bool RunQuietly(const std::string& Cli, std::vector<std::string> Args) {
+struct WholeRun {
+  double Ms = 0;
+  double PeakRssMb = 0;
+};
+
+// Runs Cli with Args and its output and messages sent to /dev/null, as a script would, without a
+// shell in between; false when it could not be run or failed.
+bool RunQuietly(const std::string& Cli, std::vector<std::string> Args, WholeRun& Run) {
 #ifndef _WIN32
+  const auto start = Clock::now();
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(Cli.c_str()));
   for (std::string& a : Args) argv.push_back(a.data());
@@ -51,18 +58,34 @@ bool RunQuietly(const std::string& Cli, std::vector<std::string> Args) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, Cli.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
-  return spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-         WEXITSTATUS(status) == 0;
+  rusage usage{};
+  const bool ok = spawned == 0 && wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status) &&
+                  WEXITSTATUS(status) == 0;
+  Run.Ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  Run.PeakRssMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  return ok;
 #else
   (void)Cli;
   (void)Args;
+  (void)Run;
   return false;
 #endif
 }
+
+// Medians of whole runs of one program.
+struct WholeRuns {
+  std::vector<double> Ms;
+  double PeakRssMb = 0;
+  void Add(const WholeRun& Run) {
+    Ms.push_back(Run.Ms);
+    PeakRssMb = std::max(PeakRssMb, Run.PeakRssMb);
+  }
+};
 
 }  // namespace
 
@@ -70,7 +93,16 @@ int main(int argc, char** argv) {
   using namespace brieflist;
   std::string folder =
       (std::filesystem::temp_directory_path() / "brieflist-bench-standard").string();
+#ifdef BRIEFLIST_CLI_PATH
+  std::string cli = BRIEFLIST_CLI_PATH;
+#else
   std::string cli;
+#endif
+#ifdef BRIEFLIST_REFERENCE_PATH
+  std::string reference = BRIEFLIST_REFERENCE_PATH;
+#else
+  std::string reference;
+#endif
   int runs = 5;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string arg = argv[i];
@@ -78,6 +110,8 @@ int main(int argc, char** argv) {
       folder = argv[i + 1];
     else if (arg == "--cli")
       cli = argv[i + 1];
+    else if (arg == "--reference")
+      reference = argv[i + 1];
     else if (arg == "--runs")
       runs = std::max(1, std::atoi(argv[i + 1]));
   }
@@ -96,7 +130,7 @@ int main(int argc, char** argv) {
     std::printf("wrote %s: %d missions, %.1f MB\n", folder.c_str(), summary.Missions,
                 static_cast<double>(summary.Bytes) / 1e6);
   }
-  const double rssBefore = PeakRssMb(false);
+  const double rssBefore = PeakRssMb();
 
   auto files = MakeNativeFileSystem();
   QuietHost host;
@@ -122,23 +156,38 @@ int main(int argc, char** argv) {
   std::printf("missions per second      %.0f\n", static_cast<double>(missions) / (median / 1000.0));
   std::printf("opens per refresh        %llu\n", static_cast<unsigned long long>(counters.Opens));
   std::printf("reads per refresh        %llu\n", static_cast<unsigned long long>(counters.Reads));
-  std::printf("peak RSS, this process   %.1f MB (%.1f MB before the catalogue)\n", PeakRssMb(false),
+  std::printf("peak RSS, this process   %.1f MB (%.1f MB before the catalogue)\n", PeakRssMb(),
               rssBefore);
 
-  if (!cli.empty()) {
-    // The whole process, as a script would run it.
-    std::vector<double> whole;
-    for (int r = 0; r < std::max(runs, 7); ++r) {
-      const auto start = Clock::now();
-      if (!RunQuietly(cli, {"list", folder, "--format", "tsv"})) {
-        std::fprintf(stderr, "refresh: %s list failed\n", cli.c_str());
-        return 1;
-      }
-      whole.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  if (cli.empty()) return 0;
+  // Whole processes, as a script would run them; at least 9 of each for a steady median.
+  const std::vector<std::string> listArgs = {"list", folder, "--format", "tsv"};
+  const std::vector<std::string> referenceArgs = {folder};
+  const bool compare = !reference.empty() && std::filesystem::exists(reference);
+  WholeRuns ours, theirs;
+  for (int r = 0; r < std::max(runs, 9); ++r) {
+    WholeRun run;
+    if (!RunQuietly(cli, listArgs, run)) {
+      std::fprintf(stderr, "refresh: %s list failed\n", cli.c_str());
+      return 1;
     }
-    std::printf("cli list --format tsv    %.1f ms median of %zu   (target <= 45 ms)\n",
-                Median(whole), whole.size());
-    std::printf("peak RSS, cli process    %.1f MB   (target <= 40 MB)\n", PeakRssMb(true));
+    ours.Add(run);
+    if (!compare) continue;
+    if (!RunQuietly(reference, referenceArgs, run)) {
+      std::fprintf(stderr, "refresh: %s failed\n", reference.c_str());
+      return 1;
+    }
+    theirs.Add(run);
   }
+  std::printf("cli list --format tsv    %.1f ms median of %zu\n", Median(ours.Ms), ours.Ms.size());
+  std::printf("peak RSS, cli process    %.1f MB   (target <= 40 MB)\n", ours.PeakRssMb);
+  if (!compare) {
+    std::printf("plain C list             not built (its source was not found)\n");
+    return 0;
+  }
+  std::printf("plain C list             %.1f ms median of %zu, peak RSS %.1f MB\n",
+              Median(theirs.Ms), theirs.Ms.size(), theirs.PeakRssMb);
+  std::printf("list ratio, cli / C      %.2f   (target <= 1.30)\n",
+              Median(ours.Ms) / Median(theirs.Ms));
   return 0;
 }

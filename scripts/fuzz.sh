@@ -23,6 +23,7 @@ for target in $targets; do
     MissionHeaderFuzz) seed=$seeds/mission ;;
     RtxtFuzz) seed=$seeds/rtxt ;;
     ListFileFuzz) seed=$seeds/listfile ;;
+    ImportProbeFuzz) seed=$seeds/probe ;;
     *) seed=$seeds ;;
   esac
   mkdir -p "$seed"

@@ -13,7 +13,7 @@ jobs=${JOBS:-2}
 fail() { echo "package-test: FAIL: $*" >&2; exit 1; }
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRIEFLIST_TESTS=OFF \
-  -DBRIEFLIST_BENCH=OFF -DBRIEFLIST_GUI=ON >/dev/null
+  -DBRIEFLIST_BENCH=OFF -DBRIEFLIST_GUI=ON -DBRIEFLIST_WERROR=ON >/dev/null
 cmake --build "$build" --target brieflist brieflist-cli -- -j"$jobs"
 rm -f "$build"/brieflist_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: a g++ build, a clang build under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the fuzzers for a short while, and the Windows build under Wine.
-# Expects the packages of scripts/install-deps.sh.
+# Expects the packages of scripts/install-deps.sh. Every build here treats warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,7 +12,7 @@ step() { printf '\n==== %s\n' "$*"; }
 
 step "clang build with AddressSanitizer and UndefinedBehaviorSanitizer"
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DBRIEFLIST_SANITIZE=ON -DBRIEFLIST_FUZZ=ON -DBRIEFLIST_BENCH=OFF >/dev/null
+  -DBRIEFLIST_SANITIZE=ON -DBRIEFLIST_FUZZ=ON -DBRIEFLIST_BENCH=OFF -DBRIEFLIST_WERROR=ON >/dev/null
 cmake --build build-asan -- -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
@@ -30,8 +30,10 @@ if [ -x scripts/package-test.sh ] && [ "${SKIP_PACKAGE:-0}" != 1 ]; then
   scripts/package-test.sh
 fi
 
-step "g++ build"
-CC=gcc CXX=g++ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Release, as a package ships it.
+step "g++ Release build"
+CC=gcc CXX=g++ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIEFLIST_WERROR=ON \
+  >/dev/null
 cmake --build build -- -j"$jobs"
 status=0
 ctest --test-dir build --output-on-failure -j"$jobs" | tee build/ctest-summary.log || status=$?

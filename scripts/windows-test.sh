@@ -21,10 +21,9 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# -O2, not -O3: at -O3 g++ 12 warns falsely (-Wrestrict) inside std::string, and warnings fail.
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+  -DCMAKE_BUILD_TYPE=Release -DBRIEFLIST_WERROR=ON \
   -DBRIEFLIST_GUI=OFF -DBRIEFLIST_BENCH=OFF -DBRIEFLIST_TESTS=ON >/dev/null
 cmake --build "$build" -j2 --target brieflist_core brieflist-cli engine_tests
 

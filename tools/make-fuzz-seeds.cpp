@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/ByteReader.h"
 #include "exchange/ListFile.h"
 #include "sample/SampleWriter.h"
 
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string root = argv[1];
-  for (const char* sub : {"archive", "mission", "rtxt", "listfile"})
+  for (const char* sub : {"archive", "mission", "rtxt", "listfile", "probe"})
     std::filesystem::create_directories(root + "/" + sub);
 
   MissionSpec m;
@@ -37,6 +38,20 @@ int main(int argc, char** argv) {
   entries[1].Name = "B.BMS", entries[1].Data = v1;
   entries[2].Name = "T.BIN", entries[2].Data = rtxt;
   ok = ok && WriteFile(root + "/archive/small.pff", BuildArchive(entries));
+  // Import probe: the offset of a row, its file name, then the archive.
+  const Bytes small = BuildArchive(entries);
+  const brieflist::ByteReader archive(small);
+  for (int record = 0; record < 2; ++record) {
+    const int32_t offset = archive.I32LE(archive.I32LE(16) + record * archive.I32LE(12) + 4);
+    const std::string name = entries[static_cast<size_t>(record)].Name;
+    Bytes probe;
+    for (int shift = 0; shift < 32; shift += 8)
+      probe.push_back(static_cast<uint8_t>(static_cast<uint32_t>(offset) >> shift));
+    probe.push_back(static_cast<uint8_t>(name.size()));
+    probe.insert(probe.end(), name.begin(), name.end());
+    probe.insert(probe.end(), small.begin(), small.end());
+    ok = ok && WriteFile(root + "/probe/" + name, probe);
+  }
   ArchiveOptions wide;
   wide.EntrySize = 40;
   entries.resize(1);

@@ -2,11 +2,13 @@
 
 #include <QStringList>
 
+#include "Version.h"
+
 namespace brieflist {
 
 QString AboutText() {
   return QStringList{
-      QStringLiteral("Brieflist v0.12"),
+      QStringLiteral("Brieflist v" BRIEFLIST_VERSION_SHORT),
       QStringLiteral("Lists the missions of a Delta Force or Delta Force 2 folder and switches "
                      "them on and off."),
       QString()}

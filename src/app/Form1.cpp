@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
@@ -12,17 +14,23 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QThread>
+#include <QTimer>
 
 #include "app/About.h"
+#include "app/DiskWatch.h"
+#include "app/DroppedItem.h"
 #include "catalogue/RefreshCatalogue.h"
 #include "editing/BulkSwitch.h"
 #include "editing/PatchJournal.h"
 #include "editing/Patching.h"
 #include "editing/Undo.h"
+#include "exchange/ListApply.h"
 #include "exchange/ListFile.h"
+#include "folder/FolderPaths.h"
 #include "folder/Form2.h"
 #include "platform/Paths.h"
 #include "platform/qt/Dialogs.h"
@@ -43,7 +51,8 @@ constexpr const char* kNotInList = "File Not Found In Current List!";
 
 constexpr const char* kListFilter = "Brieflist List (*.BRL)";
 constexpr const char* kListSuffix = "BRL";
-// A list file name shorter than this is refused.
+// The dialog gives a full path: "C:\.BRL", a drive, a separator and the suffix, is the shortest
+// that can name a list file; anything shorter is refused.
 constexpr qsizetype kShortestListName = 7;
 constexpr const char* kExportNameInvalid = "Entered File Name InValid!";
 constexpr const char* kImportPathInvalid = "File Path Invalid!";
@@ -91,10 +100,21 @@ void FitCaption(QPushButton& Button) {
   Button.setFont(font);
 }
 
+// The one message that closes an import, with the whole list of missing missions to copy.
+void ShowImportSummary(Dialogs& D, const ApplyResult& Result) {
+  D.ShowReport(FromEngineMessage(ApplySummaryText(Result)),
+               FromEngineMessage(MissingRowsText(Result)));
+}
+
 }  // namespace
 
 Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Parent)
-    : QWidget(Parent), State_(State), Dialogs_(D), Host_(*this, D), Platform_{Files, Host_} {
+    : QWidget(Parent),
+      State_(State),
+      Dialogs_(D),
+      Host_(*this, D),
+      Watch_(std::make_unique<DiskWatch>(Files)),
+      Platform_{Watch_->Files(), Host_} {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(kCaption));
   setWindowIcon(QIcon(QStringLiteral(":/brieflist.png")));
@@ -105,17 +125,22 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
   // it cannot.
   if (auto path = UserJournalPath()) {
     Journal_ = std::make_unique<PatchJournal>(Files, *path);
+    Journal_->OnNotice = [this](const std::string& Text) { Host_.ShowMessage(Text); };
     Platform_.Journal = Journal_.get();
   }
 
   Host_.OnCatalogueRefreshed = [this](const RefreshReport& Report) {
     LastRefresh_ = Report;
+    Unread_ = Host_.Quiet ? Report : RefreshReport{};
+    Watch_->Follow(State_.GameDirectory);
     if (Toggling_) RefreshedWhileToggling_ = true;
     FillGrid();
   };
   Host_.OnEnabledCellChanged = [this](int64_t GridRow, bool Enabled) {
     SetEnabledCell(GridRow, Enabled);
   };
+  connect(Watch_.get(), &DiskWatch::Changed, this, &Form1::FollowDisk);
+  setAcceptDrops(true);
 
   Load();
   resize(TwipsToPixelsX(kClientWidth, *this), TwipsToPixelsY(kClientHeight, *this));
@@ -124,9 +149,32 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
   }
+  StartPlacement_ = CurrentPlacement();
 }
 
 Form1::~Form1() = default;
+
+void Form1::RememberPlacement(SettingsStore& Settings) {
+  PlacementStore_ = &Settings;
+  if (const auto stored = ReadPlacement(Settings)) {
+    // A screen that is gone leaves the window centred at its design size.
+    const QRect normal(stored->Frame, stored->Size);
+    if (const auto fitted = FitOnScreens(normal, QGuiApplication::screens())) {
+      resize(fitted->size());
+      move(fitted->topLeft());
+      if (stored->Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+    }
+  }
+  StartPlacement_ = CurrentPlacement();
+}
+
+WindowPlacement Form1::CurrentPlacement() const {
+  // Frame positions, as move() takes them: they hold before and after the frame is known.
+  if (!isMaximized() && !isMinimized() && !isFullScreen()) return {pos(), size(), false};
+  const QRect normal = normalGeometry();
+  const QPoint frame = normal.topLeft() - (geometry().topLeft() - frameGeometry().topLeft());
+  return {frame, normal.size(), isMaximized()};
+}
 
 void Form1::UseChooserSources(SettingsStore& Settings, DriveSource& Drives) {
   Settings_ = &Settings;
@@ -173,6 +221,32 @@ void Form1::CreateControls() {
   connect(DisableShown_, &QPushButton::clicked, this, &Form1::DisableShown);
   auto* undo = new QShortcut(QKeySequence::Undo, this);
   connect(undo, &QShortcut::activated, this, &Form1::UndoLastPatch);
+  CreateShortcuts();
+}
+
+void Form1::CreateShortcuts() {
+  const std::pair<QPushButton*, QKeySequence> keys[] = {
+      {Command5_, QKeySequence(Qt::Key_F5)},
+      {Command1_, QKeySequence(Qt::CTRL | Qt::Key_O)},
+      {Command3_, QKeySequence(Qt::CTRL | Qt::Key_S)},
+      {Command4_, QKeySequence(Qt::CTRL | Qt::Key_I)}};
+  // A greyed button's key does nothing, as the button does.
+  for (const auto& [button, key] : keys) {
+    button->setShortcut(key);
+    button->setToolTip(
+        QStringLiteral("%1 (%2)").arg(button->text(), key.toString(QKeySequence::NativeText)));
+  }
+  const QKeySequence find(Qt::CTRL | Qt::Key_F);
+  FilterText_->setToolTip(
+      QStringLiteral("Filter (%1; Escape clears it)").arg(find.toString(QKeySequence::NativeText)));
+  auto* toFilter = new QShortcut(find, this);
+  connect(toFilter, &QShortcut::activated, this, [this] {
+    FilterText_->setFocus(Qt::ShortcutFocusReason);
+    FilterText_->selectAll();
+  });
+  auto* clear = new QShortcut(QKeySequence(Qt::Key_Escape), FilterText_);
+  clear->setContext(Qt::WidgetShortcut);
+  connect(clear, &QShortcut::activated, FilterText_, &QLineEdit::clear);
 }
 
 void Form1::CreateFilterControls() {
@@ -225,6 +299,7 @@ void Form1::Load() {
 }
 
 void Form1::OpenFolder(const std::string& Folder) {
+  const DiskWatch::Pause pause(*Watch_);
   State_.GameDirectory = Folder;
   if (!EndsWithSeparator(State_.GameDirectory)) State_.GameDirectory += kSeparator;
   Refresh();
@@ -232,12 +307,16 @@ void Form1::OpenFolder(const std::string& Folder) {
   UpdateSummary();
 }
 
+void Form1::EnsureChooserSources() {
+  if (Settings_) return;
+  OwnSettings_ = std::make_unique<QtSettingsStore>();
+  OwnDrives_ = std::make_unique<SystemDrives>();
+  UseChooserSources(*OwnSettings_, *OwnDrives_);
+}
+
 void Form1::OpenPath() {
-  if (!Settings_) {
-    OwnSettings_ = std::make_unique<QtSettingsStore>();
-    OwnDrives_ = std::make_unique<SystemDrives>();
-    UseChooserSources(*OwnSettings_, *OwnDrives_);
-  }
+  const DiskWatch::Pause pause(*Watch_);
+  EnsureChooserSources();
   Form2 chooser(State_.GameDirectory, *Settings_, *Drives_, Dialogs_);
   setEnabled(false);
   const std::string saved = State_.GameDirectory;
@@ -256,6 +335,7 @@ void Form1::OpenPath() {
 }
 
 void Form1::ExportList() {
+  const DiskWatch::Pause pause(*Watch_);
   const QString name = Dialogs_.SaveFileName(QString::fromLatin1(kListFilter),
                                              QString::fromLatin1(kListSuffix), LastListFile_);
   if (name.isEmpty()) return;
@@ -284,7 +364,11 @@ void Form1::ExportList() {
 }
 
 void Form1::ImportList() {
-  const QString name = Dialogs_.OpenFileName(QString::fromLatin1(kListFilter), LastListFile_);
+  const DiskWatch::Pause pause(*Watch_);
+  ImportListNamed(Dialogs_.OpenFileName(QString::fromLatin1(kListFilter), LastListFile_));
+}
+
+void Form1::ImportListNamed(const QString& name) {
   if (name.isEmpty()) return;
   LastListFile_ = name;
   if (name.size() < kShortestListName) {
@@ -297,6 +381,18 @@ void Form1::ImportList() {
                                         "outside Windows-1252")
                              .arg(name));
     return;
+  }
+  // A list saved on another computer names a folder that is not here: it can only be applied
+  // to the open folder, by name. A list that cannot be read takes the usual road to its message.
+  {
+    ListDecodeResult list = ReadListFile(Platform_.Files, path);
+    if (list.Ok && !list.Rows.empty()) {
+      const std::string folder = FolderOfPath(list.Rows.front().SourceFile);
+      if (folder.empty() || !Platform_.Files.IsFolder(folder)) {
+        ApplyListToOpenFolder(std::move(list.Rows));
+        return;
+      }
+    }
   }
   LastRefresh_ = {};
   ImportResult result;
@@ -311,17 +407,50 @@ void Form1::ImportList() {
     case ImportStatus::NoRows:
       return;
     case ImportStatus::Stopped:
-      return;  // the file that stopped it was named in a message as it happened
+      // The file that stopped it was named in a message as it happened.
+      ShowImportSummary(Dialogs_, ApplyResultOfImport(result, State_.ImportedMissions));
+      return;
     case ImportStatus::Done:
       break;
   }
   FillGrid();
   EnableCatalogueCommands(false);
   UpdateSummary();
-  if (!LastRefresh_.Problems.empty() && !Ending_) Dialogs_.ShowMessage(ProblemsText(LastRefresh_));
+  if (Ending_) return;
+  if (!LastRefresh_.Problems.empty()) Dialogs_.ShowMessage(ProblemsText(LastRefresh_));
+  ShowImportSummary(Dialogs_, ApplyResultOfImport(result, State_.ImportedMissions));
+}
+
+void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows) {
+  const QString saved = FromNativeName(ListFolderOf(Rows.front().SourceFile));
+  if (State_.GameDirectory.empty() || State_.GameDirectory == kSetPath ||
+      State_.GameDirectory == kCanceled || !Platform_.Files.IsFolder(State_.GameDirectory)) {
+    Dialogs_.ShowMessage(QStringLiteral("This list was saved for %1, which is not on this "
+                                        "computer, and no game folder is open. Open one with "
+                                        "OpenPath, then import the list again to apply it there.")
+                             .arg(saved));
+    return;
+  }
+  const QString question = QStringLiteral(
+                               "This list was saved for %1, which is not on this "
+                               "computer. Apply it to the open folder %2?")
+                               .arg(saved, FromNativeName(State_.GameDirectory));
+  if (!Dialogs_.AskYesNo(question)) return;
+  ApplyResult result;
+  {
+    BusyCursor busy;
+    result = ApplyListToFolder(Platform_, Rows, State_.GameDirectory, ApplyMode::Write);
+  }
+  State_.ImportedMissions = std::move(Rows);
+  State_.LastImported = static_cast<int32_t>(State_.ImportedMissions.size()) - 1;
+  if (Ending_) return;
+  Refresh();
+  if (Ending_) return;
+  ShowImportSummary(Dialogs_, result);
 }
 
 void Form1::About() {
+  const DiskWatch::Pause pause(*Watch_);
   setEnabled(false);
   Dialogs_.ShowMessage(AboutText());
   if (!Ending_) setEnabled(true);
@@ -345,6 +474,7 @@ QString Form1::ProblemsText(const RefreshReport& Report) {
 }
 
 void Form1::UpDateList() {
+  const DiskWatch::Pause pause(*Watch_);
   Refresh();
 }
 
@@ -357,6 +487,7 @@ void Form1::ResolveMapNameClicked() {
 }
 
 void Form1::FillGrid() {
+  SortColumn_ = -1;  // a fill shows the catalogue's order
   brieflist::FillGrid(State_, ResolveMapName_->isChecked(), *FG_, CurrentFilter());
   UpdateSummary();
 }
@@ -393,7 +524,14 @@ void Form1::UpdateSummary() {
     ++total;
     if (row.Cells[GridColumn::Enabled] == QLatin1String("True")) ++enabled;
   }
-  Summary_->setText(SummaryText(model.rowCount(), total, enabled, model.DuplicateNameCount()));
+  QString summary = SummaryText(model.rowCount(), total, enabled, model.DuplicateNameCount());
+  // A refresh nobody asked for shows no message box; what it could not read is named here.
+  const size_t unread = Unread_.Problems.size();
+  if (unread > 0)
+    summary += unread == 1 ? QStringLiteral("; 1 problem reading the folder")
+                           : QStringLiteral("; %1 problems reading the folder").arg(unread);
+  Summary_->setText(summary);
+  Summary_->setToolTip(unread > 0 ? ProblemsText(Unread_) : QString());
   const int oneLine = TwipsToPixelsY(kSummaryHeight, *this);
   Summary_->resize(Summary_->width(),
                    std::max(oneLine, Summary_->heightForWidth(Summary_->width())));
@@ -404,6 +542,7 @@ void Form1::TitleClicked(int Column) {
   bool& ascending = SortAscending_[static_cast<size_t>(Column)];
   ascending = !ascending;
   FG_->Model().SortByColumn(Column, ascending);
+  SortColumn_ = Column;
 }
 
 void Form1::GridMouseUp(Qt::MouseButton Button, QPoint GlobalPos) {
@@ -413,6 +552,7 @@ void Form1::GridMouseUp(Qt::MouseButton Button, QPoint GlobalPos) {
 
 void Form1::GridMenuKey(QPoint GlobalPos) {
   if (State_.LastMission < 0) return;
+  const DiskWatch::Pause pause(*Watch_);
   // A click below the last row leaves the current cell, and so the menu, as they were.
   const QModelIndex current = FG_->currentIndex();
   if (!current.isValid()) return;
@@ -435,6 +575,7 @@ bool Form1::RowStillShowsItsMission(int Row) const {
 
 void Form1::EnableDisable() {
   if (State_.LastMission < 0) return;
+  const DiskWatch::Pause pause(*Watch_);
   const QModelIndex current = FG_->currentIndex();
   if (!current.isValid()) return;
   // The row knows its mission: two missions of one file name in two archives each switch their
@@ -467,6 +608,7 @@ void Form1::DisableShown() {
 
 void Form1::SwitchShown(bool Enabled) {
   if (State_.LastMission < 0) return;
+  const DiskWatch::Pause pause(*Watch_);
   std::vector<BulkRow> shown;
   for (int r = 0; r < FG_->Model().rowCount(); ++r)
     if (RowStillShowsItsMission(r)) shown.push_back({FG_->Model().CatalogueIndex(r), r + 1});
@@ -492,6 +634,7 @@ void Form1::SwitchShown(bool Enabled) {
 }
 
 void Form1::UndoLastPatch() {
+  const DiskWatch::Pause pause(*Watch_);
   UndoResult result;
   {
     BusyCursor busy;
@@ -525,8 +668,95 @@ void Form1::ApplyResizeRule() {
 void Form1::closeEvent(QCloseEvent* Event) {
   // Closing ends the program at once, even from inside a dialog's wait: nothing is pending.
   Ending_ = true;
+  // Written only when it moved, so a window closed as it opened leaves the settings as they were.
+  if (PlacementStore_ && CurrentPlacement() != StartPlacement_)
+    WritePlacement(*PlacementStore_, CurrentPlacement());
   Event->accept();
   if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+}
+
+void Form1::FollowDisk() {
+  if (Ending_ || Watch_->Paused() || State_.GameDirectory.empty()) return;
+  const DiskWatch::Pause pause(*Watch_);
+
+  // The mission of the current cell is found again by its file name and file: a refresh may
+  // have moved it to another catalogue row.
+  const int sortColumn = SortColumn_;
+  const QModelIndex current = FG_->currentIndex();
+  const int32_t index = current.isValid() ? FG_->Model().CatalogueIndex(current.row()) : -1;
+  std::optional<MissionEntry> mission;
+  if (index >= 0 && index < static_cast<int32_t>(State_.Missions.size()))
+    mission = State_.Missions[static_cast<size_t>(index)];
+  const int top = FG_->verticalScrollBar()->value();
+  const int left = FG_->horizontalScrollBar()->value();
+
+  Host_.Quiet = true;
+  RefreshCatalogue(State_, Platform_);  // fills the grid, in catalogue order
+  Host_.Quiet = false;
+
+  if (sortColumn >= 0) {
+    FG_->Model().SortByColumn(sortColumn, SortAscending_[static_cast<size_t>(sortColumn)]);
+    SortColumn_ = sortColumn;
+  }
+  if (mission) {
+    int32_t found = -1;
+    for (int32_t i = 0; i <= State_.LastMission; ++i) {
+      const MissionEntry& m = State_.Missions[static_cast<size_t>(i)];
+      if (m.FileName != mission->FileName || m.SourceFile != mission->SourceFile) continue;
+      if (found < 0 || m.DataOffset == mission->DataOffset) found = i;
+      if (m.DataOffset == mission->DataOffset) break;
+    }
+    const CatalogueModel& model = FG_->Model();
+    for (int r = 0; found >= 0 && r < model.rowCount(); ++r) {
+      if (model.CatalogueIndex(r) != found) continue;
+      FG_->selectionModel()->setCurrentIndex(model.index(r, current.column()),
+                                             QItemSelectionModel::ClearAndSelect);
+      break;
+    }
+  }
+  // The scroll bars learn the new rows' extent first, or the old position would be cut short.
+  FG_->doItemsLayout();
+  FG_->verticalScrollBar()->setValue(top);
+  FG_->horizontalScrollBar()->setValue(left);
+  UpdateSummary();
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* Event) {
+  dragMoveEvent(Event);
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent* Event) {
+  // Refused (the no-drop pointer) while a command runs or when nothing dropped can be used.
+  if (!Watch_->Paused() && ChooseDroppedItem(*Event->mimeData()).What != DroppedItem::Nothing)
+    Event->acceptProposedAction();
+  else
+    Event->ignore();
+}
+
+void Form1::dropEvent(QDropEvent* Event) {
+  const DroppedItem item = ChooseDroppedItem(*Event->mimeData());
+  if (Watch_->Paused() || item.What == DroppedItem::Nothing) {
+    Event->ignore();
+    return;
+  }
+  Event->acceptProposedAction();
+  // Once the drop has returned: the program it came from waits for that, and the import or the
+  // refresh may show messages.
+  QTimer::singleShot(0, this, [this, item] {
+    if (Ending_ || Watch_->Paused()) return;
+    const DiskWatch::Pause pause(*Watch_);
+    if (item.What == DroppedItem::List)
+      ImportListNamed(item.Path);
+    else
+      OpenDroppedFolder(item.Path);
+  });
+}
+
+void Form1::OpenDroppedFolder(const QString& Folder) {
+  // As if chosen in the chooser and confirmed with OK.
+  EnsureChooserSources();
+  const std::string folder = ConfirmFolder(AddBackslash(Folder), *Settings_, Dialogs_);
+  if (!folder.empty()) OpenFolder(folder);
 }
 
 }  // namespace brieflist

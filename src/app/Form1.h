@@ -5,8 +5,11 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/WindowPlacement.h"
 #include "catalogue/CatalogueState.h"
 #include "catalogue/GridText.h"
 #include "platform/qt/WindowHost.h"
@@ -20,6 +23,7 @@ class QPushButton;
 namespace brieflist {
 
 class Dialogs;
+class DiskWatch;
 class DriveSource;
 class GridFilter;
 class MissionGrid;
@@ -41,6 +45,10 @@ class Form1 : public QWidget {
   // user's settings store and the system's drives.
   void UseChooserSources(SettingsStore& Settings, DriveSource& Drives);
 
+  // Puts the window where Settings says it was when last closed, if that is on a screen there
+  // is now, and remembers its place there when it is closed.
+  void RememberPlacement(SettingsStore& Settings);
+
   // What confirming a folder in the chooser does: Folder becomes the game folder (with a
   // trailing separator), the catalogue is rebuilt and the commands that need one are enabled.
   void OpenFolder(const std::string& Folder);
@@ -50,6 +58,8 @@ class Form1 : public QWidget {
   void About();
   void ExportList();
   void ImportList();
+  // ImportList with the list file already chosen (empty: none was).
+  void ImportListNamed(const QString& Name);
   void UpDateList();
   void RefreshList();
   void ResolveMapNameClicked();
@@ -64,7 +74,12 @@ class Form1 : public QWidget {
   // Ctrl+Z: takes back the most recent patch of the undo journal.
   void UndoLastPatch();
 
+  // A refresh of the open folder after someone else changed it: nothing is asked, and the
+  // filter, the sort, the current mission and the scroll position stay as they were.
+  void FollowDisk();
+
   MissionGrid& Grid() { return *FG_; }
+  DiskWatch& Watch() { return *Watch_; }
   const PopUpMenus& Menus() const { return *Menus_; }
   const std::array<bool, kGridColumns>& SortAscending() const { return SortAscending_; }
 
@@ -74,10 +89,17 @@ class Form1 : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
+  void dragEnterEvent(QDragEnterEvent* Event) override;
+  void dragMoveEvent(QDragMoveEvent* Event) override;
+  void dropEvent(QDropEvent* Event) override;
 
  private:
   void CreateControls();
   void CreateFilterControls();
+  void CreateShortcuts();
+  void EnsureChooserSources();
+  void OpenDroppedFolder(const QString& Folder);
+  WindowPlacement CurrentPlacement() const;
   void EnableCatalogueCommands(bool WithResolveMapName);
   void Load();
   void ApplyResizeRule();
@@ -87,10 +109,14 @@ class Form1 : public QWidget {
   GridFilter CurrentFilter() const;
   void UpdateSummary();
   void SwitchShown(bool Enabled);
+  // ImportList for a list whose folder is not on this computer.
+  void ApplyListToOpenFolder(std::vector<MissionEntry> Rows);
 
   CatalogueState& State_;
   Dialogs& Dialogs_;
   WindowHost Host_;
+  // Before Platform_, whose file system it is.
+  std::unique_ptr<DiskWatch> Watch_;
   Platform Platform_;
 
   MissionGrid* FG_ = nullptr;
@@ -116,8 +142,16 @@ class Form1 : public QWidget {
   // The list file dialog proposes the name it last returned, to export and import alike.
   QString LastListFile_;
   RefreshReport LastRefresh_;
+  // What the last refresh nobody asked for could not read, for the summary line; empty after
+  // any other refresh.
+  RefreshReport Unread_;
+
+  // Where the placement is remembered, and the placement the window started with.
+  SettingsStore* PlacementStore_ = nullptr;
+  WindowPlacement StartPlacement_;
 
   std::array<bool, kGridColumns> SortAscending_{};
+  int SortColumn_ = -1;  // the column the grid is sorted by since the last fill; -1: none
   bool Toggling_ = false;
   bool RefreshedWhileToggling_ = false;
   bool Ending_ = false;

@@ -4,10 +4,12 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "Version.h"
 #include "app/Form1.h"
 #include "platform/FileSystem.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/SettingsStore.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -31,6 +33,8 @@ int main(int argc, char** argv) {
   brieflist::CatalogueState state;
   brieflist::WidgetDialogs dialogs;
   brieflist::Form1 window(state, *files, dialogs);
+  brieflist::QtSettingsStore settings;
+  window.RememberPlacement(settings);
   window.show();
   if (!folder.isEmpty())
     window.OpenFolder(

@@ -2,17 +2,21 @@
 
 namespace brieflist {
 
-std::string MissionTypeText(const std::string& Flags) {
+void AppendMissionTypeText(std::string& Out, std::string_view Flags) {
   struct Name {
     size_t Position;  // 1-based, from the left
-    const char* Text;
+    std::string_view Text;
   };
   static constexpr Name kNames[] = {{16, "COOP,"},  {15, "DM,"},  {14, "KOTH,"},
                                     {13, "FB,"},    {12, "CTF,"}, {11, "TDM,"},
                                     {10, "TKOTH,"}, {9, "S&D,"},  {1, "A&D,"}};
-  std::string out;
   for (const Name& n : kNames)
-    if (n.Position <= Flags.size() && Flags[n.Position - 1] == '1') out += n.Text;
+    if (n.Position <= Flags.size() && Flags[n.Position - 1] == '1') Out += n.Text;
+}
+
+std::string MissionTypeText(const std::string& Flags) {
+  std::string out;
+  AppendMissionTypeText(out, Flags);
   return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "catalogue/MapNames.h"
 #include "catalogue/MissionEntry.h"
@@ -30,6 +31,8 @@ inline constexpr int Terrain = 9;
 
 // Short game-type names of a 16-digit flag text, each with its own comma: "COOP,DM,A&D,".
 std::string MissionTypeText(const std::string& Flags);
+// The same text appended to Out, for writers that reuse one buffer.
+void AppendMissionTypeText(std::string& Out, std::string_view Flags);
 
 inline const char* TrueFalseText(bool Value) {
   return Value ? "True" : "False";

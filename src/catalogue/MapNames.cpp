@@ -2,11 +2,71 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <utility>
 
 #include "platform/Windows1252.h"
 
 namespace brieflist {
+
+MapText::MapText(std::string_view Text) {
+  if (Text.size() <= kInPlace) {
+    std::memcpy(Near_, Text.data(), Text.size());
+    NearLength_ = static_cast<uint8_t>(Text.size());
+    return;
+  }
+  new (&Far_) Far{std::make_shared<const std::string>(Text), 0, static_cast<uint32_t>(Text.size())};
+  NearLength_ = kFar;
+}
+
+MapText::MapText(const std::shared_ptr<const std::string>& Texts, size_t Offset, size_t Length) {
+  if (Length <= kInPlace) {
+    std::memcpy(Near_, Texts->data() + Offset, Length);
+    NearLength_ = static_cast<uint8_t>(Length);
+    return;
+  }
+  new (&Far_) Far{Texts, static_cast<uint32_t>(Offset), static_cast<uint32_t>(Length)};
+  NearLength_ = kFar;
+}
+
+MapText::MapText(const MapText& Other) : NearLength_(Other.NearLength_) {
+  if (NearLength_ == kFar)
+    new (&Far_) Far(Other.Far_);
+  else
+    std::memcpy(Near_, Other.Near_, NearLength_);
+}
+
+MapText::MapText(MapText&& Other) noexcept : NearLength_(Other.NearLength_) {
+  if (NearLength_ == kFar) {
+    new (&Far_) Far(std::move(Other.Far_));
+    Other.Far_.~Far();
+    Other.NearLength_ = 0;
+  } else {
+    std::memcpy(Near_, Other.Near_, NearLength_);
+  }
+}
+
+// Copying a text never throws, so the old one can go first.
+MapText& MapText::operator=(const MapText& Other) {
+  if (this != &Other) {
+    this->~MapText();
+    new (this) MapText(Other);
+  }
+  return *this;
+}
+
+MapText& MapText::operator=(MapText&& Other) noexcept {
+  if (this != &Other) {
+    this->~MapText();
+    new (this) MapText(std::move(Other));
+  }
+  return *this;
+}
+
+MapText::~MapText() {
+  if (NearLength_ == kFar) Far_.~Far();
+}
 
 int64_t TextBlock::FindNul(int64_t From) const {
   if (From < 0) From = 0;
@@ -20,10 +80,9 @@ int64_t TextBlock::FindNul(int64_t From) const {
   return after < Length ? after : -1;
 }
 
-std::string TextBlock::Text(int64_t From, int64_t To) const {
+std::string_view TextBlock::Text(int64_t From, int64_t To) const {
   if (To <= From) return {};
-  const std::string_view inside = File->InFile(Start + From, To - From);
-  return std::string(inside);
+  return File->InFile(Start + From, To - From);
 }
 
 int64_t CountStringRecords(const ByteReader& File, int64_t TableOffset, int64_t StringCount) {
@@ -36,12 +95,14 @@ int64_t CountStringRecords(const ByteReader& File, int64_t TableOffset, int64_t 
   return n;
 }
 
-void AddMapName(std::vector<MapNameEntry>& MapNames, std::string Text, std::string Key) {
-  MapNames.push_back(MapNameEntry{UpperCase1252(Key), std::move(Text)});
-}
-
 void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyBlock,
                       const TextBlock& TextBlock_, int64_t N) {
+  // Every text lies in the file (a NUL ends it otherwise), so one copy of the block's part in
+  // the file holds them all, and pairs with a long text view into it.
+  const std::string_view inFile = TextBlock_.File->InFile(TextBlock_.Start, TextBlock_.Length);
+  const int64_t inFileStart = std::max<int64_t>(0, -TextBlock_.Start);
+  std::shared_ptr<const std::string> texts;
+
   // When the text block runs out of NULs, that iteration adds nothing and the search starts
   // again from the beginning, so the texts repeat. The repeating pass is collected once, on
   // the first run-out, and replayed: a short block and a large N cost no more than the block's
@@ -56,7 +117,7 @@ void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyB
     const int64_t keyEnd = KeyBlock.FindNul(keyStart);
     std::string key;
     if (keyEnd >= 0) {
-      key = KeyBlock.Text(keyStart, keyEnd);
+      key = UpperCase1252(KeyBlock.Text(keyStart, keyEnd));
       keyStart = keyEnd + 1;
     } else {
       keyStart = KeyBlock.Length;
@@ -82,9 +143,17 @@ void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyB
       text = pass[replay++];
     }
 
-    key = UpperCase1252(key);
+    // A key "STR_VC0..." is stored from its "C0" on.
     if (key.compare(0, 7, "STR_VC0") == 0) key.erase(0, 5);
-    AddMapName(MapNames, TextBlock_.Text(text.first, text.second), std::move(key));
+    const auto length = static_cast<size_t>(text.second - text.first);
+    if (length <= MapText::kInPlace) {
+      MapNames.push_back(
+          MapNameEntry{std::move(key), MapText(TextBlock_.Text(text.first, text.second))});
+      continue;
+    }
+    if (!texts) texts = std::make_shared<const std::string>(inFile);
+    MapNames.push_back(MapNameEntry{
+        std::move(key), MapText(texts, static_cast<size_t>(text.first - inFileStart), length)});
   }
 }
 
@@ -116,7 +185,7 @@ std::string LookUpMapName(const std::vector<MapNameEntry>& MapNames, const std::
   if (Name.empty()) return "Not Found!";
   const std::string key = UpperCase1252(Name);
   for (size_t i = 1; i < MapNames.size(); ++i)
-    if (MapNames[i].Key == key) return MapNames[i].Text;
+    if (MapNames[i].Key == key) return MapNames[i].Text.Str();
   return Name;
 }
 

@@ -29,15 +29,12 @@ struct TextBlock {
   // Index of the first NUL at or after From, or -1.
   int64_t FindNul(int64_t From) const;
   // The characters of [From, To); all lie in the file because a NUL ends them otherwise.
-  std::string Text(int64_t From, int64_t To) const;
+  std::string_view Text(int64_t From, int64_t To) const;
 };
 
 // Number of records at positions 1..StringCount-1 whose field at offset 8 is zero. Records
 // past the end of the file are not counted: the table is bounded by what the file holds.
 int64_t CountStringRecords(const ByteReader& File, int64_t TableOffset, int64_t StringCount);
-
-// Appends one pair: Key upper-cased.
-void AddMapName(std::vector<MapNameEntry>& MapNames, std::string Text, std::string Key);
 
 // Splits both blocks into N + 1 pairs and appends them.
 void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyBlock,

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace brieflist {
 
@@ -30,10 +32,55 @@ struct MissionEntry {
   bool operator==(const MissionEntry&) const = default;
 };
 
+// A map-name text. Short texts are held in place, as a string holds them. Longer ones view into
+// the texts of their resource, which every pair read from it shares: a resource that runs out
+// of texts repeats them for each remaining key, and a copy per pair would cost the text's length
+// times the number of keys.
+class MapText {
+ public:
+  static constexpr size_t kInPlace = 24;  // the longest text held in place
+
+  MapText() : Near_{} {}
+  MapText(const char* Text) : MapText(std::string_view(Text)) {}
+  MapText(const std::string& Text) : MapText(std::string_view(Text)) {}
+  explicit MapText(std::string_view Text);
+  // Length bytes at Offset of Texts.
+  MapText(const std::shared_ptr<const std::string>& Texts, size_t Offset, size_t Length);
+  MapText(const MapText& Other);
+  MapText(MapText&& Other) noexcept;
+  MapText& operator=(const MapText& Other);
+  MapText& operator=(MapText&& Other) noexcept;
+  ~MapText();
+
+  std::string_view View() const {
+    if (NearLength_ != kFar) return {Near_, NearLength_};
+    return std::string_view(*Far_.Texts).substr(Far_.Offset, Far_.Length);
+  }
+  operator std::string_view() const { return View(); }
+  std::string Str() const { return std::string(View()); }
+
+  bool operator==(const MapText& Other) const { return View() == Other.View(); }
+  bool operator==(const char* Other) const { return View() == Other; }
+  bool operator==(const std::string& Other) const { return View() == Other; }
+
+ private:
+  static constexpr uint8_t kFar = 0xFF;
+  struct Far {
+    std::shared_ptr<const std::string> Texts;
+    uint32_t Offset;  // a text block spans less than 4 GiB: its length is a 32-bit field
+    uint32_t Length;
+  };
+  union {
+    Far Far_;
+    char Near_[kInPlace];
+  };
+  uint8_t NearLength_ = 0;  // kFar when the text is viewed in its resource's texts
+};
+
 // One pair of the map-name table.
 struct MapNameEntry {
   std::string Key;  // upper-cased
-  std::string Text;
+  MapText Text;
 
   bool operator==(const MapNameEntry&) const = default;
 };

@@ -55,7 +55,7 @@ MissionEntry DecodeMission(const ByteReader& File, int64_t o, std::string FileNa
   row.GameVersion = ReadGameVersion(File, o);
   row.Creator = ReadCreator(File, o, row.GameVersion);
   row.Enabled = ReadEnabled(File, o);
-  row.MissionTypeFlags = ReadMissionTypeFlags(File, o, ReadEnabled(File, o));
+  row.MissionTypeFlags = ReadMissionTypeFlags(File, o, row.Enabled);
   row.SourceFile = SourceFile;
   row.Modified = ReadModified(File, o);
   row.MissionName = ReadMissionName(File, o);

@@ -6,7 +6,6 @@
 #include "catalogue/MissionHeader.h"
 #include "catalogue/TextHelpers.h"
 #include "platform/FolderListing.h"
-#include "platform/Windows1252.h"
 
 namespace brieflist {
 
@@ -32,7 +31,8 @@ PffEntry ParsePffEntry(const ByteReader& File, int64_t Offset) {
 }
 
 bool IsValidPffHeader(const PffHeader& Header) {
-  return Header.HeaderSize == PffLayout::ValidHeaderSize && UpperCase1252(Header.Magic) == "PFF3";
+  return Header.HeaderSize == PffLayout::ValidHeaderSize &&
+         EqualsIgnoringCase(Header.Magic, "PFF3");
 }
 
 int64_t ComputeDirectoryCount(const PffHeader& Header, int64_t FileLength) {
@@ -59,29 +59,14 @@ bool CheckMissionSignature(const ByteReader& File, int64_t Offset) {
 int32_t WalkPffDirectory(CatalogueState& State, const ByteReader& File) {
   State.BinEntries.resize(1);
   State.PffMissions.clear();
-  const PffHeader& h = State.ArchiveHeader;
-  const int64_t count = State.DirectoryCount;
-  if (count <= 0) return 0;  // also covers an EntrySize of zero or less
-  // Records that lie wholly outside the file read as zeros, and a nameless record is ignored,
-  // so only the records that touch the file need visiting.
-  // Widened first: a directory offset of -2^31 cannot be negated in 32 bits.
-  const int64_t directory = h.DirectoryOffset;
-  const int64_t entrySize = h.EntrySize;
-  int64_t first = 0;
-  if (directory + PffLayout::EntryBytes <= 0)
-    first = (-directory - PffLayout::EntryBytes) / entrySize + 1;
-  int64_t last = 0;
-  if (directory < File.Size())
-    last = std::min(count, (File.Size() - directory + entrySize - 1) / entrySize);
-  for (int64_t i = first; i < last; ++i) {
-    PffEntry entry = ParsePffEntry(File, directory + i * entrySize);
-    if (EndsWithIgnoringCase(entry.Name, ".BMS")) {
-      if (CheckMissionSignature(File, entry.DataOffset))
-        State.PffMissions.push_back(std::move(entry));
-    } else if (EndsWithIgnoringCase(entry.Name, ".BIN")) {
-      State.BinEntries.push_back(std::move(entry));
+  ForEachPffEntry(State.ArchiveHeader, File.Size(), File, 0, [&](PffEntry&& Entry) {
+    if (EndsWithIgnoringCase(Entry.Name, ".BMS")) {
+      if (CheckMissionSignature(File, Entry.DataOffset))
+        State.PffMissions.push_back(std::move(Entry));
+    } else if (EndsWithIgnoringCase(Entry.Name, ".BIN")) {
+      State.BinEntries.push_back(std::move(Entry));
     }
-  }
+  });
   return static_cast<int32_t>(State.PffMissions.size());
 }
 

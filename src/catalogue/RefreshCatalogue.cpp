@@ -52,6 +52,8 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
     for (size_t i = 0; i < total; ++i) {
       const std::string& name = archives->Names[i];
       if (name.front() == '_') continue;
+      // After the first archive the guess saves most of the regrowth; after the fourth it is
+      // steadier, and one more reserve is cheap. Later ones would only move the tables again.
       if (i == 1 || i == 4) {
         ReserveLikeSoFar(State.Missions, 0, i, total, looseCount);
         ReserveLikeSoFar(State.MapNames, 1, i, total, 0);

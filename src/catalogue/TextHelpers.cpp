@@ -1,20 +1,38 @@
 #include "catalogue/TextHelpers.h"
 
+#include "platform/FolderListing.h"
+
 namespace brieflist {
 
-// No reserve: a field of 16 bytes would then always leave the string's inline buffer.
+namespace {
+
+// Header fields are 16 bytes: the kept characters are gathered on the stack and the string is
+// made once, in its inline buffer when short enough, rather than grown a character at a time.
+template <typename Keep>
+std::string KeepOnly(std::string_view Text, Keep KeepChar) {
+  char kept[64];
+  if (Text.size() > sizeof kept) {
+    std::string out;
+    for (const char c : Text)
+      if (KeepChar(c)) out += c;
+    return out;
+  }
+  size_t n = 0;
+  for (const char c : Text) {
+    kept[n] = c;
+    n += KeepChar(c) ? 1 : 0;
+  }
+  return std::string(kept, n);
+}
+
+}  // namespace
+
 std::string StripNuls(std::string_view Text) {
-  std::string out;
-  for (const char c : Text)
-    if (c != '\0') out += c;
-  return out;
+  return KeepOnly(Text, [](char c) { return c != '\0'; });
 }
 
 std::string StripNulsAndSpaces(std::string_view Text) {
-  std::string out;
-  for (const char c : Text)
-    if (c != '\0' && c != ' ') out += c;
-  return out;
+  return KeepOnly(Text, [](char c) { return c != '\0' && c != ' '; });
 }
 
 std::string BinaryDigits16(uint16_t Value) {
@@ -26,15 +44,8 @@ std::string BinaryDigits16(uint16_t Value) {
 
 namespace {
 
-// Signatures are ASCII letters; upper-casing them needs no code page.
-bool SignatureEquals(std::string_view ThreeBytes, const char* Upper) {
-  if (ThreeBytes.size() < 3) return false;
-  for (size_t i = 0; i < 3; ++i) {
-    char c = ThreeBytes[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != Upper[i]) return false;
-  }
-  return true;
+bool SignatureEquals(std::string_view ThreeBytes, std::string_view Upper) {
+  return ThreeBytes.size() >= 3 && EqualsIgnoringCase(ThreeBytes.substr(0, 3), Upper);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "cli/CatalogueOutput.h"
 
+#include <array>
+#include <charconv>
+
 #include "catalogue/GridText.h"
 #include "platform/Windows1252.h"
 
@@ -24,10 +27,23 @@ std::vector<JsonField> MissionJson(const MissionEntry& Row, const MapNameLookup*
   };
 }
 
+// Room for the cells that are made rather than read, reused from row to row.
+struct CellScratch {
+  std::string Type;
+  std::array<char, 24> Version;
+  std::array<char, 24> Offset;
+};
+
+std::string_view NumberText(int64_t Value, std::array<char, 24>& Room) {
+  const auto end = std::to_chars(Room.data(), Room.data() + Room.size(), Value).ptr;
+  return {Room.data(), static_cast<size_t>(end - Room.data())};
+}
+
 // Hands the twelve cells of a row to Emit(raw text, whether it is a system name), in order: the
 // ten grid columns, then SourceFile and DataOffset.
 template <typename EmitCell>
-void EmitCells(const MissionEntry& Row, const MapNameLookup* Resolve, EmitCell Emit) {
+void EmitCells(const MissionEntry& Row, const MapNameLookup* Resolve, CellScratch& Scratch,
+               EmitCell Emit) {
   Emit(Row.FileName, true);
   if (Resolve) {
     Emit(Resolve->LookUp(Row.MissionName), false);
@@ -35,15 +51,17 @@ void EmitCells(const MissionEntry& Row, const MapNameLookup* Resolve, EmitCell E
     Emit(Row.MissionName, false);
   }
   Emit(Row.Creator, false);
-  Emit(MissionTypeText(Row.MissionTypeFlags), false);
+  Scratch.Type.clear();
+  AppendMissionTypeText(Scratch.Type, Row.MissionTypeFlags);
+  Emit(Scratch.Type, false);
   Emit(TrueFalseText(Row.Enabled != kFalse), false);
   Emit(TrueFalseText(Row.Modified != kFalse), false);
   Emit(Row.MissionTypeFlags, false);
-  Emit(std::to_string(Row.GameVersion), false);
+  Emit(NumberText(Row.GameVersion, Scratch.Version), false);
   Emit(ExternalText(Row), false);
   Emit(Row.Terrain, false);
   Emit(Row.SourceFile, true);
-  Emit(std::to_string(Row.DataOffset), false);
+  Emit(NumberText(Row.DataOffset, Scratch.Offset), false);
 }
 
 std::string ToUtf8(std::string_view Raw, bool Native) {
@@ -53,46 +71,60 @@ std::string ToUtf8(std::string_view Raw, bool Native) {
 }  // namespace
 
 bool WriteMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
-                   const MapNameLookup* Resolve, const TextSink& Sink) {
+                   const MapNameLookup* Resolve, const TextSink& Sink, const ExtraColumn* Extra) {
+  const auto extraCell = [&](size_t Row) {
+    return Row < Extra->Cells.size() ? Extra->Cells[Row] : std::string();
+  };
   if (Format == OutputFormat::Json) {
     std::vector<std::vector<JsonField>> objects;
     objects.reserve(Rows.size());
-    for (const MissionEntry& row : Rows) objects.push_back(MissionJson(row, Resolve));
+    for (size_t r = 0; r < Rows.size(); ++r) {
+      objects.push_back(MissionJson(Rows[r], Resolve));
+      if (Extra) objects.back().push_back(JsonField::Str(Extra->Title, extraCell(r)));
+    }
     return Sink(RenderJson(objects));
   }
   std::vector<std::string> titles(kGridTitles.begin(), kGridTitles.end());
   titles.emplace_back("SourceFile");
   titles.emplace_back("DataOffset");
+  if (Extra) titles.push_back(Extra->Title);
   if (Format == OutputFormat::Table) {
     TextTable table;
     table.Titles = std::move(titles);
     table.Rows.resize(Rows.size());
-    for (size_t r = 0; r < Rows.size(); ++r)
-      EmitCells(Rows[r], Resolve, [&](std::string_view Raw, bool Native) {
+    CellScratch scratch;
+    for (size_t r = 0; r < Rows.size(); ++r) {
+      EmitCells(Rows[r], Resolve, scratch, [&](std::string_view Raw, bool Native) {
         table.Rows[r].push_back(ToUtf8(Raw, Native));
       });
+      if (Extra) table.Rows[r].push_back(extraCell(r));
+    }
     return Sink(RenderAligned(table));
   }
-  // Cells go straight from the rows into the output: most texts are ASCII and need no copy.
+  // Cells go straight from the rows into the output: most texts are plain ASCII and need
+  // neither a copy nor a conversion.
   DelimitedWriter writer(Format, Sink);
   writer.Line(titles);
-  for (const MissionEntry& row : Rows) {
-    EmitCells(row, Resolve, [&](std::string_view Raw, bool Native) {
+  CellScratch scratch;
+  for (size_t r = 0; r < Rows.size(); ++r) {
+    EmitCells(Rows[r], Resolve, scratch, [&](std::string_view Raw, bool Native) {
+      if (writer.PlainCell(Raw)) return;
       if (IsAscii(Raw)) {
         writer.Cell(Raw);
       } else {
         writer.Cell(ToUtf8(Raw, Native));
       }
     });
+    if (Extra) writer.Cell(extraCell(r));
     writer.EndLine();
   }
   return writer.Finish();
 }
 
 std::string RenderMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
-                           const MapNameLookup* Resolve) {
+                           const MapNameLookup* Resolve, const ExtraColumn* Extra) {
   std::string out;
-  WriteMissions(Rows, Format, Resolve, StringSink(out));
+  WriteMissions(Rows, Format, Resolve, StringSink(out), Extra);
   return out;
 }
 

@@ -1,7 +1,11 @@
 #include "cli/CliCatalogue.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "catalogue/RefreshCatalogue.h"
 #include "cli/CliHost.h"
+#include "platform/NativeNames.h"
 #include "platform/Windows1252.h"
 
 namespace brieflist::cli {
@@ -15,6 +19,14 @@ bool LoadCatalogue(CatalogueState& State, FileSystem& Files, EngineHost& Host,
   State.GameDirectory = Folder;
   RefreshCatalogue(State, Platform{Files, Host});
   return true;
+}
+
+std::string AbsoluteFolder(const std::string& Folder) {
+  std::string out = Folder;
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(NativePath(Folder), ec);
+  if (!ec) NameFromNative(absolute, out);
+  return out;
 }
 
 std::string CatalogueCounts(const CatalogueState& State) {
@@ -31,12 +43,13 @@ bool MatchesPattern(const std::string& Name, const std::string& Pattern) {
   size_t n = 0, p = 0;
   size_t star = std::string::npos, resume = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-      ++n;
-      ++p;
-    } else if (p < pattern.size() && pattern[p] == '*') {
+    // A "*" of the pattern is always the wildcard, also where the name holds a "*" itself.
+    if (p < pattern.size() && pattern[p] == '*') {
       star = p++;
       resume = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+      ++n;
+      ++p;
     } else if (star != std::string::npos) {
       p = star + 1;
       n = ++resume;

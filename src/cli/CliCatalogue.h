@@ -11,6 +11,10 @@ namespace brieflist::cli {
 bool LoadCatalogue(CatalogueState& State, FileSystem& Files, EngineHost& Host,
                    const std::string& Folder);
 
+// Folder as an absolute path (Folder itself when the system cannot say): the list files and the
+// journal keep the paths of missions, which must lead to them from any working folder.
+std::string AbsoluteFolder(const std::string& Folder);
+
 // "N missions, E enabled, D disabled" of the catalogue.
 std::string CatalogueCounts(const CatalogueState& State);
 

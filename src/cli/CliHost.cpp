@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/Output.h"
 #include "platform/Windows1252.h"
 
 namespace brieflist::cli {
@@ -11,7 +12,8 @@ void PrintLines(const char* Prefix, const std::string& Text) {
   // Engine texts join lines with CR LF; a terminal wants one prefix per line.
   std::string line;
   const auto flush = [&] {
-    std::fprintf(stderr, "brieflist-cli: %s%s\n", Prefix, NativeNameToUtf8(line).c_str());
+    std::fprintf(stderr, "brieflist-cli: %s%s\n", Prefix,
+                 TerminalSafe(NativeNameToUtf8(line)).c_str());
     line.clear();
   };
   for (size_t i = 0; i < Text.size(); ++i) {

@@ -11,7 +11,9 @@ std::unique_ptr<PatchJournal> OpenUserJournal(FileSystem& Files) {
                "; nothing was changed");
     return nullptr;
   }
-  return std::make_unique<PatchJournal>(Files, *path);
+  auto journal = std::make_unique<PatchJournal>(Files, *path);
+  journal->OnNotice = [](const std::string& Text) { PrintWarning(Text); };
+  return journal;
 }
 
 }  // namespace brieflist::cli

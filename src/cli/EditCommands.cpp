@@ -1,7 +1,5 @@
 // enable, disable and toggle: switch the missions of a folder that match name patterns.
-#include <filesystem>
 #include <optional>
-#include <system_error>
 
 #include "catalogue/GridText.h"
 #include "cli/CliArgs.h"
@@ -11,8 +9,6 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "editing/Patching.h"
-#include "platform/NativeNames.h"
-#include "platform/Paths.h"
 #include "platform/Windows1252.h"
 
 namespace brieflist::cli {
@@ -35,12 +31,7 @@ int32_t FindChosen(const CatalogueState& State, const Chosen& C) {
   return -1;
 }
 
-std::string NameOfPath(const std::string& Path) {
-  const size_t last = Path.rfind(kSeparator);
-  return last == std::string::npos ? Path : Path.substr(last + 1);
-}
-
-// Wanted empty toggles.
+// Sets each matching mission to Wanted; without Wanted, switches each to its other state.
 int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optional<bool> Wanted) {
   std::string error;
   const auto args = ParseArgs(Args, {"--archive"}, {"--loose"}, error);
@@ -56,11 +47,7 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
   CatalogueState state;
   // The journal keeps the paths of what it patches: an undo run from another folder must find
   // them too.
-  std::string folder = args->Positional[0];
-  std::error_code ec;
-  const auto absolute = std::filesystem::absolute(NativePath(folder), ec);
-  if (!ec) NameFromNative(absolute, folder);
-  if (!LoadCatalogue(state, *files, host, folder)) return kExitFailed;
+  if (!LoadCatalogue(state, *files, host, AbsoluteFolder(args->Positional[0]))) return kExitFailed;
 
   const auto wanted = [&](const MissionEntry& row) {
     if (looseOnly && row.DataOffset != 0) return false;

@@ -1,4 +1,7 @@
 // export, import and show: the list files that save and restore which missions are enabled.
+#include <cstdio>
+#include <memory>
+
 #include "cli/CatalogueOutput.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
@@ -6,6 +9,7 @@
 #include "cli/CliJournal.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "exchange/ListApply.h"
 #include "exchange/ListFile.h"
 #include "platform/Windows1252.h"
 
@@ -24,8 +28,44 @@ const char* ActionText(ImportAction Action) {
       return "not found";
     case ImportAction::Unreadable:
       return "cannot read";
+    case ImportAction::Refused:
+      return "refused";
   }
   return "";
+}
+
+const char* OutcomeText(ApplyOutcome Outcome, ApplyMode Mode) {
+  const bool dry = Mode == ApplyMode::DryRun;
+  switch (Outcome) {
+    case ApplyOutcome::SwitchedOn:
+      return dry ? "would switch on" : "switched on";
+    case ApplyOutcome::SwitchedOff:
+      return dry ? "would switch off" : "switched off";
+    case ApplyOutcome::AlreadySo:
+      return "already so";
+    case ApplyOutcome::Missing:
+      return "missing";
+    case ApplyOutcome::Ambiguous:
+      return "ambiguous";
+    case ApplyOutcome::Failed:
+      return "failed";
+  }
+  return "";
+}
+
+// "Applied N rows: S switched, A already so, M missing, F failed"; a row left alone because its
+// archive holds the name twice counts as failed.
+std::string SummaryLine(const char* Verb, int32_t Rows, int32_t Switched, int32_t AlreadySo,
+                        int32_t Missing, int32_t Failed) {
+  return std::string(Verb) + " " + std::to_string(Rows) + " rows: " + std::to_string(Switched) +
+         " switched, " + std::to_string(AlreadySo) + " already so, " + std::to_string(Missing) +
+         " missing, " + std::to_string(Failed) + " failed\n";
+}
+
+std::string OneLine(std::string Text) {
+  for (size_t at = Text.find("\r\n"); at != std::string::npos; at = Text.find("\r\n", at))
+    Text.replace(at, 2, " ");
+  return Text;
 }
 
 bool Print(const std::string& Text) {
@@ -43,11 +83,15 @@ int DryRun(FileSystem& Files, const std::string& Path) {
   const std::vector<ImportPreviewRow> preview = PreviewImport(Files, list.Rows);
   TextTable table;
   table.Titles = {"Row", "FileName", "Action", "SourceFile", "DataOffset"};
-  int counts[5] = {};
+  int counts[6] = {};
+  std::string refusals;
   for (size_t i = 0; i < preview.size(); ++i) {
     const ImportPreviewRow& p = preview[i];
     ++counts[static_cast<int>(p.Action)];
     const bool found = p.Action != ImportAction::NotFound && p.Action != ImportAction::Unreadable;
+    if (p.Action == ImportAction::Refused)
+      refusals += "Row " + std::to_string(i + 1) + " would be refused: " +
+                  TerminalSafe(NativeNameToUtf8(p.SourceFile + ": " + p.Reason)) + "\n";
     table.Rows.push_back({std::to_string(i + 1), NativeNameToUtf8(list.Rows[i].FileName),
                           ActionText(p.Action),
                           NativeNameToUtf8(found ? p.SourceFile : list.Rows[i].SourceFile),
@@ -55,12 +99,74 @@ int DryRun(FileSystem& Files, const std::string& Path) {
   }
   std::string out = RenderAligned(table);
   out += std::to_string(counts[0]) + " to enable, " + std::to_string(counts[1]) + " to disable, " +
-         std::to_string(counts[2]) + " already so, " + std::to_string(counts[3]) + " not found\n";
+         std::to_string(counts[2]) + " already so, " + std::to_string(counts[3]) + " not found" +
+         (counts[5] ? ", " + std::to_string(counts[5]) + " refused\n" : "\n") + refusals;
   if (!preview.empty() && preview.back().Action == ImportAction::Unreadable)
     out += "The import would stop at row " + std::to_string(preview.size()) + " of " +
            std::to_string(list.Rows.size()) + ": " + NativeNameToUtf8(preview.back().Reason) + "\n";
   out += "Dry run: nothing was written.\n";
   return Print(out) ? kExitOk : kExitFailed;
+}
+
+// The list applied to the missions of Folder, found there by archive and file name.
+int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMode Mode,
+                     OutputFormat Format) {
+  auto files = MakeNativeFileSystem();
+  const ListDecodeResult list = ReadListFile(*files, Path);
+  if (!list.Ok) {
+    PrintError(list.Reason);
+    return kExitFailed;
+  }
+  if (!files->IsFolder(Folder)) {
+    PrintError(Folder + ": not a folder");
+    return kExitFailed;
+  }
+  std::unique_ptr<PatchJournal> journal;
+  if (Mode == ApplyMode::Write && !(journal = OpenUserJournal(*files))) return kExitFailed;
+  CliHost host;
+  const ApplyResult result =
+      ApplyListToFolder(Platform{*files, host, journal.get()}, list.Rows, Folder, Mode);
+
+  TextTable table;
+  table.Titles = {"Row", "Result", "Archive", "FileName", "SourceFile", "DataOffset"};
+  std::vector<std::vector<JsonField>> objects;
+  std::string missing;
+  for (size_t i = 0; i < result.Rows.size(); ++i) {
+    const ApplyRow& r = result.Rows[i];
+    const bool found = !r.SourceFile.empty();
+    table.Rows.push_back({std::to_string(i + 1), OutcomeText(r.Outcome, Mode),
+                          NativeNameToUtf8(r.Archive), NativeNameToUtf8(r.FileName),
+                          NativeNameToUtf8(r.SourceFile),
+                          found ? std::to_string(r.DataOffset) : ""});
+    objects.push_back({JsonField::Int("Row", static_cast<int64_t>(i) + 1),
+                       JsonField::Str("Result", OutcomeText(r.Outcome, Mode)),
+                       JsonField::Str("Archive", NativeNameToUtf8(r.Archive)),
+                       JsonField::Str("FileName", NativeNameToUtf8(r.FileName)),
+                       JsonField::Str("SourceFile", NativeNameToUtf8(r.SourceFile)),
+                       JsonField::Int("DataOffset", found ? r.DataOffset : 0)});
+    if (r.Outcome == ApplyOutcome::Missing)
+      missing += "missing: " + NativeNameToUtf8(ApplyRowName(r)) + "\n";
+    else if (r.Outcome == ApplyOutcome::Ambiguous)
+      missing += "ambiguous: " + NativeNameToUtf8(ApplyRowName(r)) + ": held more than once in " +
+                 NativeNameToUtf8(r.SourceFile) + "\n";
+    else if (r.Outcome == ApplyOutcome::Failed)
+      missing += "failed: " + NativeNameToUtf8(ApplyRowName(r)) + ": " +
+                 NativeNameToUtf8(OneLine(r.Reason)) + "\n";
+  }
+  std::fputs(missing.c_str(), stderr);
+  const std::string summary =
+      SummaryLine(Mode == ApplyMode::DryRun ? "Would apply" : "Applied", result.ListRows,
+                  result.Count(ApplyOutcome::SwitchedOn) + result.Count(ApplyOutcome::SwitchedOff),
+                  result.Count(ApplyOutcome::AlreadySo), result.Count(ApplyOutcome::Missing),
+                  result.Count(ApplyOutcome::Failed) + result.Count(ApplyOutcome::Ambiguous));
+  // Machine-readable output stays parseable: its summary goes to stderr.
+  std::string out = Format == OutputFormat::Json ? RenderJson(objects) : RenderText(table, Format);
+  if (Format == OutputFormat::Table)
+    out += summary;
+  else
+    std::fputs(summary.c_str(), stderr);
+  if (!Print(out)) return kExitFailed;
+  return result.Complete() ? kExitOk : kExitFailed;
 }
 
 }  // namespace
@@ -74,7 +180,8 @@ int RunExport(const std::vector<std::string>& Args) {
   auto files = MakeNativeFileSystem();
   CliHost host(args->Has("--read-invalid"));
   CatalogueState state;
-  if (!LoadCatalogue(state, *files, host, args->Positional[0])) return kExitFailed;
+  // Absolute paths in the list, so it imports from any working folder.
+  if (!LoadCatalogue(state, *files, host, AbsoluteFolder(args->Positional[0]))) return kExitFailed;
   const ExportResult result = ExportListFile(state, *files, args->Positional[1]);
   if (!result.Ok) {
     PrintError(result.Message);
@@ -88,10 +195,19 @@ int RunExport(const std::vector<std::string>& Args) {
 
 int RunImport(const std::vector<std::string>& Args) {
   std::string error;
-  const auto args = ParseArgs(Args, {}, {"--dry-run"}, error);
+  const auto args = ParseArgs(Args, {"--folder", "--format"}, {"--dry-run"}, error);
   if (!args) return UsageError(error);
   if (args->Positional.size() != 1) return UsageError("import takes one list file");
   const std::string& path = args->Positional[0];
+  const auto folder = args->Value("--folder");
+  OutputFormat format = OutputFormat::Table;
+  if (const auto text = args->Value("--format")) {
+    if (!folder) return UsageError("--format needs --folder");
+    if (!ParseOutputFormat(*text, format)) return UsageError("unknown format " + *text);
+  }
+  if (folder)
+    return ImportIntoFolder(path, *folder,
+                            args->Has("--dry-run") ? ApplyMode::DryRun : ApplyMode::Write, format);
 
   auto files = MakeNativeFileSystem();
   if (args->Has("--dry-run")) return DryRun(*files, path);
@@ -112,23 +228,23 @@ int RunImport(const std::vector<std::string>& Args) {
       // The reason is already on stderr, from the host.
       PrintError("the import stopped at row " + std::to_string(result.Row + 1) + " of " +
                  std::to_string(state.LastImported + 1) + "; the rows before it were applied");
+      Print(SummaryLine("Applied", result.Row + 1, result.Patched, result.AlreadySo,
+                        result.Reported, 1));
       return kExitFailed;
     case ImportStatus::Done:
       break;
   }
-  const std::string out = "Applied " + std::to_string(state.LastImported + 1) +
-                          " rows: " + std::to_string(result.Patched) + " switched, " +
-                          std::to_string(result.AlreadySo) + " already so, " +
-                          std::to_string(result.Reported) + " not found\n" + "Catalogue of " +
-                          NativeNameToUtf8(state.GameDirectory) + ": " + CatalogueCounts(state) +
-                          "\n";
+  const std::string out = SummaryLine("Applied", state.LastImported + 1, result.Patched,
+                                      result.AlreadySo, result.Reported, 0) +
+                          "Catalogue of " + NativeNameToUtf8(state.GameDirectory) + ": " +
+                          CatalogueCounts(state) + "\n";
   if (!Print(out)) return kExitFailed;
   return result.Reported > 0 ? kExitFailed : kExitOk;
 }
 
 int RunShow(const std::vector<std::string>& Args) {
   std::string error;
-  const auto args = ParseArgs(Args, {"--format"}, {}, error);
+  const auto args = ParseArgs(Args, {"--format", "--folder"}, {}, error);
   if (!args) return UsageError(error);
   if (args->Positional.size() != 1) return UsageError("show takes one list file");
   OutputFormat format = OutputFormat::Table;
@@ -141,7 +257,20 @@ int RunShow(const std::vector<std::string>& Args) {
     PrintError(list.Reason);
     return kExitFailed;
   }
-  return Print(RenderMissions(list.Rows, format, nullptr)) ? kExitOk : kExitFailed;
+  const auto folder = args->Value("--folder");
+  if (!folder) return Print(RenderMissions(list.Rows, format, nullptr)) ? kExitOk : kExitFailed;
+  if (!files->IsFolder(*folder)) {
+    PrintError(*folder + ": not a folder");
+    return kExitFailed;
+  }
+  // What an import into the folder would do with each row, read without writing.
+  CliHost host;
+  const ApplyResult preview =
+      ApplyListToFolder(Platform{*files, host}, list.Rows, *folder, ApplyMode::DryRun);
+  ExtraColumn column{"Import", {}};
+  for (const ApplyRow& r : preview.Rows)
+    column.Cells.emplace_back(OutcomeText(r.Outcome, ApplyMode::DryRun));
+  return Print(RenderMissions(list.Rows, format, nullptr, &column)) ? kExitOk : kExitFailed;
 }
 
 }  // namespace brieflist::cli

@@ -1,7 +1,9 @@
 #include "cli/Output.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace brieflist::cli {
 
@@ -137,17 +139,45 @@ size_t DisplayWidth(const std::string& Text) {
 }  // namespace
 
 namespace {
+
 constexpr size_t kPieceBytes = 64 * 1024;
+
+// Eight bytes at a time: whether each is printable ASCII that neither format quotes or
+// replaces (a comma or a quote only matter in CSV). Anything else takes the careful way.
+constexpr uint64_t kOnes = 0x0101010101010101u;
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+
+// Nonzero when some byte of Word is below N (N at most 0x80).
+constexpr uint64_t AnyByteBelow(uint64_t Word, uint8_t N) {
+  return (Word - kOnes * N) & ~Word & kHighBits;
+}
+
+bool IsPlainWord(uint64_t Word, bool Csv) {
+  uint64_t odd = (Word & kHighBits) | AnyByteBelow(Word, 0x20);
+  if (Csv) odd |= AnyByteBelow(Word ^ (kOnes * ','), 1) | AnyByteBelow(Word ^ (kOnes * '"'), 1);
+  return odd == 0;
+}
+
 }  // namespace
 
 DelimitedWriter::DelimitedWriter(OutputFormat Format, TextSink Sink)
     : Csv_(Format == OutputFormat::Csv), Sink_(std::move(Sink)) {
-  Out_.reserve(kPieceBytes + 4096);
+  Out_.resize(kPieceBytes + 4096);
+}
+
+char* DelimitedWriter::Room(size_t N) {
+  if (Out_.size() - Used_ < N) Out_.resize(Used_ + N + kPieceBytes);
+  return Out_.data() + Used_;
+}
+
+void DelimitedWriter::Put(std::string_view Text) {
+  std::memcpy(Room(Text.size()), Text.data(), Text.size());
+  Used_ += Text.size();
 }
 
 bool DelimitedWriter::Finish() {
-  if (!Out_.empty()) Ok_ = Sink_(Out_) && Ok_;
-  Out_.clear();
+  if (Used_ > 0) Ok_ = Sink_({Out_.data(), Used_}) && Ok_;
+  Used_ = 0;
   return Ok_;
 }
 
@@ -165,21 +195,49 @@ TextSink StdoutSink() {
 }
 
 void DelimitedWriter::Cell(std::string_view Utf8) {
-  if (LineStarted_) Out_ += Csv_ ? ',' : '\t';
+  if (LineStarted_) Put(Csv_ ? "," : "\t");
   LineStarted_ = true;
+  Cell_.clear();
   if (Csv_) {
-    AppendCsvCell(Out_, Utf8);
+    AppendCsvCell(Cell_, Utf8);
   } else {
-    AppendTsvCell(Out_, Utf8);
+    AppendTsvCell(Cell_, Utf8);
   }
+  Put(Cell_);
+}
+
+bool DelimitedWriter::PlainCell(std::string_view Text) {
+  const size_t size = Text.size();
+  char* out = Room(size + 1);
+  if (LineStarted_) *out++ = Csv_ ? ',' : '\t';
+  // Checked and copied in one pass; a cell that is not plain leaves Used_ as it was.
+  uint64_t word;
+  if (size >= 8) {
+    // Whole words, the last one overlapping the one before: no partial loads.
+    for (size_t at = 0; at < size; at += 8) {
+      const size_t from = at + 8 <= size ? at : size - 8;
+      std::memcpy(&word, Text.data() + from, 8);
+      if (!IsPlainWord(word, Csv_)) return false;
+      std::memcpy(out + from, &word, 8);
+    }
+  } else {
+    for (size_t i = 0; i < size; ++i) {
+      const auto b = static_cast<unsigned char>(Text[i]);
+      if (b < 0x20 || b >= 0x80 || (Csv_ && (b == ',' || b == '"'))) return false;
+      out[i] = Text[i];
+    }
+  }
+  Used_ += size + (LineStarted_ ? 1 : 0);
+  LineStarted_ = true;
+  return true;
 }
 
 void DelimitedWriter::EndLine() {
-  Out_ += Csv_ ? "\r\n" : "\n";
+  Put(Csv_ ? "\r\n" : "\n");
   LineStarted_ = false;
-  if (Out_.size() >= kPieceBytes) {
-    Ok_ = Sink_(Out_) && Ok_;
-    Out_.clear();
+  if (Used_ >= kPieceBytes) {
+    Ok_ = Sink_({Out_.data(), Used_}) && Ok_;
+    Used_ = 0;
   }
 }
 
@@ -209,7 +267,38 @@ std::string RenderCsv(const TextTable& Table) {
   return RenderDelimited(Table, OutputFormat::Csv);
 }
 
-std::string RenderAligned(const TextTable& Table) {
+std::string TerminalSafe(std::string_view Utf8) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(Utf8.size());
+  for (size_t i = 0; i < Utf8.size(); ++i) {
+    const auto b = static_cast<unsigned char>(Utf8[i]);
+    if (b < 0x20 || b == 0x7F) {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 0xF];
+    } else if (b == 0xC2 && i + 1 < Utf8.size() &&
+               static_cast<unsigned char>(Utf8[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(Utf8[i + 1]) <= 0x9F) {
+      const auto c1 = static_cast<unsigned char>(Utf8[++i]);
+      out += "\\u00";
+      out += kHex[c1 >> 4];
+      out += kHex[c1 & 0xF];
+    } else {
+      out += Utf8[i];
+    }
+  }
+  return out;
+}
+
+std::string RenderAligned(const TextTable& Source) {
+  TextTable Table;
+  Table.Titles = Source.Titles;
+  Table.Rows.reserve(Source.Rows.size());
+  for (const auto& row : Source.Rows) {
+    std::vector<std::string>& safe = Table.Rows.emplace_back();
+    for (const std::string& cell : row) safe.push_back(TerminalSafe(cell));
+  }
   std::vector<size_t> widths(Table.Titles.size(), 0);
   const auto measure = [&](const std::vector<std::string>& cells) {
     for (size_t i = 0; i < cells.size() && i < widths.size(); ++i)

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Version.h"
 #include "cli/CliHost.h"
 #include "cli/Commands.h"
 #include "platform/CommandLine.h"
@@ -20,8 +21,9 @@ constexpr Command kCommands[] = {
     {"disable", "disable DIR PATTERN... [--archive NAME | --loose]", RunDisable},
     {"toggle", "toggle DIR PATTERN... [--archive NAME | --loose]", RunToggle},
     {"export", "export DIR FILE.BRL [--read-invalid]", RunExport},
-    {"import", "import FILE.BRL [--dry-run]", RunImport},
-    {"show", "show FILE.BRL [--format table|tsv|csv|json]", RunShow},
+    {"import", "import FILE.BRL [--folder DIR [--format table|tsv|csv|json]] [--dry-run]",
+     RunImport},
+    {"show", "show FILE.BRL [--folder DIR] [--format table|tsv|csv|json]", RunShow},
     {"duplicates", "duplicates DIR [--format table|tsv|csv|json] [--read-invalid]", RunDuplicates},
     {"undo", "undo [--count N]", RunUndo},
     {"history", "history [--format table|tsv|csv|json]", RunHistory},
@@ -36,6 +38,11 @@ void PrintHelp(FILE* To) {
   std::fprintf(To,
                "\n  --help     show this help\n"
                "  --version  show the version\n"
+               "\nimport --folder DIR applies a list saved on any computer to the missions of\n"
+               "DIR, found by archive and file name (letter case ignored); it goes on past\n"
+               "missing rows, lists them on stderr as 'missing: ARCHIVE: FILENAME' and exits\n"
+               "with 1 when a row was missing, ambiguous or failed. show --folder DIR says\n"
+               "what such an import would do with each row.\n"
                "\nOptions may stand before or after the arguments. Output is UTF-8.\n"
                "Exit status: 0 done, 1 failed (see the message), 2 usage error.\n");
 }

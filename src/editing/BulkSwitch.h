@@ -45,7 +45,8 @@ std::vector<BulkRow> RowsToSwitch(const CatalogueState& State, std::span<const B
 // over without touching their files; the others are patched file by file: per file one open, a
 // read and a write of each mission's header, one journal append and one flush (see PatchHeaders).
 // A mission found without its signature takes the locate-and-retry step of SetMissionEnabled,
-// after every file has been patched. Each switched row's Enabled is set and the host hears
+// after every file has been patched; one refresh serves all such rows while the folder lists
+// the same files. Each switched row's Enabled is set and the host hears
 // EnabledCellChanged with the row's GridRow. Messages are not shown one by one: when something
 // failed, one closing message lists it (FailureMessage) through the host. All patches form one
 // operation of the journal, which an undo takes back together.

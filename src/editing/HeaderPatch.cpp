@@ -4,6 +4,7 @@
 
 #include "catalogue/MissionHeader.h"
 #include "catalogue/TextHelpers.h"
+#include "editing/MissionPosition.h"
 #include "editing/Patching.h"
 
 namespace brieflist {
@@ -17,15 +18,22 @@ std::string HeaderPatchResult::Message(const std::string& File) const {
   return {};
 }
 
+std::string HeaderChange::RefusalMessage(const std::string& File, const char* Done) const {
+  return FileName + " in " + File + " was not " + Done + ": " + Refusal;
+}
+
 HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const std::string& File,
                                std::vector<HeaderChange>& Changes) {
   HeaderPatchResult result;
   std::vector<FileBlock> blocks;
   std::vector<size_t> changeOf;
+  bool packed = false;
   for (size_t i = 0; i < Changes.size(); ++i) {
     Changes[i].Decision = HeaderDecision::NoSignature;
     Changes[i].Written = false;
+    Changes[i].Refusal.clear();
     if (Changes[i].Offset < 0) continue;  // no file position holds it
+    packed = packed || Changes[i].Offset != 0;
     FileBlock block;
     block.Offset = static_cast<uint64_t>(Changes[i].Offset);
     block.Bytes.resize(static_cast<size_t>(MissionOffset::HeaderSize));
@@ -33,23 +41,47 @@ HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const s
     changeOf.push_back(i);
   }
   if (blocks.empty()) return result;
+  // Other programs' switches and undos wait from the reading of the headers until they are on
+  // disk, so the journal's order is the order in which patches reached the disk.
+  std::optional<PatchJournal::WriterLock> lock;
+  if (Journal) {
+    auto locked = Journal->LockWriters();
+    if (!locked) {
+      result.JournalError = locked.Error();
+      return result;
+    }
+    lock.emplace(std::move(*locked));
+  }
 
   std::vector<JournalRecord> records;
   std::vector<size_t> blockOf;  // the block of each record
   bool journalled = false;
-  auto done = Files.PatchBlocks(File, blocks, [&](std::vector<FileBlock>& read) {
-    for (size_t k = 0; k < read.size(); ++k) {
+  auto done = Files.PatchBlocks(File, blocks, [&](OpenFile& Open) {
+    const MissionPlaces places = MissionPlaces::Read(Open, File, packed);
+    for (FileBlock& block : blocks)
+      if (!Open.Read(block)) return false;
+    for (size_t k = 0; k < blocks.size(); ++k) {
       HeaderChange& change = Changes[changeOf[k]];
-      change.Found = PatchedBytesOf(read[k].Bytes);
-      change.Decision = change.Decide(read[k].Bytes);
+      change.Found = PatchedBytesOf(blocks[k].Bytes);
+      const PlaceCheck place = places.Check(change.FileName, change.Offset);
+      if (place.Place == MissionPlace::NotListed) {
+        change.Decision = HeaderDecision::NotListed;
+        continue;
+      }
+      change.Decision = change.Decide(blocks[k].Bytes);
       if (change.Decision != HeaderDecision::Write) continue;
-      read[k].Write = true;
+      if (place.Place == MissionPlace::Misplaced) {
+        change.Decision = HeaderDecision::Misplaced;
+        change.Refusal = place.Why;
+        continue;
+      }
+      blocks[k].Write = true;
       JournalRecord r;
       r.SourceFile = File;
       r.DataOffset = change.Offset;
       r.FileName = change.FileName;
       r.Before = change.Found;
-      r.After = PatchedBytesOf(read[k].Bytes);
+      r.After = PatchedBytesOf(blocks[k].Bytes);
       r.Reverses = change.Reverses;
       records.push_back(std::move(r));
       blockOf.push_back(k);

@@ -17,6 +17,8 @@ enum class HeaderDecision {
   Write,        // the header was changed: write it
   AlreadySo,    // the mission is already as wanted
   NoSignature,  // no mission signature there
+  NotListed,    // the file does not hold a mission of that name there (see MissionPlaces)
+  Misplaced,    // writing its header would touch other bytes of the file (see Refusal)
   NotApplied,   // (undo) the bytes are those from before the patch: it never reached the disk
   Changed,      // (undo) the bytes are neither: something else changed them since
 };
@@ -32,6 +34,10 @@ struct HeaderChange {
   HeaderDecision Decision = HeaderDecision::NoSignature;  // set by PatchHeaders
   bool Written = false;                                   // set by PatchHeaders
   PatchedBytes Found{};                                   // the 11 bytes read, for messages
+  std::string Refusal;  // for Misplaced: what its header runs into
+
+  // "FileName in File was not <Done>: <Refusal>", for a Misplaced change.
+  std::string RefusalMessage(const std::string& File, const char* Done) const;
 };
 
 struct HeaderPatchResult {
@@ -42,10 +48,15 @@ struct HeaderPatchResult {
   std::string Message(const std::string& File) const;
 };
 
-// Patches missions of one file together: one open, one read per header, one journal append for
-// every changed header (flushed before anything is written), one write per changed header, one
-// flush and one close. Each mission is written whole in one write, so a crash never leaves its
-// signature switched and its flag block not yet moved. Without a journal nothing is recorded.
+// Patches missions of one file together: one open, one read per header (and for an archive one
+// of its header and one of its directory), one journal append for every changed header (flushed
+// before anything is written), one write per changed header, one flush and one close. Each
+// mission is written whole in one write, so a crash never leaves its signature switched and its
+// flag block not yet moved. In the same open, before deciding, each change is checked against
+// the file: a mission the file does not hold at that place by that name is NotListed and left to
+// the caller, one whose header would touch other bytes is Misplaced and never written; so a
+// write changes exactly the 11 bytes of the mission asked for. Without a journal nothing is
+// recorded.
 HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const std::string& File,
                                std::vector<HeaderChange>& Changes);
 

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "catalogue/MissionHeader.h"
 #include "platform/Paths.h"
@@ -47,10 +49,13 @@ std::string Escape(std::string_view Text) {
   out.reserve(Text.size());
   for (const char c : Text) {
     const auto byte = static_cast<uint8_t>(c);
-    if (byte < 0x20 || byte == 0x7F || c == '%')
-      out += "%" + Hex(byte, 2);
-    else
+    // Appended in two steps: "%" + Hex(...) makes g++ 12 at -O3 warn falsely (-Wrestrict).
+    if (byte < 0x20 || byte == 0x7F || c == '%') {
+      out += '%';
+      out += Hex(byte, 2);
+    } else {
       out += c;
+    }
   }
   return out;
 }
@@ -113,6 +118,15 @@ bool IsTime(std::string_view Text) {
 bool IsId(std::string_view Text) {
   return Text.size() == 16 &&
          std::all_of(Text.begin(), Text.end(), [](char c) { return HexDigit(c) >= 0; });
+}
+
+// True when the folder lists the file: a regular file that is there.
+bool IsListed(FileSystem& Files, const std::string& Path) {
+  const std::string folder = Path.substr(0, Path.rfind(kSeparator) + 1);
+  const std::string name = Path.substr(folder.size());
+  auto listed = Files.ListFiles(folder.empty() ? std::string(".") : folder, name);
+  return listed && std::any_of(listed->begin(), listed->end(),
+                               [&](const std::string& n) { return n.size() == name.size(); });
 }
 
 }  // namespace
@@ -223,24 +237,60 @@ std::string PatchJournal::NewId() {
 }
 
 IoResult<JournalContents> PatchJournal::Read() {
-  return ReadContents(nullptr);
+  return ReadContents();
 }
 
-IoResult<JournalContents> PatchJournal::ReadContents(bool* EndsTorn) {
-  JournalContents contents;
-  if (EndsTorn) *EndsTorn = false;
+std::vector<std::string> PatchJournal::KeptAside() {
+  std::vector<std::string> lines;
+  const std::string aside = Path_ + kJournalDamagedSuffix;
+  if (!IsListed(Files_, aside)) return lines;
+  auto bytes = Files_.ReadWhole(aside);
+  if (!bytes) return lines;
+  const auto data = (*bytes)->Bytes();
+  const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+IoResult<PatchJournal::WriterLock> PatchJournal::LockWriters() {
+  if (LockDepth_ == 0) {
+    auto lock = Files_.LockFile(Path_ + kJournalLockSuffix);
+    if (!lock) return lock.Error();
+    Lock_ = std::move(*lock);
+    Loaded_ = false;  // other programs may have written meanwhile
+  }
+  ++LockDepth_;
+  return WriterLock(this);
+}
+
+PatchJournal::WriterLock::~WriterLock() {
+  if (Journal_ && --Journal_->LockDepth_ == 0) Journal_->Lock_.reset();
+}
+
+IoResult<std::string> PatchJournal::ReadText() {
+  // A folder in the journal's place is no empty journal: its records may be anywhere.
+  if (Files_.IsFolder(Path_)) return IoError{Path_, "a folder stands where the journal should be"};
   // A journal that was never written holds nothing; only a journal that exists must be read.
-  const std::string folder = Path_.substr(0, Path_.rfind(kSeparator) + 1);
-  const std::string name = Path_.substr(folder.size());
-  auto listed = Files_.ListFiles(folder.empty() ? std::string(".") : folder, name);
-  if (!listed || std::none_of(listed->begin(), listed->end(),
-                              [&](const std::string& n) { return n.size() == name.size(); }))
-    return contents;
+  if (!IsListed(Files_, Path_)) {
+    // Something that is no regular file (a pipe, a device) is no journal either.
+    if (Files_.Exists(Path_)) return IoError{Path_, "not a regular file"};
+    return std::string();
+  }
   auto bytes = Files_.ReadWhole(Path_);
   if (!bytes) return bytes.Error();
   const auto data = (*bytes)->Bytes();
-  const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
-  if (EndsTorn) *EndsTorn = !text.empty() && text.back() != '\n';
+  return std::string(reinterpret_cast<const char*>(data.data()), data.size());
+}
+
+IoResult<JournalContents> PatchJournal::ReadContents() {
+  auto read = ReadText();
+  if (!read) return read.Error();
+  const std::string_view text = *read;
+  JournalContents contents;
   size_t start = 0;
   size_t number = 0;
   while (start < text.size()) {
@@ -250,12 +300,14 @@ IoResult<JournalContents> PatchJournal::ReadContents(bool* EndsTorn) {
     ++number;
     if (!line.empty() && line != "\r") {
       auto record = ParseJournalLine(line);
-      if (record)
+      if (record) {
         contents.Records.push_back(std::move(*record));
-      else
+      } else {
         contents.Problems.push_back(Path_ + ": line " + std::to_string(number) +
                                     " is incomplete or damaged (written when the program was "
                                     "stopped?) and was skipped");
+        contents.Damaged.emplace_back(line);
+      }
     }
     start = end + 1;
   }
@@ -264,28 +316,92 @@ IoResult<JournalContents> PatchJournal::ReadContents(bool* EndsTorn) {
 
 IoResult<bool> PatchJournal::Load() {
   if (Loaded_) return true;
-  auto contents = ReadContents(&NeedsNewline_);
-  if (!contents) return contents.Error();
-  Count_ = contents->Records.size() + contents->Problems.size();
+  // Counting lines is enough to know when to trim, and cheap enough for every command.
+  auto text = ReadText();
+  if (!text) return text.Error();
+  Count_ = 0;
+  for (size_t start = 0; start < text->size();) {
+    size_t end = text->find('\n', start);
+    if (end == std::string::npos) end = text->size();
+    if (end > start && !(end == start + 1 && (*text)[start] == '\r')) ++Count_;
+    start = end + 1;
+  }
+  NeedsNewline_ = !text->empty() && text->back() != '\n';
   Loaded_ = true;
   return true;
 }
 
-IoResult<bool> PatchJournal::Rewrite(std::span<const JournalRecord> Added) {
-  auto contents = Read();
+IoResult<bool> PatchJournal::Trim(std::span<const JournalRecord> Added) {
+  // Read again under the writer lock: every record another program appended is in it.
+  auto contents = ReadContents();
   if (!contents) return contents.Error();
   std::vector<JournalRecord>& all = contents->Records;
+  // The command being written and the newest before it stay, however large, and so does the
+  // newest that an undo can still take back (an undo stopped half way leaves the rest of it).
+  std::unordered_set<std::string> kept;
+  for (const JournalRecord& r : Added) kept.insert(r.Operation);
+  if (!OperationId_.empty()) kept.insert(OperationId_);
+  if (!all.empty()) kept.insert(all.back().Operation);
+  std::unordered_set<std::string> lookedAt;
+  for (const JournalRecord& r : all)
+    if (IsUndoKind(r.Kind)) lookedAt.insert(r.Reverses);
+  for (auto r = all.rbegin(); r != all.rend(); ++r) {
+    if (IsUndoKind(r->Kind) || lookedAt.count(r->Id)) continue;
+    kept.insert(r->Operation);
+    break;
+  }
   all.insert(all.end(), Added.begin(), Added.end());
+
+  std::vector<std::string> order;  // operations, oldest first
+  std::unordered_map<std::string, size_t> sizeOf;
+  std::unordered_map<std::string, std::string> operationOf;  // record Id -> its operation
+  std::unordered_map<std::string, std::vector<std::string>> reverses;
+  for (const JournalRecord& r : all) {
+    if (sizeOf[r.Operation]++ == 0) order.push_back(r.Operation);
+    operationOf[r.Id] = r.Operation;
+    if (!r.Reverses.empty()) reverses[r.Operation].push_back(r.Reverses);
+  }
   // Dropping a tenth at once keeps a full journal from being rewritten on every patch.
-  const size_t keep =
-      std::min(all.size(), std::max(Limit_ - Limit_ / 10, std::min(Added.size(), Limit_)));
+  const size_t target = std::max<size_t>(Limit_ - Limit_ / 10, 1);
+  size_t total = all.size();
+  std::unordered_set<std::string> dropped;
+  for (const std::string& operation : order) {
+    if (total <= target) break;
+    if (kept.count(operation)) continue;
+    // An undo goes only after what it took back, or that would count as never undone.
+    const auto& taken = reverses[operation];
+    if (std::any_of(taken.begin(), taken.end(), [&](const std::string& id) {
+          const auto of = operationOf.find(id);
+          return of != operationOf.end() && of->second != operation && !dropped.count(of->second);
+        }))
+      continue;
+    dropped.insert(operation);
+    total -= sizeOf[operation];
+  }
+  if (dropped.empty() && contents->Damaged.empty()) return false;
+
+  // Damaged lines may be all that is left of a patch: they are kept aside, never deleted.
+  const std::string aside = Path_ + kJournalDamagedSuffix;
+  if (!contents->Damaged.empty()) {
+    std::string text;
+    for (const std::string& line : contents->Damaged) text += line + "\n";
+    auto saved = Files_.AppendFile(
+        aside, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    if (!saved) return saved.Error();
+  }
   std::string text;
-  for (size_t i = all.size() - keep; i < all.size(); ++i) text += FormatJournalLine(all[i]);
+  for (const JournalRecord& r : all)
+    if (!dropped.count(r.Operation)) text += FormatJournalLine(r);
   auto replaced = Files_.ReplaceFile(
       Path_, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   if (!replaced) return replaced.Error();
-  Count_ = keep;
+  Count_ = total;
   NeedsNewline_ = false;
+  const size_t moved = contents->Damaged.size();
+  if (moved > 0 && OnNotice)
+    OnNotice(std::to_string(moved) + (moved == 1 ? " damaged line" : " damaged lines") +
+             " of the undo journal " + Path_ + (moved == 1 ? " was" : " were") + " moved to " +
+             aside + ".");
   return true;
 }
 
@@ -299,21 +415,39 @@ IoResult<bool> PatchJournal::Append(std::span<JournalRecord> Records) {
     if (r.Operation.empty()) r.Operation = operation;
     if (r.Kind.empty()) r.Kind = OperationKind_.empty() ? JournalKind::Set : OperationKind_;
   }
+  auto lock = LockWriters();
+  if (!lock) return lock.Error();
+  if (OperationId_.empty()) OperationCount_ = 0;  // an append of its own is a command of its own
   auto loaded = Load();
   if (!loaded) return loaded.Error();
-  if (Count_ + Records.size() > Limit_) return Rewrite(Records);
+  // Only when other commands' records are there to drop: a command larger than the limit alone
+  // would otherwise rewrite the journal on each append. An undo never trims: what it takes back
+  // must stay until it is done, for it may be stopped half way.
+  if (Count_ + Records.size() > Limit_ && Count_ > OperationCount_ &&
+      OperationKind_ != JournalKind::Undo) {
+    auto trimmed = Trim(Records);
+    if (!trimmed) return trimmed.Error();
+    if (*trimmed) {
+      OperationCount_ += Records.size();
+      return true;
+    }
+  }
   std::string text = NeedsNewline_ ? "\n" : "";
   for (const JournalRecord& r : Records) text += FormatJournalLine(r);
   auto appended = Files_.AppendFile(
       Path_, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   if (!appended) return appended.Error();
   Count_ += Records.size();
+  OperationCount_ += Records.size();
   NeedsNewline_ = false;
   return true;
 }
 
 PatchJournal::Operation::Operation(PatchJournal* Journal, const char* Kind) : Journal_(Journal) {
   if (!Journal_ || !Journal_->OperationId_.empty()) return;
+  // Should the lock fail, each append tries again and reports why.
+  if (auto lock = Journal_->LockWriters()) Lock_.emplace(std::move(*lock));
+  Journal_->OperationCount_ = 0;
   Journal_->OperationId_ = Journal_->NewId();
   Journal_->OperationKind_ = Kind;
   Opened_ = true;

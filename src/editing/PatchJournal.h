@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <random>
 #include <span>
@@ -15,10 +17,16 @@
 
 namespace brieflist {
 
-// The journal keeps at most this many records; older ones are dropped.
+// The journal keeps at most this many records; the oldest commands are dropped whole. The
+// command being written, the newest before it and the newest an undo can still take back are
+// kept even when they alone hold more; an undo drops nothing.
 inline constexpr size_t kJournalLimit = 10000;
 // The journal's file inside the program's data folder.
 inline constexpr const char* kJournalFileName = "journal.tsv";
+// Beside the journal: the file every writer of the journal locks (the journal itself is renamed
+// over by a trim), and the file that damaged lines are moved to when the journal is rewritten.
+inline constexpr const char* kJournalLockSuffix = ".lock";
+inline constexpr const char* kJournalDamagedSuffix = ".damaged";
 
 // The 11 bytes a patch may change, in this order: 0..2 (signature), 120..123, 124..127.
 inline constexpr size_t kJournalByteCount = 11;
@@ -79,6 +87,7 @@ std::string JournalTimeNow();
 struct JournalContents {
   std::vector<JournalRecord> Records;  // oldest first
   std::vector<std::string> Problems;   // one message per torn or damaged line, naming it
+  std::vector<std::string> Damaged;    // those lines as they stand in the file
 };
 
 // The append-only record of every patch, in one text file. Every patch appends its records and
@@ -90,16 +99,39 @@ class PatchJournal {
 
   const std::string& Path() const { return Path_; }
 
+  // Told when damaged lines are moved out of the journal to the file beside it.
+  std::function<void(const std::string&)> OnNotice;
+
+  // Keeps every other writer of this journal (switch, trim, undo, in any program) waiting while
+  // it lives, so that records reach the journal in the order their patches reach the disk. Locks
+  // taken again while one is held share it.
+  class WriterLock {
+   public:
+    explicit WriterLock(PatchJournal* Journal) : Journal_(Journal) {}
+    WriterLock(WriterLock&& Other) noexcept : Journal_(Other.Journal_) { Other.Journal_ = nullptr; }
+    WriterLock& operator=(WriterLock&&) = delete;
+    ~WriterLock();
+
+   private:
+    PatchJournal* Journal_;
+  };
+  IoResult<WriterLock> LockWriters();
+
   // Appends the records and flushes them to stable storage. Fills each record's empty Time, Id
   // and Operation, and an empty Kind from the open operation. When the journal would hold more
-  // than its limit, the oldest records are dropped by rewriting it through a temporary file.
+  // than its limit, the oldest commands are dropped whole by rewriting it through a temporary
+  // file; damaged lines go to the file beside it, never away.
   IoResult<bool> Append(std::span<JournalRecord> Records);
 
-  // Every whole record, oldest first; a missing journal holds none.
+  // Every whole record, oldest first; a missing journal holds none. A journal that is there but
+  // cannot be read, a folder among them, is an error.
   IoResult<JournalContents> Read();
+  // The damaged lines a trim moved to the file beside the journal; none when it cannot be read.
+  std::vector<std::string> KeptAside();
 
-  // Groups the records appended while it lives under one operation of one kind. An operation
-  // opened while another is open joins the outer one. Works on no journal too.
+  // Groups the records appended while it lives under one operation of one kind, and holds the
+  // writer lock meanwhile, so one command's records are never interleaved with another's. An
+  // operation opened while another is open joins the outer one. Works on no journal too.
   class Operation {
    public:
     Operation(PatchJournal* Journal, const char* Kind);
@@ -110,19 +142,24 @@ class PatchJournal {
    private:
     PatchJournal* Journal_;
     bool Opened_ = false;
+    std::optional<WriterLock> Lock_;
   };
 
  private:
   std::string NewId();
-  IoResult<JournalContents> ReadContents(bool* EndsTorn);
+  IoResult<std::string> ReadText();
+  IoResult<JournalContents> ReadContents();
   IoResult<bool> Load();
-  IoResult<bool> Rewrite(std::span<const JournalRecord> Added);
+  IoResult<bool> Trim(std::span<const JournalRecord> Added);
 
   FileSystem& Files_;
   std::string Path_;
   size_t Limit_;
+  std::unique_ptr<FileLock> Lock_;
+  int LockDepth_ = 0;
   bool Loaded_ = false;
-  size_t Count_ = 0;           // records in the file, as far as this process knows
+  size_t Count_ = 0;           // lines in the file, as far as this process knows
+  size_t OperationCount_ = 0;  // of which the open operation's records
   bool NeedsNewline_ = false;  // the file ends with a torn line: start on a fresh one
   std::string OperationId_;
   std::string OperationKind_;

@@ -10,6 +10,7 @@
 #include "editing/HeaderPatch.h"
 #include "editing/MissionPosition.h"
 #include "editing/PatchJournal.h"
+#include "platform/FolderListing.h"
 #include "platform/Paths.h"
 
 namespace brieflist {
@@ -21,14 +22,7 @@ constexpr size_t kBlockBytes = 4;
 // case does not tell files apart.
 bool SamePath(const std::string& A, const std::string& B) {
 #ifdef _WIN32
-  if (A.size() != B.size()) return false;
-  for (size_t i = 0; i < A.size(); ++i) {
-    const auto lower = [](char c) {
-      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    };
-    if (lower(A[i]) != lower(B[i])) return false;
-  }
-  return true;
+  return EqualsIgnoringCase(A, B);
 #else
   return A == B;
 #endif
@@ -39,18 +33,46 @@ PatchOutcome ReportFailure(const Platform& P, const char* What, const IoError& E
   return PatchOutcome::Failed;
 }
 
+// The folder's archives and loose files, to tell whether a cached catalogue still describes it.
+std::vector<std::string> ListingOf(FileSystem& Files, const std::string& Folder) {
+  std::vector<std::string> names;
+  for (const char* suffix : {".pff", ".bms"})
+    if (auto listed = Files.ListFiles(Folder, suffix))
+      names.insert(names.end(), listed->begin(), listed->end());
+  return names;
+}
+
 // The step taken when a position holds no valid signature. Failing is the row of the failed
-// attempt (copied: the refresh replaces the catalogue).
+// attempt (copied: the refresh replaces the catalogue). With a Cache, the catalogue that an
+// earlier row of the same import refreshed serves again while the folder lists the same files;
+// a retry that fails on it proves it stale and earns a real refresh and one more retry.
 PatchOutcome LocateAndRetry(CatalogueState& State, const Platform& P, const MissionEntry& Failing,
-                            int Retry, const std::function<PatchOutcome(int32_t)>& RetryAt) {
+                            int Retry, const std::function<PatchOutcome(int32_t)>& RetryAt,
+                            LocateCache* Cache = nullptr) {
   if (Failing.DataOffset == 0) {
     P.Host.ShowMessage(kFileInvalidOrNotFound);
     return PatchOutcome::Reported;
   }
   const std::string fileName = Failing.FileName;
   const std::string sourceFile = Failing.SourceFile;
-  State.GameDirectory = FolderOfPath(sourceFile);
-  RefreshCatalogue(State, P);
+  const std::string folder = FolderOfPath(sourceFile);
+  bool reuse = false;
+  std::vector<std::string> listing;
+  if (Cache) {
+    if (Retry == kRetryAttempt && Cache->Reused) Retry = 0;
+    listing = ListingOf(P.Files, folder);
+    reuse = Retry != kRetryAttempt && !Cache->Reused && Cache->Folder == folder &&
+            State.GameDirectory == folder && Cache->Listing == listing;
+    Cache->Reused = reuse;
+  }
+  if (!reuse) {
+    State.GameDirectory = folder;
+    RefreshCatalogue(State, P);
+    if (Cache) {
+      Cache->Folder = folder;
+      Cache->Listing = std::move(listing);
+    }
+  }
   const int32_t j = FindPackedMission(State, fileName, sourceFile);
   if (j == -1) {
     P.Host.ShowMessage(kFileCouldNotBeFound);
@@ -63,7 +85,7 @@ PatchOutcome LocateAndRetry(CatalogueState& State, const Platform& P, const Miss
   return RetryAt(j);
 }
 
-enum class EditResult { Written, AlreadySo, NoSignature, Failed };
+enum class EditResult { Written, AlreadySo, NoSignature, Refused, Failed };
 
 // Reads the mission's header once, decides on those bytes, records the change in the journal
 // and writes the header back whole in one write followed by a flush: there is no moment at
@@ -89,13 +111,17 @@ EditResult PatchMissionState(const Platform& P, const std::string& File, int32_t
       return EditResult::Written;
     case HeaderDecision::AlreadySo:
       return EditResult::AlreadySo;
+    case HeaderDecision::Misplaced:
+      P.Host.ShowMessage(changes[0].RefusalMessage(File, "switched"));
+      return EditResult::Refused;
     default:
       return EditResult::NoSignature;
   }
 }
 
 PatchOutcome PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t Index,
-                               int64_t GridRow, std::optional<bool> Wanted, int Retry) {
+                               int64_t GridRow, std::optional<bool> Wanted, int Retry,
+                               LocateCache* Cache = nullptr) {
   if (Index < 0 || Index > State.LastMission ||
       Index >= static_cast<int32_t>(State.Missions.size())) {
     P.Host.ShowMessage(kFileCouldNotBeFound);
@@ -106,10 +132,15 @@ PatchOutcome PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t
   switch (PatchMissionState(P, row.SourceFile, row.DataOffset, row.FileName, Wanted, nowEnabled)) {
     case EditResult::Failed:
       return PatchOutcome::Failed;
+    case EditResult::Refused:
+      return PatchOutcome::Reported;
     case EditResult::NoSignature:
-      return LocateAndRetry(State, P, MissionEntry(row), Retry, [&](int32_t j) {
-        return PatchCatalogueRow(State, P, j, GridRow, Wanted, kRetryAttempt);
-      });
+      return LocateAndRetry(
+          State, P, MissionEntry(row), Retry,
+          [&](int32_t j) {
+            return PatchCatalogueRow(State, P, j, GridRow, Wanted, kRetryAttempt, Cache);
+          },
+          Cache);
     case EditResult::AlreadySo:
       row.Enabled = ToFlag(nowEnabled);
       return PatchOutcome::AlreadySo;
@@ -124,27 +155,38 @@ PatchOutcome PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t
 // One attempt of an import row: at the recorded position (Position is the imported row), or
 // on the retry at the catalogue row that the locate step found.
 PatchOutcome ApplyAt(CatalogueState& State, const Platform& P, const MissionEntry& Position,
-                     BooleanFlag Wanted, int Retry) {
-  auto probe = ProbeImportPosition(P.Files, Position.SourceFile, Position.DataOffset);
+                     BooleanFlag Wanted, int Retry, LocateCache* Cache) {
+  auto probe =
+      ProbeImportPosition(P.Files, Position.SourceFile, Position.DataOffset, Position.FileName);
   if (!probe) return ReportFailure(P, "Could not read", probe.Error());
   const auto retry = [&] {
-    return LocateAndRetry(State, P, Position, Retry, [&](int32_t j) {
-      return ApplyAt(State, P, MissionEntry(State.Missions[static_cast<size_t>(j)]), Wanted,
-                     kRetryAttempt);
-    });
+    return LocateAndRetry(
+        State, P, Position, Retry,
+        [&](int32_t j) {
+          return ApplyAt(State, P, MissionEntry(State.Missions[static_cast<size_t>(j)]), Wanted,
+                         kRetryAttempt, Cache);
+        },
+        Cache);
   };
-  if (!probe->has_value()) return retry();
+  if (probe->Place.Place == MissionPlace::NotListed) return retry();
   // A flag other than True or False asks for nothing.
   if (Wanted != kTrue && Wanted != kFalse) return PatchOutcome::AlreadySo;
   const bool wanted = Wanted == kTrue;
   // Nothing to write: the file is not opened for writing, so a read-only file in the wanted
   // state is no failure.
-  if (**probe == wanted) return PatchOutcome::AlreadySo;
+  if (probe->Enabled == wanted) return PatchOutcome::AlreadySo;
+  if (probe->Place.Place == MissionPlace::Misplaced) {
+    P.Host.ShowMessage(Position.FileName + " in " + Position.SourceFile +
+                       " was not switched: " + probe->Place.Why);
+    return PatchOutcome::Reported;
+  }
   bool nowEnabled = false;
   switch (PatchMissionState(P, Position.SourceFile, Position.DataOffset, Position.FileName, wanted,
                             nowEnabled)) {
     case EditResult::Failed:
       return PatchOutcome::Failed;
+    case EditResult::Refused:
+      return PatchOutcome::Reported;
     case EditResult::NoSignature:
       return retry();
     case EditResult::AlreadySo:
@@ -174,6 +216,10 @@ std::string FolderOfPath(const std::string& Path) {
   return Path.substr(0, last + 1);
 }
 
+std::string NameOfPath(const std::string& Path) {
+  return Path.substr(FolderOfPath(Path).size());
+}
+
 PatchOutcome ToggleMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
                                   int64_t GridRow, int Retry) {
   const PatchJournal::Operation operation(P.Journal, JournalKind::Toggle);
@@ -187,14 +233,19 @@ PatchOutcome SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t
 }
 
 PatchOutcome RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
-                                    const MissionEntry& Failing, int64_t GridRow, bool Enabled) {
-  return LocateAndRetry(State, P, Failing, 0, [&](int32_t j) {
-    return PatchCatalogueRow(State, P, j, GridRow, Enabled, kRetryAttempt);
-  });
+                                    const MissionEntry& Failing, int64_t GridRow, bool Enabled,
+                                    LocateCache* Cache) {
+  if (Cache) Cache->Reused = false;
+  return LocateAndRetry(
+      State, P, Failing, 0,
+      [&](int32_t j) {
+        return PatchCatalogueRow(State, P, j, GridRow, Enabled, kRetryAttempt, Cache);
+      },
+      Cache);
 }
 
 PatchOutcome ApplyImportedState(CatalogueState& State, const Platform& P, int32_t ImportIndex,
-                                int Retry) {
+                                int Retry, LocateCache* Cache) {
   if (ImportIndex < 0 || ImportIndex > State.LastImported ||
       ImportIndex >= static_cast<int32_t>(State.ImportedMissions.size())) {
     P.Host.ShowMessage(kFileInvalidOrNotFound);
@@ -202,7 +253,8 @@ PatchOutcome ApplyImportedState(CatalogueState& State, const Platform& P, int32_
   }
   const PatchJournal::Operation operation(P.Journal, JournalKind::Import);
   const MissionEntry imported = State.ImportedMissions[static_cast<size_t>(ImportIndex)];
-  return ApplyAt(State, P, imported, imported.Enabled, Retry);
+  if (Cache) Cache->Reused = false;
+  return ApplyAt(State, P, imported, imported.Enabled, Retry, Cache);
 }
 
 void WriteMissionState(std::span<uint8_t> Header, bool Enabled) {

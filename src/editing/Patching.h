@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "catalogue/CatalogueState.h"
 
@@ -22,7 +23,8 @@ inline constexpr int kRetryAttempt = -1;
 enum class PatchOutcome {
   Patched,    // the mission's bytes were rewritten
   AlreadySo,  // the mission already had the wanted state: nothing written
-  Reported,   // the mission was not where expected; a locate-and-retry message was shown
+  Reported,   // the mission was not where expected, or could not be switched without touching
+              // other bytes; a message saying so was shown
   Failed,     // a file could not be opened, read or written; a message naming it was shown
 };
 
@@ -33,6 +35,9 @@ int32_t FindPackedMission(const CatalogueState& State, const std::string& FileNa
 
 // Path up to and including its last separator; empty when it has none.
 std::string FolderOfPath(const std::string& Path);
+
+// Path after its last separator: the file's name.
+std::string NameOfPath(const std::string& Path);
 
 // Switches the mission of catalogue row Index to the other state in its file, sets the row's
 // Enabled and tells the host through EnabledCellChanged(GridRow, ...). Costs one open, one read,
@@ -45,19 +50,31 @@ PatchOutcome ToggleMissionEnabled(CatalogueState& State, const Platform& P, int3
 PatchOutcome SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
                                int64_t GridRow, bool Enabled, int Retry = 0);
 
+// What the locate step of one import or bulk switch keeps between its rows: the folder it
+// refreshed State from and the files that folder listed then. While it lists the same files the
+// catalogue is reused, so many moved rows cost one refresh, not one each. Every write still
+// checks the file itself in the same open, so a stale catalogue can cost a refresh, never a
+// wrong write.
+struct LocateCache {
+  std::string Folder;
+  std::vector<std::string> Listing;
+  bool Reused = false;  // the row in progress was located in the reused catalogue
+};
+
 // The locate-and-retry step for a mission whose first attempt to be set to Enabled found no
-// signature at Failing's position: refreshes Failing's folder, finds the mission again and tries
-// once more, with the messages of ToggleMissionEnabled. Failing is a copy: the refresh replaces
-// the catalogue.
+// signature at Failing's position: refreshes Failing's folder (or reuses Cache), finds the
+// mission again and tries once more, with the messages of ToggleMissionEnabled. Failing is a
+// copy: the refresh replaces the catalogue.
 PatchOutcome RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
-                                    const MissionEntry& Failing, int64_t GridRow, bool Enabled);
+                                    const MissionEntry& Failing, int64_t GridRow, bool Enabled,
+                                    LocateCache* Cache = nullptr);
 
 // Gives the mission named by row ImportIndex of ImportedMissions the state that row records.
-// The row is untrusted: only a mission at a real mission position of a game file is patched
-// (see IsImportPosition); anything else takes the locate-and-retry step. Changes no catalogue
-// row and no grid cell. Callers pass Retry 0.
+// The row is untrusted: only a mission that the file itself names at that position (see
+// ProbeImportPosition) is patched; anything else takes the locate-and-retry step. Changes no
+// catalogue row and no grid cell. Callers pass Retry 0; an import passes one Cache for its rows.
 PatchOutcome ApplyImportedState(CatalogueState& State, const Platform& P, int32_t ImportIndex,
-                                int Retry = 0);
+                                int Retry = 0, LocateCache* Cache = nullptr);
 
 // Rewrites the first 128 bytes of a mission (fewer for a shorter file) to the given state: the
 // signature, and the four-byte flag block moved between offsets 120 and 124. Only those 11 bytes

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <string_view>
+#include <unordered_map>
 
 #include "catalogue/TextHelpers.h"
 #include "editing/HeaderPatch.h"
@@ -19,6 +20,22 @@ std::string ChangedSinceText(const JournalRecord& R) {
   return Describe(R) + " was changed since the patch of " + R.Time +
          " (its bytes are not those that patch wrote); its undo was refused and nothing was "
          "written";
+}
+
+// Why an undo that found other bytes, or another mission, or a place it cannot write, was
+// refused.
+std::string RefusedText(const JournalRecord& R, const HeaderChange& Change) {
+  switch (Change.Decision) {
+    case HeaderDecision::NotListed:
+      return Describe(R) + " is no longer a mission of that file at offset " +
+             std::to_string(R.DataOffset) +
+             " (the file was changed or replaced since); its undo was refused and nothing was "
+             "written";
+    case HeaderDecision::Misplaced:
+      return Change.RefusalMessage(R.SourceFile, "restored") + "; nothing was written";
+    default:
+      return ChangedSinceText(R);
+  }
 }
 
 std::string NotAppliedText(const JournalRecord& R) {
@@ -94,8 +111,17 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
     result.Problems.push_back("There is no undo journal: nothing can be undone.");
     return finish();
   }
+  // No other program switches or undoes between the reading of the journal and the restores.
+  const PatchJournal::Operation operation(P.Journal, JournalKind::Undo);
+  auto lock = P.Journal->LockWriters();
+  if (!lock) {
+    result.Unreadable = true;
+    result.Problems.push_back("Could not lock the undo journal " + lock.Error().Describe());
+    return finish();
+  }
   auto journal = P.Journal->Read();
   if (!journal) {
+    result.Unreadable = true;
     result.Problems.push_back("Could not read the undo journal " + journal.Error().Describe());
     return finish();
   }
@@ -105,11 +131,31 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
   if (operations.size() > static_cast<size_t>(Count)) operations.resize(static_cast<size_t>(Count));
   result.Operations = static_cast<int32_t>(operations.size());
 
+  // A command with damaged lines, in the journal or kept aside, can only be taken back in part.
+  std::vector<std::string> damaged = P.Journal->KeptAside();
+  damaged.insert(damaged.end(), journal->Damaged.begin(), journal->Damaged.end());
+  for (const UndoableOperation& op : operations) {
+    const auto lost = std::count_if(damaged.begin(), damaged.end(), [&](const std::string& Line) {
+      return Line.find('\t' + op.Id + '\t') != std::string::npos;
+    });
+    if (lost > 0)
+      result.Problems.push_back("The " + op.Kind + " command of " + op.Time +
+                                " can only be partly undone: " + std::to_string(lost) +
+                                " of its journal lines are damaged (kept in " + P.Journal->Path() +
+                                kJournalDamagedSuffix + " or the journal itself)");
+  }
+
   std::vector<JournalRecord> pending;
   for (const UndoableOperation& op : operations)
     pending.insert(pending.end(), op.Pending.begin(), op.Pending.end());
+  // Newest first in the order the patches reached the disk, which is the journal's order, even
+  // where the records of two commands lie between each other.
+  std::unordered_map<std::string, size_t> place;
+  for (size_t i = 0; i < journal->Records.size(); ++i) place[journal->Records[i].Id] = i;
+  std::stable_sort(
+      pending.begin(), pending.end(),
+      [&](const JournalRecord& a, const JournalRecord& b) { return place[a.Id] > place[b.Id]; });
 
-  const PatchJournal::Operation operation(P.Journal, JournalKind::Undo);
   // A mission patched twice is restored in two passes, newest record first, so each pass
   // compares with the bytes the pass before it left.
   std::vector<bool> done(pending.size(), false);
@@ -156,7 +202,7 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
         } else {
           const bool notApplied = changes[k].Decision == HeaderDecision::NotApplied;
           undone.Status = notApplied ? UndoStatus::NotApplied : UndoStatus::ChangedSince;
-          undone.Message = notApplied ? NotAppliedText(r) : ChangedSinceText(r);
+          undone.Message = notApplied ? NotAppliedText(r) : RefusedText(r, changes[k]);
           JournalRecord marker;
           marker.Kind = notApplied ? JournalKind::NotApplied : JournalKind::Refused;
           marker.SourceFile = r.SourceFile;

@@ -40,6 +40,7 @@ struct UndoResult {
   std::vector<UndoneRecord> Records;  // in the order they were looked at
   std::vector<int32_t> ChangedRows;   // catalogue rows whose Enabled the undo changed
   std::vector<std::string> Problems;  // torn journal lines, a journal that cannot be read
+  bool Unreadable = false;            // the journal could not be read or locked: nothing looked at
 
   int32_t Count(UndoStatus Status) const;
   // True when a record was refused or failed, or the journal could not be read.

@@ -71,8 +71,11 @@ ImportResult ImportListFile(CatalogueState& State, const Platform& P, const std:
   const Platform through{P.Files, host, P.Journal};
   // One operation: an undo takes the whole import back.
   const PatchJournal::Operation operation(P.Journal, JournalKind::Import);
+  LocateCache located;
   for (int32_t i = 0; i <= State.LastImported; ++i) {
-    switch (ApplyImportedState(State, through, i, 0)) {
+    const PatchOutcome outcome = ApplyImportedState(State, through, i, 0, &located);
+    result.Outcomes.push_back(outcome);
+    switch (outcome) {
       case PatchOutcome::Patched:
         ++result.Patched;
         break;
@@ -102,20 +105,23 @@ std::vector<ImportPreviewRow> PreviewImport(FileSystem& Files,
   std::map<std::string, std::unique_ptr<CatalogueState>> folders;
   QuietHost quiet;
   const Platform reading{Files, quiet};
+  // What the import does at a position its probe accepted: a switch that would touch other
+  // bytes is refused there.
+  const auto judge = [](const ProbedPosition& At, const MissionEntry& Where, BooleanFlag Wanted,
+                        ImportPreviewRow& Preview) {
+    Preview.Action = ActionFor(At.Enabled, Wanted);
+    Preview.SourceFile = Where.SourceFile;
+    Preview.DataOffset = Where.DataOffset;
+    if (Preview.Action != ImportAction::AlreadySo && At.Place.Place == MissionPlace::Misplaced) {
+      Preview.Action = ImportAction::Refused;
+      Preview.Reason = At.Place.Why;
+    }
+  };
   for (const MissionEntry& row : Rows) {
     ImportPreviewRow preview;
-    auto probe = ProbeImportPosition(Files, row.SourceFile, row.DataOffset);
-    if (!probe) {
-      preview.Action = ImportAction::Unreadable;
-      preview.Reason = probe.Error().Describe();
-      out.push_back(std::move(preview));
-      break;
-    }
-    if (probe->has_value()) {
-      preview.Action = ActionFor(**probe, row.Enabled);
-      preview.SourceFile = row.SourceFile;
-      preview.DataOffset = row.DataOffset;
-    } else if (row.DataOffset != 0) {
+    auto probe = ProbeImportPosition(Files, row.SourceFile, row.DataOffset, row.FileName);
+    if (probe && probe->Place.Place == MissionPlace::NotListed && row.DataOffset != 0) {
+      // The locate step: the mission of that name in the same archive, probed as the retry would.
       const std::string folder = FolderOfPath(row.SourceFile);
       auto& state = folders[folder];
       if (!state) {
@@ -126,10 +132,18 @@ std::vector<ImportPreviewRow> PreviewImport(FileSystem& Files,
       const int32_t j = FindPackedMission(*state, row.FileName, row.SourceFile);
       if (j >= 0) {
         const MissionEntry& found = state->Missions[static_cast<size_t>(j)];
-        preview.Action = ActionFor(found.Enabled != kFalse, row.Enabled);
-        preview.SourceFile = found.SourceFile;
-        preview.DataOffset = found.DataOffset;
+        probe = ProbeImportPosition(Files, found.SourceFile, found.DataOffset, found.FileName);
+        if (probe && probe->Place.Place != MissionPlace::NotListed)
+          judge(*probe, found, row.Enabled, preview);
       }
+    } else if (probe && probe->Place.Place != MissionPlace::NotListed) {
+      judge(*probe, row, row.Enabled, preview);
+    }
+    if (!probe) {
+      preview.Action = ImportAction::Unreadable;
+      preview.Reason = probe.Error().Describe();
+      out.push_back(std::move(preview));
+      break;
     }
     out.push_back(std::move(preview));
   }

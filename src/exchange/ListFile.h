@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/CatalogueState.h"
+#include "editing/Patching.h"
 
 namespace brieflist {
 
@@ -64,6 +65,7 @@ struct ImportResult {
   int32_t Patched = 0;
   int32_t AlreadySo = 0;
   int32_t Reported = 0;  // rows whose mission could not be located (a message was shown)
+  std::vector<PatchOutcome> Outcomes;  // of each row applied, in row order
 };
 
 // Reads the list at Path into ImportedMissions, applies each row's state in order with
@@ -71,18 +73,19 @@ struct ImportResult {
 ImportResult ImportListFile(CatalogueState& State, const Platform& P, const std::string& Path);
 
 // What the import would do with one row, found without writing anything.
-enum class ImportAction { Enable, Disable, AlreadySo, NotFound, Unreadable };
+// Refused: the mission is found, but switching it would touch other bytes of its file.
+enum class ImportAction { Enable, Disable, AlreadySo, NotFound, Unreadable, Refused };
 
 struct ImportPreviewRow {
   ImportAction Action = ImportAction::NotFound;
   std::string SourceFile;  // where the mission was found; empty when not found
   int32_t DataOffset = 0;
-  std::string Reason;  // for Unreadable: the file and the system's reason
+  std::string Reason;  // for Unreadable: the file and the system's reason; for Refused: why
 };
 
-// The actions ImportListFile would take for Rows, reading only. Rows the locate step would find
-// elsewhere are looked up in a refresh of their folder. Ends after an Unreadable row, where the
-// import would stop.
+// The actions ImportListFile would take for Rows, reading only, with the same checks of each
+// position. Rows the locate step would find elsewhere are looked up in a refresh of their folder.
+// Ends after an Unreadable row, where the import would stop.
 std::vector<ImportPreviewRow> PreviewImport(FileSystem& Files,
                                             const std::vector<MissionEntry>& Rows);
 

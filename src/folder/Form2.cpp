@@ -148,20 +148,25 @@ void Form2::Label1Click() {
   if (!answer.isEmpty()) SetSelectedPath(AddBackslash(answer));
 }
 
-void Form2::Command1Click() {
-  const std::string folder = ToEnginePath(SelectedPath_);
+std::string ConfirmFolder(const QString& Path, SettingsStore& Settings, Dialogs& D) {
+  const std::string folder = ToEnginePath(Path);
   if (folder.empty()) {
-    Dialogs_.ShowMessage(QStringLiteral("The folder %1 cannot be used: its name has characters "
-                                        "outside Windows-1252.")
-                             .arg(SelectedPath_));
-    return;
+    D.ShowMessage(QStringLiteral("The folder %1 cannot be used: its name has characters "
+                                 "outside Windows-1252.")
+                      .arg(Path));
+    return folder;
   }
-  const QString problem = Settings_.Write(Text(kSettingsApplication), Text(kSettingsSection),
-                                          Text(kSettingsKey), SelectedPath_);
+  const QString problem =
+      Settings.Write(Text(kSettingsApplication), Text(kSettingsSection), Text(kSettingsKey), Path);
   if (!problem.isEmpty())
-    Dialogs_.ShowMessage(
-        QStringLiteral("The folder %1 could not be remembered for the next run: %2")
-            .arg(SelectedPath_, problem));
+    D.ShowMessage(QStringLiteral("The folder %1 could not be remembered for the next run: %2")
+                      .arg(Path, problem));
+  return folder;
+}
+
+void Form2::Command1Click() {
+  const std::string folder = ConfirmFolder(SelectedPath_, Settings_, Dialogs_);
+  if (folder.empty()) return;
   GameDirectory_ = folder;
   accept();
 }

@@ -22,6 +22,11 @@ inline constexpr const char* kSettingsApplication = "Brieflist";
 inline constexpr const char* kSettingsSection = "LastPath";
 inline constexpr const char* kSettingsKey = "Path";
 
+// What the chooser's OK does with Path (ending with the separator): remembers it in Settings and
+// returns it as the engine's path. Empty, after telling the person why, when the engine cannot
+// hold the path.
+std::string ConfirmFolder(const QString& Path, SettingsStore& Settings, Dialogs& D);
+
 // The folder chooser: a drive list, a folder list, the label showing the folder that OK
 // confirms, OK and Cancel. It answers through GameDirectory: OK stores the folder and writes it
 // there; Cancel, Escape and the window's close button write "Canceled!".

@@ -21,7 +21,7 @@ struct IoCounters {
   uint64_t Closes = 0;
 };
 
-// A whole file's bytes, mapped or read. The file itself is already closed.
+// A whole file's bytes, read in one go. The file itself is already closed.
 class FileBytes {
  public:
   virtual ~FileBytes() = default;
@@ -37,13 +37,44 @@ struct FolderFiles {
   std::vector<std::string> Unrepresentable;
 };
 
-// One block of a file that PatchBlocks reads and may write back.
+// One block of a file, read through an OpenFile and perhaps written back by PatchBlocks.
 struct FileBlock {
   uint64_t Offset = 0;
   std::vector<uint8_t> Bytes;  // sized by the caller; read into, zeros past the file's end
   size_t Have = 0;             // how many of Bytes the file held
   bool Write = false;          // set by the edit: write this block back
   bool Written = false;        // set by PatchBlocks once the block is written
+};
+
+// A regular file held open by InspectFile or PatchBlocks: whatever is read through it comes from
+// the one file that is then written, even when another program replaces the path meanwhile.
+class OpenFile {
+ public:
+  // The file's length when it was opened.
+  virtual uint64_t Size() const = 0;
+  // Fills Block.Bytes from Block.Offset in one read, zeros past the end, and sets Block.Have.
+  // A failed read makes the whole InspectFile or PatchBlocks fail with its error.
+  virtual bool Read(FileBlock& Block) = 0;
+
+ protected:
+  ~OpenFile() = default;
+};
+
+// Bytes in memory as an OpenFile.
+class SpanFile : public OpenFile {
+ public:
+  explicit SpanFile(std::span<const uint8_t> Bytes) : Bytes_(Bytes) {}
+  uint64_t Size() const override { return Bytes_.size(); }
+  bool Read(FileBlock& Block) override;
+
+ private:
+  std::span<const uint8_t> Bytes_;
+};
+
+// An exclusive lock held while this object lives; see FileSystem::LockFile.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
 };
 
 // Everything the engine asks of the file system. One implementation works on the real
@@ -64,27 +95,34 @@ class FileSystem {
     return FolderFiles{std::move(*names), {}};
   }
   virtual bool IsFolder(const std::string& Path) = 0;
+  // Whether anything at all (a file of any kind, a folder) stands at Path.
+  virtual bool Exists(const std::string& Path) { return IsFolder(Path); }
 
-  // The whole file, in one mapping or one read; the file is closed on return.
+  // The whole file as one read found it; the file is closed on return.
   virtual IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) = 0;
 
   // The first Count bytes of the file in one read; bytes past its end are zero.
   virtual IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) = 0;
 
-  // Reads Count bytes at Offset (zeros past the end), lets Edit change them, writes them back
-  // in one positioned write when Edit returns true, flushes to stable storage and closes.
-  // Edit returning false writes nothing. The file is never truncated or extended beyond what
-  // the block already covered.
-  virtual IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
-                                    const std::function<bool(std::span<uint8_t>)>& Edit) = 0;
+  // Opens Path (a regular file only: anything else is refused without waiting on it) for
+  // reading, lets Look read what it needs, and closes it.
+  virtual IoResult<bool> InspectFile(const std::string& Path,
+                                     const std::function<void(OpenFile&)>& Look) {
+    (void)Look;
+    return IoError{Path, "reading parts of files is not supported here"};
+  }
 
-  // Opens Path once for reading and writing, reads each block (one read each), lets Edit look at
-  // them all and mark those to write, writes each marked block back (one write each, only the
-  // bytes the file held), flushes once and closes. Edit returning false writes nothing. On an
-  // error the blocks written before it keep Written set. The default patches block by block,
-  // for file systems that have nothing better.
+  // Opens Path (a regular file only) once for reading and writing, lets Edit read what it needs
+  // (Blocks among it) and mark blocks of Blocks to write, writes each marked block back (one
+  // write each, only the bytes the file held when the block was read: a patch never extends a
+  // file), flushes once and closes. Edit returning false writes nothing. On an error the blocks
+  // written before it keep Written set.
   virtual IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
-                                     const std::function<bool(std::vector<FileBlock>&)>& Edit);
+                                     const std::function<bool(OpenFile&)>& Edit) {
+    (void)Blocks;
+    (void)Edit;
+    return IoError{Path, "patching is not supported here"};
+  }
 
   // Appends Bytes to the end of Path, creating it when missing, and flushes it to stable
   // storage before returning.
@@ -97,11 +135,19 @@ class FileSystem {
   // an existing file is either wholly replaced or left as it was.
   virtual IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) = 0;
 
+  // Waits until no other holder is left and takes the exclusive lock named by Path, a file that
+  // is created when missing and never written. Every program on the machine that locks the same
+  // path waits for the others; the lock goes when the returned object goes, or when the program
+  // ends, however it ends. A second lock of the same path within one program waits too.
+  virtual IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) {
+    return IoError{Path, "locking is not supported here"};
+  }
+
   virtual const IoCounters& Counters() const = 0;
   virtual void ResetCounters() = 0;
 };
 
-// The real disk: memory-mapped reads where the system offers them.
+// The real disk.
 std::unique_ptr<FileSystem> MakeNativeFileSystem();
 
 }  // namespace brieflist

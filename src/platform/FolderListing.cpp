@@ -15,11 +15,15 @@ char AsciiLower(char c) {
 
 }  // namespace
 
+bool EqualsIgnoringCase(std::string_view A, std::string_view B) {
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char a, char b) {
+           return AsciiLower(a) == AsciiLower(b);
+         });
+}
+
 bool EndsWithIgnoringCase(std::string_view Name, std::string_view Suffix) {
-  if (Name.size() < Suffix.size()) return false;
-  const std::string_view tail = Name.substr(Name.size() - Suffix.size());
-  return std::equal(tail.begin(), tail.end(), Suffix.begin(),
-                    [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+  return Name.size() >= Suffix.size() &&
+         EqualsIgnoringCase(Name.substr(Name.size() - Suffix.size()), Suffix);
 }
 
 bool NameOrderLess(std::string_view A, std::string_view B) {

@@ -9,6 +9,10 @@
 
 namespace brieflist {
 
+// True when A and B are the same text, ASCII letter case ignored: the one case fold of file
+// names, suffixes and signatures.
+bool EqualsIgnoringCase(std::string_view A, std::string_view B);
+
 // True when Name ends with Suffix, ASCII letter case ignored.
 bool EndsWithIgnoringCase(std::string_view Name, std::string_view Suffix);
 

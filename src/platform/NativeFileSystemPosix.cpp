@@ -1,8 +1,8 @@
-// The real disk on POSIX systems: mmap for whole files, pread/pwrite for blocks.
+// The real disk on POSIX systems: whole files read into a buffer, pread/pwrite for blocks.
 #ifndef _WIN32
 
 #include <fcntl.h>
-#include <sys/mman.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,29 +17,14 @@
 namespace brieflist {
 namespace {
 
-// Files up to this size are read whole with one call into a reused buffer: measured here, that
-// costs a fifth of mapping them, whose page-table work dominates on virtual machines. Larger
-// archives are mapped, so memory stays bounded and only the pages we touch are read.
-constexpr size_t kReadWholeLimit = 16u << 20;
+// Whole files are read, never mapped: a mapped file that another program shrinks kills the
+// reader with SIGBUS, while a read simply returns fewer bytes. Larger buffers are not kept for
+// the next file: one huge archive would hold its memory for the rest of the run.
+constexpr size_t kPooledLimit = 16u << 20;
 
 std::string ErrnoText(int error) {
   return std::generic_category().message(error);
 }
-
-class MappedBytes : public FileBytes {
- public:
-  MappedBytes(void* address, size_t size) : Address_(address), Size_(size) {}
-  ~MappedBytes() override { munmap(Address_, Size_); }
-  MappedBytes(const MappedBytes&) = delete;
-  MappedBytes& operator=(const MappedBytes&) = delete;
-  std::span<const uint8_t> Bytes() const override {
-    return {static_cast<const uint8_t*>(Address_), Size_};
-  }
-
- private:
-  void* Address_;
-  size_t Size_;
-};
 
 // Bytes read into a buffer that goes back to its file system for the next file, so reading
 // archive after archive reuses one allocation.
@@ -102,6 +87,46 @@ bool WriteFully(int fd, const uint8_t* buffer, size_t count, off_t offset, uint6
   return true;
 }
 
+// flock, not fcntl: an fcntl lock belongs to the process and goes when any descriptor of the
+// file is closed, while this one belongs to its own descriptor.
+class PosixLock : public FileLock {
+ public:
+  explicit PosixLock(int Fd) : Fd_(Fd) {}
+  ~PosixLock() override { close(Fd_); }  // closing releases the lock
+  PosixLock(const PosixLock&) = delete;
+  PosixLock& operator=(const PosixLock&) = delete;
+
+ private:
+  int Fd_;
+};
+
+// A file held open by InspectFile or PatchBlocks; remembers the first failed read.
+class Descriptor : public OpenFile {
+ public:
+  Descriptor(int Fd, uint64_t Size, uint64_t& Reads) : Fd_(Fd), Size_(Size), Reads_(Reads) {}
+  uint64_t Size() const override { return Size_; }
+  bool Read(FileBlock& Block) override {
+    std::fill(Block.Bytes.begin(), Block.Bytes.end(), 0);
+    Block.Have = 0;
+    if (Error) return false;
+    const ssize_t have = ReadFully(Fd_, Block.Bytes.data(), Block.Bytes.size(),
+                                   static_cast<off_t>(Block.Offset), Reads_);
+    if (have < 0) {
+      Error = errno;
+      return false;
+    }
+    Block.Have = static_cast<size_t>(have);
+    return true;
+  }
+
+  int Error = 0;
+
+ private:
+  int Fd_;
+  uint64_t Size_;
+  uint64_t& Reads_;
+};
+
 class PosixFileSystem : public FileSystem {
  public:
   IoResult<std::vector<std::string>> ListFiles(const std::string& Folder,
@@ -118,44 +143,41 @@ class PosixFileSystem : public FileSystem {
     return stat(Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
-  IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
-    const int fd = Open(Path, O_RDONLY);
-    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+  bool Exists(const std::string& Path) override {
     struct stat st {};
-    if (fstat(fd, &st) != 0) return CloseWithError(fd, Path);
-    if (!S_ISREG(st.st_mode)) {
-      Close(fd);
-      return IoError{Path, "not a regular file"};
-    }
+    return lstat(Path.c_str(), &st) == 0;
+  }
+
+  IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
+    struct stat st {};
+    const auto opened = OpenRegular(Path, O_RDONLY, st);
+    if (!opened) return opened.Error();
+    const int fd = *opened;
     const auto size = static_cast<size_t>(st.st_size);
-    std::unique_ptr<FileBytes> bytes;
-    if (size == 0) {
-      bytes = std::make_unique<OwnedBytes>(std::vector<uint8_t>{});
-    } else {
-      ++Counters_.Reads;
-      void* address =
-          size > kReadWholeLimit ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
-      if (address != MAP_FAILED) {
-        bytes = std::make_unique<MappedBytes>(address, size);
-      } else {
-        // Small files, and file systems that cannot map: one read of the whole file.
-        std::vector<uint8_t> buffer = std::move(Spare_);
-        if (buffer.capacity() < size) buffer.reserve(size + size / 4);  // archives vary a little
-        buffer.resize(size);
-        --Counters_.Reads;  // ReadFully counts its own calls
-        const ssize_t n = ReadFully(fd, buffer.data(), size, 0, Counters_.Reads);
-        if (n < 0) return CloseWithError(fd, Path);
-        buffer.resize(static_cast<size_t>(n));
-        bytes = std::make_unique<PooledBytes>(std::move(buffer), Spare_);
-      }
+    std::vector<uint8_t> buffer;
+    if (size <= kPooledLimit) {
+      buffer = std::move(Spare_);
+      if (buffer.capacity() < size) buffer.reserve(size + size / 4);  // archives vary a little
     }
+    buffer.resize(size);
+    // The file may have changed size since fstat: what one read finds is what the file holds.
+    const ssize_t n = ReadFully(fd, buffer.data(), size, 0, Counters_.Reads);
+    if (n < 0) return CloseWithError(fd, Path);
+    buffer.resize(static_cast<size_t>(n));
+    std::unique_ptr<FileBytes> bytes;
+    if (size <= kPooledLimit)
+      bytes = std::make_unique<PooledBytes>(std::move(buffer), Spare_);
+    else
+      bytes = std::make_unique<OwnedBytes>(std::move(buffer));
     Close(fd);
     return bytes;
   }
 
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {
-    const int fd = Open(Path, O_RDONLY);
-    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    struct stat st {};
+    const auto opened = OpenRegular(Path, O_RDONLY, st);
+    if (!opened) return opened.Error();
+    const int fd = *opened;
     std::vector<uint8_t> buffer(Count, 0);
     if (ReadFully(fd, buffer.data(), Count, 0, Counters_.Reads) < 0)
       return CloseWithError(fd, Path);
@@ -163,47 +185,42 @@ class PosixFileSystem : public FileSystem {
     return buffer;
   }
 
-  IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
-                            const std::function<bool(std::span<uint8_t>)>& Edit) override {
-    const int fd = Open(Path, O_RDWR);
-    if (fd < 0) return IoError{Path, ErrnoText(errno)};
-    std::vector<uint8_t> block(Count, 0);
-    const auto offset = static_cast<off_t>(Offset);
-    const ssize_t have = ReadFully(fd, block.data(), Count, offset, Counters_.Reads);
-    if (have < 0) return CloseWithError(fd, Path);
-    if (!Edit(block)) {
-      Close(fd);
-      return false;
+  IoResult<bool> InspectFile(const std::string& Path,
+                             const std::function<void(OpenFile&)>& Look) override {
+    struct stat st {};
+    const auto opened = OpenRegular(Path, O_RDONLY, st);
+    if (!opened) return opened.Error();
+    Descriptor file(*opened, static_cast<uint64_t>(st.st_size), Counters_.Reads);
+    Look(file);
+    if (file.Error) {
+      errno = file.Error;
+      return CloseWithError(*opened, Path);
     }
-    // Only the bytes the file already had are written back: a patch never extends a file.
-    if (!WriteFully(fd, block.data(), static_cast<size_t>(have), offset, Counters_.Writes))
-      return CloseWithError(fd, Path);
-    ++Counters_.Flushes;
-    if (fsync(fd) != 0) return CloseWithError(fd, Path);
-    if (!Close(fd)) return IoError{Path, ErrnoText(errno)};
+    Close(*opened);
     return true;
   }
 
   IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
-                             const std::function<bool(std::vector<FileBlock>&)>& Edit) override {
-    const int fd = Open(Path, O_RDWR);
-    if (fd < 0) return IoError{Path, ErrnoText(errno)};
-    for (FileBlock& block : Blocks) {
-      std::fill(block.Bytes.begin(), block.Bytes.end(), 0);
-      const ssize_t have = ReadFully(fd, block.Bytes.data(), block.Bytes.size(),
-                                     static_cast<off_t>(block.Offset), Counters_.Reads);
-      if (have < 0) return CloseWithError(fd, Path);
-      block.Have = static_cast<size_t>(have);
+                             const std::function<bool(OpenFile&)>& Edit) override {
+    struct stat st {};
+    const auto opened = OpenRegular(Path, O_RDWR, st);
+    if (!opened) return opened.Error();
+    const int fd = *opened;
+    Descriptor file(fd, static_cast<uint64_t>(st.st_size), Counters_.Reads);
+    const bool write = Edit(file);
+    if (file.Error) {
+      errno = file.Error;
+      return CloseWithError(fd, Path);
     }
-    if (!Edit(Blocks)) {
+    if (!write) {
       Close(fd);
       return false;
     }
     bool any = false;
     for (FileBlock& block : Blocks) {
       if (!block.Write) continue;
-      if (!WriteFully(fd, block.Bytes.data(), block.Have, static_cast<off_t>(block.Offset),
-                      Counters_.Writes)) {
+      if (!WriteFully(fd, block.Bytes.data(), std::min(block.Have, block.Bytes.size()),
+                      static_cast<off_t>(block.Offset), Counters_.Writes)) {
         // What was written is still pushed to the disk before the error is reported.
         const int error = errno;
         if (any) {
@@ -224,8 +241,10 @@ class PosixFileSystem : public FileSystem {
   }
 
   IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
-    const int fd = Open(Path, O_WRONLY | O_APPEND | O_CREAT, 0644);
-    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    struct stat st {};
+    const auto opened = OpenRegular(Path, O_WRONLY | O_APPEND | O_CREAT, st, 0644);
+    if (!opened) return opened.Error();
+    const int fd = *opened;
     size_t done = 0;
     while (done < Bytes.size()) {
       ++Counters_.Writes;
@@ -274,16 +293,37 @@ class PosixFileSystem : public FileSystem {
     return true;
   }
 
+  IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) override {
+    struct stat st {};
+    const auto opened = OpenRegular(Path, O_RDWR | O_CREAT, st, 0644);
+    if (!opened) return opened.Error();
+    const int fd = *opened;
+    while (flock(fd, LOCK_EX) != 0) {
+      if (errno != EINTR) return CloseWithError(fd, Path);
+    }
+    return std::unique_ptr<FileLock>(std::make_unique<PosixLock>(fd));
+  }
+
   const IoCounters& Counters() const override { return Counters_; }
   void ResetCounters() override { Counters_ = {}; }
 
  private:
-  int Open(const std::string& Path, int flags, mode_t mode = 0) {
+  // Opens a regular file and nothing else: a FIFO or a device named like a game file would
+  // otherwise block the open or every read. Opened without waiting, then looked at.
+  IoResult<int> OpenRegular(const std::string& Path, int flags, struct stat& st, mode_t mode = 0) {
     ++Counters_.Opens;
     int fd;
     do {
-      fd = open(Path.c_str(), flags | O_CLOEXEC, mode);
+      fd = open(Path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
     } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    if (fstat(fd, &st) != 0) return CloseWithError(fd, Path);
+    if (!S_ISREG(st.st_mode)) {
+      Close(fd);
+      return IoError{Path, "not a regular file"};
+    }
+    // Regular files never wait anyway; the flag goes so that nothing else is changed by it.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
   }
 

@@ -1,4 +1,4 @@
-// The real disk on Windows: wide-character names, file mappings for whole files, positioned
+// The real disk on Windows: wide-character names, whole files read in one go, positioned
 // reads and writes through OVERLAPPED offsets, and a replace that renames over the target.
 #ifdef _WIN32
 
@@ -34,6 +34,7 @@ std::wstring WidePath(const std::string& Path) {
 std::string ErrorText(DWORD Error) {
   if (Error == ERROR_SHARING_VIOLATION || Error == ERROR_LOCK_VIOLATION)
     return "used by another program; close that program and try again";
+  if (Error == ERROR_BAD_FILE_TYPE) return "not a regular file";
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -55,21 +56,6 @@ std::string ErrorText(DWORD Error) {
 IoError LastError(const std::string& Path) {
   return IoError{Path, ErrorText(GetLastError())};
 }
-
-class MappedBytes : public FileBytes {
- public:
-  MappedBytes(const void* View, size_t Size) : View_(View), Size_(Size) {}
-  ~MappedBytes() override { UnmapViewOfFile(View_); }
-  MappedBytes(const MappedBytes&) = delete;
-  MappedBytes& operator=(const MappedBytes&) = delete;
-  std::span<const uint8_t> Bytes() const override {
-    return {static_cast<const uint8_t*>(View_), Size_};
-  }
-
- private:
-  const void* View_;
-  size_t Size_;
-};
 
 class OwnedBytes : public FileBytes {
  public:
@@ -127,6 +113,48 @@ bool WriteFully(HANDLE File, const uint8_t* Buffer, size_t Count, uint64_t Offse
   return true;
 }
 
+// The lock of one byte of its file, held through its own handle.
+class WindowsLock : public FileLock {
+ public:
+  explicit WindowsLock(HANDLE File) : File_(File) {}
+  ~WindowsLock() override {
+    OVERLAPPED at{};
+    UnlockFileEx(File_, 0, 1, 0, &at);
+    CloseHandle(File_);
+  }
+  WindowsLock(const WindowsLock&) = delete;
+  WindowsLock& operator=(const WindowsLock&) = delete;
+
+ private:
+  HANDLE File_;
+};
+
+// A file held open by InspectFile or PatchBlocks; remembers the first failed read.
+class Handle : public OpenFile {
+ public:
+  Handle(HANDLE File, uint64_t Size, uint64_t& Reads) : File_(File), Size_(Size), Reads_(Reads) {}
+  uint64_t Size() const override { return Size_; }
+  bool Read(FileBlock& Block) override {
+    std::fill(Block.Bytes.begin(), Block.Bytes.end(), 0);
+    Block.Have = 0;
+    if (Error) return false;
+    if (!ReadFully(File_, Block.Bytes.data(), Block.Bytes.size(), Block.Offset, Block.Have,
+                   Reads_)) {
+      Error = GetLastError();
+      Block.Have = 0;
+      return false;
+    }
+    return true;
+  }
+
+  DWORD Error = 0;
+
+ private:
+  HANDLE File_;
+  uint64_t Size_;
+  uint64_t& Reads_;
+};
+
 class WindowsFileSystem : public FileSystem {
  public:
   IoResult<std::vector<std::string>> ListFiles(const std::string& Folder,
@@ -143,30 +171,24 @@ class WindowsFileSystem : public FileSystem {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
+  bool Exists(const std::string& Path) override {
+    return GetFileAttributesW(WidePath(Path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
     const HANDLE file = OpenForReading(Path);
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) return CloseWithError(file, Path);
     const auto length = static_cast<size_t>(size.QuadPart);
-    std::unique_ptr<FileBytes> bytes;
-    if (length == 0) {
-      // An empty file cannot be mapped.
-      bytes = std::make_unique<OwnedBytes>(std::vector<uint8_t>{});
-    } else {
-      ++Counters_.Reads;
-      bytes = Map(file, length);
-      if (!bytes) {
-        // Some files cannot be mapped (some network shares); one read serves as well.
-        std::vector<uint8_t> buffer(length);
-        size_t got = 0;
-        --Counters_.Reads;  // ReadFully counts its own calls
-        if (!ReadFully(file, buffer.data(), length, 0, got, Counters_.Reads))
-          return CloseWithError(file, Path);
-        buffer.resize(got);
-        bytes = std::make_unique<OwnedBytes>(std::move(buffer));
-      }
-    }
+    // Read, never mapped: a view of a file that goes away under us (a network share, a
+    // removable drive) faults on access, while a read reports an error or fewer bytes.
+    std::vector<uint8_t> buffer(length);
+    size_t got = 0;
+    if (!ReadFully(file, buffer.data(), length, 0, got, Counters_.Reads))
+      return CloseWithError(file, Path);
+    buffer.resize(got);
+    std::unique_ptr<FileBytes> bytes = std::make_unique<OwnedBytes>(std::move(buffer));
     Close(file);
     return bytes;
   }
@@ -182,45 +204,43 @@ class WindowsFileSystem : public FileSystem {
     return buffer;
   }
 
-  IoResult<bool> PatchBlock(const std::string& Path, uint64_t Offset, size_t Count,
-                            const std::function<bool(std::span<uint8_t>)>& Edit) override {
-    const HANDLE file = OpenForWriting(Path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+  IoResult<bool> InspectFile(const std::string& Path,
+                             const std::function<void(OpenFile&)>& Look) override {
+    const HANDLE file = OpenForReading(Path);
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
-    std::vector<uint8_t> block(Count, 0);
-    size_t have = 0;
-    if (!ReadFully(file, block.data(), Count, Offset, have, Counters_.Reads))
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) return CloseWithError(file, Path);
+    Handle open(file, static_cast<uint64_t>(size.QuadPart), Counters_.Reads);
+    Look(open);
+    if (open.Error) {
+      SetLastError(open.Error);
       return CloseWithError(file, Path);
-    if (!Edit(block)) {
-      Close(file);
-      return false;
     }
-    // Only the bytes the file already had are written back: a patch never extends a file.
-    if (!WriteFully(file, block.data(), have, Offset, Counters_.Writes))
-      return CloseWithError(file, Path);
-    ++Counters_.Flushes;
-    if (!FlushFileBuffers(file)) return CloseWithError(file, Path);
-    if (!Close(file)) return LastError(Path);
+    Close(file);
     return true;
   }
 
   IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
-                             const std::function<bool(std::vector<FileBlock>&)>& Edit) override {
+                             const std::function<bool(OpenFile&)>& Edit) override {
     const HANDLE file = OpenForWriting(Path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
-    for (FileBlock& block : Blocks) {
-      std::fill(block.Bytes.begin(), block.Bytes.end(), 0);
-      if (!ReadFully(file, block.Bytes.data(), block.Bytes.size(), block.Offset, block.Have,
-                     Counters_.Reads))
-        return CloseWithError(file, Path);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) return CloseWithError(file, Path);
+    Handle open(file, static_cast<uint64_t>(size.QuadPart), Counters_.Reads);
+    const bool write = Edit(open);
+    if (open.Error) {
+      SetLastError(open.Error);
+      return CloseWithError(file, Path);
     }
-    if (!Edit(Blocks)) {
+    if (!write) {
       Close(file);
       return false;
     }
     bool any = false;
     for (FileBlock& block : Blocks) {
       if (!block.Write) continue;
-      if (!WriteFully(file, block.Bytes.data(), block.Have, block.Offset, Counters_.Writes)) {
+      if (!WriteFully(file, block.Bytes.data(), std::min(block.Have, block.Bytes.size()),
+                      block.Offset, Counters_.Writes)) {
         // What was written is still pushed to the disk before the error is reported.
         const DWORD error = GetLastError();
         if (any) {
@@ -296,6 +316,21 @@ class WindowsFileSystem : public FileSystem {
     return true;
   }
 
+  IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) override {
+    // Every program opens it, so no one may hold it exclusively.
+    const HANDLE file = Open(Path, GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL);
+    if (file == INVALID_HANDLE_VALUE) return LastError(Path);
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+      Close(file);
+      return IoError{Path, "not a regular file"};
+    }
+    OVERLAPPED at{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) return CloseWithError(file, Path);
+    return std::unique_ptr<FileLock>(std::make_unique<WindowsLock>(file));
+  }
+
   const IoCounters& Counters() const override { return Counters_; }
   void ResetCounters() override { Counters_ = {}; }
 
@@ -306,8 +341,14 @@ class WindowsFileSystem : public FileSystem {
     return CreateFileW(Path.c_str(), Access, Share, nullptr, Disposition, Flags, nullptr);
   }
 
+  // Opens files on a disk and nothing else: a pipe or a device named like a game file would
+  // otherwise hold up every read.
   HANDLE Open(const std::string& Path, DWORD Access, DWORD Share, DWORD Disposition, DWORD Flags) {
-    return OpenWide(WidePath(Path), Access, Share, Disposition, Flags);
+    const HANDLE file = OpenWide(WidePath(Path), Access, Share, Disposition, Flags);
+    if (file == INVALID_HANDLE_VALUE || GetFileType(file) == FILE_TYPE_DISK) return file;
+    Close(file);
+    SetLastError(ERROR_BAD_FILE_TYPE);
+    return INVALID_HANDLE_VALUE;
   }
 
   // Windows refuses to write a file marked read-only, or to rename over it; asked first, so
@@ -332,17 +373,6 @@ class WindowsFileSystem : public FileSystem {
   HANDLE OpenForReading(const std::string& Path) {
     return Open(Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
-  }
-
-  // A read-only view of the whole file, or nothing when the file cannot be mapped. The view
-  // outlives both handles.
-  static std::unique_ptr<FileBytes> Map(HANDLE File, size_t Length) {
-    const HANDLE mapping = CreateFileMappingW(File, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (!mapping) return nullptr;
-    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, Length);
-    CloseHandle(mapping);
-    if (!view) return nullptr;
-    return std::make_unique<MappedBytes>(view, Length);
   }
 
   bool Close(HANDLE File) {

@@ -116,20 +116,31 @@ std::string NativeNameToUtf8(std::string_view Name) {
   return Windows1252ToUtf8(Name);
 }
 
-std::string UpperCase1252(std::string_view Text) {
-  std::string out(Text);
-  for (char& c : out) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b >= 'a' && b <= 'z') {
-      c = static_cast<char>(b - 32);
-    } else if (b >= 0xE0 && b <= 0xFE && b != 0xF7) {
-      c = static_cast<char>(b - 32);
-    } else if (b == 0x9A || b == 0x9C || b == 0x9E) {
-      c = static_cast<char>(b - 16);
-    } else if (b == 0xFF) {
-      c = static_cast<char>(0x9F);
+namespace {
+
+struct UpperTable {
+  unsigned char Of[256];
+  constexpr UpperTable() : Of() {
+    for (int b = 0; b < 256; ++b) {
+      int upper = b;
+      if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7))
+        upper = b - 32;
+      else if (b == 0x9A || b == 0x9C || b == 0x9E)
+        upper = b - 16;
+      else if (b == 0xFF)
+        upper = 0x9F;
+      Of[b] = static_cast<unsigned char>(upper);
     }
   }
+};
+
+constexpr UpperTable kUpper;
+
+}  // namespace
+
+std::string UpperCase1252(std::string_view Text) {
+  std::string out(Text);
+  for (char& c : out) c = static_cast<char>(kUpper.Of[static_cast<unsigned char>(c)]);
   return out;
 }
 

@@ -96,8 +96,10 @@ TEST(Refresh, HoldsMoreMissionsThanASixteenBitIndex) {
   sample::MissionSpec tiny;
   tiny.Size = 128;
   const Bytes mission = sample::BuildMission(tiny);
-  for (int i = 0; i < 17000; ++i)
-    entries.push_back({"M" + std::to_string(i) + ".BMS", mission, false, 0});
+  for (int i = 0; i < 17000; ++i) {
+    std::string name = "M";  // appended: "M" + ... makes g++ 12 -O3 warn falsely
+    entries.push_back({name += std::to_string(i) + ".BMS", mission, false, 0});
+  }
   g.Put("a.pff", BuildArchive(entries));
   g.Put("b.pff", BuildArchive(entries));
   g.Refresh();

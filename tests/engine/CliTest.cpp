@@ -357,7 +357,7 @@ TEST(CliListFile, ExportImportAndShowPrintWhatTheyDid) {
   r = RunCli(cli::RunImport, {list});
   EXPECT_EQ(r.Exit, 1);
   EXPECT_TRUE(Has(r.Err, "The File Could Not Be Found!")) << r.Err;
-  EXPECT_TRUE(Has(r.Out, "1 not found")) << r.Out;
+  EXPECT_TRUE(Has(r.Out, "1 missing, 0 failed")) << r.Out;
 
   f.Write("bad.brl", {0x01, 0x00, 0x03, 0x00, 'A'});
   for (auto command : {cli::RunShow, cli::RunImport}) {

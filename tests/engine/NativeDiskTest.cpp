@@ -116,8 +116,10 @@ TEST_F(NativeDisk, APatchCostsOneOpenReadWriteFlushAndCloseAndTouchesElevenBytes
     Files->ResetCounters();
     EXPECT_EQ(ToggleMissionEnabled(State, P, row, row), PatchOutcome::Patched);
     const IoCounters& c = Files->Counters();
+    // An archive's header and directory are read in the same open, to check the mission.
+    const uint64_t reads = EndsWithIgnoringCase(path, ".pff") ? 3 : 1;
     EXPECT_EQ(std::vector<uint64_t>({c.Opens, c.Reads, c.Writes, c.Flushes, c.Closes}),
-              std::vector<uint64_t>(5, 1));
+              std::vector<uint64_t>({1, reads, 1, 1, 1}));
     EXPECT_EQ(test::ReadBytes(path), expected);
   }
   Refresh();
@@ -129,26 +131,22 @@ TEST_F(NativeDisk, APatchNeverExtendsAFile) {
   const Bytes data(100, 'a');
   Folder.Write("short.bms", data);
   const std::string path = Folder.File("short.bms");
-  const auto fill = [](std::span<uint8_t> Block) {
-    std::fill(Block.begin(), Block.end(), 'x');
-    return true;
-  };
-  ASSERT_TRUE(Files->PatchBlock(path, 50, 128, fill));
-  Bytes expected = data;
-  std::fill(expected.begin() + 50, expected.end(), 'x');
-  EXPECT_EQ(test::ReadBytes(path), expected);
-  ASSERT_TRUE(Files->PatchBlock(path, 200, 128, fill));
-  std::vector<FileBlock> blocks(2);
-  blocks[0].Offset = 90, blocks[1].Offset = 300;
+  std::vector<FileBlock> blocks(3);
+  blocks[0].Offset = 50, blocks[1].Offset = 90, blocks[2].Offset = 300;
   for (FileBlock& b : blocks) b.Bytes.resize(128);
-  ASSERT_TRUE(Files->PatchBlocks(path, blocks, [](std::vector<FileBlock>& Read) {
-    for (FileBlock& b : Read) std::fill(b.Bytes.begin(), b.Bytes.end(), 'y'), b.Write = true;
+  ASSERT_TRUE(Files->PatchBlocks(path, blocks, [&](OpenFile& File) {
+    for (FileBlock& b : blocks) {
+      if (!File.Read(b)) return false;
+      std::fill(b.Bytes.begin(), b.Bytes.end(), static_cast<uint8_t>('x' + b.Offset % 7));
+      b.Write = true;
+    }
     return true;
   }));
-  std::fill(expected.begin() + 90, expected.end(), 'y');
+  Bytes expected = data;
+  std::fill(expected.begin() + 50, expected.end(), static_cast<uint8_t>('x' + 50 % 7));
+  std::fill(expected.begin() + 90, expected.end(), static_cast<uint8_t>('x' + 90 % 7));
   EXPECT_EQ(test::ReadBytes(path), expected);
-  EXPECT_EQ(blocks[0].Have, 10u);
-  EXPECT_EQ(blocks[1].Have, 0u);
+  EXPECT_EQ(blocks[0].Have + blocks[1].Have + blocks[2].Have, 50u + 10u + 0u);
 }
 
 // A list is replaced whole or not at all, and no temporary file stays behind either way.

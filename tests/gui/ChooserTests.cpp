@@ -21,23 +21,6 @@ QString WithSeparator(const std::string& Path) {
   return Native(Path) + QDir::separator();
 }
 
-// The settings store in memory: the one entry the chooser keeps, and its writes.
-class MemorySettings : public SettingsStore {
- public:
-  QString Read(const QString& A, const QString& S, const QString& K,
-               const QString& Default) override {
-    return A + '/' + S + '/' + K == "Brieflist/LastPath/Path" && !Path.isEmpty() ? Path : Default;
-  }
-  QString Write(const QString& A, const QString& S, const QString& K,
-                const QString& Value) override {
-    ++Writes;
-    if (Failure.isEmpty() && A + '/' + S + '/' + K == "Brieflist/LastPath/Path") Path = Value;
-    return Failure;
-  }
-  QString Path, Failure;  // when Failure is set, writes fail with this reason
-  int Writes = 0;
-};
-
 class FakeDrives : public DriveSource {
  public:
   std::vector<Drive> Drives() override { return List; }
@@ -124,7 +107,7 @@ class FolderChooserTest : public test::WindowTest {
 
   test::TempFolder Root;
   QString SavedCurrent;
-  MemorySettings Settings;
+  test::MemorySettings Settings;
   FakeDrives Drives;
 };
 
@@ -148,7 +131,7 @@ TEST_F(FolderChooserTest, FirstRunOpensOnTheDefaultAndOkStoresAndRefreshesIt) {
   EXPECT_EQ(seen.GameDirectory, "SetPath");
   EXPECT_TRUE(Window->isEnabled());
   EXPECT_EQ(Settings.Writes, 1);
-  EXPECT_EQ(Settings.Path, expected);
+  EXPECT_EQ(Settings.Path(), expected);
   EXPECT_EQ(QString::fromStdString(State.GameDirectory), expected);
   EXPECT_TRUE(CatalogueCommandsEnabled());
 #ifndef _WIN32
@@ -175,7 +158,7 @@ TEST_F(FolderChooserTest, AFolderOpenedInTheListIsShownStoredAndRefreshed) {
     EXPECT_EQ(Drive1(chooser).currentIndex(), 1);
     Click(chooser, "Command1");
   });
-  EXPECT_EQ(Settings.Path, df2);
+  EXPECT_EQ(Settings.Path(), df2);
   EXPECT_EQ(QString::fromStdString(State.GameDirectory), df2);
   ASSERT_EQ(State.LastMission, 0);
   EXPECT_EQ(Grid().Model().Cell(0, 0), "M1.BMS");
@@ -204,7 +187,7 @@ TEST_F(FolderChooserTest, ATypedPathGetsOneTrailingSeparatorAndIsNotChecked) {
   for (const Case& c : cases) {
     Dialogs.InputAnswers = {c.Typed};
     Dialogs.Inputs.clear();
-    Settings.Path.clear();
+    Settings.Entries.clear();
     QString before;
     OpenPath([&](Form2& chooser) {
       before = chooser.SelectedPath();
@@ -217,7 +200,7 @@ TEST_F(FolderChooserTest, ATypedPathGetsOneTrailingSeparatorAndIsNotChecked) {
     EXPECT_EQ(Dialogs.Inputs[0].first, "Please Enter Path Manualy!");
     EXPECT_EQ(Dialogs.Inputs[0].second, before);
     const QString expected = c.Expected.isEmpty() ? before : c.Expected;
-    EXPECT_EQ(Settings.Path, expected) << c.Typed.toStdString();
+    EXPECT_EQ(Settings.Path(), expected) << c.Typed.toStdString();
     EXPECT_EQ(QString::fromStdString(State.GameDirectory), expected);
   }
 }
@@ -231,7 +214,7 @@ TEST_F(FolderChooserTest, CancelBeforeAnyFolderChangesNothingAndOkOnAnEmptyFolde
   EXPECT_FALSE(CatalogueCommandsEnabled());
   EXPECT_EQ(Settings.Writes, 0);
   // A settings store that cannot be written is reported, and the folder still used.
-  Settings.Path = WithSeparator(In("D", "Empty"));
+  Settings.Path() = WithSeparator(In("D", "Empty"));
   Settings.Failure = "/ro/Brieflist.conf: cannot be written";
   OpenPath([&](Form2& chooser) { Click(chooser, "Command1"); });
   ASSERT_EQ(Dialogs.Messages.size(), 1u);
@@ -285,7 +268,7 @@ TEST_F(FolderChooserTest, TheRememberedFolderPlacesBothLists) {
       {"on no drive at all", WithSeparator(In("Y", "DF")), Native(In("C", "work")), 0},
   };
   for (const Case& c : cases) {
-    Settings.Path = c.Remembered;
+    Settings.Path() = c.Remembered;
     OpenPath([&](Form2& chooser) {
       EXPECT_EQ(Dir1(chooser).Path(), c.Folder) << c.What;
       EXPECT_EQ(Drive1(chooser).currentIndex(), c.Drive) << c.What;

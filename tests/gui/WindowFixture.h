@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <deque>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -23,6 +24,7 @@
 #include "editing/Patching.h"
 #include "platform/FileSystem.h"
 #include "platform/qt/Dialogs.h"
+#include "platform/qt/SettingsStore.h"
 #include "support/TestSupport.h"
 #include "view/MissionGrid.h"
 
@@ -47,6 +49,10 @@ class ScriptedDialogs : public Dialogs {
 
   void ShowMessage(const QString& Text) override {
     Messages.push_back({Text, Watched == nullptr || Watched->isEnabled()});
+  }
+  // The closing message of an import: kept apart from the plain messages.
+  void ShowReport(const QString& Text, const QString& CopyText) override {
+    Reports.push_back({Text, CopyText});
   }
   bool AskYesNo(const QString& Text) override {
     Questions.push_back(Text);
@@ -96,6 +102,10 @@ class ScriptedDialogs : public Dialogs {
   std::deque<QString> InputAnswers;  // an empty answer, or none left, cancels
   std::deque<QString> FileNames;     // an empty name, or none left, cancels the dialog
   std::vector<Shown> Messages;
+  struct Report {
+    QString Text, CopyText;
+  };
+  std::vector<Report> Reports;
   QStringList Questions;
   std::vector<bool> BusyWhileAsked;
   std::vector<PoppedUp> PopUps;
@@ -109,6 +119,24 @@ class ScriptedDialogs : public Dialogs {
     Answers.pop_front();
     return answer;
   }
+};
+
+// The settings store in memory: its entries (an empty one counts as missing), its writes, and a
+// failure on demand.
+struct MemorySettings : SettingsStore {
+  QString Read(const QString& A, const QString& S, const QString& K, const QString& D) override {
+    const auto it = Entries.find(A + '/' + S + '/' + K);
+    return it == Entries.end() || it->second.isEmpty() ? D : it->second;
+  }
+  QString Write(const QString& A, const QString& S, const QString& K, const QString& V) override {
+    ++Writes;
+    if (Failure.isEmpty()) Entries[A + '/' + S + '/' + K] = V;
+    return Failure;
+  }
+  QString& Path() { return Entries[QStringLiteral("Brieflist/LastPath/Path")]; }
+  std::map<QString, QString> Entries;
+  QString Failure;  // when set, writes fail with this reason
+  int Writes = 0;
 };
 
 inline QString Native(const std::string& Path) {
@@ -195,6 +223,12 @@ class WindowTest : public testing::Test {
   void ChooseOnEnabledCell(int32_t Index, const char* Item = "mnuEnableDisable") {
     Dialogs.MenuChoices.push_back(QString::fromLatin1(Item));
     ClickCell(RowOf(Index), GridColumn::Enabled);
+  }
+  // The signature of mission Entry of Archive in File.
+  std::string Signature(const std::string& File, const std::vector<sample::ArchiveEntry>& Archive,
+                        size_t Entry) {
+    return SignatureAt(ReadBytes(Folder.File(File)),
+                       static_cast<size_t>(sample::ArchiveDataOffsets(Archive)[Entry]));
   }
   // What the files hold: each mission's signature, in catalogue order ("BMS VyK BMS BMS VyK BMS"
   // as written). ArchiveB may be changed by a test that rewrites b.pff.

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "catalogue/CatalogueState.h"
+#include "catalogue/MissionEntry.h"
 #include "platform/EngineHost.h"
 #include "platform/NativeNames.h"
 #include "platform/Paths.h"
@@ -118,6 +119,32 @@ inline Bytes ArchiveBytes(const std::vector<std::pair<std::string, Bytes>>& Entr
   std::vector<sample::ArchiveEntry> entries;
   for (const auto& [name, data] : Entries) entries.push_back({name, data, false, 0});
   return sample::BuildArchive(entries, Options);
+}
+
+// A list row asking for the state On of the mission Name packed in SourceFile at Offset (loose
+// at 0).
+inline MissionEntry ListRow(std::string SourceFile, std::string Name, int32_t Offset, bool On) {
+  MissionEntry row;
+  row.SourceFile = std::move(SourceFile);
+  row.FileName = std::move(Name);
+  row.DataOffset = Offset;
+  row.Enabled = ToFlag(On);
+  return row;
+}
+
+// Positions of the bytes where A and B differ; a length difference counts from the shorter end.
+inline std::vector<size_t> DifferingBytes(const Bytes& A, const Bytes& B) {
+  std::vector<size_t> out;
+  for (size_t i = 0; i < std::max(A.size(), B.size()); ++i)
+    if (i >= A.size() || i >= B.size() || A[i] != B[i]) out.push_back(i);
+  return out;
+}
+
+// The 11 bytes a patch may change for a mission at Offset.
+inline std::vector<size_t> PatchedBytes(size_t Offset) {
+  std::vector<size_t> out;
+  for (size_t i : {0, 1, 2, 120, 121, 122, 123, 124, 125, 126, 127}) out.push_back(Offset + i);
+  return out;
 }
 
 // A host that records everything the engine asks and answers from a script.

@@ -1,11 +1,13 @@
 #include "platform/qt/Dialogs.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace brieflist {
 namespace {
@@ -57,6 +59,24 @@ QString RunFileDialog(QFileDialog::AcceptMode Mode, const QString& Filter,
 
 void WidgetDialogs::ShowMessage(const QString& Text) {
   RunBox(QMessageBox::Ok, QMessageBox::Ok, Text);
+}
+
+void WidgetDialogs::ShowReport(const QString& Text, const QString& CopyText) {
+  if (CopyText.isEmpty()) {
+    ShowMessage(Text);
+    return;
+  }
+  ArrowWhileAsking arrow;
+  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), Text,
+                  QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  QPushButton* copy = box.addButton(QStringLiteral("Copy"), QMessageBox::ActionRole);
+  // Cut from the box's button handling, so a copy leaves the message open.
+  copy->disconnect();
+  QObject::connect(copy, &QPushButton::clicked, &box,
+                   [CopyText] { QGuiApplication::clipboard()->setText(CopyText); });
+  box.setDefaultButton(QMessageBox::Ok);
+  box.exec();
 }
 
 bool WidgetDialogs::AskYesNo(const QString& Text) {

@@ -16,6 +16,12 @@ class Dialogs {
 
   // A modal message with an OK button only, no icon, titled with the application's name.
   virtual void ShowMessage(const QString& Text) = 0;
+  // A modal message as ShowMessage, with a Copy button, when CopyText is not empty, that puts
+  // CopyText on the clipboard and leaves the message open (Ctrl+C copies the message itself).
+  virtual void ShowReport(const QString& Text, const QString& CopyText) {
+    (void)CopyText;
+    ShowMessage(Text);
+  }
   // A modal Yes/No question; Yes is the default answer. Returns true for Yes.
   virtual bool AskYesNo(const QString& Text) = 0;
   // Pops Menu up at GlobalPos and waits; the chosen item, or nullptr when dismissed.
@@ -35,6 +41,7 @@ class Dialogs {
 class WidgetDialogs : public Dialogs {
  public:
   void ShowMessage(const QString& Text) override;
+  void ShowReport(const QString& Text, const QString& CopyText) override;
   bool AskYesNo(const QString& Text) override;
   QAction* PopUpMenu(QMenu& Menu, const QPoint& GlobalPos) override;
   QString InputBox(const QString& Prompt, const QString& Default) override;

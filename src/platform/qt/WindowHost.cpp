@@ -8,15 +8,22 @@
 namespace brieflist {
 
 bool WindowHost::AskYesNo(const std::string& Text) {
-  return Dialogs_.AskYesNo(FromEngineMessage(Text));
+  if (Quiet) {
+    const auto answered = Answers_.find(Text);
+    return answered == Answers_.end() || answered->second;
+  }
+  const bool yes = Dialogs_.AskYesNo(FromEngineMessage(Text));
+  Answers_[Text] = yes;
+  return yes;
 }
 
 void WindowHost::ShowMessage(const std::string& Text) {
-  Dialogs_.ShowMessage(FromEngineMessage(Text));
+  if (!Quiet) Dialogs_.ShowMessage(FromEngineMessage(Text));
 }
 
 void WindowHost::SetWindowEnabled(bool Enabled) {
-  Window_.setEnabled(Enabled);
+  // Disabling would take the focus from where the person is typing.
+  if (!Quiet) Window_.setEnabled(Enabled);
 }
 
 void WindowHost::CatalogueRefreshed(const RefreshReport& Report) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "platform/EngineHost.h"
@@ -21,6 +22,10 @@ class WindowHost : public EngineHost {
   std::function<void(const RefreshReport&)> OnCatalogueRefreshed;
   std::function<void(int64_t GridRow, bool Enabled)> OnEnabledCellChanged;
 
+  // While quiet (a refresh nobody asked for) nothing is shown or asked and the window stays as
+  // it is: a question gets the answer the person gave it last time, or Yes when never asked.
+  bool Quiet = false;
+
   bool AskYesNo(const std::string& Text) override;
   void ShowMessage(const std::string& Text) override;
   void SetWindowEnabled(bool Enabled) override;
@@ -30,6 +35,7 @@ class WindowHost : public EngineHost {
  private:
   QWidget& Window_;
   Dialogs& Dialogs_;
+  std::map<std::string, bool> Answers_;  // by question
 };
 
 }  // namespace brieflist

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "catalogue/MapNames.h"
+#include "platform/FileSystem.h"
+#include "support/TestSupport.h"
+
+namespace brieflist {
+namespace {
+
+// A text resource that runs out of texts repeats them for the remaining keys. The pairs stay
+// as they are, but a long text must be held once, not once per pair: a crafted archive of
+// under a megabyte would otherwise cost gigabytes.
+TEST(BoundedCost, TextsRepeatedByAResourceAreHeldOnce) {
+  constexpr size_t kRecords = 2001, kLength = 100000;
+  std::vector<std::pair<std::string, std::string>> pairs{{"0", std::string(kLength, 'T')}};
+  for (size_t i = 1; i < kRecords; ++i) pairs.emplace_back(std::to_string(i), "");
+  sample::Bytes file(20, 0);
+  const sample::Bytes rtxt = sample::BuildRtxt(pairs);
+  file.insert(file.end(), rtxt.begin(), rtxt.end());
+  // The text block ends right after the long text, so every second key finds no text.
+  const uint32_t blockEnd = kLength + 1 - 32;
+  for (int i = 0; i < 4; ++i)
+    file[20 + 16 * kRecords + i] = static_cast<uint8_t>(blockEnd >> 8 * i);
+
+  CatalogueState state;
+  state.BinEntries.push_back(PffEntry{0, 20, 0, 0, "T.BIN"});
+  ReadMapNames(state, ByteReader(file));
+  ASSERT_EQ(state.MapNames.size(), 1 + kRecords / 2 + 1);
+  std::set<const char*> copies;
+  for (size_t i = 1; i < state.MapNames.size(); ++i) {
+    EXPECT_EQ(state.MapNames[i].Key, std::to_string(2 * (i - 1)));
+    ASSERT_EQ(state.MapNames[i].Text, pairs[0].second);
+    copies.insert(state.MapNames[i].Text.View().data());
+  }
+  EXPECT_LE(copies.size() * kLength, file.size());
+}
+
+// Bytes read from a file are the program's own: another program shrinking the file cannot
+// take them away (a mapping of it would fault on the next access).
+TEST(BoundedCost, BytesReadSurviveTheFileShrinking) {
+  test::TempFolder folder;
+  constexpr size_t kSize = 17u << 20;  // larger than any buffer kept for reuse
+  folder.Write("big.pff", sample::Bytes(kSize, 7));
+  auto files = MakeNativeFileSystem();
+  auto bytes = files->ReadWhole(folder.File("big.pff"));
+  ASSERT_TRUE(bytes);
+  std::filesystem::resize_file(NativePath(folder.File("big.pff")), 0);
+  const auto view = (*bytes)->Bytes();
+  ASSERT_EQ(view.size(), kSize);
+  EXPECT_EQ(view[kSize - 1], 7);
+}
+
+}  // namespace
+}  // namespace brieflist

@@ -1,0 +1,331 @@
+// Crafted archives and lists, files changed or replaced by another program, FIFOs and terminal
+// escapes: a switch changes the 11 bytes of the mission asked for, or nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "catalogue/RefreshCatalogue.h"
+#include "cli/CliCatalogue.h"
+#include "cli/Commands.h"
+#include "cli/Output.h"
+#include "editing/BulkSwitch.h"
+#include "editing/PatchJournal.h"
+#include "editing/Undo.h"
+#include "exchange/ListFile.h"
+#include "support/MemoryFileSystem.h"
+#include "support/TestSupport.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace brieflist {
+namespace {
+
+using test::GamePath;
+using test::MissionBytes;
+
+struct Hostile : test::MemoryGame {
+  void PutList(const std::vector<MissionEntry>& Rows) {
+    Files.Put("/g", "l.BRL", EncodeListFile(Rows).Bytes);
+  }
+  static MissionEntry ListRow(const std::string& Name, const std::string& File, int32_t Offset,
+                              bool Enabled) {
+    return {Name, "", "", "", ToFlag(Enabled), kFalse, GamePath(File), Offset, 2, ""};
+  }
+};
+
+// True when After differs from Before in the signature and nowhere but the 11 bytes of the
+// mission at Offset.
+bool OnlyMissionChanged(const sample::Bytes& Before, const sample::Bytes& After, size_t Offset) {
+  const std::vector<size_t> changed = test::DifferingBytes(Before, After);
+  const std::vector<size_t> allowed = test::PatchedBytes(Offset);
+  return !changed.empty() && changed[0] == Offset &&
+         std::all_of(changed.begin(), changed.end(), [&](size_t i) {
+           return std::find(allowed.begin(), allowed.end(), i) != allowed.end();
+         });
+}
+
+sample::ArchiveEntry Entry(const std::string& Name, sample::Bytes Data, int32_t Offset = 0) {
+  return {Name, std::move(Data), Offset != 0, Offset};
+}
+
+// Archives whose directories point missions at places where writing a header would change
+// other bytes: the switch is refused with a message naming mission and file, nothing changes.
+TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
+  sample::MissionSpec spec;
+  spec.MissionName = "xxxxBMS";  // a signature 8 bytes into the mission
+  spec.FlagHigh = 0x80;
+  spec.FlagLow = 0x01;
+  spec.Size = 300;
+  const sample::Bytes m = sample::BuildMission(spec);
+  const int32_t afterPad = 20 + 200;
+  sample::ArchiveOptions countSpellsBms;
+  countSpellsBms.OverrideEntryCount = true;
+  countSpellsBms.EntryCount = 0x00534D42;  // "BMS\0" at offset 8
+  // A record whose "mission" is the name field of the next record, which reads "BMS...".
+  const int32_t nameOfSecond = 20 + 2 * static_cast<int32_t>(m.size()) + 32 + 16;
+  // A record pointing at a mission appended after the footer, 60 bytes before the end.
+  const int32_t appended = 20 + static_cast<int32_t>(m.size()) + 2 * 32 + 12;
+  const struct {
+    const char* Name;
+    std::vector<sample::ArchiveEntry> Entries;
+    sample::ArchiveOptions Options;
+    std::vector<std::string> Refused;
+    int32_t Good;  // offset of M1.BMS, which still switches; 0: refused as well
+  } cases[] = {
+      {"overlapping headers",
+       {Entry("M1.BMS", m), Entry("M2.BMS", m, 20 + 8)},
+       {},
+       {"M1.BMS", "M2.BMS"},
+       0},
+      {"same offset twice",
+       {Entry("M1.BMS", m), Entry("M2.BMS", m, 20)},
+       {},
+       {"M1.BMS", "M2.BMS"},
+       0},
+      {"over the archive's header",
+       {Entry("PAD.BIN", sample::Bytes(200)), Entry("M1.BMS", m), Entry("HEAD.BMS", {}, 8)},
+       countSpellsBms,
+       {"HEAD.BMS"},
+       afterPad},
+      {"over the directory",
+       {Entry("M1.BMS", m), Entry("BMSREAL3.BMS", m), Entry("FAKE.BMS", {}, nameOfSecond),
+        Entry("P1.BIN", {}), Entry("P2.BIN", {}), Entry("P3.BIN", {}), Entry("P4.BIN", {})},
+       {},
+       {"FAKE.BMS"},
+       20},
+      {"past the end", {Entry("M1.BMS", m), Entry("END.BMS", {}, appended)}, {}, {"END.BMS"}, 20},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Hostile h;
+    sample::Bytes archive = sample::BuildArchive(c.Entries, c.Options);
+    if (archive.size() == static_cast<size_t>(appended)) {
+      const sample::Bytes tail = MissionBytes("BMS", 0x80, 0x01, 0, 60);
+      archive.insert(archive.end(), tail.begin(), tail.end());
+    }
+    h.Files.Put("/g", "a.pff", archive);
+    h.Files.Put("/g", "short.bms", MissionBytes("BMS", 0x80, 0x01, 0, 125));
+    h.Refresh();
+    const auto before = h.Files.Files;
+    std::vector<std::string> refused = c.Refused;
+    refused.push_back("short.bms");
+    for (const std::string& name : refused) {
+      const int32_t row = h.Row(name);
+      ASSERT_GE(row, 0) << name << " is still listed";
+      h.Host.Messages.clear();
+      EXPECT_EQ(ToggleMissionEnabled(h.State, h.P, row, row), PatchOutcome::Reported) << name;
+      ASSERT_EQ(h.Host.Messages.size(), 1u) << name;
+      EXPECT_NE(h.Host.Messages[0].find(name + " in " + h.State.Missions[row].SourceFile),
+                std::string::npos)
+          << h.Host.Messages[0];
+      std::vector<BulkRow> rows{{row, row}};
+      EXPECT_EQ(SetMissionsEnabled(h.State, h.P, rows, false).Failed, 1) << name;
+    }
+    EXPECT_EQ(h.Files.Files, before);
+    EXPECT_TRUE(h.Journal.Read()->Records.empty());
+    if (c.Good != 0) {
+      ASSERT_EQ(ToggleMissionEnabled(h.State, h.P, h.Row("M1.BMS"), 0), PatchOutcome::Patched);
+      EXPECT_TRUE(OnlyMissionChanged(archive, h.Files.Files[GamePath("a.pff")],
+                                     static_cast<size_t>(c.Good)));
+    }
+  }
+}
+
+// Another program rewrote the archive with the missions in swapped order: every way of writing
+// a packed mission checks the directory in the same open and finds the one named.
+TEST(HostileArchive, ASwappedArchiveSwitchesTheMissionNamedOrNone) {
+  const sample::Bytes alpha = MissionBytes("BMS", 0x00, 0x0A);
+  const sample::Bytes bravo = MissionBytes("BMS", 0x00, 0x0B, 0, 400);
+  const std::vector<std::function<void(Hostile&)>> ways = {
+      [](Hostile& h) { ToggleMissionEnabled(h.State, h.P, h.Row("ALPHA.BMS"), 0); },
+      [](Hostile& h) {
+        std::vector<BulkRow> rows{{h.Row("ALPHA.BMS"), 0}};
+        SetMissionsEnabled(h.State, h.P, rows, false);
+      },
+      [](Hostile& h) {
+        const MissionEntry& a = h.State.Missions[static_cast<size_t>(h.Row("ALPHA.BMS"))];
+        h.PutList({h.ListRow("ALPHA.BMS", "a.pff", a.DataOffset, false)});
+        ImportListFile(h.State, h.P, GamePath("l.BRL"));
+      },
+  };
+  for (size_t way = 0; way < ways.size(); ++way) {
+    SCOPED_TRACE(way);
+    Hostile h;
+    h.Files.Put("/g", "a.pff", test::ArchiveBytes({{"ALPHA.BMS", alpha}, {"BRAVO.BMS", bravo}}));
+    h.Refresh();
+    const sample::Bytes swapped = test::ArchiveBytes({{"BRAVO.BMS", bravo}, {"ALPHA.BMS", alpha}});
+    h.Files.Files[GamePath("a.pff")] = swapped;
+    ways[way](h);
+    const size_t alphaNow = 20 + bravo.size();
+    EXPECT_TRUE(OnlyMissionChanged(swapped, h.Files.Files[GamePath("a.pff")], alphaNow));
+    const auto journal = h.Journal.Read()->Records;
+    ASSERT_EQ(journal.size(), 1u);
+    EXPECT_EQ(journal[0].FileName, "ALPHA.BMS");
+    EXPECT_EQ(journal[0].DataOffset, static_cast<int32_t>(alphaNow));
+  }
+}
+
+TEST(HostileArchive, UndoRefusesARecordWhoseMissionIsGoneFromThatPlace) {
+  Hostile h;
+  const sample::Bytes old = MissionBytes("BMS", 0x00, 0x0C);
+  h.Files.Put("/g", "a.pff", test::ArchiveBytes({{"OLD.BMS", old}}));
+  h.Refresh();
+  ASSERT_EQ(ToggleMissionEnabled(h.State, h.P, 0, 0), PatchOutcome::Patched);
+  // Replaced by an archive holding another mission, byte for byte the disabled OLD, there.
+  const sample::Bytes disabledOld(h.Files.Files[GamePath("a.pff")].begin() + 20,
+                                  h.Files.Files[GamePath("a.pff")].begin() + 20 + old.size());
+  h.Files.Files[GamePath("a.pff")] = test::ArchiveBytes({{"NEW.BMS", disabledOld}});
+  const auto replaced = h.Files.Files;
+  const UndoResult undo = UndoLastPatches(h.State, h.P, 1);
+  EXPECT_EQ(undo.Count(UndoStatus::Restored), 0);
+  EXPECT_TRUE(undo.Failed());
+  EXPECT_NE(undo.Message().find(GamePath("a.pff")), std::string::npos) << undo.Message();
+  EXPECT_EQ(h.Files.Files, replaced);
+}
+
+// A shared list is untrusted: the dry run shows what the import does, and the import writes
+// only missions that the archive itself names at the row's offset.
+TEST(HostileList, RowsArePreviewedAndAppliedAsTheArchiveNamesThem) {
+  Hostile h;
+  const sample::Bytes m = MissionBytes("BMS", 0x00, 0x0D);
+  h.Files.Put("/g", "a.pff", test::ArchiveBytes({{"OTHER.BMS", m}, {"MOVED.BMS", m}}));
+  // A valid header whose directory offset is -2^31: its records wrap round into the whole file.
+  sample::Bytes wrapped = test::ArchiveBytes({{"W.BMS", m}});
+  wrapped[16] = 0, wrapped[17] = 0, wrapped[18] = 0, wrapped[19] = 0x80;
+  h.Files.Put("/g", "w.pff", wrapped);
+  h.Files.Put("/g", "l.bms", m);
+  h.Files.Put("/g", "other.bms", m);
+  const int32_t second = 20 + static_cast<int32_t>(m.size());
+  const std::vector<MissionEntry> rows = {
+      h.ListRow("HARMLESS.BMS", "a.pff", 20, false),  // another mission's offset
+      h.ListRow("MOVED.BMS", "a.pff", 20, false),     // found again by name, at its own offset
+      h.ListRow("l.bms", "other.bms", 0, false),      // a loose file of another name
+      h.ListRow("W.BMS", "w.pff", 20, false),         // its header lies inside the directory
+  };
+  const std::vector<ImportPreviewRow> preview = PreviewImport(h.Files, rows);
+  ASSERT_EQ(preview.size(), rows.size());
+  EXPECT_EQ(preview[0].Action, ImportAction::NotFound);
+  EXPECT_EQ(preview[1].Action, ImportAction::Disable);
+  EXPECT_EQ(preview[1].DataOffset, second);
+  EXPECT_EQ(preview[2].Action, ImportAction::NotFound);
+  EXPECT_EQ(preview[3].Action, ImportAction::Refused);
+
+  const sample::Bytes archive = h.Files.Files[GamePath("a.pff")];
+  const auto before = h.Files.Files;
+  h.PutList(rows);
+  const ImportResult result = ImportListFile(h.State, h.P, GamePath("l.BRL"));
+  EXPECT_EQ(result.Patched, 1);
+  EXPECT_EQ(result.Reported, 3);
+  EXPECT_TRUE(
+      OnlyMissionChanged(archive, h.Files.Files[GamePath("a.pff")], static_cast<size_t>(second)));
+  for (const char* same : {"w.pff", "l.bms", "other.bms"})
+    EXPECT_EQ(h.Files.Files[GamePath(same)], before.at(GamePath(same))) << same;
+  const auto journal = h.Journal.Read()->Records;
+  ASSERT_EQ(journal.size(), 1u);
+  EXPECT_EQ(journal[0].FileName, "MOVED.BMS");
+}
+
+// Rows whose offsets are stale are found again in one catalogue, not one refresh per row.
+TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
+  Hostile h;
+  std::vector<std::pair<std::string, sample::Bytes>> missions;
+  for (int i = 0; i < 30; ++i)
+    missions.push_back({"M" + std::to_string(i) + ".BMS", MissionBytes("BMS", 0, 1)});
+  h.Files.Put("/g", "a.pff", test::ArchiveBytes(missions));
+  h.Files.Put("/g", "b.pff", test::ArchiveBytes({{"B.BMS", MissionBytes()}}));
+  h.Refresh();
+  std::vector<MissionEntry> rows;
+  for (const auto& [name, bytes] : missions)
+    rows.push_back(h.ListRow(name, "a.pff", h.State.Missions[h.Row(name)].DataOffset + 1, false));
+  h.PutList(rows);
+  h.Host.Refreshes = 0;
+  EXPECT_EQ(ImportListFile(h.State, h.P, GamePath("l.BRL")).Patched, 30);
+  EXPECT_EQ(h.Host.Refreshes, 2);  // the locate step's and the closing one
+  // A folder that lists other files since the catalogue was read is read again.
+  h.Files.Put("/g", "a.pff", test::ArchiveBytes(missions));
+  h.Files.BeforePatch = [&](const std::string&) {
+    h.Files.Put("/g", "c.pff", test::ArchiveBytes({}));
+  };
+  h.Host.Refreshes = 0;
+  h.State = CatalogueState{};
+  ImportListFile(h.State, h.P, GamePath("l.BRL"));
+  EXPECT_EQ(h.Host.Refreshes, 3);
+  // A bulk switch of rows whose archive was rebuilt in another order: one refresh for all.
+  h.Files.BeforePatch = nullptr;
+  std::vector<BulkRow> all;
+  for (int32_t i = 0; i < 30; ++i) all.push_back({h.Row("M" + std::to_string(i) + ".BMS"), i});
+  std::reverse(missions.begin(), missions.end());
+  for (auto& [name, bytes] : missions) bytes = MissionBytes("VyK", 0, 1);
+  h.Files.Put("/g", "a.pff", test::ArchiveBytes(missions));
+  h.Host.Refreshes = 0;
+  EXPECT_EQ(SetMissionsEnabled(h.State, h.P, all, true).Patched, 30);
+  EXPECT_EQ(h.Host.Refreshes, 1);
+}
+
+#ifndef _WIN32
+// A FIFO named like a game file or the journal is refused at once by every native path.
+TEST(HostileFile, AFifoIsRefusedWithoutWaiting) {
+  test::TempFolder folder;
+  const std::string fifo = folder.File("x.pff");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  auto files = MakeNativeFileSystem();
+  std::vector<FileBlock> blocks(1);
+  const std::vector<std::function<bool()>> paths = {
+      [&] { return !!files->ReadWhole(fifo); },
+      [&] { return !!files->ReadPrefix(fifo, 3); },
+      [&] { return !!files->InspectFile(fifo, [](OpenFile&) {}); },
+      [&] { return !!files->PatchBlocks(fifo, blocks, [](OpenFile&) { return true; }); },
+      [&] { return !!files->AppendFile(fifo, sample::Bytes{1}); },
+      [&] { return !!files->ReplaceFile(fifo, sample::Bytes{1}); },
+  };
+  for (size_t i = 0; i < paths.size(); ++i) EXPECT_FALSE(paths[i]()) << i;
+  test::RecordingHost host;
+  const std::vector<MissionEntry> rows = {{"X.BMS", "", "", "", kFalse, 0, fifo, 20, 2, ""}};
+  EXPECT_EQ(PreviewImport(*files, rows)[0].Action, ImportAction::Unreadable);
+  // A journal that is a pipe is unreadable, never an empty journal.
+  PatchJournal journal(*files, fifo);
+  EXPECT_FALSE(journal.Read());
+}
+#endif
+
+TEST(CliText, StarsInNamesMatchAsCharactersAndControlBytesAreShownEscaped) {
+  EXPECT_TRUE(cli::MatchesPattern("CASE*.BMS", "CASE*S"));
+  EXPECT_TRUE(cli::MatchesPattern("CASEX.BMS", "CASE*S"));
+  EXPECT_TRUE(cli::MatchesPattern("A?B.BMS", "A?B*"));
+  EXPECT_FALSE(cli::MatchesPattern("CASE*.BIN", "CASE*S"));
+  cli::TextTable table;
+  table.Titles = {"FileName"};
+  table.Rows = {{"\x1b]0;owned\x07"},
+                {"\xc2\x9b"
+                 "2J"},
+                {"ok\x7f"}};
+  const std::string shown = cli::RenderAligned(table);
+  for (const char raw : {'\x1b', '\x07', '\x7f'}) EXPECT_EQ(shown.find(raw), std::string::npos);
+  EXPECT_EQ(shown.find("\xc2\x9b"), std::string::npos);
+  EXPECT_NE(shown.find("\\x1B]0;owned\\x07"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("\\u009B2J"), std::string::npos) << shown;
+}
+
+TEST(CliExport, ARelativeFolderIsWrittenAsAbsolutePaths) {
+  test::TempFolder work;
+  std::filesystem::create_directory(NativePath(work.File("game")));
+  sample::WriteFile(work.File(JoinPath("game", "a.pff")),
+                    test::ArchiveBytes({{"A.BMS", MissionBytes()}}));
+  const auto old = std::filesystem::current_path();
+  std::filesystem::current_path(NativePath(work.Path()));
+  const test::CliRun run = test::RunCli(cli::RunExport, {"game", "l.BRL"});
+  std::filesystem::current_path(old);
+  ASSERT_EQ(run.Exit, cli::kExitOk) << run.Err;
+  auto files = MakeNativeFileSystem();
+  const ListDecodeResult list = ReadListFile(*files, work.File("l.BRL"));
+  ASSERT_EQ(list.Rows.size(), 1u);
+  EXPECT_TRUE(NativePath(list.Rows[0].SourceFile).is_absolute()) << list.Rows[0].SourceFile;
+  EXPECT_TRUE(std::filesystem::exists(NativePath(list.Rows[0].SourceFile)));
+}
+
+}  // namespace
+}  // namespace brieflist

@@ -1,0 +1,128 @@
+// A list applied to a folder other than its own, and brieflist-cli import/show --folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "cli/Commands.h"
+#include "editing/Undo.h"
+#include "exchange/ListApply.h"
+#include "support/MemoryFileSystem.h"
+
+namespace brieflist {
+namespace {
+
+using test::ArchiveBytes;
+using test::MissionBytes;
+using O = ApplyOutcome;
+constexpr auto Row = test::ListRow;
+
+TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset) {
+  test::MemoryFileSystem files;
+  files.Put("/g", "m.pff",
+            ArchiveBytes({{"ONE.BMS", MissionBytes("BMS")},
+                          {"TWO.BMS", MissionBytes("VyK")},
+                          {"DUP.BMS", MissionBytes("BMS")},
+                          {"DUP.BMS", MissionBytes("BMS")}}));
+  files.Put("/g", "x.pff", ArchiveBytes({{"X.BMS", MissionBytes("BMS")}}));
+  files.Put("/g", "Loose.bms", MissionBytes("BMS"));
+  files.FailWrite[test::GamePath("x.pff")] = "Disk quota exceeded";
+  const auto original = files.Files;
+  const struct {
+    MissionEntry Row;
+    O Dry, Written;
+  } cases[] = {
+      {Row("C:\\Games\\DF2\\M.PFF", "one.bms", 99999, false), O::SwitchedOff, O::SwitchedOff},
+      {Row("/home/p/df/m.pff", "TWO.BMS", 20, true), O::SwitchedOn, O::SwitchedOn},
+      {Row("C:\\G\\gone.pff", "ONE.BMS", 20, true), O::Missing, O::Missing},
+      {Row("C:\\G\\m.pff", "NOPE.BMS", 20, true), O::Missing, O::Missing},
+      {Row("C:\\G\\m.pff", "DUP.BMS", 20, false), O::Ambiguous, O::Ambiguous},
+      {Row("C:\\G\\x.pff", "X.BMS", 20, false), O::SwitchedOff, O::Failed},
+      {Row("C:\\G\\LOOSE.BMS", "LOOSE.BMS", 0, false), O::SwitchedOff, O::SwitchedOff},
+      {Row("C:\\G\\m.pff", "loose.bms", 20, false), O::Missing, O::Missing},  // packed only
+      {Row("D:\\m.pff", "ONE.BMS", 7, false), O::AlreadySo, O::AlreadySo},    // after row 1
+  };
+  std::vector<MissionEntry> rows;
+  for (const auto& c : cases) rows.push_back(c.Row);
+
+  files.AddFolder("/data");
+  test::RecordingHost host;
+  PatchJournal journal(files, JoinPath("/data", "journal.tsv"));
+  const Platform p{files, host, &journal};
+  std::vector<size_t> expected;  // the bytes the switches of ONE and TWO may change
+  for (const ApplyMode mode : {ApplyMode::DryRun, ApplyMode::Write}) {
+    const ApplyResult result = ApplyListToFolder(p, rows, "/g", mode);
+    for (size_t i = 0; i < rows.size(); ++i)
+      EXPECT_EQ(result.Rows[i].Outcome, mode == ApplyMode::DryRun ? cases[i].Dry : cases[i].Written)
+          << "row " << i + 1;
+    EXPECT_FALSE(result.Complete());
+    EXPECT_EQ(MissingRowsText(result),
+              "gone.pff: ONE.BMS\r\nm.pff: NOPE.BMS\r\nm.pff: loose.bms\r\n");
+    if (mode == ApplyMode::DryRun) {
+      EXPECT_EQ(files.Files, original);
+      continue;
+    }
+    for (const size_t row : {0, 1})
+      for (size_t at : test::PatchedBytes(static_cast<size_t>(result.Rows[row].DataOffset)))
+        expected.push_back(at);
+    EXPECT_NE(result.Rows[5].Reason.find(test::GamePath("x.pff") + ":\r\nDisk quota"),
+              std::string::npos);
+  }
+  // Only the switched missions changed, and one undo takes the whole list back.
+  for (size_t at : test::DifferingBytes(original.at(test::GamePath("m.pff")),
+                                        files.Files[test::GamePath("m.pff")]))
+    EXPECT_NE(std::find(expected.begin(), expected.end(), at), expected.end()) << at;
+  EXPECT_EQ(files.Files[test::GamePath("Loose.bms")][1], 'y');
+  CatalogueState state;
+  EXPECT_EQ(UndoLastPatches(state, p, 1).Count(UndoStatus::Restored), 3);
+  files.Files.erase(journal.Path());
+  EXPECT_EQ(files.Files, original);
+}
+
+TEST(CliImportFolder, PrintsEachRowTheSummaryAndTheMissingRowsWithExitCodes) {
+  test::ScopedDataFolder data;
+  test::TempFolder game;
+  game.Write("a.pff",
+             ArchiveBytes({{"ON.BMS", MissionBytes("BMS")}, {"OFF.BMS", MissionBytes("BMS")}}));
+  const std::string list = game.File("shared.brl"), ok = game.File("ok.brl"), dir = game.Path();
+  const std::vector<MissionEntry> rows = {Row("C:\\Far\\A.PFF", "on.bms", 20, true),
+                                          Row("C:\\Far\\a.pff", "OFF.BMS", 9, false),
+                                          Row("C:\\Far\\gone.pff", "G.BMS", 20, true)};
+  sample::WriteFile(list, EncodeListFile(rows).Bytes);
+  sample::WriteFile(ok, EncodeListFile(std::vector<MissionEntry>{rows[0], rows[1]}).Bytes);
+  const auto show = cli::RunShow, import = cli::RunImport;
+  const std::string counts = " rows: 1 switched, 1 already so, 1 missing, 0 failed\n";
+  const struct {
+    decltype(show) Command;
+    std::vector<std::string> Args;
+    int Exit;
+    std::string Out, Err;
+    bool Writes = false;
+  } cases[] = {
+      {show, {list, "--folder", dir, "--format", "csv"}, 0, ",would switch off\r\n", ""},
+      {import, {list, "--folder", dir, "--dry-run"}, 1, "Would apply 3" + counts, ""},
+      // JSON stays parseable: the summary goes to stderr.
+      {import,
+       {list, "--folder", dir, "--format", "json"},
+       1,
+       "[\n  {\"Row\": 1, \"Result\"",
+       "missing: gone.pff: G.BMS\nApplied 3" + counts,
+       true},
+      {import, {ok, "--folder", dir}, 0, "Applied 2 rows: 0 switched, 2 already so, 0 missing", ""},
+      {import, {list, "--format", "json"}, 2, "", ""},
+      {import, {list, "--folder"}, 2, "", ""},
+      {import, {list, "--folder", dir, "--format", "xml"}, 2, "", ""},
+      {import, {list, "--folder", game.File("none")}, 1, "", "not a folder"},
+  };
+  for (const auto& c : cases) {
+    const sample::Bytes before = test::ReadBytes(game.File("a.pff"));
+    const test::CliRun r = test::RunCli(c.Command, c.Args);
+    EXPECT_EQ(r.Exit, c.Exit) << c.Args[1] << r.Err;
+    EXPECT_NE(r.Out.find(c.Out), std::string::npos) << r.Out;
+    EXPECT_NE(r.Err.find(c.Err), std::string::npos) << r.Err;
+    EXPECT_TRUE(c.Args.back() != "json" || r.Out.find("Applied") == std::string::npos) << r.Out;
+    EXPECT_EQ(test::ReadBytes(game.File("a.pff")) != before, c.Writes);
+  }
+}
+
+}  // namespace
+}  // namespace brieflist
