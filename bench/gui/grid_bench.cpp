@@ -68,11 +68,7 @@ int main(int argc, char** argv) {
 
   const auto folder = std::filesystem::temp_directory_path() / "brieflist-grid-bench";
   std::filesystem::remove_all(folder);
-  brieflist::sample::FolderOptions options;
-  options.Archives = 64;
-  options.MissionsPerArchive = 500;
-  options.KeysPerArchive = 1000;
-  options.LooseMissions = 200;
+  const brieflist::sample::FolderOptions options = brieflist::sample::StandardFolderOptions();
   brieflist::sample::FolderSummary summary;
   std::string error;
   if (!brieflist::sample::MakeSampleFolder(folder.string(), options, summary, error)) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <unordered_set>
 #include <utility>
 
 #include "platform/Windows1252.h"
@@ -158,21 +159,41 @@ void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyB
 }
 
 void ReadMapNames(CatalogueState& State, const ByteReader& File) {
+  // Resources that do not overlap, as written by the game's tools, take at most one string
+  // record (16 bytes) of the archive per pair and one byte of it per text byte. Resources made
+  // to overlap, or many directory records naming one resource, could make a small archive
+  // yield pairs and copies quadratic in its size; once an archive has used up what honest
+  // resources of its size could, its remaining resources are passed over. A resource named
+  // twice yields the same pairs again, which never change a lookup (the first pair wins).
+  const int64_t size = File.Size();
+  const int64_t entries = static_cast<int64_t>(State.BinEntries.size());
+  int64_t records = size / RtxtLayout::RecordBytes + entries;
+  int64_t pairs = size / RtxtLayout::RecordBytes + entries;
+  int64_t textBytes = size;
+  std::unordered_set<int64_t> read;
   for (size_t e = 1; e < State.BinEntries.size(); ++e) {
     const int64_t base = State.BinEntries[e].DataOffset;
     if (UpperCase1252(File.Bytes(base, 4)) != "RTXT") continue;
+    if (!read.insert(base).second) continue;
     const int64_t keyBlockOffset = File.I32LE(base + RtxtLayout::KeyBlockOffsetField);
     const int64_t stringCount = File.I32LE(base + RtxtLayout::StringCountField);
     if (stringCount <= 0) continue;
 
     const int64_t table = base + RtxtLayout::HeaderBytes;
+    // The records that CountStringRecords looks at: those that start inside the file.
+    const int64_t looked =
+        std::clamp<int64_t>((size - table) / RtxtLayout::RecordBytes, 0, stringCount - 1);
+    if ((records -= looked) < 0) return;
     const int64_t n = CountStringRecords(File, table, stringCount);
     if (n == 0) continue;
+    if ((pairs -= n + 1) < 0) return;
 
     const int64_t lastRecord = table + (stringCount - 1) * RtxtLayout::RecordBytes;
     const int64_t textLength =
         std::max<int64_t>(0, File.I32LE(lastRecord) + RtxtLayout::BlockSlack);
     const TextBlock texts{&File, table + stringCount * RtxtLayout::RecordBytes, textLength};
+    if ((textBytes -= static_cast<int64_t>(File.InFile(texts.Start, texts.Length).size())) < 0)
+      return;
 
     const int64_t keyDelta = File.I32LE(base + keyBlockOffset + 4);
     const TextBlock keys{&File, base + keyBlockOffset + 4 + keyDelta,

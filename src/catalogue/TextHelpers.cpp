@@ -58,4 +58,20 @@ bool IsEnabledSignature(std::string_view ThreeBytes) {
   return SignatureEquals(ThreeBytes, "BMS");
 }
 
+// Built afresh rather than replaced in place: g++ 12 at -O3 warns falsely (-Wrestrict) about
+// std::string::replace inlined here.
+std::string OneLine(std::string_view Text) {
+  std::string out;
+  out.reserve(Text.size());
+  for (size_t i = 0; i < Text.size(); ++i) {
+    if (Text.compare(i, 2, "\r\n") == 0) {
+      out += ' ';
+      ++i;
+    } else {
+      out += Text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace brieflist

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "catalogue/TextHelpers.h"
 #include "cli/CatalogueOutput.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
@@ -60,12 +61,6 @@ std::string SummaryLine(const char* Verb, int32_t Rows, int32_t Switched, int32_
   return std::string(Verb) + " " + std::to_string(Rows) + " rows: " + std::to_string(Switched) +
          " switched, " + std::to_string(AlreadySo) + " already so, " + std::to_string(Missing) +
          " missing, " + std::to_string(Failed) + " failed\n";
-}
-
-std::string OneLine(std::string Text) {
-  for (size_t at = Text.find("\r\n"); at != std::string::npos; at = Text.find("\r\n", at))
-    Text.replace(at, 2, " ");
-  return Text;
 }
 
 bool Print(const std::string& Text) {

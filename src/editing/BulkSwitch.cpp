@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "catalogue/TextHelpers.h"
 #include "editing/HeaderPatch.h"
 #include "editing/PatchJournal.h"
 
@@ -26,22 +27,6 @@ class CollectingHost : public ForwardingHost {
 bool InCatalogue(const CatalogueState& State, int32_t Index) {
   return Index >= 0 && Index <= State.LastMission &&
          Index < static_cast<int32_t>(State.Missions.size());
-}
-
-// Built afresh rather than replaced in place: g++ 12 at -O3 warns falsely (-Wrestrict) about
-// std::string::replace inlined here.
-std::string OneLine(std::string_view Text) {
-  std::string out;
-  out.reserve(Text.size());
-  for (size_t i = 0; i < Text.size(); ++i) {
-    if (Text.compare(i, 2, "\r\n") == 0) {
-      out += ' ';
-      ++i;
-    } else {
-      out += Text[i];
-    }
-  }
-  return out;
 }
 
 }  // namespace

@@ -56,12 +56,6 @@ void Settle(std::vector<ApplyRow>& Out, const std::vector<size_t>& Rows,
   }
 }
 
-std::string OneLine(std::string Text) {
-  for (size_t at = Text.find("\r\n"); at != std::string::npos; at = Text.find("\r\n", at))
-    Text.replace(at, 2, " ");
-  return Text;
-}
-
 void AppendListed(std::string& Text, const std::vector<std::string>& Lines) {
   for (size_t i = 0; i < Lines.size(); ++i) {
     if (i == kListedRows) {

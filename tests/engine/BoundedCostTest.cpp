@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -36,6 +37,42 @@ TEST(BoundedCost, TextsRepeatedByAResourceAreHeldOnce) {
     copies.insert(state.MapNames[i].Text.View().data());
   }
   EXPECT_LE(copies.size() * kLength, file.size());
+}
+
+// Resources nested inside each other's string tables, and many directory records naming one
+// resource, must not make a small archive yield pairs quadratic in its size; the outermost
+// resource still gives every pair it holds, in order.
+TEST(BoundedCost, OverlappingResourcesCostNoMoreThanTheArchiveHolds) {
+  constexpr uint32_t kCount = 2000;
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (uint32_t i = 0; i < kCount; ++i)
+    pairs.emplace_back("K" + std::to_string(i), std::string(30, 'a' + i % 26));
+  sample::Bytes file(20, 0);
+  const sample::Bytes rtxt = sample::BuildRtxt(pairs);
+  file.insert(file.end(), rtxt.begin(), rtxt.end());
+  const auto put = [&](size_t At, uint32_t Value) {
+    for (int i = 0; i < 4; ++i) file[At + i] = static_cast<uint8_t>(Value >> 8 * i);
+  };
+  const uint32_t keyBlockOffset = rtxt[4] | rtxt[5] << 8 | rtxt[6] << 16 | rtxt[7] << 24;
+  CatalogueState state;
+  state.BinEntries.push_back(PffEntry{0, 20, 0, 0, "T.BIN"});
+  // Record j-1 doubles as the header of a resource that shares the tail of the table, the text
+  // block and the key block.
+  for (uint32_t j = 1; j < kCount; ++j) {
+    const size_t header = 20 + 16 * j;
+    std::copy_n("RTXT", 4, file.begin() + static_cast<std::ptrdiff_t>(header));
+    put(header + 4, keyBlockOffset - 16 * j);
+    put(header + 12, kCount - j);
+    state.BinEntries.push_back(PffEntry{0, static_cast<int32_t>(header), 0, 0, "N.BIN"});
+    state.BinEntries.push_back(PffEntry{0, 20, 0, 0, "SAME.BIN"});
+  }
+  ReadMapNames(state, ByteReader(file));
+  ASSERT_GE(state.MapNames.size(), 1 + kCount);
+  for (uint32_t i = 0; i < kCount; ++i) {
+    EXPECT_EQ(state.MapNames[1 + i].Key, pairs[i].first);
+    EXPECT_EQ(state.MapNames[1 + i].Text, pairs[i].second);
+  }
+  EXPECT_LE(state.MapNames.size(), 1 + file.size() / 16 + state.BinEntries.size());
 }
 
 // Bytes read from a file are the program's own: another program shrinking the file cannot

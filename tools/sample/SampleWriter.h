@@ -60,6 +60,12 @@ struct FolderOptions {
   uint32_t Seed = 1;
 };
 
+// The folder the speed targets are measured on: 64 archives of 500 missions and 1,000 map
+// names each, and 200 loose missions (32,200 missions).
+inline FolderOptions StandardFolderOptions() {
+  return FolderOptions{64, 500, 1000, 200, 1};
+}
+
 struct FolderSummary {
   int Archives = 0;
   int Missions = 0;
