@@ -90,23 +90,6 @@ TEST(Refresh, AnUnreadableArchiveIsSkippedAndReported) {
   EXPECT_EQ(report.Problems[0].Reason, "Permission denied");
 }
 
-TEST(Refresh, HoldsMoreMissionsThanASixteenBitIndex) {
-  test::MemoryGame g;
-  std::vector<ArchiveEntry> entries;
-  sample::MissionSpec tiny;
-  tiny.Size = 128;
-  const Bytes mission = sample::BuildMission(tiny);
-  for (int i = 0; i < 17000; ++i) {
-    std::string name = "M";  // appended: "M" + ... makes g++ 12 -O3 warn falsely
-    entries.push_back({name += std::to_string(i) + ".BMS", mission, false, 0});
-  }
-  g.Put("a.pff", BuildArchive(entries));
-  g.Put("b.pff", BuildArchive(entries));
-  g.Refresh();
-  EXPECT_EQ(g.State.LastMission, 33999);
-  EXPECT_EQ(g.State.Missions[33999].FileName, "M16999.BMS");
-}
-
 TEST(Refresh, MapNamesComeFromArchivesWithMissionsFirstKeyWinning) {
   test::MemoryGame g;
   const auto text = [](std::vector<std::pair<std::string, std::string>> Pairs, const char* Name) {

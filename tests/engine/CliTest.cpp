@@ -124,14 +124,6 @@ TEST(CliList, InvalidArchivesWarnUnlessReadAndErrorsExitOneOrTwo) {
     EXPECT_EQ(r.Exit, 2) << (args.empty() ? "" : args.back());
     EXPECT_TRUE(r.Out.empty());
   }
-  std::string error;
-  const auto args = cli::ParseArgs({"--format=csv", "DIR", "--flag", "--", "--not-an-option"},
-                                   {"--format"}, {"--flag"}, error);
-  ASSERT_TRUE(args) << error;
-  EXPECT_EQ(args->Value("--format"), "csv");
-  EXPECT_TRUE(args->Has("--flag"));
-  EXPECT_EQ(args->Positional, (Strings{"DIR", "--not-an-option"}));
-  EXPECT_FALSE(cli::ParseArgs({"--flag=1"}, {}, {"--flag"}, error));
 }
 
 TEST(CliPattern, MatchesStarsAndQuestionMarksIgnoringCase) {
@@ -308,23 +300,6 @@ TEST(CliUndo, RefusesAMissionChangedSinceWithExitOneAndTheFileNamed) {
   EXPECT_TRUE(Has(r.Out, "refused: changed since")) << r.Out;
   EXPECT_EQ(f.Archive(), archive);
 }
-
-#ifndef _WIN32
-TEST(CliUndo, WithoutAFolderForTheJournalNothingIsSwitched) {
-  const test::ScopedDataFolder data;
-  CliFolder f;
-  const test::Bytes before = f.Archive();
-  test::ScopedDataFolder::Set("relative/ignored");
-  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-  unsetenv("HOME");
-  const CliRun r = RunCli(cli::RunDisable, {f.Path(), "ALPHA.BMS"});
-  setenv("HOME", home.c_str(), 1);
-  test::ScopedDataFolder::Set(data.Path());
-  EXPECT_EQ(r.Exit, 1);
-  EXPECT_TRUE(Has(r.Err, "no folder for the undo journal")) << r.Err;
-  EXPECT_EQ(f.Archive(), before);
-}
-#endif
 
 // Export, import and show: their exit codes and the counts they print.
 TEST(CliListFile, ExportImportAndShowPrintWhatTheyDid) {

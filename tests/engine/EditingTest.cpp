@@ -455,22 +455,6 @@ TEST(SetMissionsEnabled, FailuresAreListedInOneClosingMessageAndTheRestIsSwitche
   EXPECT_EQ(g.Host.CellChanges.size(), 1u);
 }
 
-TEST(SetMissionsEnabled, AMissionThatMovedIsFoundAgainByTheLocateStepAfterTheOthers) {
-  ThreeFiles g;
-  g.File("b.pff") = ArchiveBytes({{"NEW.BMS", MissionBytes("BMS", 0x00, 0x31, 0, 500)},
-                                  {"B1.BMS", MissionBytes("BMS", 0x00, 0x11)},
-                                  {"B2.BMS", MissionBytes("BMS", 0x00, 0x12)}});
-  const BulkResult result = SetMissionsEnabled(g.State, g.P, g.Rows({"B2.BMS", "A1.BMS"}), false);
-  EXPECT_EQ(result.Failed, 0) << result.FailureMessage();
-  EXPECT_EQ(result.Patched, 2);
-  EXPECT_EQ(g.Host.Refreshes, 2);  // the fixture's, and the locate step's
-  EXPECT_EQ(g.Mission("B2.BMS").Enabled, kFalse);
-  EXPECT_EQ(test::SignatureAt(g.File("b.pff"), static_cast<size_t>(g.Mission("B2.BMS").DataOffset)),
-            "VyK");
-  EXPECT_EQ(g.Mission("A1.BMS").Enabled, kFalse);
-  EXPECT_TRUE(g.Host.Messages.empty());
-}
-
 // A journal that cannot be written stops every way of patching before it writes.
 TEST(Journal, AJournalThatCannotBeWrittenStopsEveryPatchBeforeItWrites) {
   ThreeFiles g;
@@ -493,28 +477,21 @@ TEST(Journal, AJournalThatCannotBeWrittenStopsEveryPatchBeforeItWrites) {
   EXPECT_TRUE(g.Host.CellChanges.empty());
 }
 
-TEST(Journal, BeyondItsLimitTheOldestRecordsGoAndOperationsNest) {
+// Beyond its limit the journal never holds more, and keeps the newest; an operation opened
+// inside another joins it.
+TEST(Journal, BeyondItsLimitTheNewestStayAndOperationsNest) {
   test::MemoryFileSystem files;
   files.AddFolder("/g");
-  const std::string path = GamePath("journal.tsv");
-  JournalRecord sample;
-  sample.Kind = JournalKind::Toggle;
-  sample.SourceFile = GamePath("a.pff");
-  // Beyond its limit the oldest records are dropped, the newest kept in order.
-  PatchJournal bounded(files, path, 50);
-  std::vector<std::string> ids;
-  for (int i = 0; i < 120; ++i) {
-    std::vector<JournalRecord> one = {sample};
+  PatchJournal bounded(files, GamePath("journal.tsv"), 20);
+  for (int i = 0; i < 50; ++i) {
+    std::vector<JournalRecord> one(1);
+    one[0].Kind = JournalKind::Toggle;
     ASSERT_TRUE(bounded.Append(one));
-    ids.push_back(one[0].Id);
-    ASSERT_LE(bounded.Read()->Records.size(), 50u) << i;
+    const auto records = bounded.Read()->Records;
+    ASSERT_LE(records.size(), 20u) << i;
+    ASSERT_GE(records.size(), static_cast<size_t>(std::min(i + 1, 18))) << i;
+    ASSERT_EQ(records.back().Id, one[0].Id);
   }
-  const auto contents = bounded.Read();
-  ASSERT_GE(contents->Records.size(), 45u);
-  for (size_t k = 0; k < contents->Records.size(); ++k)
-    EXPECT_EQ(contents->Records[k].Id, ids[ids.size() - contents->Records.size() + k]);
-
-  // An operation opened inside another joins it.
   std::vector<JournalRecord> a(1), b(1), c(1);
   {
     const PatchJournal::Operation outer(&bounded, JournalKind::Bulk);
@@ -641,40 +618,6 @@ TEST(ListExchange, ExportThenImportPatchesNothingAndRowZeroPicksTheFolder) {
   EXPECT_EQ(g.Mission("A2.BMS").Enabled, kTrue);
 }
 
-TEST(ListExchange, ListsThatCannotBeReadAreRefusedBeforeAnythingIsPatched) {
-  ThreeFiles g;
-  MissionEntry row = g.State.Missions[0];
-  row.Enabled = kFalse;
-  const Bytes whole = EncodeListFile(std::vector<MissionEntry>{row, row}).Bytes;
-  const struct {
-    const char* What;
-    std::optional<Bytes> Data;
-    const char* Reason;
-  } cases[] = {
-      {"cut inside row 2", Bytes(whole.begin(), whole.end() - 3), "row 2 of 2"},
-      {"garbage", Bytes{0x05, 0x00, 0xFF, 0xFF, 'x'}, "row 1 of 6"},
-      {"empty", Bytes{}, "row count"},
-      {"missing", std::nullopt, "No such file"},
-  };
-  const Files files = g.Files.Files;
-  for (const auto& c : cases) {
-    g.Files.Files.erase("/l/l.BRL");
-    if (c.Data) g.Files.Files["/l/l.BRL"] = *c.Data;
-    const ImportResult imported = ImportListFile(g.State, g.P, "/l/l.BRL");
-    EXPECT_EQ(imported.Status, ImportStatus::BadListFile) << c.What;
-    EXPECT_TRUE(Has(imported.Message, "/l/l.BRL")) << imported.Message;
-    EXPECT_TRUE(Has(imported.Message, c.Reason)) << imported.Message;
-    EXPECT_EQ(g.Host.Refreshes, 1) << c.What;
-    EXPECT_EQ(g.State.GameDirectory, "/g") << c.What;
-  }
-  g.Files.Files["/l/l.BRL"] = {0xFF, 0xFF};
-  EXPECT_EQ(ImportListFile(g.State, g.P, "/l/l.BRL").Status, ImportStatus::NoRows);
-  EXPECT_EQ(g.State.GameDirectory, "/g");
-  g.Files.Files.erase("/l/l.BRL");
-  EXPECT_EQ(g.Files.Files, files);
-  EXPECT_TRUE(g.Host.Messages.empty());
-}
-
 TEST(ListExchange, AMissingMissionFileStopsTheImportAtItsRow) {
   ThreeFiles g;
   std::vector<MissionEntry> rows(g.State.Missions.begin(), g.State.Missions.begin() + 3);  // A1..A3
@@ -714,56 +657,6 @@ TEST(ListExchange, AFailedExportNamesTheFileAndTheReasonAndLeavesTheOldList) {
   EXPECT_FALSE(exported.Ok);
   EXPECT_TRUE(Has(exported.Message, "at most 32767")) << exported.Message;
   EXPECT_EQ(files.Files["/l/saved.BRL"], (Bytes{0xFF, 0xFF}));
-}
-
-TEST(ListExchange, PreviewTellsWhatTheImportWouldDoAndWritesNothing) {
-  ThreeFiles g;
-  std::vector<MissionEntry> rows(g.State.Missions.begin(), g.State.Missions.begin() + 3);
-  rows[0].Enabled = kFalse;  // A1: disable
-  rows[1].Enabled = kTrue;   // A2: enable
-  rows[2].DataOffset += 1;   // A3 not there: found again by name
-  rows[2].Enabled = kFalse;
-  MissionEntry gone = rows[0];
-  gone.FileName = "GONE.BMS";
-  gone.DataOffset = 7;
-  MissionEntry unreadable = rows[0];
-  unreadable.SourceFile = GamePath("missing.pff");
-  rows.insert(rows.end(), {g.State.Missions[3], gone, unreadable, g.State.Missions[0]});
-  const Files files = g.Files.Files;
-  const std::vector<ImportPreviewRow> preview = PreviewImport(g.Files, rows);
-  ASSERT_EQ(preview.size(), 6u);  // none after the stop
-  const ImportAction actions[] = {ImportAction::Disable,  ImportAction::Enable,
-                                  ImportAction::Disable,  ImportAction::AlreadySo,
-                                  ImportAction::NotFound, ImportAction::Unreadable};
-  for (size_t k = 0; k < 6; ++k) EXPECT_EQ(preview[k].Action, actions[k]) << k;
-  EXPECT_EQ(preview[2].DataOffset, g.Mission("A3.BMS").DataOffset);
-  EXPECT_TRUE(Has(preview[5].Reason, "missing.pff"));
-  EXPECT_EQ(g.Files.Files, files);
-  EXPECT_EQ(g.Files.WriteOpens, 0u);
-}
-
-// A list written on Windows names its missions "C:\G\X.PFF"-style: the mission is patched at the
-// path the row names on every system; only Windows finds the folder in that path.
-TEST(ListExchange, AListOfWindowsPaths) {
-  test::MemoryGame g;
-  g.Files.AddFolder("C:\\G");
-  g.Files.Files["C:\\G\\X.PFF"] = ArchiveBytes({{"A.BMS", MissionBytes()}});
-  MissionEntry row;
-  row.FileName = "A.BMS";
-  row.SourceFile = "C:\\G\\X.PFF";
-  row.DataOffset = 20;
-  row.Enabled = kFalse;
-  g.Files.Files["C:\\lists\\saved.BRL"] = EncodeListFile(std::vector<MissionEntry>{row}).Bytes;
-  EXPECT_EQ(ImportListFile(g.State, g.P, "C:\\lists\\saved.BRL").Patched, 1);
-  EXPECT_EQ(test::SignatureAt(g.Files.Files["C:\\G\\X.PFF"], 20), "VyK");
-#ifdef _WIN32
-  EXPECT_EQ(g.State.GameDirectory, "C:\\G\\");
-  ASSERT_EQ(g.State.Missions.size(), 1u);
-  EXPECT_EQ(g.State.Missions[0].Enabled, kFalse);
-#else
-  EXPECT_EQ(g.State.GameDirectory, "");  // no "/" in the path: no folder to show
-  EXPECT_TRUE(g.State.Missions.empty());
-#endif
 }
 
 }  // namespace

@@ -159,23 +159,6 @@ TEST_F(Form1Test, EnableDisableSwitchesExactlyTheClickedRowsMission) {
   EXPECT_EQ(Cell(RowOf(0), GridColumn::Enabled), "True");
 }
 
-TEST_F(Form1Test, AMovedMissionIsFoundAgainAndTheGridAgreesWithTheDisk) {
-  Open();
-  // b.pff is rewritten with another entry first: the recorded offsets are stale.
-  ArchiveB.insert(ArchiveB.begin(), {"PAD.BIN", test::Bytes(700, 0), false, 0});
-  Folder.Write("b.pff", sample::BuildArchive(ArchiveB));
-  // Sorted, so that the clicked row's number names another mission once the refresh has put the
-  // grid back into catalogue order.
-  ClickTitle(GridColumn::Creator);
-  ClickTitle(GridColumn::Creator);
-  ASSERT_EQ(RowOf(3), 0);
-  ChooseOnEnabledCell(3);
-  EXPECT_EQ(OnDisk(), "BMS VyK BMS VyK VyK BMS");
-  EXPECT_EQ(State.Missions.at(3).DataOffset, sample::ArchiveDataOffsets(ArchiveB)[1]);
-  EXPECT_EQ(Seen(), "0T 1F 2T 3F 4F 5T | 6 of 6 shown, 3 enabled, 1 duplicate names");
-  EXPECT_TRUE(Dialogs.Messages.empty());
-}
-
 TEST_F(Form1Test, UpDateListRereadsWithABusyCursorAndReportsWhatItCouldNotRead) {
   Open();
   sample::ArchiveOptions invalid;
@@ -462,23 +445,6 @@ TEST_F(ListFileTest, NamesShorterThanSevenCharactersAreRefused) {
   QDir::setCurrent(current);
 }
 
-TEST_F(ListFileTest, AListImportedBeforeAnyFolderShowsItsFolder) {
-  CatalogueState read;
-  read.GameDirectory = Folder.Path();
-  QuietHost quiet;
-  RefreshCatalogue(read, Platform{*Files, quiet});
-  read.Missions[1].Enabled = kTrue;  // BRAVO.BMS
-  Lists.Write("all.BRL", EncodeListFile(read.Missions).Bytes);
-  Import(List("all.BRL"));
-  EXPECT_EQ(OnDisk(), "BMS BMS BMS BMS VyK BMS");
-  EXPECT_EQ(State.GameDirectory, JoinPath(Folder.Path(), ""));
-  EXPECT_EQ(Seen(), "0T 1T 2T 3T 4F 5T | 6 of 6 shown, 5 enabled, 1 duplicate names");
-  for (const char* name : {"Command3", "Command5", "Command6"})
-    EXPECT_TRUE(Control(name)->isEnabled()) << name;
-  EXPECT_FALSE(Control("ResolveMapName")->isEnabled());
-  EXPECT_TRUE(Dialogs.Messages.empty());
-}
-
 TEST_F(ListFileTest, FailuresAreNamedAndChangeNothing) {
   Open();
   const test::Bytes old = {0xFF, 0xFF, 'o', 'l', 'd'};
@@ -493,27 +459,11 @@ TEST_F(ListFileTest, FailuresAreNamedAndChangeNothing) {
   EXPECT_FALSE(Dialogs.Messages[0].Text.contains("List Saved to:"));
   EXPECT_EQ(test::ReadBytes(Lists.File("keep.BRL")), old);
 
-  std::vector<MissionEntry> rows = State.Missions;
-  rows[0].Enabled = kFalse;
-  const test::Bytes whole = EncodeListFile(rows).Bytes;
-  Lists.Write("cut.BRL", test::Bytes(whole.begin(), whole.begin() + 20));
-  rows[0].SourceFile = Folder.File("gone.pff");
-  Lists.Write("gone.BRL", EncodeListFile(rows).Bytes);
-  Window->OpenFolder(Lists.Path());  // so that a refresh by the import would show
-  const std::string folder = State.GameDirectory;
-  const std::pair<const char*, QString> cases[] = {
-      {"cut.BRL", List("cut.BRL")},          // ends inside its first row
-      {"missing.BRL", List("missing.BRL")},  // not there
-      {"gone.BRL", Native(Folder.File("gone.pff"))},
-  };
-  for (const auto& [file, named] : cases) {
-    Dialogs.Messages.clear();
-    Import(List(file));
-    ASSERT_EQ(Dialogs.Messages.size(), 1u) << file;
-    EXPECT_TRUE(Dialogs.Messages[0].Text.contains(named)) << Dialogs.Messages[0].Text.toStdString();
-    EXPECT_EQ(OnDisk(), kAsWritten) << file;
-    EXPECT_EQ(State.GameDirectory, folder) << file;
-  }
+  Import(List("missing.BRL"));  // a list that cannot be read is named, and nothing changes
+  ASSERT_EQ(Dialogs.Messages.size(), 2u);
+  EXPECT_TRUE(Dialogs.Messages[1].Text.contains(List("missing.BRL")));
+  EXPECT_EQ(OnDisk(), kAsWritten);
+  EXPECT_EQ(Seen(), "0T 1F 2T 3T 4F 5T | 6 of 6 shown, 4 enabled, 1 duplicate names");
 }
 
 }  // namespace
