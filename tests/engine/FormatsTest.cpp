@@ -14,7 +14,6 @@
 #include "editing/PatchJournal.h"
 #include "editing/Patching.h"
 #include "exchange/ListFile.h"
-#include "platform/CommandLine.h"
 #include "platform/FolderListing.h"
 #include "platform/Windows1252.h"
 #include "support/TestSupport.h"
@@ -414,30 +413,6 @@ TEST(JournalLine, ReadsBackWhatItWroteAndRejectsEveryCutAndChange) {
     EXPECT_FALSE(ParseJournalLine(changed)) << "changed at " << i;
   }
   EXPECT_TRUE(ParseJournalLine(std::string(whole) + "\r"));  // a line ending of Windows editors
-}
-
-TEST(CommandLine, ArgumentsBecomeWindows1252TextOrAreRefused) {
-  std::string error;
-  const auto args = ArgumentsFromWide(
-      {L"list", L"C:\\Spiele\\\u00DCbung", L"\u20AC\u0153\u017E\u0178", L"", L"a\u00FF"}, error);
-  ASSERT_TRUE(args) << error;
-  EXPECT_EQ(*args, (std::vector<std::string>{"list",
-                                             "C:\\Spiele\\\xDC"
-                                             "bung",
-                                             "\x80\x9C\x9E\x9F", "", "a\xFF"}));
-  const std::pair<std::wstring, const char*> refused[] = {
-      {L"C:\\\u0416\u0443\u043A",
-       "'C:\\?"
-       "?"
-       "?'"},
-      {L"x\U0001F600y", "'x?y'"},  // one character, whatever its width in UTF-16
-      {L"\u00E9\u4E2D", "'\xC3\xA9?'"},
-  };
-  for (const auto& [argument, shown] : refused) {
-    EXPECT_FALSE(ArgumentsFromWide({L"list", argument}, error));
-    EXPECT_EQ(error.find(shown), 0u) << error;
-    EXPECT_NE(error.find("Windows-1252"), std::string::npos);
-  }
 }
 
 }  // namespace
