@@ -45,8 +45,10 @@ TEST(BoundedCost, TextsRepeatedByAResourceAreHeldOnce) {
 TEST(BoundedCost, OverlappingResourcesCostNoMoreThanTheArchiveHolds) {
   constexpr uint32_t kCount = 2000;
   std::vector<std::pair<std::string, std::string>> pairs;
-  for (uint32_t i = 0; i < kCount; ++i)
-    pairs.emplace_back("K" + std::to_string(i), std::string(30, 'a' + i % 26));
+  for (uint32_t i = 0; i < kCount; ++i) {
+    std::string key = "K";  // appended: "K" + ... makes g++ 12 -O3 warn falsely
+    pairs.emplace_back(key += std::to_string(i), std::string(30, 'a' + i % 26));
+  }
   sample::Bytes file(20, 0);
   const sample::Bytes rtxt = sample::BuildRtxt(pairs);
   file.insert(file.end(), rtxt.begin(), rtxt.end());

@@ -143,8 +143,8 @@ TEST_F(NativeDisk, APatchNeverExtendsAFile) {
     return true;
   }));
   Bytes expected = data;
-  std::fill(expected.begin() + 50, expected.end(), static_cast<uint8_t>('x' + 50 % 7));
-  std::fill(expected.begin() + 90, expected.end(), static_cast<uint8_t>('x' + 90 % 7));
+  for (size_t i = 50; i < expected.size(); ++i)
+    expected[i] = static_cast<uint8_t>('x' + (i < 90 ? 50 : 90) % 7);
   EXPECT_EQ(test::ReadBytes(path), expected);
   EXPECT_EQ(blocks[0].Have + blocks[1].Have + blocks[2].Have, 50u + 10u + 0u);
 }

@@ -86,13 +86,11 @@ inline bool ReadOnlyBinds(const std::string& File) {
 #endif
 }
 
-// How the system words a refused write and a missing file; Windows has its own wording.
+// How the system words a refused write; Windows has its own wording.
 #ifdef _WIN32
 inline constexpr const char* kAccessDenied = "Access";  // "Access is denied", "Access denied"
-inline constexpr const char* kMissingFileReason = "";
 #else
 inline constexpr const char* kAccessDenied = "Permission denied";
-inline constexpr const char* kMissingFileReason = "No such file";
 #endif
 
 // A file of the memory folder "/g", joined as the system joins paths.
