@@ -35,12 +35,6 @@ std::string StripNulsAndSpaces(std::string_view Text) {
   return KeepOnly(Text, [](char c) { return c != '\0' && c != ' '; });
 }
 
-std::string HexPair(std::string_view Hex) {
-  std::string out(Hex.size() == 1 ? "0" : "");
-  out += Hex;
-  return out;
-}
-
 std::string BinaryDigits16(uint16_t Value) {
   std::string out(16, '0');
   for (int bit = 15; bit >= 0; --bit)

@@ -12,9 +12,6 @@ std::string StripNuls(std::string_view Text);
 // Text with every NUL and every space removed.
 std::string StripNulsAndSpaces(std::string_view Text);
 
-// A one-character hexadecimal text padded to two digits; anything else unchanged.
-std::string HexPair(std::string_view Hex);
-
 // The 16 binary digits of Value, most significant bit first.
 std::string BinaryDigits16(uint16_t Value);
 

@@ -4,7 +4,6 @@
 #include <functional>
 #include <optional>
 
-#include "catalogue/GridText.h"
 #include "catalogue/MissionHeader.h"
 #include "catalogue/RefreshCatalogue.h"
 #include "catalogue/TextHelpers.h"
@@ -199,16 +198,6 @@ PatchOutcome ApplyAt(CatalogueState& State, const Platform& P, const MissionEntr
 }
 
 }  // namespace
-
-int32_t FindMission(const CatalogueState& State, const std::string& FileNameText,
-                    const std::string& ExternalText) {
-  for (int32_t i = 0; i <= State.LastMission && i < static_cast<int32_t>(State.Missions.size());
-       ++i) {
-    const MissionEntry& row = State.Missions[static_cast<size_t>(i)];
-    if (row.FileName == FileNameText && brieflist::ExternalText(row) == ExternalText) return i;
-  }
-  return -1;
-}
 
 int32_t FindPackedMission(const CatalogueState& State, const std::string& FileName,
                           const std::string& SourceFile) {

@@ -28,11 +28,6 @@ enum class PatchOutcome {
   Failed,     // a file could not be opened, read or written; a message naming it was shown
 };
 
-// Index of the first catalogue row whose FileName equals FileNameText exactly and whose
-// External text ("True" for a loose file) equals ExternalText; -1 when there is none.
-int32_t FindMission(const CatalogueState& State, const std::string& FileNameText,
-                    const std::string& ExternalText);
-
 // Index of the first packed row of that FileName held in SourceFile; -1 when there is none.
 // The locate step uses it, so a mission of the same name in another archive is never taken.
 int32_t FindPackedMission(const CatalogueState& State, const std::string& FileName,

@@ -6,9 +6,6 @@
 #include "cli/Commands.h"
 #include "editing/Undo.h"
 #include "exchange/ListApply.h"
-#include "support/CliRun.h"
-#include "support/DataFolder.h"
-#include "support/GameFolder.h"
 #include "support/MemoryFileSystem.h"
 
 namespace brieflist {

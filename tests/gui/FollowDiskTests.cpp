@@ -9,7 +9,7 @@
 
 #include "app/DiskWatch.h"
 #include "folder/FolderPaths.h"
-#include "gui/SixMissionWindow.h"
+#include "gui/WindowFixture.h"
 #include "platform/qt/SettingsStore.h"
 
 namespace brieflist::test {
@@ -20,23 +20,14 @@ using namespace std::chrono_literals;
 #define WAIT_FOR(Condition) \
   ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(Condition); })) << #Condition
 
-struct MemorySettings : SettingsStore {
-  QString Read(const QString& A, const QString& S, const QString& K, const QString& D) override {
-    return Entries.contains(A + '/' + S + '/' + K) ? Entries[A + '/' + S + '/' + K] : D;
-  }
-  QString Write(const QString& A, const QString& S, const QString& K, const QString& V) override {
-    return Entries[A + '/' + S + '/' + K] = V, QString();
-  }
-  std::map<QString, QString> Entries;
-};
 struct NoDrives : DriveSource {
   std::vector<Drive> Drives() override { return {}; }
 };
 
-class FollowDiskTest : public SixMissionWindow {
+class FollowDiskTest : public WindowTest {
  protected:
   void SetUp() override {
-    SixMissionWindow::SetUp();
+    WindowTest::SetUp();
     Window->Watch().SetQuietTime(50ms);
     Window->UseChooserSources(Settings, Drives);
   }
@@ -55,7 +46,7 @@ class FollowDiskTest : public SixMissionWindow {
     return drop.isAccepted();
   }
 
-  MemorySettings Settings;
+  test::MemorySettings Settings;
   NoDrives Drives;
 };
 

@@ -7,8 +7,7 @@
 
 #include "app/Form1.h"
 #include "exchange/ListFile.h"
-#include "gui/GuiTestSupport.h"
-#include "support/GameFolder.h"
+#include "gui/WindowFixture.h"
 #include "support/TestSupport.h"
 #include "view/MissionGrid.h"
 
@@ -43,8 +42,10 @@ TEST(ListApplyWindow, AListFromElsewhereIsAppliedToTheOpenFolderOnlyAfterYes) {
     const std::string away = w.Lists.File("gone");  // not there
     std::vector<MissionEntry> rows = {test::ListRow(JoinPath(away, "A.PFF"), "one.bms", 20, false),
                                       test::ListRow(JoinPath(away, "a.pff"), "TWO.BMS", 9, false)};
-    for (int i = 0; i < 22; ++i)
-      rows.push_back(test::ListRow(JoinPath(away, "b.pff"), "M" + std::to_string(i), 20, true));
+    for (int i = 0; i < 22; ++i) {
+      std::string name = "M";  // appended: "M" + ... makes g++ 12 -O3 warn falsely
+      rows.push_back(test::ListRow(JoinPath(away, "b.pff"), name += std::to_string(i), 20, true));
+    }
     const sample::Bytes before = test::ReadBytes(w.Game.File("a.pff"));
     w.Dialogs.YesNoAnswers = {answer};
     w.Import(rows);

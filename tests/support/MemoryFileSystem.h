@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <functional>
 #include <map>
-#include <memory>
-#include <optional>
 #include <set>
-#include <string>
-#include <vector>
 
+#include "catalogue/RefreshCatalogue.h"
+#include "editing/PatchJournal.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
-#include "platform/Paths.h"
-#include "sample/SampleWriter.h"
+#include "support/TestSupport.h"
 
 namespace brieflist::test {
 
@@ -20,20 +17,19 @@ namespace brieflist::test {
 // to fail exactly where a test wants. Counts calls as the real disk does.
 class MemoryFileSystem : public FileSystem {
  public:
-  std::map<std::string, sample::Bytes> Files;  // full path -> content
+  std::map<std::string, Bytes> Files;  // full path -> content
   std::set<std::string> Folders;
-
   // Path -> the system's reason: every open of that path fails.
   std::map<std::string, std::string> FailOpen;
   // Path -> reason: the file opens and reads, but writing to it fails; nothing changes.
   std::map<std::string, std::string> FailWrite;
-  // Runs before each PatchBlocks opens the file, e.g. to change the file under the engine.
-  std::function<void(const std::string& Path)> BeforePatch;
-  // Runs before each whole-file or prefix read.
-  std::function<void(const std::string& Path)> BeforeRead;
+  // Run before each patch and each read of a file, e.g. to change it under the engine.
+  std::function<void(const std::string&Path)> BeforePatch, BeforeRead;
+  // Opens that asked for write access: a read-only file would refuse each of them.
+  uint64_t WriteOpens = 0;
 
   void AddFolder(const std::string& Folder) { Folders.insert(WithoutTrailingSeparators(Folder)); }
-  void Put(const std::string& Folder, const std::string& Name, sample::Bytes Data) {
+  void Put(const std::string& Folder, const std::string& Name, Bytes Data) {
     AddFolder(Folder);
     Files[JoinPath(Folder, Name)] = std::move(Data);
   }
@@ -44,35 +40,26 @@ class MemoryFileSystem : public FileSystem {
     const std::string prefix = JoinPath(Folder, "");
     std::vector<std::string> names;
     for (const auto& [path, data] : Files) {
-      if (path.compare(0, prefix.size(), prefix) != 0) continue;
-      const std::string name = path.substr(prefix.size());
-      if (name.find(kSeparator) == std::string::npos && EndsWithIgnoringCase(name, Suffix))
+      const std::string name = path.substr(std::min(prefix.size(), path.size()));
+      if (path.rfind(prefix, 0) == 0 && name.find(kSeparator) == std::string::npos &&
+          EndsWithIgnoringCase(name, Suffix))
         names.push_back(name);
     }
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); });
+    std::sort(names.begin(), names.end(), [](auto& a, auto& b) { return NameOrderLess(a, b); });
     return names;
   }
-
   bool IsFolder(const std::string& Path) override {
     return Folders.count(WithoutTrailingSeparators(Path)) > 0;
   }
 
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
-    if (BeforeRead) BeforeRead(Path);
-    auto file = Open(Path);
+    auto file = Read(Path);
     if (!file) return file.Error();
-    ++Counters_.Reads;
-    ++Counters_.Closes;
     return std::unique_ptr<FileBytes>(std::make_unique<Copy>(**file));
   }
-
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {
-    if (BeforeRead) BeforeRead(Path);
-    auto file = Open(Path);
+    auto file = Read(Path);
     if (!file) return file.Error();
-    ++Counters_.Reads;
-    ++Counters_.Closes;
     std::vector<uint8_t> out(Count, 0);
     std::copy_n((*file)->begin(), std::min(Count, (*file)->size()), out.begin());
     return out;
@@ -92,9 +79,10 @@ class MemoryFileSystem : public FileSystem {
   IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
                              const std::function<bool(OpenFile&)>& Edit) override {
     if (BeforePatch) BeforePatch(Path);
+    ++WriteOpens;
     auto file = Open(Path);
     if (!file) return file.Error();
-    sample::Bytes& data = **file;
+    Bytes& data = **file;
     Held held(data, Counters_.Reads);
     ++Counters_.Closes;
     if (!Edit(held)) return false;
@@ -103,27 +91,25 @@ class MemoryFileSystem : public FileSystem {
       if (!block.Write) continue;
       ++Counters_.Writes;
       if (const auto fail = FailWrite.find(Path); fail != FailWrite.end()) {
-        if (any) ++Counters_.Flushes;
+        Counters_.Flushes += any;
         return IoError{Path, fail->second};
       }
       std::copy_n(block.Bytes.begin(), std::min(block.Have, block.Bytes.size()),
                   data.begin() + static_cast<std::ptrdiff_t>(block.Offset));
       block.Written = any = true;
     }
-    if (any) ++Counters_.Flushes;
+    Counters_.Flushes += any;
     return true;
   }
 
-  IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+  IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Data) override {
     if (auto error = WholeFileWrite(Path)) return *error;
-    sample::Bytes& data = Files[Path];
-    data.insert(data.end(), Bytes.begin(), Bytes.end());
+    Files[Path].insert(Files[Path].end(), Data.begin(), Data.end());
     return true;
   }
-
-  IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+  IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Data) override {
     if (auto error = WholeFileWrite(Path)) return *error;
-    Files[Path] = sample::Bytes(Bytes.begin(), Bytes.end());
+    Files[Path] = Bytes(Data.begin(), Data.end());
     return true;
   }
 
@@ -135,13 +121,16 @@ class MemoryFileSystem : public FileSystem {
   }
 
   const IoCounters& Counters() const override { return Counters_; }
-  void ResetCounters() override { Counters_ = {}; }
+  void ResetCounters() override {
+    Counters_ = {};
+    WriteOpens = 0;
+  }
 
  private:
   // The open file of InspectFile and PatchBlocks: each read counted.
   class Held : public OpenFile {
    public:
-    Held(const sample::Bytes& Data, uint64_t& Reads) : Data_(Data), Reads_(Reads) {}
+    Held(const test::Bytes& Data, uint64_t& Reads) : Data_(Data), Reads_(Reads) {}
     uint64_t Size() const override { return Data_.size(); }
     bool Read(FileBlock& Block) override {
       ++Reads_;
@@ -149,17 +138,16 @@ class MemoryFileSystem : public FileSystem {
     }
 
    private:
-    const sample::Bytes& Data_;
+    const test::Bytes& Data_;
     uint64_t& Reads_;
   };
-
   class Copy : public FileBytes {
    public:
-    explicit Copy(sample::Bytes Data) : Data_(std::move(Data)) {}
+    explicit Copy(test::Bytes Data) : Data_(std::move(Data)) {}
     std::span<const uint8_t> Bytes() const override { return Data_; }
 
    private:
-    sample::Bytes Data_;
+    test::Bytes Data_;
   };
 
   // "C:\" and "C:" name the same folder here, as "/g/" and "/g" do.
@@ -167,8 +155,7 @@ class MemoryFileSystem : public FileSystem {
     while (Folder.size() > 1 && EndsWithSeparator(Folder)) Folder.pop_back();
     return Folder;
   }
-
-  IoResult<sample::Bytes*> Open(const std::string& Path) {
+  IoResult<Bytes*> Open(const std::string& Path) {
     ++Counters_.Opens;
     if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
       return IoError{Path, fail->second};
@@ -176,21 +163,64 @@ class MemoryFileSystem : public FileSystem {
     if (it == Files.end()) return IoError{Path, "No such file or directory"};
     return &it->second;
   }
-
+  // One open, one read and one close of a whole file or its start.
+  IoResult<Bytes*> Read(const std::string& Path) {
+    if (BeforeRead) BeforeRead(Path);
+    auto file = Open(Path);
+    if (file) ++Counters_.Reads, ++Counters_.Closes;
+    return file;
+  }
   // Counts one open, write, flush and close of a whole-file write, or gives its injected failure.
   std::optional<IoError> WholeFileWrite(const std::string& Path) {
     ++Counters_.Opens;
-    if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
-      return IoError{Path, fail->second};
-    if (const auto fail = FailWrite.find(Path); fail != FailWrite.end())
-      return IoError{Path, fail->second};
-    ++Counters_.Writes;
-    ++Counters_.Flushes;
-    ++Counters_.Closes;
+    ++WriteOpens;
+    for (const auto* fail : {&FailOpen, &FailWrite})
+      if (fail->count(Path)) return IoError{Path, fail->at(Path)};
+    ++Counters_.Writes, ++Counters_.Flushes, ++Counters_.Closes;
     return std::nullopt;
   }
 
   IoCounters Counters_;
+};
+
+// A game folder "/g" in memory with its catalogue, a recording host and an undo journal kept on
+// a file system of its own, so that the game files' counters count the game files only.
+struct MemoryGame {
+  MemoryFileSystem Files, JournalFiles;
+  RecordingHost Host;
+  CatalogueState State;
+  PatchJournal Journal{JournalFiles, GamePath("journal.tsv")};
+  Platform P{Files, Host, &Journal};
+
+  MemoryGame() {
+    Files.AddFolder("/g");
+    JournalFiles.AddFolder("/g");
+  }
+  void Put(const std::string& Name, Bytes Data) { Files.Put("/g", Name, std::move(Data)); }
+  Bytes& File(const std::string& Name) { return Files.Files.at(GamePath(Name)); }
+  RefreshReport Refresh(const std::string& Folder = "/g") {
+    State.GameDirectory = Folder;
+    return RefreshCatalogue(State, P);
+  }
+  // The catalogue row of the first mission named FileName; -1 when none.
+  int32_t Row(const std::string& FileName) const {
+    for (size_t i = 0; i < State.Missions.size(); ++i)
+      if (State.Missions[i].FileName == FileName) return static_cast<int32_t>(i);
+    return -1;
+  }
+  const MissionEntry& Mission(const std::string& FileName) const {
+    return State.Missions.at(static_cast<size_t>(Row(FileName)));
+  }
+  std::vector<std::string> FileNames() const {
+    std::vector<std::string> names;
+    for (const MissionEntry& row : State.Missions) names.push_back(row.FileName);
+    return names;
+  }
+  std::vector<JournalRecord> Records() {
+    auto contents = Journal.Read();
+    EXPECT_TRUE(contents && contents->Problems.empty());
+    return contents ? contents->Records : std::vector<JournalRecord>{};
+  }
 };
 
 }  // namespace brieflist::test

@@ -1,16 +1,16 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
+#include <optional>
 
 #include "catalogue/CatalogueState.h"
+#include "catalogue/MissionEntry.h"
 #include "platform/EngineHost.h"
 #include "platform/NativeNames.h"
 #include "platform/Paths.h"
@@ -18,17 +18,18 @@
 
 namespace brieflist::test {
 
+using sample::Bytes;
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
  public:
   TempFolder() {
     static std::atomic<int> counter{0};
     const auto base = std::filesystem::temp_directory_path();
-    for (;;) {
-      Path_ =
-          base / ("brieflist-test-" + std::to_string(Nonce()) + "-" + std::to_string(counter++));
-      if (std::filesystem::create_directory(Path_)) break;
-    }
+    const auto nonce = std::chrono::steady_clock::now().time_since_epoch().count();
+    do {
+      Path_ = base / ("brieflist-test-" + std::to_string(nonce) + "-" + std::to_string(counter++));
+    } while (!std::filesystem::create_directory(Path_));
   }
   ~TempFolder() {
     namespace fs = std::filesystem;
@@ -46,17 +47,24 @@ class TempFolder {
   std::string Path() const { return Path_.string(); }
   // Name is the engine's text: Windows-1252 on Windows.
   std::string File(const std::string& Name) const { return JoinPath(Path(), Name); }
-
-  void Write(const std::string& Name, const sample::Bytes& Data) const {
+  void Write(const std::string& Name, const Bytes& Data) const {
     sample::WriteFile(File(Name), Data);
   }
 
  private:
-  static uint64_t Nonce() {
-    return static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-  }
   std::filesystem::path Path_;
 };
+
+inline Bytes ReadBytes(const std::string& Path) {
+  std::ifstream in(NativePath(Path), std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The three signature bytes of the mission at Offset.
+inline std::string SignatureAt(const Bytes& File, size_t Offset) {
+  return std::string(File.begin() + static_cast<std::ptrdiff_t>(Offset),
+                     File.begin() + static_cast<std::ptrdiff_t>(Offset + 3));
+}
 
 // Takes write access away: the permission bits on POSIX systems, the read-only mark on Windows.
 inline void MakeReadOnly(const std::string& Path) {
@@ -67,7 +75,8 @@ inline void MakeReadOnly(const std::string& Path) {
 }
 
 // True when a file marked read-only refuses writes from this user: always on Windows, whose
-// mark binds every user; on POSIX systems for every user but root.
+// mark binds every user; on POSIX systems for every user but root. CI runs these tests as an
+// unprivileged user too.
 inline bool ReadOnlyBinds(const std::string& File) {
 #ifdef _WIN32
   (void)File;
@@ -77,16 +86,63 @@ inline bool ReadOnlyBinds(const std::string& File) {
 #endif
 }
 
-// The system's reason for a write it refuses.
+// How the system words a refused write; Windows has its own wording.
 #ifdef _WIN32
 inline constexpr const char* kAccessDenied = "Access";  // "Access is denied", "Access denied"
 #else
 inline constexpr const char* kAccessDenied = "Permission denied";
 #endif
 
-inline sample::Bytes ReadBytes(const std::string& Path) {
-  std::ifstream in(NativePath(Path), std::ios::binary);
-  return sample::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// A file of the memory folder "/g", joined as the system joins paths.
+inline std::string GamePath(const std::string& Name) {
+  return JoinPath("/g", Name);
+}
+
+// A mission whose flag block and modified word are easy to recognise in a byte comparison.
+inline Bytes MissionBytes(const std::string& Signature = "BMS", uint8_t FlagHigh = 0x80,
+                          uint8_t FlagLow = 0x01, uint32_t ModifiedWord = 0, size_t Size = 300) {
+  sample::MissionSpec m;
+  m.Signature = Signature;
+  m.MissionName = "Mission";
+  m.FlagHigh = FlagHigh;
+  m.FlagLow = FlagLow;
+  m.ModifiedWord = ModifiedWord;
+  m.Size = Size;
+  return sample::BuildMission(m);
+}
+
+// An archive of the named entries, in this order.
+inline Bytes ArchiveBytes(const std::vector<std::pair<std::string, Bytes>>& Entries,
+                          const sample::ArchiveOptions& Options = {}) {
+  std::vector<sample::ArchiveEntry> entries;
+  for (const auto& [name, data] : Entries) entries.push_back({name, data, false, 0});
+  return sample::BuildArchive(entries, Options);
+}
+
+// A list row asking for the state On of the mission Name packed in SourceFile at Offset (loose
+// at 0).
+inline MissionEntry ListRow(std::string SourceFile, std::string Name, int32_t Offset, bool On) {
+  MissionEntry row;
+  row.SourceFile = std::move(SourceFile);
+  row.FileName = std::move(Name);
+  row.DataOffset = Offset;
+  row.Enabled = ToFlag(On);
+  return row;
+}
+
+// Positions of the bytes where A and B differ; a length difference counts from the shorter end.
+inline std::vector<size_t> DifferingBytes(const Bytes& A, const Bytes& B) {
+  std::vector<size_t> out;
+  for (size_t i = 0; i < std::max(A.size(), B.size()); ++i)
+    if (i >= A.size() || i >= B.size() || A[i] != B[i]) out.push_back(i);
+  return out;
+}
+
+// The 11 bytes a patch may change for a mission at Offset.
+inline std::vector<size_t> PatchedBytes(size_t Offset) {
+  std::vector<size_t> out;
+  for (size_t i : {0, 1, 2, 120, 121, 122, 123, 124, 125, 126, 127}) out.push_back(Offset + i);
+  return out;
 }
 
 // A host that records everything the engine asks and answers from a script.
@@ -94,9 +150,8 @@ class RecordingHost : public EngineHost {
  public:
   bool AskYesNo(const std::string& Text) override {
     Questions.push_back(Text);
-    if (Answers.empty()) return true;
-    const bool answer = Answers.front();
-    Answers.pop_front();
+    const bool answer = Answers.empty() || Answers.front();
+    if (!Answers.empty()) Answers.pop_front();
     return answer;
   }
   void ShowMessage(const std::string& Text) override { Messages.push_back(Text); }
@@ -110,12 +165,69 @@ class RecordingHost : public EngineHost {
   }
 
   std::deque<bool> Answers;  // answers to AskYesNo, in order; Yes when empty
-  std::vector<std::string> Questions;
-  std::vector<std::string> Messages;
+  std::vector<std::string> Questions, Messages;
   std::vector<bool> WindowStates;
   int Refreshes = 0;
   RefreshReport LastReport;
   std::vector<std::pair<int64_t, bool>> CellChanges;
 };
+
+// Points the per-user data folder (where the undo journal lives) at a fresh temporary folder
+// while it lives, and puts the old setting back after. Each test program holds one for its whole
+// run, so no test ever writes the user's own journal.
+class ScopedDataFolder {
+ public:
+  ScopedDataFolder() : Old_(Get()) { Set(Folder_.Path()); }
+  ~ScopedDataFolder() { Set(Old_); }
+  ScopedDataFolder(const ScopedDataFolder&) = delete;
+  ScopedDataFolder& operator=(const ScopedDataFolder&) = delete;
+
+  std::string Path() const { return Folder_.Path(); }
+
+  static void Set(const std::optional<std::string>& Value) {
+#ifdef _WIN32
+    _wputenv_s(L"APPDATA", Value ? NativePath(*Value).c_str() : L"");
+#else
+    if (Value)
+      setenv("XDG_DATA_HOME", Value->c_str(), 1);
+    else
+      unsetenv("XDG_DATA_HOME");
+#endif
+  }
+
+ private:
+  static std::optional<std::string> Get() {
+#ifdef _WIN32
+    const wchar_t* value = _wgetenv(L"APPDATA");
+    if (!value) return std::nullopt;
+    return NativeNameShown(std::filesystem::path(value));
+#else
+    const char* value = std::getenv("XDG_DATA_HOME");
+    if (!value) return std::nullopt;
+    return std::string(value);
+#endif
+  }
+
+  TempFolder Folder_;
+  std::optional<std::string> Old_;
+};
+
+// One in-process run of a brieflist-cli command, with what it printed.
+struct CliRun {
+  int Exit = -1;
+  std::string Out;
+  std::string Err;
+};
+
+inline CliRun RunCli(int (*Command)(const std::vector<std::string>&),
+                     std::vector<std::string> Args) {
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  CliRun r;
+  r.Exit = Command(Args);
+  r.Out = testing::internal::GetCapturedStdout();
+  r.Err = testing::internal::GetCapturedStderr();
+  return r;
+}
 
 }  // namespace brieflist::test

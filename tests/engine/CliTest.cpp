@@ -1,0 +1,349 @@
+// brieflist-cli's commands run in-process: what they print, their exit codes and what they
+// select. What the engine does for them is tested with the engine.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalogue/RefreshCatalogue.h"
+#include "cli/CatalogueOutput.h"
+#include "cli/CliArgs.h"
+#include "cli/CliCatalogue.h"
+#include "cli/Commands.h"
+#include "cli/Output.h"
+#include "support/TestSupport.h"
+
+namespace brieflist {
+namespace {
+
+using test::ArchiveBytes;
+using test::CliRun;
+using test::MissionBytes;
+using test::RunCli;
+using Strings = std::vector<std::string>;
+
+bool Has(const std::string& Text, const std::string& Part) {
+  return Text.find(Part) != std::string::npos;
+}
+size_t Lines(const std::string& Text) {
+  return static_cast<size_t>(std::count(Text.begin(), Text.end(), '\n'));
+}
+
+// One packed mission with awkward texts beside a text resource, and one loose version-1 mission.
+struct ListFolder : test::TempFolder {
+  ListFolder() {
+    sample::MissionSpec packed;
+    packed.MissionName = "Night Raid";
+    packed.Creator = "O'Neil, \"Doc\" \\\xE9";  // comma, quotes, backslash, Windows-1252
+    packed.Terrain = "Dry\tLake";
+    packed.FlagLow = 0x01;
+    packed.FlagHigh = 0x80;
+    Write("a.pff",
+          sample::BuildArchive(
+              {{"RAID.BMS", sample::BuildMission(packed), false, 0},
+               {"TEXT.BIN", sample::BuildRtxt({{"NIGHTRAID", "Operation Night"}, {"X", "y"}}),
+                false, 0}}));
+    sample::MissionSpec loose;
+    loose.VersionByte = 13;
+    loose.Signature = "VyK";
+    loose.Disabled = true;
+    Write("loose one.bms", sample::BuildMission(loose));
+  }
+};
+
+TEST(CliList, JsonTsvAndCsvHoldEveryFieldEscaped) {
+  ListFolder f;
+  CliRun r = RunCli(cli::RunList, {"--format", "json", f.Path()});
+  ASSERT_EQ(r.Exit, 0) << r.Err;
+  std::string archive;  // as a JSON string's content: "\" separators are escaped on Windows
+  cli::AppendJsonString(archive, JoinPath(f.Path(), "a.pff"));
+  archive = archive.substr(1, archive.size() - 2);
+  EXPECT_TRUE(Has(
+      r.Out,
+      "[\n  {\"FileName\": \"RAID.BMS\", \"MissionName\": \"NightRaid\", \"Creator\": \"O'Neil, "
+      "\\\"Doc\\\" \\\\\xC3\xA9\", \"MissionType\": \"COOP,A&D,\", \"Enabled\": true, "
+      "\"Modified\": "
+      "false, \"MissionTypeFlags\": \"1000000000000001\", \"GameVersion\": 2, \"External\": false, "
+      "\"Terrain\": \"Dry\\tLake\", \"SourceFile\": \"" +
+          archive + "\", \"DataOffset\": 20}"))
+      << r.Out;
+  EXPECT_TRUE(Has(r.Out,
+                  "{\"FileName\": \"loose one.bms\", \"MissionName\": \"\", \"Creator\": \"\", "
+                  "\"MissionType\": \"\", \"Enabled\": false, \"Modified\": false"));
+  EXPECT_TRUE(Has(r.Out, "\"GameVersion\": 1, \"External\": true"));
+  EXPECT_EQ(r.Out.substr(r.Out.size() - 2), "]\n");
+
+  r = RunCli(cli::RunList, {f.Path(), "--format", "tsv"});
+  ASSERT_EQ(r.Exit, 0);
+  EXPECT_EQ(r.Out.substr(0, r.Out.find('\n')),
+            "FileName\tMissionName\tCreator\tMissionType\tEnabled\tModified\tMissionTypeFlags\tDF\t"
+            "External\tTerrain\tSourceFile\tDataOffset");
+  EXPECT_TRUE(Has(r.Out, "\tDry Lake\t"));  // a tab inside a cell is a space
+  r = RunCli(cli::RunList, {f.Path(), "--resolve-map-names", "--format=tsv"});
+  EXPECT_TRUE(Has(r.Out, "RAID.BMS\tOperation Night\t")) << r.Out;
+  EXPECT_TRUE(Has(r.Out, "loose one.bms\tNot Found!\t"));  // an empty name
+
+  r = RunCli(cli::RunList, {f.Path(), "--format", "csv"});
+  ASSERT_EQ(r.Exit, 0);
+  EXPECT_TRUE(Has(r.Out, ",\"O'Neil, \"\"Doc\"\" \\\xC3\xA9\",")) << r.Out;
+  EXPECT_EQ(std::count(r.Out.begin(), r.Out.end(), '\r'), 3);  // titles and two missions
+  EXPECT_EQ(Lines(r.Out), 3u);
+
+  r = RunCli(cli::RunMapNames, {f.Path(), "--format", "json"});
+  ASSERT_EQ(r.Exit, 0);
+  EXPECT_EQ(r.Out,
+            "[\n  {\"Key\": \"NIGHTRAID\", \"Text\": \"Operation Night\"},\n  {\"Key\": \"X\", "
+            "\"Text\": \"y\"}\n]\n");
+  cli::TextTable table;
+  table.Titles = {"A", "B"};
+  table.Rows = {{"\xC3\xA9\xC3\xA9", "x"}, {"abc", "y"}};  // aligned by characters, not bytes
+  EXPECT_EQ(cli::RenderAligned(table), "A    B\n---  -\n\xC3\xA9\xC3\xA9   x\nabc  y\n");
+}
+
+TEST(CliList, InvalidArchivesWarnUnlessReadAndErrorsExitOneOrTwo) {
+  ListFolder f;
+  sample::ArchiveOptions bad;
+  bad.Magic = "XXXX";
+  f.Write("bad.pff", ArchiveBytes({{"ODD.BMS", MissionBytes()}}, bad));
+  CliRun r = RunCli(cli::RunList, {f.Path(), "--format", "tsv"});
+  EXPECT_EQ(r.Exit, 0);
+  EXPECT_FALSE(Has(r.Out, "ODD.BMS"));
+  EXPECT_TRUE(Has(r.Err, "warning: This does not seem to be a valid Pff File!"));
+  EXPECT_TRUE(Has(r.Err, "warning: Do you want to skip this file:"));
+  r = RunCli(cli::RunList, {"--read-invalid", f.Path(), "--format", "tsv"});
+  EXPECT_EQ(r.Exit, 0);
+  EXPECT_TRUE(Has(r.Out, "ODD.BMS"));
+
+  r = RunCli(cli::RunList, {f.File("nothing here")});
+  EXPECT_EQ(r.Exit, 1);
+  EXPECT_TRUE(Has(r.Err, "not a folder"));
+  EXPECT_TRUE(r.Out.empty());
+  for (const Strings& args :
+       {Strings{}, Strings{f.Path(), f.Path()}, Strings{f.Path(), "--format", "xml"},
+        Strings{f.Path(), "--colour"}, Strings{f.Path(), "--format"}}) {
+    r = RunCli(cli::RunList, args);
+    EXPECT_EQ(r.Exit, 2) << (args.empty() ? "" : args.back());
+    EXPECT_TRUE(r.Out.empty());
+  }
+}
+
+TEST(CliPattern, MatchesStarsAndQuestionMarksIgnoringCase) {
+  for (const char* pattern : {"alpha.bms", "a*", "*.bms", "?LPHA.*", "*", "A*A*S"})
+    EXPECT_TRUE(cli::MatchesPattern("ALPHA.BMS", pattern)) << pattern;
+  for (const char* pattern : {"B*", "?", "ALPHA"})
+    EXPECT_FALSE(cli::MatchesPattern("ALPHA.BMS", pattern)) << pattern;
+  EXPECT_TRUE(cli::MatchesPattern("", "*") && cli::MatchesPattern("A*B", "A*B"));
+  EXPECT_FALSE(cli::MatchesPattern("", "?"));
+  EXPECT_FALSE(cli::MatchesPattern("AAAAAAAAAAAAAAAAAAAAAAAAB", "*A*A*A*A*A*A*A*C"));
+}
+
+// A name packed in two archives and lying loose too.
+struct CliFolder : test::TempFolder {
+  CliFolder() {
+    Write("a.pff", ArchiveBytes({{"SAME.BMS", MissionBytes("BMS", 0x80, 0x01, 0x1234)},
+                                 {"ALPHA.BMS", MissionBytes("BMS")},
+                                 {"BETA.BMS", MissionBytes("VyK")}}));
+    Write("b.pff", ArchiveBytes({{"same.bms", MissionBytes("BMS")}}));
+    Write("SAME.BMS", MissionBytes("BMS"));
+  }
+  // "FileName@file" of every enabled mission, in catalogue order.
+  Strings Enabled() const {
+    auto files = MakeNativeFileSystem();
+    QuietHost host;
+    CatalogueState state;
+    state.GameDirectory = Path();
+    RefreshCatalogue(state, Platform{*files, host});
+    Strings out;
+    for (const MissionEntry& r : state.Missions)
+      if (r.Enabled != kFalse)
+        out.push_back(r.FileName + "@" + std::filesystem::path(r.SourceFile).filename().string());
+    return out;
+  }
+  test::Bytes Archive() const { return test::ReadBytes(File("a.pff")); }
+};
+
+TEST(CliSwitch, DisableEnableAndToggleSelectByPatternArchiveOrLooseness) {
+  CliFolder f;
+  ASSERT_EQ(f.Enabled(),
+            (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff", "same.bms@b.pff", "SAME.BMS@SAME.BMS"}));
+  CliRun r = RunCli(cli::RunDisable, {f.Path(), "same.bms", "--archive", "B.PFF"});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_TRUE(Has(r.Out, "disabled"));
+  EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff", "SAME.BMS@SAME.BMS"}));
+  r = RunCli(cli::RunDisable, {f.Path(), "S*", "--loose"});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff"}));
+  r = RunCli(cli::RunEnable, {f.Path(), "*"});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(f.Enabled().size(), 5u);
+  EXPECT_TRUE(Has(r.Out, "unchanged"));
+  r = RunCli(cli::RunToggle, {f.Path(), "alpha.BMS", "beta.bms"});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "same.bms@b.pff", "SAME.BMS@SAME.BMS"}));
+
+  const auto before = f.Enabled();
+  const struct {
+    Strings Args;
+    int Exit;
+    const char* Error;
+  } cases[] = {
+      {{f.Path()}, 2, "at least one pattern"},
+      {{f.Path(), "*", "--archive", "a.pff", "--loose"}, 2, "exclude each other"},
+      {{f.Path(), "*", "--bogus"}, 2, "unknown option"},
+      {{f.Path(), "ALPHA.BMS", "NOPE*"}, 1, "no mission matches 'NOPE*'"},
+      {{f.Path(), "ALPHA.BMS", "--archive", "zzz.pff"}, 1, "no mission matches"},
+      {{f.File("none"), "*"}, 1, "not a folder"},
+  };
+  for (const auto& c : cases) {
+    r = RunCli(cli::RunDisable, c.Args);
+    EXPECT_EQ(r.Exit, c.Exit) << r.Err;
+    EXPECT_TRUE(Has(r.Err, c.Error)) << r.Err;
+  }
+  EXPECT_EQ(f.Enabled(), before);
+}
+
+// CI runs the tests named ReadOnly as an unprivileged user, for whom the mark binds.
+TEST(CliSwitch, AReadOnlyFileGivesExitOneWithTheMessageOnStderr) {
+  CliFolder f;
+  test::MakeReadOnly(f.File("SAME.BMS"));
+  if (!test::ReadOnlyBinds(f.File("SAME.BMS"))) GTEST_SKIP() << "permissions do not bind this user";
+  const CliRun r = RunCli(cli::RunDisable, {f.Path(), "SAME.BMS", "--loose"});
+  EXPECT_EQ(r.Exit, 1);
+  EXPECT_TRUE(Has(r.Err, test::kAccessDenied)) << r.Err;
+  EXPECT_TRUE(Has(r.Out, "failed")) << r.Out;
+}
+
+TEST(CliDuplicates, PrintsEachGroupInEveryFormatOrSaysThereAreNone) {
+  CliFolder f;
+  CliRun r = RunCli(cli::RunDuplicates, {f.Path()});
+  ASSERT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(Lines(r.Out), 6u);  // titles, their rule, three rows, the count
+  EXPECT_TRUE(Has(r.Out, "1 duplicate names")) << r.Out;
+  EXPECT_FALSE(Has(r.Out, "ALPHA"));
+  r = RunCli(cli::RunDuplicates, {f.Path(), "--format", "csv"});
+  EXPECT_EQ(r.Out.substr(0, r.Out.find('\n')), "FileName,Count,SourceFile,DataOffset\r");
+  EXPECT_TRUE(Has(r.Out, "same.bms,3," + f.File("b.pff") + ",20")) << r.Out;
+  EXPECT_TRUE(Has(r.Out, "SAME.BMS,3," + f.File("SAME.BMS") + ",0"));
+  r = RunCli(cli::RunDuplicates, {f.Path(), "--format", "json"});
+  EXPECT_TRUE(Has(r.Out, "[\n  {\"FileName\": \"SAME.BMS\", \"Count\": 3, \"Missions\": ["))
+      << r.Out;
+  EXPECT_EQ(r.Out.substr(r.Out.size() - 2), "]\n");
+
+  test::TempFolder plain;
+  plain.Write("x.pff", ArchiveBytes({{"A.BMS", MissionBytes()}, {"B.BMS", MissionBytes()}}));
+  EXPECT_EQ(RunCli(cli::RunDuplicates, {plain.Path()}).Out, "No duplicate names.\n");
+  EXPECT_EQ(RunCli(cli::RunDuplicates, {plain.Path(), "--format", "json"}).Out, "[]\n");
+  EXPECT_EQ(RunCli(cli::RunDuplicates, {}).Exit, 2);
+  EXPECT_EQ(RunCli(cli::RunDuplicates, {f.Path(), "--format", "xml"}).Exit, 2);
+  EXPECT_EQ(RunCli(cli::RunDuplicates, {f.File("none")}).Exit, 1);
+}
+
+TEST(CliUndo, TakesBackTheLatestCommandsAndHistoryListsThemNewestFirst) {
+  const test::ScopedDataFolder data;  // an empty journal of its own
+  CliFolder f;
+  const test::Bytes original = f.Archive();
+  CliRun r = RunCli(cli::RunHistory, {});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(r.Out, "The journal is empty.\n");
+  ASSERT_EQ(RunCli(cli::RunDisable, {f.Path(), "SAME.BMS", "ALPHA.BMS", "--archive", "a.pff"}).Exit,
+            0);
+  const test::Bytes afterFirst = f.Archive();
+  ASSERT_EQ(RunCli(cli::RunEnable, {f.Path(), "beta.bms"}).Exit, 0);
+
+  r = RunCli(cli::RunHistory, {"--format", "tsv"});
+  ASSERT_EQ(r.Exit, 0) << r.Err;
+  ASSERT_EQ(Lines(r.Out), 4u) << r.Out;
+  Strings lines;
+  for (size_t at = 0, end; (end = r.Out.find('\n', at)) != std::string::npos; at = end + 1)
+    lines.push_back(r.Out.substr(at, end - at));
+  EXPECT_EQ(lines[0].substr(0, 25), "Time\tKind\tFileName\tSource");
+  EXPECT_TRUE(Has(lines[1], "\tset\tBETA.BMS\t")) << lines[1];
+  EXPECT_TRUE(Has(lines[1], "\t56794b 00008001 00000000\t424d53 00000000 00000000\t")) << lines[1];
+  EXPECT_TRUE(Has(lines[3], "\tset\tSAME.BMS\t" + f.File("a.pff") + "\t20\t")) << lines[3];
+
+  r = RunCli(cli::RunUndo, {});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_TRUE(Has(r.Out, "Undid 1 operation: 1 restored, 0 not applied, 0 refused, 0 failed"))
+      << r.Out;
+  EXPECT_EQ(f.Archive(), afterFirst);
+  r = RunCli(cli::RunUndo, {"--count", "5"});
+  EXPECT_TRUE(Has(r.Out, "2 restored")) << r.Out;
+  EXPECT_EQ(f.Archive(), original);  // the modified word of SAME.BMS included
+  EXPECT_EQ(RunCli(cli::RunUndo, {}).Out, "Nothing to undo.\n");
+  r = RunCli(cli::RunHistory, {"--format", "json"});
+  ASSERT_EQ(r.Exit, 0);
+  EXPECT_EQ(Lines(r.Out), 8u);  // "[", six records, "]"
+  EXPECT_TRUE(Has(r.Out, "\"Kind\": \"undo\""));
+  EXPECT_TRUE(Has(r.Out, "\"Undo\": \"undone\""));
+
+  for (const char* count : {"0", "-1", "two", "3x"}) {
+    r = RunCli(cli::RunUndo, {"--count", count});
+    EXPECT_EQ(r.Exit, 2) << count;
+    EXPECT_TRUE(Has(r.Err, "--count")) << r.Err;
+  }
+  EXPECT_EQ(RunCli(cli::RunUndo, {"extra"}).Exit, 2);
+  EXPECT_EQ(RunCli(cli::RunHistory, {"--format", "yaml"}).Exit, 2);
+}
+
+TEST(CliUndo, RefusesAMissionChangedSinceWithExitOneAndTheFileNamed) {
+  const test::ScopedDataFolder data;
+  CliFolder f;
+  ASSERT_EQ(RunCli(cli::RunDisable, {f.Path(), "ALPHA.BMS"}).Exit, 0);
+  test::Bytes archive = f.Archive();
+  const auto at =
+      std::search(archive.begin() + 20, archive.end(), std::begin("VyK"), std::end("VyK") - 1);
+  ASSERT_NE(at, archive.end());
+  *(at + 1) = 'Y';  // "VYK": still disabled, other bytes
+  f.Write("a.pff", archive);
+  const CliRun r = RunCli(cli::RunUndo, {});
+  EXPECT_EQ(r.Exit, 1);
+  EXPECT_TRUE(Has(r.Err, f.File("a.pff") + ": ALPHA.BMS was changed since")) << r.Err;
+  EXPECT_TRUE(Has(r.Out, "refused: changed since")) << r.Out;
+  EXPECT_EQ(f.Archive(), archive);
+}
+
+// Export, import and show: their exit codes and the counts they print.
+TEST(CliListFile, ExportImportAndShowPrintWhatTheyDid) {
+  const test::ScopedDataFolder data;
+  CliFolder f;
+  const std::string list = f.File("saved.brl");
+  CliRun r = RunCli(cli::RunExport, {f.Path(), list});
+  ASSERT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_TRUE(Has(r.Out, "Saved 5 missions")) << r.Out;
+  const auto saved = f.Enabled();
+  ASSERT_EQ(RunCli(cli::RunToggle, {f.Path(), "*"}).Exit, 0);
+  const test::Bytes archive = f.Archive();
+  r = RunCli(cli::RunImport, {list, "--dry-run"});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_TRUE(Has(r.Out, "4 to enable, 1 to disable, 0 already so, 0 not found")) << r.Out;
+  EXPECT_EQ(f.Archive(), archive);
+  r = RunCli(cli::RunImport, {list});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_TRUE(Has(r.Out, "5 switched")) << r.Out;
+  EXPECT_TRUE(Has(r.Out, "5 missions, 4 enabled, 1 disabled")) << r.Out;
+  EXPECT_EQ(f.Enabled(), saved);
+  r = RunCli(cli::RunShow, {list, "--format", "json"});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(r.Out.rfind("[\n  {\"FileName\": \"SAME.BMS\", \"MissionName\": \"Mission\",", 0), 0u)
+      << r.Out;
+  EXPECT_TRUE(Has(r.Out, "\"DataOffset\": 0}\n]\n")) << r.Out;
+
+  // A row whose archive lost the mission: the message goes to stderr, the import goes on.
+  f.Write("b.pff", ArchiveBytes({{"T.BIN", test::Bytes(300, 0)}, {"OTHER.BMS", MissionBytes()}}));
+  r = RunCli(cli::RunImport, {list});
+  EXPECT_EQ(r.Exit, 1);
+  EXPECT_TRUE(Has(r.Err, "The File Could Not Be Found!")) << r.Err;
+  EXPECT_TRUE(Has(r.Out, "1 missing, 0 failed")) << r.Out;
+
+  f.Write("bad.brl", {0x01, 0x00, 0x03, 0x00, 'A'});
+  for (auto command : {cli::RunShow, cli::RunImport}) {
+    r = RunCli(command, {f.File("bad.brl")});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(Has(r.Err, f.File("bad.brl")) && Has(r.Err, "row 1 of 2")) << r.Err;
+  }
+  EXPECT_EQ(RunCli(cli::RunImport, {f.File("bad.brl"), "--dry-run"}).Exit, 1);
+  EXPECT_EQ(RunCli(cli::RunShow, {list, "--format", "xml"}).Exit, 2);
+  EXPECT_EQ(RunCli(cli::RunImport, {}).Exit, 2);
+}
+
+}  // namespace
+}  // namespace brieflist

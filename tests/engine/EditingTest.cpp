@@ -1,0 +1,663 @@
+// Switching missions in their files: one at a time, in bulk, from a list file and back by undo,
+// checked byte for byte against a model; the locate-and-retry step; the journal; every failure.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+
+#include "editing/BulkSwitch.h"
+#include "editing/Patching.h"
+#include "editing/Undo.h"
+#include "exchange/ListFile.h"
+#include "support/MemoryFileSystem.h"
+
+namespace brieflist {
+namespace {
+
+using test::ArchiveBytes;
+using test::Bytes;
+using test::GamePath;
+using test::MissionBytes;
+using Block = std::array<uint8_t, 4>;
+using Files = std::map<std::string, Bytes>;
+
+bool Has(const std::string& Text, const std::string& Part) {
+  return Text.find(Part) != std::string::npos;
+}
+
+// Full headers are checked by the model below; a header cut short is written where it has bytes.
+TEST(WriteMissionState, AHeaderCutShortIsWrittenOnlyWhereItHasBytes) {
+  Bytes cut = MissionBytes("BMS", 0x12, 0x34, 0, 128);
+  cut.resize(122);  // the flag block itself is cut in half
+  WriteMissionState(cut, false);
+  EXPECT_EQ(test::SignatureAt(cut, 0), "VyK");
+  EXPECT_EQ(cut.size(), 122u);
+  EXPECT_EQ(cut[120] + cut[121], 0);
+}
+
+// What each mission's header must hold: switched missions exactly the signature and the two
+// blocks of their state, untouched ones as written.
+struct MissionModel {
+  std::string Path;
+  size_t Offset = 0;
+  bool Enabled = true;
+  bool Touched = false;
+  Block Flags{};  // the flag block, wherever it stands now
+  std::string FlagsText;
+};
+
+Files Expected(const Files& Original, const std::vector<MissionModel>& Missions) {
+  Files out = Original;
+  for (const MissionModel& m : Missions) {
+    if (!m.Touched) continue;
+    Bytes& file = out[m.Path];
+    const char* signature = m.Enabled ? "BMS" : "VyK";
+    for (size_t i = 0; i < 3; ++i) file[m.Offset + i] = static_cast<uint8_t>(signature[i]);
+    for (size_t i = 0; i < 4; ++i) {
+      file[m.Offset + 120 + i] = m.Enabled ? m.Flags[i] : 0;
+      file[m.Offset + 124 + i] = m.Enabled ? 0 : m.Flags[i];
+    }
+  }
+  return out;
+}
+
+// Random folders, random toggles, switches, bulk switches, list imports and undos: after each,
+// every file holds what the model says, each command cost what it must, and what a refresh
+// reads back agrees.
+TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
+  std::mt19937 rng(20240607);
+  const auto pick = [&](uint32_t n) { return static_cast<uint32_t>(rng() % n); };
+  const char* kEnabled[] = {"BMS", "bms", "bMs"};
+  const char* kDisabled[] = {"VyK", "VYK", "vyk"};
+  const char* kNames[] = {"A.BMS", "B.BMS", "C.bms", "SAME.BMS"};
+
+  for (int sequence = 0; sequence < 400; ++sequence) {
+    test::MemoryGame g;
+    const uint32_t archives = 1 + pick(3);
+    for (uint32_t a = 0; a < archives; ++a) {
+      std::vector<std::pair<std::string, Bytes>> entries;
+      for (uint32_t m = 0, count = 1 + pick(4); m < count; ++m) {
+        sample::MissionSpec spec;
+        spec.Disabled = pick(3) == 0;
+        spec.Signature = spec.Disabled ? kDisabled[pick(3)] : kEnabled[pick(3)];
+        spec.FlagHigh = static_cast<uint8_t>(rng());
+        spec.FlagLow = static_cast<uint8_t>(rng());
+        spec.ModifiedWord = pick(2) ? 0 : static_cast<uint32_t>(rng());
+        spec.Size = 128 + pick(200);
+        entries.emplace_back(kNames[pick(4)], sample::BuildMission(spec));
+      }
+      g.Put(std::string("arc").append(std::to_string(a)) + ".pff", ArchiveBytes(entries));
+    }
+    if (pick(2)) g.Put("loose.bms", MissionBytes(pick(2) ? "BMS" : "vYk", 0x12, 0x34, 0x99));
+    const Files original = g.Files.Files;
+    g.Refresh();
+    std::vector<MissionModel> models;
+    for (const MissionEntry& row : g.State.Missions) {
+      MissionModel m;
+      m.Path = row.SourceFile;
+      m.Offset = static_cast<size_t>(row.DataOffset);
+      m.Enabled = row.Enabled != kFalse;
+      for (size_t i = 0; i < 4; ++i)
+        m.Flags[i] = original.at(m.Path)[m.Offset + (m.Enabled ? 120 : 124) + i];
+      m.FlagsText = row.MissionTypeFlags;
+      models.push_back(m);
+    }
+    const auto n = static_cast<uint32_t>(models.size());
+    std::vector<std::vector<MissionModel>> undoable;  // the model before each journalled command
+    std::string operation;                            // of the last command journalled
+
+    for (uint32_t step = 0, steps = 1 + pick(12); step < steps; ++step) {
+      const std::vector<MissionModel> before = models;
+      const Files filesBefore = g.Files.Files;
+      const size_t journalled = g.Records().size();
+      int patched = 0;
+      g.Files.ResetCounters();
+      g.JournalFiles.ResetCounters();
+      g.Host.CellChanges.clear();
+      const uint32_t command = pick(5);
+      const auto i = static_cast<int32_t>(pick(n));
+      const bool wanted = pick(2);
+      std::string what = std::string("sequence ").append(std::to_string(sequence));
+      what += " step " + std::to_string(step);
+      if (command == 0) {
+        what += " toggle";
+        ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, i, 100 + i), PatchOutcome::Patched) << what;
+        patched = 1;
+        const IoCounters& c = g.Files.Counters();
+        // An archive's header and directory are read in the same open, to check the mission.
+        ASSERT_EQ(c.Opens + c.Reads + c.Writes + c.Flushes + c.Closes, models[i].Offset ? 7u : 5u)
+            << what;
+        models[i].Enabled = !models[i].Enabled;
+        models[i].Touched = true;
+        ASSERT_EQ(g.Host.CellChanges,
+                  (std::vector<std::pair<int64_t, bool>>{{100 + i, models[i].Enabled}}));
+      } else if (command == 1) {
+        what += " set";
+        const bool already = models[i].Enabled == wanted;
+        ASSERT_EQ(SetMissionEnabled(g.State, g.P, i, 100 + i, wanted),
+                  already ? PatchOutcome::AlreadySo : PatchOutcome::Patched)
+            << what;
+        ASSERT_EQ(g.Files.Counters().Writes, already ? 0u : 1u) << what;
+        ASSERT_EQ(g.Host.CellChanges.size(), already ? 0u : 1u) << what;
+        patched = !already;
+        models[i].Touched = models[i].Touched || !already;
+        models[i].Enabled = wanted;
+      } else if (command == 2) {
+        what += " bulk";
+        std::vector<BulkRow> rows;
+        std::set<std::string> files;
+        std::set<int32_t> distinct;
+        for (uint32_t k = 0, count = 1 + pick(n + 1); k < count; ++k) {
+          const auto j = static_cast<int32_t>(pick(n));
+          rows.push_back({j, 100 + j});
+          if (!distinct.insert(j).second || models[j].Enabled == wanted) continue;
+          ++patched;
+          files.insert(models[j].Path);
+          models[j].Enabled = wanted;
+          models[j].Touched = true;
+        }
+        ASSERT_EQ(RowsToSwitch(g.State, rows, wanted).size(), static_cast<size_t>(patched)) << what;
+        const BulkResult result = SetMissionsEnabled(g.State, g.P, rows, wanted);
+        ASSERT_EQ(result.Patched, patched) << what;
+        ASSERT_EQ(result.AlreadySo, static_cast<int32_t>(distinct.size()) - patched) << what;
+        ASSERT_EQ(result.Rows.size(), distinct.size()) << what;
+        ASSERT_EQ(result.Rows[0].Row.Index, rows[0].Index) << what;  // in the order asked
+        const IoCounters& c = g.Files.Counters();
+        ASSERT_EQ(c.Opens, files.size()) << what;  // one open, one flush per file
+        ASSERT_EQ(c.Flushes, files.size()) << what;
+        const auto archives = std::count_if(files.begin(), files.end(), [](auto& f) {
+          return f.find(".pff") != std::string::npos;
+        });
+        ASSERT_EQ(c.Reads, static_cast<uint64_t>(patched + 2 * archives)) << what;
+        ASSERT_EQ(c.Writes, static_cast<uint64_t>(patched)) << what;
+        ASSERT_EQ(g.JournalFiles.Counters().Flushes, files.size()) << what;  // one append each
+        ASSERT_EQ(g.Host.CellChanges.size(), static_cast<size_t>(patched)) << what;
+      } else if (command == 3) {
+        what += " import";
+        std::vector<MissionEntry> rows;
+        for (uint32_t k = 0, count = 1 + pick(n); k < count; ++k) {
+          const auto j = pick(n);
+          rows.push_back(g.State.Missions[j]);
+          rows.back().Enabled = ToFlag(pick(2) == 1);
+          if ((rows.back().Enabled == kTrue) != models[j].Enabled) {
+            ++patched;
+            models[j].Enabled = !models[j].Enabled;
+            models[j].Touched = true;
+          }
+        }
+        g.Files.Put("/l", "list.BRL", EncodeListFile(rows).Bytes);
+        const ImportResult result = ImportListFile(g.State, g.P, "/l/list.BRL");
+        g.Files.Files.erase("/l/list.BRL");
+        ASSERT_EQ(result.Status, ImportStatus::Done) << what;
+        ASSERT_EQ(result.Patched, patched) << what;
+        ASSERT_EQ(result.AlreadySo, static_cast<int32_t>(rows.size()) - patched) << what;
+        // A row already in the wanted state never opens its file for writing.
+        ASSERT_EQ(g.Files.WriteOpens, static_cast<uint64_t>(patched)) << what;
+        ASSERT_EQ(g.State.GameDirectory, FolderOfPath(rows[0].SourceFile)) << what;
+      } else {
+        what += " undo";
+        const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
+        ASSERT_EQ(undo.Operations, undoable.empty() ? 0 : 1) << what;
+        patched = undo.Count(UndoStatus::Restored);
+        ASSERT_EQ(patched, static_cast<int32_t>(undo.Records.size())) << what;
+        if (!undoable.empty()) {
+          models = undoable.back();
+          undoable.pop_back();
+        }
+      }
+      if (patched && command != 4) undoable.push_back(before);
+      // The journal's new records replay the command: one operation, each record's Before what
+      // the file held, its After what the command left.
+      const std::vector<JournalRecord> all = g.Records();
+      ASSERT_EQ(all.size(), journalled + static_cast<size_t>(patched)) << what;
+      Files replay = filesBefore;
+      const char* kinds[] = {JournalKind::Toggle, JournalKind::Set, JournalKind::Bulk,
+                             JournalKind::Import, JournalKind::Undo};
+      for (size_t k = journalled; k < all.size(); ++k) {
+        const JournalRecord& r = all[k];
+        ASSERT_EQ(r.Kind, kinds[command]) << what;
+        ASSERT_EQ(r.Operation, all[journalled].Operation) << what;
+        ASSERT_NE(r.Operation, operation) << what;
+        ASSERT_EQ(r.Reverses.empty(), command != 4) << what;
+        const auto header =
+            std::span(replay[r.SourceFile]).subspan(static_cast<size_t>(r.DataOffset), 128);
+        ASSERT_EQ(PatchedBytesOf(header), r.Before) << what;
+        PutPatchedBytes(header, r.After);
+      }
+      if (patched) operation = all.back().Operation;
+      ASSERT_EQ(replay, g.Files.Files) << what;
+      ASSERT_EQ(g.Files.Files, Expected(original, models)) << what;
+      for (size_t k = 0; k < n; ++k)
+        ASSERT_EQ(g.State.Missions[k].Enabled, ToFlag(models[k].Enabled)) << what << " row " << k;
+      if (pick(4) == 0) {  // what a refresh and the game read back
+        g.Refresh();
+        for (size_t k = 0; k < n; ++k) {
+          ASSERT_EQ(g.State.Missions[k].Enabled, ToFlag(models[k].Enabled)) << what;
+          ASSERT_EQ(g.State.Missions[k].MissionTypeFlags, models[k].FlagsText) << what;
+        }
+      }
+    }
+    ASSERT_TRUE(g.Host.Messages.empty()) << g.Host.Messages[0];
+  }
+}
+
+// The locate-and-retry step for a mission no longer where the catalogue recorded it.
+TEST(LocateAndRetry, FindsTheMissionAgainInItsOwnFileOrSaysWhy) {
+  const auto moved = [](size_t Padding, const char* Name = "A.BMS") {
+    return ArchiveBytes({{"T.BIN", Bytes(Padding, 0)}, {Name, MissionBytes()}});
+  };
+  const struct {
+    const char* What;
+    int32_t Row;  // of the catalogue of a.pff (A.BMS), b.pff (A.BMS) and L.BMS
+    std::function<void(test::MemoryGame&)> Change;
+    PatchOutcome Outcome;
+    const char* Message;  // nullptr: none
+    int Refreshes;
+    std::string Patched;  // the file whose mission was switched, at 20 + 700
+  } cases[] = {
+      {"loose without signature", 2, [](auto& g) { g.File("L.BMS")[0] = 'X'; },
+       PatchOutcome::Reported, kFileInvalidOrNotFound, 0, ""},
+      {"gone from its archive", 0, [&](auto& g) { g.File("a.pff") = moved(300, "Z.BMS"); },
+       PatchOutcome::Reported, kFileCouldNotBeFound, 1, ""},
+      {"moved inside its archive", 0, [&](auto& g) { g.File("a.pff") = moved(700); },
+       PatchOutcome::Patched, nullptr, 1, "a.pff"},
+      {"moved: the same name in another archive is not taken", 1,
+       [&](auto& g) { g.File("b.pff") = moved(700); }, PatchOutcome::Patched, nullptr, 1, "b.pff"},
+      {"gone: not looked for in another archive", 1,
+       [&](auto& g) { g.File("b.pff") = moved(700, "Z.BMS"); }, PatchOutcome::Reported,
+       kFileCouldNotBeFound, 1, ""},
+      {"still invalid after the refresh", 0,
+       [](auto& g) {
+         // Spoiled just before each patch reads it, mended before each refresh reads it.
+         g.Files.BeforePatch = [&g](const std::string& Path) {
+           if (Path == GamePath("a.pff")) g.File("a.pff")[20] = '?';
+         };
+         g.Files.BeforeRead = [&g](const std::string& Path) {
+           if (Path == GamePath("a.pff")) g.File("a.pff")[20] = 'B';
+         };
+       },
+       PatchOutcome::Reported, kFileStillInvalid, 2, ""},
+  };
+  for (const auto& c : cases) {
+    test::MemoryGame g;
+    g.Put("a.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}));
+    g.Put("b.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}));
+    g.Put("L.BMS", MissionBytes());
+    g.Refresh();
+    g.Host.Refreshes = 0;
+    c.Change(g);
+    Files before = g.Files.Files;
+    EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, c.Row, 5), c.Outcome) << c.What;
+    EXPECT_EQ(g.Host.Messages,
+              c.Message ? std::vector<std::string>{c.Message} : std::vector<std::string>{})
+        << c.What;
+    EXPECT_EQ(g.Host.Refreshes, c.Refreshes) << c.What;
+    if (c.Refreshes) {
+      EXPECT_EQ(g.State.GameDirectory, GamePath("")) << c.What;
+    }
+    if (c.Patched.empty()) {
+      EXPECT_EQ(g.Files.Files, before) << c.What;
+      continue;
+    }
+    Bytes& file = before[GamePath(c.Patched)];
+    WriteMissionState(std::span(file).subspan(720, 128), false);
+    EXPECT_EQ(g.Files.Files, before) << c.What;
+    EXPECT_EQ(g.Mission("A.BMS").Enabled, c.Patched == "a.pff" ? kFalse : kTrue) << c.What;
+    EXPECT_EQ(g.Host.CellChanges, (std::vector<std::pair<int64_t, bool>>{{5, false}}));
+  }
+}
+
+// A file that cannot be opened, read or written: named with the system's reason, nothing changed.
+TEST(PatchFailures, AreReportedByNameAndChangeNothing) {
+  const struct {
+    const char* What;
+    bool Missing;
+    const char* FailOpen;
+    const char* FailWrite;
+    const char* Reason;
+  } cases[] = {
+      {"missing", true, nullptr, nullptr, "No such file or directory"},
+      {"locked", false, "Permission denied", nullptr, "Permission denied"},
+      {"read-only", false, nullptr, "Read-only file system", "Read-only file system"},
+  };
+  for (const auto& c : cases) {
+    for (const bool import : {false, true}) {
+      test::MemoryGame g;
+      g.Put("m.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}));
+      g.Refresh();
+      if (c.Missing) g.Files.Files.erase(GamePath("m.pff"));
+      if (c.FailOpen) g.Files.FailOpen[GamePath("m.pff")] = c.FailOpen;
+      if (c.FailWrite) g.Files.FailWrite[GamePath("m.pff")] = c.FailWrite;
+      const Files before = g.Files.Files;
+      g.State.ImportedMissions = g.State.Missions;
+      g.State.ImportedMissions[0].Enabled = kFalse;
+      g.State.LastImported = 0;
+      EXPECT_EQ(
+          import ? ApplyImportedState(g.State, g.P, 0) : ToggleMissionEnabled(g.State, g.P, 0, 3),
+          PatchOutcome::Failed)
+          << c.What;
+      ASSERT_EQ(g.Host.Messages.size(), 1u) << c.What;
+      EXPECT_TRUE(Has(g.Host.Messages[0], GamePath("m.pff"))) << g.Host.Messages[0];
+      EXPECT_TRUE(Has(g.Host.Messages[0], c.Reason)) << g.Host.Messages[0];
+      EXPECT_EQ(g.Files.Files, before) << c.What;
+      EXPECT_EQ(g.Host.Refreshes, 1) << c.What;  // the fixture's own
+      EXPECT_EQ(g.State.Missions[0].Enabled, kTrue) << c.What;
+      EXPECT_TRUE(g.Host.CellChanges.empty()) << c.What;
+    }
+  }
+}
+
+// Rows of a list file are untrusted: only real mission positions of game files are patched.
+TEST(ApplyImportedState, PatchesOnlyRealMissionPositions) {
+  Bytes badHeader = ArchiveBytes({{"A.BMS", MissionBytes()}});
+  badHeader[4] = 'X';  // magic "XFF3"
+  Bytes inside = ArchiveBytes({{"A.BMS", MissionBytes()}});
+  inside[220] = 'B', inside[221] = 'M', inside[222] = 'S';  // in the filler, no record points here
+  const struct {
+    const char* What;
+    std::string Name;
+    Bytes Data;
+    int32_t Offset;
+    BooleanFlag Wanted;
+    PatchOutcome Outcome;
+  } cases[] = {
+      {"a text file", "notes.txt", MissionBytes(), 0, kFalse, PatchOutcome::Reported},
+      {"a loose file at an offset", "A.BMS", MissionBytes(), 20, kFalse, PatchOutcome::Reported},
+      {"an archive with an invalid header", "bad.pff", badHeader, 20, kFalse,
+       PatchOutcome::Reported},
+      {"a text resource", "bin.pff",
+       ArchiveBytes({{"A.BMS", MissionBytes()}, {"T.BIN", MissionBytes()}}), 320, kFalse,
+       PatchOutcome::Reported},
+      {"the inside of a mission", "in.pff", inside, 220, kFalse, PatchOutcome::Reported},
+      {"a negative offset", "in.pff", inside, -5, kFalse, PatchOutcome::Reported},
+      {"neither True nor False", "m.PFF", ArchiveBytes({{"A.BMS", MissionBytes()}}), 20, 5,
+       PatchOutcome::AlreadySo},
+  };
+  for (const auto& c : cases) {
+    test::MemoryGame g;
+    g.Put(c.Name, c.Data);
+    MissionEntry row;
+    row.FileName = c.Outcome == PatchOutcome::Reported ? "notes.txt" : "A.BMS";
+    row.SourceFile = GamePath(c.Name);
+    row.DataOffset = c.Offset;
+    row.Enabled = c.Wanted;
+    g.State.ImportedMissions = {row};
+    g.State.LastImported = 0;
+    EXPECT_EQ(ApplyImportedState(g.State, g.P, 0), c.Outcome) << c.What;
+    EXPECT_EQ(g.File(c.Name), c.Data) << c.What;
+    EXPECT_EQ(g.Files.WriteOpens, 0u) << c.What;
+    // A loose position gives up at once; a packed one refreshes and finds nothing of that name.
+    const char* message = c.Offset == 0 ? kFileInvalidOrNotFound : kFileCouldNotBeFound;
+    EXPECT_EQ(g.Host.Messages, c.Outcome == PatchOutcome::Reported
+                                   ? std::vector<std::string>{message}
+                                   : std::vector<std::string>{})
+        << c.What;
+    EXPECT_TRUE(g.Host.CellChanges.empty());
+  }
+
+  // The retry patches the mission found again, to the imported state.
+  test::MemoryGame g;
+  g.Put("m.pff", ArchiveBytes({{"T.BIN", Bytes(600, 0)}, {"A.BMS", MissionBytes()}}));
+  MissionEntry row;
+  row.FileName = "A.BMS";
+  row.SourceFile = GamePath("m.pff");
+  row.DataOffset = 20;  // where it stood before the archive was rebuilt
+  row.Enabled = kFalse;
+  g.State.ImportedMissions = {row};
+  g.State.LastImported = 0;
+  EXPECT_EQ(ApplyImportedState(g.State, g.P, 0), PatchOutcome::Patched);
+  EXPECT_EQ(test::SignatureAt(g.File("m.pff"), 620), "VyK");
+  EXPECT_EQ(g.Host.Refreshes, 1);
+  EXPECT_TRUE(g.Host.Messages.empty());
+}
+
+// Two archives and a loose mission, for the bulk, journal and undo cases.
+struct ThreeFiles : test::MemoryGame {
+  ThreeFiles() {
+    // The modified words are not zero: a plain switch back would not restore them.
+    Put("a.pff", ArchiveBytes({{"A1.BMS", MissionBytes("BMS", 0x80, 0x01, 0xDEADBEEF)},
+                               {"A2.BMS", MissionBytes("vyk", 0x00, 0x00, 0x00020040)},
+                               {"A3.BMS", MissionBytes("BMS", 0x00, 0x03, 0x11111111)}}));
+    Put("b.pff", ArchiveBytes({{"B1.BMS", MissionBytes("BMS", 0x00, 0x11)},
+                               {"B2.BMS", MissionBytes("BMS", 0x00, 0x12)}}));
+    Put("L.bms", MissionBytes("bMs", 0x00, 0x21, 0x7F));
+    Refresh();
+  }
+  std::vector<BulkRow> Rows(std::initializer_list<const char*> Names) const {
+    std::vector<BulkRow> rows;
+    for (const char* name : Names) rows.push_back({Row(name), 100 + Row(name)});
+    return rows;
+  }
+};
+
+TEST(SetMissionsEnabled, FailuresAreListedInOneClosingMessageAndTheRestIsSwitched) {
+  ThreeFiles g;
+  g.Files.FailWrite[GamePath("a.pff")] = "Read-only file system";
+  g.File("L.bms")[0] = 'X';  // no longer a mission
+  std::vector<BulkRow> asked = g.Rows({"A1.BMS", "B1.BMS", "L.bms"});
+  asked.push_back({99, 7});  // not in the catalogue
+  const BulkResult result = SetMissionsEnabled(g.State, g.P, asked, false);
+  EXPECT_EQ(result.Patched, 1);
+  EXPECT_EQ(result.Failed, 3);
+  EXPECT_EQ(g.Mission("B1.BMS").Enabled, kFalse);
+  EXPECT_EQ(g.Mission("A1.BMS").Enabled, kTrue);
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  const std::string& message = g.Host.Messages[0];
+  EXPECT_EQ(message, result.FailureMessage());
+  EXPECT_TRUE(Has(message, "Could not switch 3 of 4 missions")) << message;
+  EXPECT_TRUE(Has(message, "A1.BMS (" + GamePath("a.pff") + ")"));
+  EXPECT_TRUE(Has(message, "Read-only file system"));
+  EXPECT_TRUE(Has(message, "L.bms (" + GamePath("L.bms") + "): " + kFileInvalidOrNotFound));
+  EXPECT_TRUE(Has(message, std::string("row 99: ") + kFileCouldNotBeFound));
+  EXPECT_EQ(g.Host.CellChanges.size(), 1u);
+}
+
+// A journal that cannot be written stops every way of patching before it writes.
+TEST(Journal, AJournalThatCannotBeWrittenStopsEveryPatchBeforeItWrites) {
+  ThreeFiles g;
+  const Files files = g.Files.Files;
+  g.JournalFiles.FailWrite[g.Journal.Path()] = "No space left on device";
+  EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 7), PatchOutcome::Failed);
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  EXPECT_TRUE(Has(g.Host.Messages[0], "undo journal " + g.Journal.Path())) << g.Host.Messages[0];
+  EXPECT_TRUE(Has(g.Host.Messages[0], "No space left on device"));
+  EXPECT_EQ(SetMissionsEnabled(g.State, g.P, g.Rows({"A1.BMS", "B1.BMS", "L.bms"}), false).Failed,
+            3);
+  EXPECT_EQ(g.Host.Messages.size(), 2u);  // one for the whole bulk switch
+  EXPECT_TRUE(Has(g.Host.Messages[1], "No space left on device"));
+  g.State.Missions[0].Enabled = kFalse;
+  g.Files.Files["/l/l.BRL"] = EncodeListFile(g.State.Missions).Bytes;
+  EXPECT_EQ(ImportListFile(g.State, g.P, "/l/l.BRL").Status, ImportStatus::Stopped);  // at row 0
+  g.Files.Files.erase("/l/l.BRL");
+  EXPECT_EQ(g.Files.Files, files);
+  EXPECT_EQ(g.Files.Counters().Writes, 0u);
+  EXPECT_TRUE(g.Host.CellChanges.empty());
+}
+
+// Beyond its limit the journal never holds more, and keeps the newest; an operation opened
+// inside another joins it.
+TEST(Journal, BeyondItsLimitTheNewestStayAndOperationsNest) {
+  test::MemoryFileSystem files;
+  files.AddFolder("/g");
+  PatchJournal bounded(files, GamePath("journal.tsv"), 20);
+  for (int i = 0; i < 50; ++i) {
+    std::vector<JournalRecord> one(1);
+    one[0].Kind = JournalKind::Toggle;
+    ASSERT_TRUE(bounded.Append(one));
+    const auto records = bounded.Read()->Records;
+    ASSERT_LE(records.size(), 20u) << i;
+    ASSERT_GE(records.size(), static_cast<size_t>(std::min(i + 1, 18))) << i;
+    ASSERT_EQ(records.back().Id, one[0].Id);
+  }
+  std::vector<JournalRecord> a(1), b(1), c(1);
+  {
+    const PatchJournal::Operation outer(&bounded, JournalKind::Bulk);
+    ASSERT_TRUE(bounded.Append(a));
+    const PatchJournal::Operation inner(&bounded, JournalKind::Set);
+    ASSERT_TRUE(bounded.Append(b));
+  }
+  ASSERT_TRUE(bounded.Append(c));
+  EXPECT_EQ(a[0].Operation, b[0].Operation);
+  EXPECT_EQ(b[0].Kind, JournalKind::Bulk);
+  EXPECT_NE(c[0].Operation, a[0].Operation);
+  EXPECT_NE(a[0].Id, b[0].Id);
+}
+
+TEST(Undo, IsRefusedWhereTheMissionChangedSinceAndWritesNothingThere) {
+  ThreeFiles g;
+  ASSERT_EQ(SetMissionsEnabled(g.State, g.P, g.Rows({"A1.BMS", "A3.BMS"}), false).Patched, 2);
+  const size_t at = static_cast<size_t>(g.Mission("A3.BMS").DataOffset);
+  g.File("a.pff")[at] = 'B', g.File("a.pff")[at + 1] = 'M',
+  g.File("a.pff")[at + 2] = 'S';  // by hand
+  const Bytes touched = g.File("a.pff");
+  const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
+  EXPECT_EQ(undo.Count(UndoStatus::Restored), 1);
+  EXPECT_EQ(undo.Count(UndoStatus::ChangedSince), 1);
+  EXPECT_TRUE(undo.Failed());
+  EXPECT_TRUE(
+      std::equal(touched.begin() + at, touched.begin() + at + 128, g.File("a.pff").begin() + at));
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  EXPECT_TRUE(Has(g.Host.Messages[0], GamePath("a.pff") + ": A3.BMS was changed since"));
+  EXPECT_TRUE(Has(g.Host.Messages[0], "refused"));
+  // The refused record leaves the undo stack: the next undo goes on to older patches.
+  auto journal = g.Journal.Read();
+  EXPECT_TRUE(UndoableOperations(*journal).empty());
+  EXPECT_EQ(journal->Records.back().Kind, JournalKind::Refused);
+}
+
+TEST(Undo, APatchThatNeverReachedTheDiskIsNotApplied) {
+  ThreeFiles g;
+  // As a crash between journalling and writing leaves it: the record, and the old bytes.
+  const Bytes original = g.File("a.pff");
+  std::vector<JournalRecord> record(1);
+  record[0].Kind = JournalKind::Toggle;
+  record[0].SourceFile = GamePath("a.pff");
+  record[0].DataOffset = g.State.Missions[0].DataOffset;
+  record[0].FileName = "A1.BMS";
+  Bytes header(original.begin() + record[0].DataOffset,
+               original.begin() + record[0].DataOffset + 128);
+  record[0].Before = PatchedBytesOf(header);
+  WriteMissionState(header, false);
+  record[0].After = PatchedBytesOf(header);
+  ASSERT_TRUE(g.Journal.Append(record));
+  const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
+  ASSERT_EQ(undo.Records.size(), 1u);
+  EXPECT_EQ(undo.Records[0].Status, UndoStatus::NotApplied);
+  EXPECT_FALSE(undo.Failed());
+  EXPECT_EQ(g.File("a.pff"), original);
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  EXPECT_TRUE(Has(g.Host.Messages[0], "was not applied"));
+  EXPECT_EQ(UndoLastPatches(g.State, g.P, 1).Operations, 0);
+}
+
+TEST(Undo, ATornJournalLineIsSkippedAndAFileThatCannotBeWrittenStaysOnTheStack) {
+  ThreeFiles g;
+  const Bytes original = g.File("a.pff");
+  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
+  const Bytes patched = g.File("a.pff");
+  // The program stopped while it appended a second record; this is the next run.
+  Bytes& journal = g.JournalFiles.Files.at(g.Journal.Path());
+  const Bytes whole = journal;
+  journal.insert(journal.end(), whole.begin(), whole.begin() + 30);
+  PatchJournal nextRun(g.JournalFiles, g.Journal.Path());
+  g.P.Journal = &nextRun;
+  g.Files.FailWrite[GamePath("a.pff")] = "Permission denied";
+  UndoResult undo = UndoLastPatches(g.State, g.P, 1);
+  EXPECT_EQ(undo.Count(UndoStatus::Failed), 1);
+  EXPECT_EQ(g.File("a.pff"), patched);
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  EXPECT_TRUE(Has(g.Host.Messages[0], "Permission denied"));
+  EXPECT_TRUE(Has(g.Host.Messages[0], "line 2"));
+  ASSERT_EQ(undo.Problems.size(), 1u);
+  EXPECT_TRUE(Has(undo.Problems[0], g.Journal.Path() + ": line 2 ")) << undo.Problems[0];
+  // Once the file can be written again, the same undo goes through.
+  g.Files.FailWrite.clear();
+  undo = UndoLastPatches(g.State, g.P, 1);
+  EXPECT_EQ(undo.Count(UndoStatus::Restored), 1);
+  EXPECT_EQ(g.File("a.pff"), original);
+  const auto records = nextRun.Read()->Records;
+  EXPECT_EQ(records.back().Kind, JournalKind::Undo);  // on a fresh line, read back whole
+  EXPECT_EQ(records[records.size() - 2].Kind, JournalKind::NotApplied);
+}
+
+TEST(ListExchange, ExportThenImportPatchesNothingAndRowZeroPicksTheFolder) {
+  ThreeFiles g;
+  const ExportResult exported = ExportListFile(g.State, g.Files, "/l/saved.BRL");
+  ASSERT_TRUE(exported.Ok) << exported.Message;
+  EXPECT_EQ(exported.Rows, 6);
+  const Bytes first = g.Files.Files["/l/saved.BRL"];
+  EXPECT_EQ(first, EncodeListFile(g.State.Missions).Bytes);
+  const std::vector<MissionEntry> before = g.State.Missions;
+  const Files files = g.Files.Files;
+  const ImportResult imported = ImportListFile(g.State, g.P, "/l/saved.BRL");
+  EXPECT_EQ(imported.Status, ImportStatus::Done);
+  EXPECT_EQ(imported.Patched, 0);
+  EXPECT_EQ(imported.AlreadySo, 6);
+  EXPECT_EQ(g.State.Missions, before);
+  EXPECT_EQ(g.Files.Files, files);
+  EXPECT_EQ(g.State.GameDirectory, GamePath(""));
+  EXPECT_EQ(g.State.LastImported, 5);
+  ASSERT_TRUE(ExportListFile(g.State, g.Files, "/l/saved.BRL").Ok);
+  EXPECT_EQ(g.Files.Files["/l/saved.BRL"], first);
+
+  // Rows of two folders: each patched in its own; only row 0's folder is shown after.
+  g.Files.Put("/o", "x.pff", ArchiveBytes({{"X.BMS", MissionBytes()}}));
+  std::vector<MissionEntry> rows = {before[0], g.Mission("A2.BMS")};
+  rows[0].SourceFile = JoinPath("/o", "x.pff"), rows[0].FileName = "X.BMS",
+  rows[0].Enabled = kFalse;
+  rows[1].Enabled = kTrue;
+  g.Files.Files["/l/two.BRL"] = EncodeListFile(rows).Bytes;
+  EXPECT_EQ(ImportListFile(g.State, g.P, "/l/two.BRL").Patched, 2);
+  EXPECT_EQ(g.State.GameDirectory, JoinPath("/o", ""));
+  EXPECT_EQ(g.FileNames(), std::vector<std::string>{"X.BMS"});
+  EXPECT_EQ(g.State.Missions[0].Enabled, kFalse);
+  g.Refresh();
+  EXPECT_EQ(g.Mission("A2.BMS").Enabled, kTrue);
+}
+
+TEST(ListExchange, AMissingMissionFileStopsTheImportAtItsRow) {
+  ThreeFiles g;
+  std::vector<MissionEntry> rows(g.State.Missions.begin(), g.State.Missions.begin() + 3);  // A1..A3
+  for (MissionEntry& r : rows) r.Enabled = r.Enabled == kTrue ? kFalse : kTrue;
+  rows[1].SourceFile = GamePath("gone.pff");
+  g.Files.Files["/l/l.BRL"] = EncodeListFile(rows).Bytes;
+  g.State.GameDirectory = "before";
+  const ImportResult imported = ImportListFile(g.State, g.P, "/l/l.BRL");
+  EXPECT_EQ(imported.Status, ImportStatus::Stopped);
+  EXPECT_EQ(imported.Row, 1);
+  EXPECT_EQ(imported.Patched, 1);
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  EXPECT_EQ(imported.Message, g.Host.Messages[0]);
+  EXPECT_TRUE(Has(imported.Message, GamePath("gone.pff")));
+  EXPECT_TRUE(Has(imported.Message, "No such file"));
+  EXPECT_EQ(g.Host.Refreshes, 1);  // the steps after the failing row do not run
+  EXPECT_EQ(g.State.GameDirectory, "before");
+  g.Refresh();
+  EXPECT_EQ(g.Mission("A1.BMS").Enabled, kFalse);  // row 0 stays patched
+  EXPECT_EQ(g.Mission("A3.BMS").Enabled, kTrue);   // rows after the failure are not applied
+}
+
+TEST(ListExchange, AFailedExportNamesTheFileAndTheReasonAndLeavesTheOldList) {
+  test::MemoryFileSystem files;
+  files.Files["/l/saved.BRL"] = {0xFF, 0xFF};
+  files.FailWrite["/l/saved.BRL"] = "No space left on device";
+  CatalogueState state;
+  state.Missions.resize(2);
+  state.LastMission = 1;
+  ExportResult exported = ExportListFile(state, files, "/l/saved.BRL");
+  EXPECT_FALSE(exported.Ok);
+  EXPECT_EQ(exported.Message, "Could not save the list to /l/saved.BRL: No space left on device");
+  state.Missions.resize(kMaxListRows + 1);
+  state.LastMission = kMaxListRows;
+  files.FailWrite.clear();
+  exported = ExportListFile(state, files, "/l/saved.BRL");
+  EXPECT_FALSE(exported.Ok);
+  EXPECT_TRUE(Has(exported.Message, "at most 32767")) << exported.Message;
+  EXPECT_EQ(files.Files["/l/saved.BRL"], (Bytes{0xFF, 0xFF}));
+}
+
+}  // namespace
+}  // namespace brieflist

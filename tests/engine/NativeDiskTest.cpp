@@ -1,0 +1,285 @@
+// The native file system's own duties, on the real disk: what one patch costs and touches,
+// replacing a file whole, read-only files, files held by another program and names outside ASCII.
+// Where Windows and POSIX systems differ, each case says what each gives.
+#include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "catalogue/RefreshCatalogue.h"
+#include "editing/Patching.h"
+#include "exchange/ListFile.h"
+#include "platform/FolderListing.h"
+#include "support/TestSupport.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#undef ReplaceFile
+#endif
+
+namespace brieflist {
+namespace {
+
+using test::ArchiveBytes;
+using test::Bytes;
+using test::MissionBytes;
+
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
+
+// Another program that keeps a file open. On Windows it says whom it lets share the file; a
+// POSIX system has no such modes, so there it is a plain open file.
+class OtherProgram {
+ public:
+  enum Sharing { LetsOthersRead, LetsNobodyIn };
+  OtherProgram(const std::string& Path, Sharing Share) {
+#ifdef _WIN32
+    Handle_ = CreateFileW(NativePath(Path).c_str(), GENERIC_READ,
+                          Share == LetsOthersRead ? FILE_SHARE_READ : 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+#else
+    (void)Share;
+    Stream_.open(Path, std::ios::binary);
+#endif
+  }
+  ~OtherProgram() {
+#ifdef _WIN32
+    if (Handle_ != INVALID_HANDLE_VALUE) CloseHandle(Handle_);
+#endif
+  }
+  OtherProgram(const OtherProgram&) = delete;
+  OtherProgram& operator=(const OtherProgram&) = delete;
+  bool Holds() const {
+#ifdef _WIN32
+    return Handle_ != INVALID_HANDLE_VALUE;
+#else
+    return Stream_.is_open();
+#endif
+  }
+
+ private:
+#ifdef _WIN32
+  HANDLE Handle_ = INVALID_HANDLE_VALUE;
+#else
+  std::ifstream Stream_;
+#endif
+};
+
+class NativeDisk : public ::testing::Test {
+ protected:
+  RefreshReport Refresh(const std::string& Path = "") {
+    State.GameDirectory = Path.empty() ? Folder.Path() : Path;
+    return RefreshCatalogue(State, P);
+  }
+  std::set<std::string> FileNames() const {
+    std::set<std::string> names;
+    for (const MissionEntry& row : State.Missions) names.insert(row.FileName);
+    return names;
+  }
+  std::set<std::string> OnDisk() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(NativePath(Folder.Path())))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
+
+  test::TempFolder Folder;
+  std::unique_ptr<FileSystem> Files = MakeNativeFileSystem();
+  test::RecordingHost Host;
+  CatalogueState State;
+  Platform P{*Files, Host};
+};
+
+TEST_F(NativeDisk, APatchCostsOneOpenReadWriteFlushAndCloseAndTouchesElevenBytes) {
+  Folder.Write("m.pff", ArchiveBytes({{"ONE.BMS", MissionBytes("BMS", 0x80, 0x01, 0x55)},
+                                      {"TWO.BMS", MissionBytes("vYk", 0x01, 0x02)}}));
+  Folder.Write("loose.bms", MissionBytes("bMs", 0x80, 0x01));
+  Refresh();
+  ASSERT_EQ(State.LastMission, 2);
+  for (int32_t row = 0; row < 3; ++row) {
+    const std::string path = State.Missions[static_cast<size_t>(row)].SourceFile;
+    const auto at = static_cast<size_t>(State.Missions[static_cast<size_t>(row)].DataOffset);
+    Bytes expected = test::ReadBytes(path);
+    WriteMissionState(std::span(expected).subspan(at, 128), row == 1);
+    Files->ResetCounters();
+    EXPECT_EQ(ToggleMissionEnabled(State, P, row, row), PatchOutcome::Patched);
+    const IoCounters& c = Files->Counters();
+    // An archive's header and directory are read in the same open, to check the mission.
+    const uint64_t reads = EndsWithIgnoringCase(path, ".pff") ? 3 : 1;
+    EXPECT_EQ(std::vector<uint64_t>({c.Opens, c.Reads, c.Writes, c.Flushes, c.Closes}),
+              std::vector<uint64_t>({1, reads, 1, 1, 1}));
+    EXPECT_EQ(test::ReadBytes(path), expected);
+  }
+  Refresh();
+  EXPECT_EQ(State.Missions[2].Enabled, kFalse);
+  EXPECT_EQ(State.Missions[2].MissionTypeFlags, "1000000000000001");  // the moved flag block
+}
+
+TEST_F(NativeDisk, APatchNeverExtendsAFile) {
+  const Bytes data(100, 'a');
+  Folder.Write("short.bms", data);
+  const std::string path = Folder.File("short.bms");
+  std::vector<FileBlock> blocks(3);
+  blocks[0].Offset = 50, blocks[1].Offset = 90, blocks[2].Offset = 300;
+  for (FileBlock& b : blocks) b.Bytes.resize(128);
+  ASSERT_TRUE(Files->PatchBlocks(path, blocks, [&](OpenFile& File) {
+    for (FileBlock& b : blocks) {
+      if (!File.Read(b)) return false;
+      std::fill(b.Bytes.begin(), b.Bytes.end(), static_cast<uint8_t>('x' + b.Offset % 7));
+      b.Write = true;
+    }
+    return true;
+  }));
+  Bytes expected = data;
+  for (size_t i = 50; i < expected.size(); ++i)
+    expected[i] = static_cast<uint8_t>('x' + (i < 90 ? 50 : 90) % 7);
+  EXPECT_EQ(test::ReadBytes(path), expected);
+  EXPECT_EQ(blocks[0].Have + blocks[1].Have + blocks[2].Have, 50u + 10u + 0u);
+}
+
+// A list is replaced whole or not at all, and no temporary file stays behind either way.
+TEST_F(NativeDisk, ReplacingAFile) {
+  const std::string path = Folder.File("list.BRL");
+  Folder.Write("list.BRL", {1, 2, 3, 4, 5, 6, 7, 8});
+  const Bytes shorter = {9, 9};
+  ASSERT_TRUE(Files->ReplaceFile(path, shorter));
+  EXPECT_EQ(test::ReadBytes(path), shorter);
+  EXPECT_EQ(Files->Counters().Flushes, 1u);
+  const Bytes next = {7, 7, 7};
+  {
+    // Held without leave to delete or rename it, as most programs open a file.
+    OtherProgram reader(path, OtherProgram::LetsOthersRead);
+    ASSERT_TRUE(reader.Holds());
+    const auto replaced = Files->ReplaceFile(path, next);
+    EXPECT_EQ(static_cast<bool>(replaced), !kWindows);
+    if (!replaced) {
+      EXPECT_EQ(replaced.Error().Path, path);
+    }
+    EXPECT_EQ(test::ReadBytes(path), kWindows ? shorter : next);
+  }
+  std::filesystem::create_directory(NativePath(Folder.File("folder.BRL")));
+  const auto ontoFolder = Files->ReplaceFile(Folder.File("folder.BRL"), next);
+  ASSERT_FALSE(ontoFolder);
+  EXPECT_EQ(ontoFolder.Error().Reason, "not a regular file");
+  EXPECT_EQ(OnDisk(), (std::set<std::string>{"list.BRL", "folder.BRL"}));
+}
+
+// CI runs the tests named ReadOnly as an unprivileged user, for whom the marks bind. A read-only
+// file is not patched. A read-only list is not replaced on Windows, where renaming over a file
+// needs leave from the file itself; on POSIX systems it needs leave from the folder, so a
+// read-only folder refuses the export's temporary file there.
+TEST_F(NativeDisk, ReadOnlyFilesAndFolders) {
+  Folder.Write("m.bms", MissionBytes());
+  Folder.Write("list.BRL", {1, 2});
+  test::MakeReadOnly(Folder.File("m.bms"));
+  test::MakeReadOnly(Folder.File("list.BRL"));
+  if (!test::ReadOnlyBinds(Folder.File("m.bms")))
+    GTEST_SKIP() << "permissions do not bind this user";
+  Refresh();
+  ASSERT_EQ(State.Missions.size(), 1u);
+  const Bytes before = test::ReadBytes(Folder.File("m.bms"));
+  EXPECT_EQ(ToggleMissionEnabled(State, P, 0, 0), PatchOutcome::Failed);
+  ASSERT_EQ(Host.Messages.size(), 1u);
+  EXPECT_NE(Host.Messages[0].find(Folder.File("m.bms")), std::string::npos);
+  EXPECT_NE(Host.Messages[0].find(test::kAccessDenied), std::string::npos);
+  EXPECT_EQ(test::ReadBytes(Folder.File("m.bms")), before);
+  EXPECT_EQ(State.Missions[0].Enabled, kTrue);
+  EXPECT_EQ(static_cast<bool>(Files->ReplaceFile(Folder.File("list.BRL"), Bytes{3})), !kWindows);
+
+  const std::string locked = Folder.File("locked");
+  std::filesystem::create_directory(NativePath(locked));
+  const std::string list = JoinPath(locked, "saved.BRL");
+  sample::WriteFile(list, {0xFF, 0xFF});
+  test::MakeReadOnly(locked);
+  const ExportResult exported = ExportListFile(State, *Files, list);
+  EXPECT_EQ(exported.Ok, kWindows) << exported.Message;  // a folder's mark refuses nothing there
+  if (!kWindows) {
+    EXPECT_NE(exported.Message.find(test::kAccessDenied), std::string::npos) << exported.Message;
+    EXPECT_EQ(test::ReadBytes(list), (Bytes{0xFF, 0xFF}));
+  }
+}
+
+#ifndef _WIN32
+TEST_F(NativeDisk, AnExportThatRunsOutOfSpaceLeavesTheOldListWhole) {
+  Folder.Write("m.bms", MissionBytes());
+  Refresh();
+  const Bytes old = {0xFF, 0xFF, 'o', 'l', 'd'};
+  Folder.Write("saved.BRL", old);
+  const auto names = OnDisk();
+  // Writes past 40 bytes fail as on a full disk (EFBIG rather than ENOSPC, the same path).
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 40;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const ExportResult exported = ExportListFile(State, *Files, Folder.File("saved.BRL"));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(exported.Ok);
+  EXPECT_NE(exported.Message.find(Folder.File("saved.BRL")), std::string::npos) << exported.Message;
+  EXPECT_NE(exported.Message.find("File too large"), std::string::npos) << exported.Message;
+  EXPECT_EQ(test::ReadBytes(Folder.File("saved.BRL")), old);
+  EXPECT_EQ(OnDisk(), names);
+}
+#endif
+
+// The folder listing: regular files only, in name order, letter case as the system has it; two
+// refreshes read the same rows with one open per file and write nothing.
+TEST_F(NativeDisk, RefreshReadsEachFileOnceAndWritesNothing) {
+  sample::FolderSummary summary;
+  std::string error;
+  ASSERT_TRUE(sample::MakeSampleFolder(Folder.Path(), {3, 10, 5, 4, 7}, summary, error)) << error;
+  std::filesystem::create_directory(Folder.File("folder.bms"));
+  std::filesystem::create_directory(Folder.File("folder.pff"));
+  Files->ResetCounters();
+  EXPECT_TRUE(Refresh(Folder.Path() + kSeparator).Problems.empty());
+  EXPECT_EQ(Files->Counters().Opens, 3u + 4u);
+  EXPECT_EQ(Files->Counters().Closes, Files->Counters().Opens);
+  EXPECT_EQ(Files->Counters().Reads, Files->Counters().Opens);
+  const auto first = State.Missions;
+  EXPECT_EQ(static_cast<int>(first.size()), summary.Missions);
+  EXPECT_EQ(first[0].SourceFile.rfind(Folder.Path() + kSeparator, 0), 0u);
+  EXPECT_EQ(first[0].SourceFile.find(std::string(2, kSeparator)), std::string::npos);
+  Refresh();
+  EXPECT_EQ(State.Missions, first);
+  EXPECT_EQ(Files->Counters().Writes, 0u);
+
+  test::TempFolder plain;
+  for (const char* name : {"b.pff", "A.pff", "a1.pff", "TWO.PFF", "three.bms", "four.pff.txt"})
+    plain.Write(name, {1});
+  std::filesystem::create_directory(plain.File("dir.pff"));
+  const auto names = ListMatchingFiles(plain.Path(), ".pff");
+  ASSERT_TRUE(names);
+  EXPECT_EQ(*names, (std::vector<std::string>{"A.pff", "a1.pff", "b.pff", "TWO.PFF"}));
+  EXPECT_FALSE(ListMatchingFiles(plain.File("missing"), ".pff"));
+}
+
+// The engine's names are Windows-1252 text on Windows and the system's own bytes elsewhere;
+// either way they reach the disk and come back unchanged through refresh and patch.
+TEST_F(NativeDisk, NamesOutsideAsciiRoundTrip) {
+  Folder.Write("\x80uro \xE9t\xE9.bms", MissionBytes());  // 0x80..0x9F differ from Latin-1
+  Folder.Write("M\xFCller.pff", ArchiveBytes({{"IN.BMS", MissionBytes()}}));
+  EXPECT_TRUE(Refresh().Problems.empty());
+  ASSERT_EQ(FileNames(), (std::set<std::string>{"IN.BMS", "\x80uro \xE9t\xE9.bms"}));
+  EXPECT_EQ(State.Missions[0].SourceFile, JoinPath(Folder.Path(), "M\xFCller.pff"));
+  for (int32_t row : {0, 1})
+    EXPECT_EQ(ToggleMissionEnabled(State, P, row, row), PatchOutcome::Patched);
+  Refresh();
+  for (const MissionEntry& row : State.Missions) EXPECT_EQ(row.Enabled, kFalse) << row.FileName;
+}
+
+}  // namespace
+}  // namespace brieflist

@@ -1,0 +1,274 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <deque>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/Form1.h"
+#include "editing/Patching.h"
+#include "platform/FileSystem.h"
+#include "platform/qt/Dialogs.h"
+#include "platform/qt/SettingsStore.h"
+#include "support/TestSupport.h"
+#include "view/MissionGrid.h"
+
+namespace brieflist::test {
+
+// Answers the window's dialogs from a script and records what was asked.
+class ScriptedDialogs : public Dialogs {
+ public:
+  struct Shown {
+    QString Text;
+    bool WindowEnabled = true;  // the watched window's state while the message was up
+  };
+  struct PoppedUp {
+    QString MenuName;
+    QStringList Items;  // captions, in order
+    std::vector<bool> ItemsEnabled;
+  };
+  struct FileDialog {
+    bool Save = false;
+    QString Filter, DefaultSuffix, Start;
+  };
+
+  void ShowMessage(const QString& Text) override {
+    Messages.push_back({Text, Watched == nullptr || Watched->isEnabled()});
+  }
+  // The closing message of an import: kept apart from the plain messages.
+  void ShowReport(const QString& Text, const QString& CopyText) override {
+    Reports.push_back({Text, CopyText});
+  }
+  bool AskYesNo(const QString& Text) override {
+    Questions.push_back(Text);
+    BusyWhileAsked.push_back(QApplication::overrideCursor() != nullptr &&
+                             QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    if (YesNoAnswers.empty()) return true;
+    const bool answer = YesNoAnswers.front();
+    YesNoAnswers.pop_front();
+    return answer;
+  }
+  // Chooses the item named by the next entry of MenuChoices; an empty entry, or none left,
+  // dismisses the menu. A greyed item cannot be chosen.
+  QAction* PopUpMenu(QMenu& Menu, const QPoint&) override {
+    PoppedUp shown{Menu.objectName(), {}, {}};
+    for (QAction* item : Menu.actions()) {
+      shown.Items.push_back(item->text());
+      shown.ItemsEnabled.push_back(item->isEnabled());
+    }
+    PopUps.push_back(shown);
+    const QString name = Pop(MenuChoices);
+    for (QAction* item : Menu.actions())
+      if (!name.isEmpty() && item->objectName() == name && item->isEnabled()) return item;
+    return nullptr;
+  }
+  QString InputBox(const QString& Prompt, const QString& Default) override {
+    Inputs.push_back({Prompt, Default});
+    return Pop(InputAnswers);
+  }
+  QString SaveFileName(const QString& Filter, const QString& Suffix,
+                       const QString& Start) override {
+    FileDialogs.push_back({true, Filter, Suffix, Start});
+    return Pop(FileNames);
+  }
+  QString OpenFileName(const QString& Filter, const QString& Start) override {
+    FileDialogs.push_back({false, Filter, QString(), Start});
+    return Pop(FileNames);
+  }
+  QStringList MessageTexts() const {
+    QStringList texts;
+    for (const Shown& shown : Messages) texts.push_back(shown.Text);
+    return texts;
+  }
+
+  QWidget* Watched = nullptr;
+  std::deque<bool> YesNoAnswers;
+  std::deque<QString> MenuChoices;
+  std::deque<QString> InputAnswers;  // an empty answer, or none left, cancels
+  std::deque<QString> FileNames;     // an empty name, or none left, cancels the dialog
+  std::vector<Shown> Messages;
+  struct Report {
+    QString Text, CopyText;
+  };
+  std::vector<Report> Reports;
+  QStringList Questions;
+  std::vector<bool> BusyWhileAsked;
+  std::vector<PoppedUp> PopUps;
+  std::vector<std::pair<QString, QString>> Inputs;  // prompt and default
+  std::vector<FileDialog> FileDialogs;
+
+ private:
+  static QString Pop(std::deque<QString>& Answers) {
+    if (Answers.empty()) return QString();
+    QString answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+  }
+};
+
+// The settings store in memory: its entries (an empty one counts as missing), its writes, and a
+// failure on demand.
+struct MemorySettings : SettingsStore {
+  QString Read(const QString& A, const QString& S, const QString& K, const QString& D) override {
+    const auto it = Entries.find(A + '/' + S + '/' + K);
+    return it == Entries.end() || it->second.isEmpty() ? D : it->second;
+  }
+  QString Write(const QString& A, const QString& S, const QString& K, const QString& V) override {
+    ++Writes;
+    if (Failure.isEmpty()) Entries[A + '/' + S + '/' + K] = V;
+    return Failure;
+  }
+  QString& Path() { return Entries[QStringLiteral("Brieflist/LastPath/Path")]; }
+  std::map<QString, QString> Entries;
+  QString Failure;  // when set, writes fail with this reason
+  int Writes = 0;
+};
+
+inline QString Native(const std::string& Path) {
+  return QDir::toNativeSeparators(QString::fromStdString(Path));
+}
+
+// The window over six missions, with a folder for lists:
+//   a.pff: 0 ALPHA.BMS (mission name c010001, Hawk, Desert, game type "DM," where the others
+//          have "COOP,KOTH,"), 1 BRAVO.BMS (NightOp, Ann, Jungle, disabled, version 1),
+//          2 DUP.BMS (DupOne, Kim, Arctic), and a text resource naming c010001 "Operation Dawn";
+//   b.pff: 3 CHARLIE.BMS (DawnPatrol, Zed, Jungle), 4 dup.bms (DupTwo, Hawk, Desert, disabled);
+//   loose: 5 DUP.BMS (DupLoose, Ann, Island).
+// DUP.BMS is one name held three times, letter case ignored.
+class WindowTest : public testing::Test {
+ protected:
+  static Bytes Mission(const std::string& Name, const std::string& Creator,
+                       const std::string& Terrain, bool Disabled = false, uint8_t Flags = 0x05,
+                       uint8_t Version = 15) {
+    sample::MissionSpec m;
+    m.MissionName = Name;
+    m.Creator = Creator;
+    m.Terrain = Terrain;
+    m.FlagLow = Flags;
+    m.Disabled = Disabled;
+    m.Signature = Disabled ? "VyK" : "BMS";
+    m.VersionByte = Version;
+    return sample::BuildMission(m);
+  }
+
+  void SetUp() override {
+    ArchiveA = {{"ALPHA.BMS", Mission("c010001", "Hawk", "Desert", false, 0x02), false, 0},
+                {"BRAVO.BMS", Mission("NightOp", "Ann", "Jungle", true, 0x05, 13), false, 0},
+                {"DUP.BMS", Mission("DupOne", "Kim", "Arctic"), false, 0},
+                {"TEXT.BIN",
+                 sample::BuildRtxt(
+                     {{"STR_VC010001", "Operation Dawn"}, {"STR_VC010002", "Operation Dusk"}}),
+                 false, 0}};
+    ArchiveB = {{"CHARLIE.BMS", Mission("DawnPatrol", "Zed", "Jungle"), false, 0},
+                {"dup.bms", Mission("DupTwo", "Hawk", "Desert", true), false, 0}};
+    Folder.Write("a.pff", sample::BuildArchive(ArchiveA));
+    Folder.Write("b.pff", sample::BuildArchive(ArchiveB));
+    Folder.Write("DUP.BMS", Mission("DupLoose", "Ann", "Island"));
+    Window = std::make_unique<Form1>(State, *Files, Dialogs);
+    Dialogs.Watched = Window.get();
+    Window->show();
+  }
+
+  void Open() { Window->OpenFolder(Folder.Path()); }
+  MissionGrid& Grid() { return Window->Grid(); }
+  QString Cell(int Row, int Column) { return Grid().Model().Cell(Row, Column); }
+  // The catalogue rows the grid shows, in grid order.
+  std::vector<int32_t> Shown() {
+    std::vector<int32_t> rows;
+    for (int r = 0; r < Grid().Model().rowCount(); ++r)
+      rows.push_back(Grid().Model().CatalogueIndex(r));
+    return rows;
+  }
+  int RowOf(int32_t CatalogueIndex) {
+    for (int r = 0; r < Grid().Model().rowCount(); ++r)
+      if (Grid().Model().CatalogueIndex(r) == CatalogueIndex) return r;
+    return -1;
+  }
+  template <typename T = QWidget>
+  T* Control(const char* Name) {
+    return Window->findChild<T*>(QString::fromLatin1(Name));
+  }
+  void Filter(const char* Text) { Control<QLineEdit>("FilterText")->setText(QString(Text)); }
+  void ShowState(int Choice) { Control<QComboBox>("ShowState")->setCurrentIndex(Choice); }
+  QString Summary() { return Control<QLabel>("Summary")->text(); }
+  void Click(const char* Button) {
+    QTest::mouseClick(Control<QAbstractButton>(Button), Qt::LeftButton);
+  }
+  void ClickTitle(int Column, Qt::MouseButton Button = Qt::LeftButton) {
+    QHeaderView* titles = Grid().horizontalHeader();
+    const int x = titles->sectionViewportPosition(Column) + titles->sectionSize(Column) / 2;
+    QTest::mouseClick(titles->viewport(), Button, {}, QPoint(x, titles->height() / 2));
+  }
+  void ClickCell(int Row, int Column, Qt::MouseButton Button = Qt::LeftButton) {
+    const QModelIndex at = Grid().model()->index(Row, Column);
+    Grid().scrollTo(at);
+    QTest::mouseClick(Grid().viewport(), Button, {}, Grid().visualRect(at).center());
+  }
+  // Clicks the "Enabled" cell of the grid row showing catalogue row Index and chooses Item.
+  void ChooseOnEnabledCell(int32_t Index, const char* Item = "mnuEnableDisable") {
+    Dialogs.MenuChoices.push_back(QString::fromLatin1(Item));
+    ClickCell(RowOf(Index), GridColumn::Enabled);
+  }
+  // The signature of mission Entry of Archive in File.
+  std::string Signature(const std::string& File, const std::vector<sample::ArchiveEntry>& Archive,
+                        size_t Entry) {
+    return SignatureAt(ReadBytes(Folder.File(File)),
+                       static_cast<size_t>(sample::ArchiveDataOffsets(Archive)[Entry]));
+  }
+  // What the files hold: each mission's signature, in catalogue order ("BMS VyK BMS BMS VyK BMS"
+  // as written). ArchiveB may be changed by a test that rewrites b.pff.
+  std::string OnDisk() {
+    std::string out;
+    for (const auto* archive : {&ArchiveA, &ArchiveB}) {
+      const Bytes file = ReadBytes(Folder.File(archive == &ArchiveA ? "a.pff" : "b.pff"));
+      const auto offsets = sample::ArchiveDataOffsets(*archive);
+      for (size_t e = 0; e < archive->size(); ++e)
+        if ((*archive)[e].Name.find(".BIN") == std::string::npos)
+          out += SignatureAt(file, static_cast<size_t>(offsets[e])) + " ";
+    }
+    return out + SignatureAt(ReadBytes(Folder.File("DUP.BMS")), 0);
+  }
+  // What the grid shows: each row's catalogue index and its Enabled cell ("0T 1F ..."), and the
+  // summary after "|".
+  std::string Seen() {
+    std::string out;
+    for (int r = 0; r < Grid().Model().rowCount(); ++r)
+      out += std::to_string(Grid().Model().CatalogueIndex(r)) +
+             (Cell(r, GridColumn::Enabled) == "True" ? "T " : "F ");
+    return out + "| " + Summary().toStdString();
+  }
+  bool CatalogueCommandsEnabled() {
+    bool all = true, none = true;
+    for (const char* name : {"Command3", "Command5", "Command6", "ResolveMapName"}) {
+      all = all && Control(name)->isEnabled();
+      none = none && !Control(name)->isEnabled();
+    }
+    EXPECT_TRUE(all || none) << "the four catalogue controls disagree";
+    return all;
+  }
+
+  TempFolder Folder;
+  std::vector<sample::ArchiveEntry> ArchiveA;
+  std::vector<sample::ArchiveEntry> ArchiveB;
+  std::unique_ptr<FileSystem> Files = MakeNativeFileSystem();
+  CatalogueState State;
+  ScriptedDialogs Dialogs;
+  std::unique_ptr<Form1> Window;
+};
+
+}  // namespace brieflist::test
