@@ -13,7 +13,8 @@ namespace brieflist {
 
 MapText::MapText(std::string_view Text) {
   if (Text.size() <= kInPlace) {
-    std::memcpy(Near_, Text.data(), Text.size());
+    // An empty view may have no data at all, which memcpy must not be given.
+    if (!Text.empty()) std::memcpy(Near_, Text.data(), Text.size());
     NearLength_ = static_cast<uint8_t>(Text.size());
     return;
   }
