@@ -2,15 +2,12 @@
 #include <QFile>
 #include <QSettings>
 #include <QTimer>
-#include <filesystem>
 #include <functional>
-#include <map>
 
 #include "folder/FolderList.h"
 #include "folder/FolderPaths.h"
 #include "folder/Form2.h"
 #include "gui/WindowFixture.h"
-#include "platform/qt/SettingsStore.h"
 
 namespace brieflist {
 namespace {

@@ -4,13 +4,10 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QUrl>
-#include <filesystem>
-#include <map>
 
 #include "app/DiskWatch.h"
 #include "folder/FolderPaths.h"
 #include "gui/WindowFixture.h"
-#include "platform/qt/SettingsStore.h"
 
 namespace brieflist::test {
 namespace {
