@@ -18,12 +18,6 @@ QString WithSeparator(const std::string& Path) {
   return Native(Path) + QDir::separator();
 }
 
-class FakeDrives : public DriveSource {
- public:
-  std::vector<Drive> Drives() override { return List; }
-  std::vector<Drive> List;
-};
-
 // Three "drives" inside a temporary folder: C (where the process runs), D with D/Games/DF2 and
 // Z, which does not exist, as a drive without a medium.
 class FolderChooserTest : public test::WindowTest {
@@ -104,8 +98,6 @@ class FolderChooserTest : public test::WindowTest {
 
   test::TempFolder Root;
   QString SavedCurrent;
-  test::MemorySettings Settings;
-  FakeDrives Drives;
 };
 
 TEST_F(FolderChooserTest, FirstRunOpensOnTheDefaultAndOkStoresAndRefreshesIt) {

@@ -17,10 +17,6 @@ using namespace std::chrono_literals;
 #define WAIT_FOR(Condition) \
   ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(Condition); })) << #Condition
 
-struct NoDrives : DriveSource {
-  std::vector<Drive> Drives() override { return {}; }
-};
-
 class FollowDiskTest : public WindowTest {
  protected:
   void SetUp() override {
@@ -42,9 +38,6 @@ class FollowDiskTest : public WindowTest {
     QApplication::sendEvent(Window.get(), &drop);
     return drop.isAccepted();
   }
-
-  test::MemorySettings Settings;
-  NoDrives Drives;
 };
 
 TEST_F(FollowDiskTest, OutsideChangesRefreshOnceKeepingFilterSortCurrentMissionAndScroll) {
@@ -67,7 +60,7 @@ TEST_F(FollowDiskTest, OutsideChangesRefreshOnceKeepingFilterSortCurrentMissionA
   // Many missions more, scrolled half way: a damaged archive is skipped without a question, and
   // the rows stay where they were.
   for (int i = 0; i < 40; ++i)
-    Folder.Write("M" + std::to_string(i) + ".BMS", Mission("", "A", "Jungle"));
+    Folder.Write(QString("M%1.BMS").arg(i).toStdString(), Mission("", "A", "Jungle"));
   WAIT_FOR(Grid().Model().rowCount() == 43);
   QScrollBar& bar = *Grid().verticalScrollBar();
   bar.setValue(bar.maximum() / 2);
@@ -113,7 +106,7 @@ TEST_F(FollowDiskTest, BurstOfChangesGivesOneRefresh) {
   Window->Watch().SetQuietTime(400ms);
   QSignalSpy refreshes(&Window->Watch(), &DiskWatch::Changed);
   for (int i = 0; i < 8; ++i) {
-    Folder.Write("N" + std::to_string(i) + ".BMS", Mission("N", "A", "B"));
+    Folder.Write(QString("N%1.BMS").arg(i).toStdString(), Mission("N", "A", "B"));
     QTest::qWait(75);
   }
   WAIT_FOR(Grid().Model().rowCount() == 14);
