@@ -1,7 +1,4 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <set>
 
 #include "catalogue/MapNames.h"

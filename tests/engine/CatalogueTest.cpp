@@ -1,9 +1,5 @@
 // Reading a game folder into the catalogue: which files and records become rows, in which
 // order, and what damaged archives give.
-#include <gtest/gtest.h>
-
-#include <functional>
-
 #include "support/MemoryFileSystem.h"
 
 namespace brieflist {

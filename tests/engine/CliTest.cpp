@@ -1,9 +1,5 @@
 // brieflist-cli's commands run in-process: what they print, their exit codes and what they
 // select. What the engine does for them is tested with the engine.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "catalogue/RefreshCatalogue.h"
 #include "cli/CatalogueOutput.h"
 #include "cli/CliArgs.h"

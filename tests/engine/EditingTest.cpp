@@ -1,12 +1,7 @@
 // Switching missions in their files: one at a time, in bulk, from a list file and back by undo,
 // checked byte for byte against a model; the locate-and-retry step; the journal; every failure.
-#include <gtest/gtest.h>
-
 #include <array>
-#include <functional>
-#include <map>
 #include <random>
-#include <set>
 
 #include "editing/BulkSwitch.h"
 #include "editing/Patching.h"

@@ -1,7 +1,5 @@
 // The formats and texts the engine reads and writes, byte for byte: mission headers, text
 // resources, list files, journal lines, paths, code page and command-line arguments.
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <random>
 #include <tuple>

@@ -1,21 +1,12 @@
 // Crafted archives and lists, files changed or replaced by another program, FIFOs and terminal
 // escapes: a switch changes the 11 bytes of the mission asked for, or nothing.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <functional>
-
-#include "catalogue/RefreshCatalogue.h"
 #include "cli/CliCatalogue.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "editing/BulkSwitch.h"
-#include "editing/PatchJournal.h"
 #include "editing/Undo.h"
 #include "exchange/ListFile.h"
 #include "support/MemoryFileSystem.h"
-#include "support/TestSupport.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -25,15 +16,12 @@ namespace brieflist {
 namespace {
 
 using test::GamePath;
+using test::ListRow;
 using test::MissionBytes;
 
 struct Hostile : test::MemoryGame {
   void PutList(const std::vector<MissionEntry>& Rows) {
     Files.Put("/g", "l.BRL", EncodeListFile(Rows).Bytes);
-  }
-  static MissionEntry ListRow(const std::string& Name, const std::string& File, int32_t Offset,
-                              bool Enabled) {
-    return {Name, "", "", "", ToFlag(Enabled), kFalse, GamePath(File), Offset, 2, ""};
   }
 };
 
@@ -152,7 +140,7 @@ TEST(HostileArchive, ASwappedArchiveSwitchesTheMissionNamedOrNone) {
       },
       [](Hostile& h) {
         const MissionEntry& a = h.State.Missions[static_cast<size_t>(h.Row("ALPHA.BMS"))];
-        h.PutList({h.ListRow("ALPHA.BMS", "a.pff", a.DataOffset, false)});
+        h.PutList({ListRow(GamePath("a.pff"), "ALPHA.BMS", a.DataOffset, false)});
         ImportListFile(h.State, h.P, GamePath("l.BRL"));
       },
   };
@@ -205,10 +193,10 @@ TEST(HostileList, RowsArePreviewedAndAppliedAsTheArchiveNamesThem) {
   h.Files.Put("/g", "other.bms", m);
   const int32_t second = 20 + static_cast<int32_t>(m.size());
   const std::vector<MissionEntry> rows = {
-      h.ListRow("HARMLESS.BMS", "a.pff", 20, false),  // another mission's offset
-      h.ListRow("MOVED.BMS", "a.pff", 20, false),     // found again by name, at its own offset
-      h.ListRow("l.bms", "other.bms", 0, false),      // a loose file of another name
-      h.ListRow("W.BMS", "w.pff", 20, false),         // its header lies inside the directory
+      ListRow(GamePath("a.pff"), "HARMLESS.BMS", 20, false),  // another mission's offset
+      ListRow(GamePath("a.pff"), "MOVED.BMS", 20, false),     // found by name at its own place
+      ListRow(GamePath("other.bms"), "l.bms", 0, false),      // a loose file of another name
+      ListRow(GamePath("w.pff"), "W.BMS", 20, false),  // its header lies inside the directory
   };
   const std::vector<ImportPreviewRow> preview = PreviewImport(h.Files, rows);
   ASSERT_EQ(preview.size(), rows.size());
@@ -246,7 +234,8 @@ TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
   h.Refresh();
   std::vector<MissionEntry> rows;
   for (const auto& [name, bytes] : missions)
-    rows.push_back(h.ListRow(name, "a.pff", h.State.Missions[h.Row(name)].DataOffset + 1, false));
+    rows.push_back(
+        ListRow(GamePath("a.pff"), name, h.State.Missions[h.Row(name)].DataOffset + 1, false));
   h.PutList(rows);
   h.Host.Refreshes = 0;
   EXPECT_EQ(ImportListFile(h.State, h.P, GamePath("l.BRL")).Patched, 30);
@@ -264,7 +253,7 @@ TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
   // A bulk switch of rows whose archive was rebuilt in another order: one refresh for all.
   h.Files.BeforePatch = nullptr;
   std::vector<BulkRow> all;
-  for (int32_t i = 0; i < 30; ++i) all.push_back({h.Row("M" + std::to_string(i) + ".BMS"), i});
+  for (int32_t i = 0; i < 30; ++i) all.push_back({h.Row(missions[i].first), i});
   std::reverse(missions.begin(), missions.end());
   for (auto& [name, bytes] : missions) bytes = MissionBytes("VyK", 0, 1);
   h.Files.Put("/g", "a.pff", test::ArchiveBytes(missions));

@@ -1,22 +1,12 @@
 // The journal against large commands, damaged lines, a folder in its place, and other programs.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <map>
-#include <set>
 
-#include "catalogue/RefreshCatalogue.h"
 #include "cli/Commands.h"
 #include "editing/BulkSwitch.h"
 #include "editing/HeaderPatch.h"
-#include "editing/PatchJournal.h"
 #include "editing/Patching.h"
 #include "editing/Undo.h"
 #include "support/MemoryFileSystem.h"
-#include "support/TestSupport.h"
 
 #ifndef _WIN32
 #include <fcntl.h>

@@ -1,8 +1,4 @@
 // A list applied to a folder other than its own, and brieflist-cli import/show --folder.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
 #include "cli/Commands.h"
 #include "editing/Undo.h"
 #include "exchange/ListApply.h"
@@ -17,7 +13,8 @@ using O = ApplyOutcome;
 constexpr auto Row = test::ListRow;
 
 TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset) {
-  test::MemoryFileSystem files;
+  test::MemoryGame g;
+  test::MemoryFileSystem& files = g.Files;
   files.Put("/g", "m.pff",
             ArchiveBytes({{"ONE.BMS", MissionBytes("BMS")},
                           {"TWO.BMS", MissionBytes("VyK")},
@@ -44,13 +41,9 @@ TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset)
   std::vector<MissionEntry> rows;
   for (const auto& c : cases) rows.push_back(c.Row);
 
-  files.AddFolder("/data");
-  test::RecordingHost host;
-  PatchJournal journal(files, JoinPath("/data", "journal.tsv"));
-  const Platform p{files, host, &journal};
   std::vector<size_t> expected;  // the bytes the switches of ONE and TWO may change
   for (const ApplyMode mode : {ApplyMode::DryRun, ApplyMode::Write}) {
-    const ApplyResult result = ApplyListToFolder(p, rows, "/g", mode);
+    const ApplyResult result = ApplyListToFolder(g.P, rows, "/g", mode);
     for (size_t i = 0; i < rows.size(); ++i)
       EXPECT_EQ(result.Rows[i].Outcome, mode == ApplyMode::DryRun ? cases[i].Dry : cases[i].Written)
           << "row " << i + 1;
@@ -72,9 +65,7 @@ TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset)
                                         files.Files[test::GamePath("m.pff")]))
     EXPECT_NE(std::find(expected.begin(), expected.end(), at), expected.end()) << at;
   EXPECT_EQ(files.Files[test::GamePath("Loose.bms")][1], 'y');
-  CatalogueState state;
-  EXPECT_EQ(UndoLastPatches(state, p, 1).Count(UndoStatus::Restored), 3);
-  files.Files.erase(journal.Path());
+  EXPECT_EQ(UndoLastPatches(g.State, g.P, 1).Count(UndoStatus::Restored), 3);
   EXPECT_EQ(files.Files, original);
 }
 

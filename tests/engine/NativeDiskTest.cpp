@@ -1,15 +1,12 @@
 // The native file system's own duties, on the real disk: what one patch costs and touches,
 // replacing a file whole, read-only files, files held by another program and names outside ASCII.
 // Where Windows and POSIX systems differ, each case says what each gives.
-#include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <set>
 
 #include "catalogue/RefreshCatalogue.h"

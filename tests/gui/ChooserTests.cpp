@@ -2,15 +2,12 @@
 #include <QFile>
 #include <QSettings>
 #include <QTimer>
-#include <filesystem>
 #include <functional>
-#include <map>
 
 #include "folder/FolderList.h"
 #include "folder/FolderPaths.h"
 #include "folder/Form2.h"
 #include "gui/WindowFixture.h"
-#include "platform/qt/SettingsStore.h"
 
 namespace brieflist {
 namespace {
@@ -20,12 +17,6 @@ using test::Native;
 QString WithSeparator(const std::string& Path) {
   return Native(Path) + QDir::separator();
 }
-
-class FakeDrives : public DriveSource {
- public:
-  std::vector<Drive> Drives() override { return List; }
-  std::vector<Drive> List;
-};
 
 // Three "drives" inside a temporary folder: C (where the process runs), D with D/Games/DF2 and
 // Z, which does not exist, as a drive without a medium.
@@ -107,8 +98,6 @@ class FolderChooserTest : public test::WindowTest {
 
   test::TempFolder Root;
   QString SavedCurrent;
-  test::MemorySettings Settings;
-  FakeDrives Drives;
 };
 
 TEST_F(FolderChooserTest, FirstRunOpensOnTheDefaultAndOkStoresAndRefreshesIt) {

@@ -4,13 +4,10 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QUrl>
-#include <filesystem>
-#include <map>
 
 #include "app/DiskWatch.h"
 #include "folder/FolderPaths.h"
 #include "gui/WindowFixture.h"
-#include "platform/qt/SettingsStore.h"
 
 namespace brieflist::test {
 namespace {
@@ -19,10 +16,6 @@ using namespace std::chrono_literals;
 // Waits, up to five seconds, until Condition holds (QTRY_* would fail unseen by GoogleTest).
 #define WAIT_FOR(Condition) \
   ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(Condition); })) << #Condition
-
-struct NoDrives : DriveSource {
-  std::vector<Drive> Drives() override { return {}; }
-};
 
 class FollowDiskTest : public WindowTest {
  protected:
@@ -45,9 +38,6 @@ class FollowDiskTest : public WindowTest {
     QApplication::sendEvent(Window.get(), &drop);
     return drop.isAccepted();
   }
-
-  test::MemorySettings Settings;
-  NoDrives Drives;
 };
 
 TEST_F(FollowDiskTest, OutsideChangesRefreshOnceKeepingFilterSortCurrentMissionAndScroll) {
@@ -70,7 +60,7 @@ TEST_F(FollowDiskTest, OutsideChangesRefreshOnceKeepingFilterSortCurrentMissionA
   // Many missions more, scrolled half way: a damaged archive is skipped without a question, and
   // the rows stay where they were.
   for (int i = 0; i < 40; ++i)
-    Folder.Write("M" + std::to_string(i) + ".BMS", Mission("", "A", "Jungle"));
+    Folder.Write(QString("M%1.BMS").arg(i).toStdString(), Mission("", "A", "Jungle"));
   WAIT_FOR(Grid().Model().rowCount() == 43);
   QScrollBar& bar = *Grid().verticalScrollBar();
   bar.setValue(bar.maximum() / 2);
@@ -116,7 +106,7 @@ TEST_F(FollowDiskTest, BurstOfChangesGivesOneRefresh) {
   Window->Watch().SetQuietTime(400ms);
   QSignalSpy refreshes(&Window->Watch(), &DiskWatch::Changed);
   for (int i = 0; i < 8; ++i) {
-    Folder.Write("N" + std::to_string(i) + ".BMS", Mission("N", "A", "B"));
+    Folder.Write(QString("N%1.BMS").arg(i).toStdString(), Mission("N", "A", "B"));
     QTest::qWait(75);
   }
   WAIT_FOR(Grid().Model().rowCount() == 14);

@@ -1,15 +1,6 @@
 // ImportList of a list saved for a folder not on this computer; the message closing an import.
-#include <gtest/gtest.h>
-
-#include <QPushButton>
-#include <QTest>
-#include <memory>
-
-#include "app/Form1.h"
 #include "exchange/ListFile.h"
 #include "gui/WindowFixture.h"
-#include "support/TestSupport.h"
-#include "view/MissionGrid.h"
 
 namespace brieflist {
 namespace {

@@ -24,6 +24,7 @@
 #include "editing/Patching.h"
 #include "platform/FileSystem.h"
 #include "platform/qt/Dialogs.h"
+#include "platform/qt/Drives.h"
 #include "platform/qt/SettingsStore.h"
 #include "support/TestSupport.h"
 #include "view/MissionGrid.h"
@@ -137,6 +138,12 @@ struct MemorySettings : SettingsStore {
   std::map<QString, QString> Entries;
   QString Failure;  // when set, writes fail with this reason
   int Writes = 0;
+};
+
+// Drives for the folder chooser: none unless a test lists some.
+struct FakeDrives : DriveSource {
+  std::vector<Drive> Drives() override { return List; }
+  std::vector<Drive> List;
 };
 
 inline QString Native(const std::string& Path) {
@@ -268,6 +275,8 @@ class WindowTest : public testing::Test {
   std::unique_ptr<FileSystem> Files = MakeNativeFileSystem();
   CatalogueState State;
   ScriptedDialogs Dialogs;
+  MemorySettings Settings;  // the chooser's and the placement's store, once a test hands it over
+  FakeDrives Drives;
   std::unique_ptr<Form1> Window;
 };
 

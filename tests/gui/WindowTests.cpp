@@ -4,7 +4,6 @@
 #include <QFontMetricsF>
 #include <QItemSelectionModel>
 #include <cmath>
-#include <filesystem>
 
 #include "catalogue/RefreshCatalogue.h"
 #include "exchange/ListFile.h"
