@@ -21,17 +21,14 @@ namespace {
 const std::string kJournal = test::GamePath("journal.tsv");
 
 TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKeptAside) {
-  test::MemoryFileSystem files;
-  test::RecordingHost host;
-  CatalogueState state;
-  PatchJournal journal(files, kJournal, 20);
-  const Platform p{files, host, &journal};
+  test::MemoryGame g;
   std::vector<std::pair<std::string, sample::Bytes>> packed;
   for (int i = 0; i < 30; ++i)
     packed.emplace_back("M" + std::to_string(i) + ".BMS", test::MissionBytes());
-  files.Put("/g", "a.pff", test::ArchiveBytes(packed));
-  state.GameDirectory = "/g";
-  RefreshCatalogue(state, p);
+  g.Put("a.pff", test::ArchiveBytes(packed));
+  g.Refresh();
+  PatchJournal journal(g.JournalFiles, kJournal, 20);
+  g.P.Journal = &journal;
   const auto commands = [&] {  // how many records each command has, oldest first
     std::vector<size_t> out;
     const std::vector<JournalRecord> r = journal.Read()->Records;
@@ -40,34 +37,34 @@ TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKept
     return out;
   };
   for (int i = 0; i < 4; ++i)
-    ASSERT_EQ(ToggleMissionEnabled(state, p, 0, 0), PatchOutcome::Patched);
-  const sample::Bytes original = files.Files[test::GamePath("a.pff")];
+    ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
+  const sample::Bytes original = g.File("a.pff");
   std::vector<BulkRow> rows;
   for (int32_t i = 0; i < 30; ++i) rows.push_back({i, i});
-  ASSERT_EQ(SetMissionsEnabled(state, p, rows, false).Patched, 30);
+  ASSERT_EQ(SetMissionsEnabled(g.State, g.P, rows, false).Patched, 30);
   // The bulk alone is beyond the limit: it stays whole, and so does the command before it.
   EXPECT_EQ(commands(), (std::vector<size_t>{1, 30}));
-  ASSERT_EQ(SetMissionEnabled(state, p, 1, 1, true), PatchOutcome::Patched);
+  ASSERT_EQ(SetMissionEnabled(g.State, g.P, 1, 1, true), PatchOutcome::Patched);
   // The toggle goes; the bulk, the newest before this command, stays.
   EXPECT_EQ(commands(), (std::vector<size_t>{30, 1}));
-  const UndoResult undo = UndoLastPatches(state, p, 2);
+  const UndoResult undo = UndoLastPatches(g.State, g.P, 2);
   EXPECT_EQ(undo.Count(UndoStatus::Restored), 31) << undo.Message();
-  EXPECT_EQ(files.Files[test::GamePath("a.pff")], original);
+  EXPECT_EQ(g.File("a.pff"), original);
 
   // A damaged line goes aside, not away, and makes its command only partly undoable.
-  ASSERT_EQ(SetMissionsEnabled(state, p, rows, false).Patched, 30);
-  std::string text(files.Files[kJournal].begin(), files.Files[kJournal].end());
+  ASSERT_EQ(SetMissionsEnabled(g.State, g.P, rows, false).Patched, 30);
+  std::string text(g.JournalFiles.Files[kJournal].begin(), g.JournalFiles.Files[kJournal].end());
   const size_t end = text.size() - 1, start = text.rfind('\n', end - 1) + 1;  // its last line
   text[end - 1] ^= 1;
-  files.Files[kJournal] = sample::Bytes(text.begin(), text.end());
+  g.JournalFiles.Files[kJournal] = sample::Bytes(text.begin(), text.end());
   std::vector<std::string> notices;
   journal.OnNotice = [&](const std::string& Text) { notices.push_back(Text); };
-  ASSERT_EQ(ToggleMissionEnabled(state, p, 0, 0), PatchOutcome::Patched);
-  EXPECT_EQ(files.Files[kJournal + kJournalDamagedSuffix],
+  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
+  EXPECT_EQ(g.JournalFiles.Files[kJournal + kJournalDamagedSuffix],
             sample::Bytes(text.begin() + static_cast<ptrdiff_t>(start), text.end()));
   EXPECT_EQ(commands(), (std::vector<size_t>{29, 1}));
   EXPECT_TRUE(notices.size() == 1 && notices[0].find("1 damaged line") != std::string::npos);
-  const UndoResult partly = UndoLastPatches(state, p, 2);
+  const UndoResult partly = UndoLastPatches(g.State, g.P, 2);
   EXPECT_TRUE(partly.Failed() && partly.Count(UndoStatus::Restored) == 30);
   EXPECT_NE(partly.Message().find("only be partly undone: 1 of its"), std::string::npos);
 }
