@@ -358,12 +358,9 @@ TEST(ApplyImportedState, PatchesOnlyRealMissionPositions) {
   for (const auto& c : cases) {
     test::MemoryGame g;
     g.Put(c.Name, c.Data);
-    MissionEntry row;
-    row.FileName = c.Outcome == PatchOutcome::Reported ? "notes.txt" : "A.BMS";
-    row.SourceFile = GamePath(c.Name);
-    row.DataOffset = c.Offset;
-    row.Enabled = c.Wanted;
-    g.State.ImportedMissions = {row};
+    const char* name = c.Outcome == PatchOutcome::Reported ? "notes.txt" : "A.BMS";
+    g.State.ImportedMissions = {test::ListRow(GamePath(c.Name), name, c.Offset, false)};
+    g.State.ImportedMissions[0].Enabled = c.Wanted;
     g.State.LastImported = 0;
     EXPECT_EQ(ApplyImportedState(g.State, g.P, 0), c.Outcome) << c.What;
     EXPECT_EQ(g.Files.WriteOpens, 0u) << c.What;
@@ -506,7 +503,6 @@ TEST(Undo, ATornJournalLineIsSkippedAndAFileThatCannotBeWrittenStaysOnTheStack) 
   EXPECT_EQ(g.File("a.pff"), patched);
   ASSERT_EQ(g.Host.Messages.size(), 1u);
   EXPECT_TRUE(Has(g.Host.Messages[0], "Permission denied"));
-  EXPECT_TRUE(Has(g.Host.Messages[0], "line 2"));
   ASSERT_EQ(undo.Problems.size(), 1u);
   EXPECT_TRUE(Has(undo.Problems[0], g.Journal.Path() + ": line 2 ")) << undo.Problems[0];
   // Once the file can be written again, the same undo goes through.

@@ -257,8 +257,6 @@ TEST(HostileFile, AFifoIsRefusedWithoutWaiting) {
   std::vector<FileBlock> blocks(1);
   const std::vector<std::function<bool()>> paths = {
       [&] { return !!files->ReadWhole(fifo); },
-      [&] { return !!files->ReadPrefix(fifo, 3); },
-      [&] { return !!files->InspectFile(fifo, [](OpenFile&) {}); },
       [&] { return !!files->PatchBlocks(fifo, blocks, [](OpenFile&) { return true; }); },
       [&] { return !!files->AppendFile(fifo, sample::Bytes{1}); },
       [&] { return !!files->ReplaceFile(fifo, sample::Bytes{1}); },
