@@ -20,11 +20,7 @@ using test::GamePath;
 using test::ListRow;
 using test::MissionBytes;
 
-struct Hostile : test::MemoryGame {
-  void PutList(const std::vector<MissionEntry>& Rows) {
-    Files.Put("/g", "l.BRL", EncodeListFile(Rows).Bytes);
-  }
-};
+using Hostile = test::MemoryGame;
 
 // Before with the mission at Offset switched off, and nothing else changed.
 sample::Bytes Disabled(sample::Bytes Before, size_t Offset) {
@@ -90,8 +86,8 @@ TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
       const sample::Bytes tail = MissionBytes("BMS", 0x80, 0x01, 0, 60);
       archive.insert(archive.end(), tail.begin(), tail.end());
     }
-    h.Files.Put("/g", "a.pff", archive);
-    h.Files.Put("/g", "short.bms", MissionBytes("BMS", 0x80, 0x01, 0, 125));
+    h.Put("a.pff", archive);
+    h.Put("short.bms", MissionBytes("BMS", 0x80, 0x01, 0, 125));
     h.Refresh();
     const auto before = h.Files.Files;
     std::vector<std::string> refused = c.Refused;
@@ -112,7 +108,7 @@ TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
     EXPECT_TRUE(h.Journal.Read()->Records.empty());
     if (c.Good != 0) {
       ASSERT_EQ(ToggleMissionEnabled(h.State, h.P, h.Row("M1.BMS"), 0), PatchOutcome::Patched);
-      EXPECT_EQ(h.Files.Files[GamePath("a.pff")], Disabled(archive, static_cast<size_t>(c.Good)));
+      EXPECT_EQ(h.File("a.pff"), Disabled(archive, static_cast<size_t>(c.Good)));
     }
   }
 }
@@ -129,21 +125,22 @@ TEST(HostileArchive, ASwappedArchiveSwitchesTheMissionNamedOrNone) {
         SetMissionsEnabled(h.State, h.P, rows, false);
       },
       [](Hostile& h) {
-        const MissionEntry& a = h.State.Missions[static_cast<size_t>(h.Row("ALPHA.BMS"))];
-        h.PutList({ListRow(GamePath("a.pff"), "ALPHA.BMS", a.DataOffset, false)});
+        const MissionEntry row =
+            ListRow(GamePath("a.pff"), "ALPHA.BMS", h.Mission("ALPHA.BMS").DataOffset, false);
+        h.Put("l.BRL", EncodeListFile({&row, 1}).Bytes);
         ImportListFile(h.State, h.P, GamePath("l.BRL"));
       },
   };
   for (size_t way = 0; way < ways.size(); ++way) {
     SCOPED_TRACE(way);
     Hostile h;
-    h.Files.Put("/g", "a.pff", test::ArchiveBytes({{"ALPHA.BMS", alpha}, {"BRAVO.BMS", bravo}}));
+    h.Put("a.pff", test::ArchiveBytes({{"ALPHA.BMS", alpha}, {"BRAVO.BMS", bravo}}));
     h.Refresh();
     const sample::Bytes swapped = test::ArchiveBytes({{"BRAVO.BMS", bravo}, {"ALPHA.BMS", alpha}});
-    h.Files.Files[GamePath("a.pff")] = swapped;
+    h.File("a.pff") = swapped;
     ways[way](h);
     const size_t alphaNow = 20 + bravo.size();
-    EXPECT_EQ(h.Files.Files[GamePath("a.pff")], Disabled(swapped, alphaNow));
+    EXPECT_EQ(h.File("a.pff"), Disabled(swapped, alphaNow));
     const auto journal = h.Journal.Read()->Records;
     ASSERT_EQ(journal.size(), 1u);
     EXPECT_EQ(journal[0].DataOffset, static_cast<int32_t>(alphaNow));
@@ -153,13 +150,13 @@ TEST(HostileArchive, ASwappedArchiveSwitchesTheMissionNamedOrNone) {
 TEST(HostileArchive, UndoRefusesARecordWhoseMissionIsGoneFromThatPlace) {
   Hostile h;
   const sample::Bytes old = MissionBytes("BMS", 0x00, 0x0C);
-  h.Files.Put("/g", "a.pff", test::ArchiveBytes({{"OLD.BMS", old}}));
+  h.Put("a.pff", test::ArchiveBytes({{"OLD.BMS", old}}));
   h.Refresh();
   ASSERT_EQ(ToggleMissionEnabled(h.State, h.P, 0, 0), PatchOutcome::Patched);
   // Replaced by an archive holding another mission, byte for byte the disabled OLD, there.
-  const sample::Bytes disabledOld(h.Files.Files[GamePath("a.pff")].begin() + 20,
-                                  h.Files.Files[GamePath("a.pff")].begin() + 20 + old.size());
-  h.Files.Files[GamePath("a.pff")] = test::ArchiveBytes({{"NEW.BMS", disabledOld}});
+  const sample::Bytes disabledOld(h.File("a.pff").begin() + 20,
+                                  h.File("a.pff").begin() + 20 + old.size());
+  h.File("a.pff") = test::ArchiveBytes({{"NEW.BMS", disabledOld}});
   const auto replaced = h.Files.Files;
   const UndoResult undo = UndoLastPatches(h.State, h.P, 1);
   EXPECT_EQ(undo.Count(UndoStatus::Restored), 0);
@@ -173,13 +170,13 @@ TEST(HostileArchive, UndoRefusesARecordWhoseMissionIsGoneFromThatPlace) {
 TEST(HostileList, RowsArePreviewedAndAppliedAsTheArchiveNamesThem) {
   Hostile h;
   const sample::Bytes m = MissionBytes("BMS", 0x00, 0x0D);
-  h.Files.Put("/g", "a.pff", test::ArchiveBytes({{"OTHER.BMS", m}, {"MOVED.BMS", m}}));
+  h.Put("a.pff", test::ArchiveBytes({{"OTHER.BMS", m}, {"MOVED.BMS", m}}));
   // A valid header whose directory offset is -2^31: its records wrap round into the whole file.
   sample::Bytes wrapped = test::ArchiveBytes({{"W.BMS", m}});
   wrapped[16] = 0, wrapped[17] = 0, wrapped[18] = 0, wrapped[19] = 0x80;
-  h.Files.Put("/g", "w.pff", wrapped);
-  h.Files.Put("/g", "l.bms", m);
-  h.Files.Put("/g", "other.bms", m);
+  h.Put("w.pff", wrapped);
+  h.Put("l.bms", m);
+  h.Put("other.bms", m);
   const int32_t second = 20 + static_cast<int32_t>(m.size());
   const std::vector<MissionEntry> rows = {
       ListRow(GamePath("a.pff"), "HARMLESS.BMS", 20, false),  // another mission's offset
@@ -195,15 +192,15 @@ TEST(HostileList, RowsArePreviewedAndAppliedAsTheArchiveNamesThem) {
   EXPECT_EQ(preview[2].Action, ImportAction::NotFound);
   EXPECT_EQ(preview[3].Action, ImportAction::Refused);
 
-  const sample::Bytes archive = h.Files.Files[GamePath("a.pff")];
+  const sample::Bytes archive = h.File("a.pff");
   const auto before = h.Files.Files;
-  h.PutList(rows);
+  h.Put("l.BRL", EncodeListFile(rows).Bytes);
   const ImportResult result = ImportListFile(h.State, h.P, GamePath("l.BRL"));
   EXPECT_EQ(result.Patched, 1);
   EXPECT_EQ(result.Reported, 3);
-  EXPECT_EQ(h.Files.Files[GamePath("a.pff")], Disabled(archive, static_cast<size_t>(second)));
+  EXPECT_EQ(h.File("a.pff"), Disabled(archive, static_cast<size_t>(second)));
   for (const char* same : {"w.pff", "l.bms", "other.bms"})
-    EXPECT_EQ(h.Files.Files[GamePath(same)], before.at(GamePath(same))) << same;
+    EXPECT_EQ(h.File(same), before.at(GamePath(same))) << same;
 }
 
 // Rows whose offsets are stale are found again in one catalogue, not one refresh per row.
@@ -214,22 +211,20 @@ TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
     std::string name = "M";  // appended: "M" + ... makes g++ 12 -O3 warn falsely
     missions.push_back({name += std::to_string(i) + ".BMS", MissionBytes("BMS", 0, 1)});
   }
-  h.Files.Put("/g", "a.pff", test::ArchiveBytes(missions));
-  h.Files.Put("/g", "b.pff", test::ArchiveBytes({{"B.BMS", MissionBytes()}}));
+  h.Put("a.pff", test::ArchiveBytes(missions));
+  h.Put("b.pff", test::ArchiveBytes({{"B.BMS", MissionBytes()}}));
   h.Refresh();
   std::vector<MissionEntry> rows;
   for (const auto& [name, bytes] : missions)
     rows.push_back(
         ListRow(GamePath("a.pff"), name, h.State.Missions[h.Row(name)].DataOffset + 1, false));
-  h.PutList(rows);
+  h.Put("l.BRL", EncodeListFile(rows).Bytes);
   h.Host.Refreshes = 0;
   EXPECT_EQ(ImportListFile(h.State, h.P, GamePath("l.BRL")).Patched, 30);
   EXPECT_EQ(h.Host.Refreshes, 2);  // the locate step's and the closing one
   // A folder that lists other files since the catalogue was read is read again.
-  h.Files.Put("/g", "a.pff", test::ArchiveBytes(missions));
-  h.Files.BeforePatch = [&](const std::string&) {
-    h.Files.Put("/g", "c.pff", test::ArchiveBytes({}));
-  };
+  h.Put("a.pff", test::ArchiveBytes(missions));
+  h.Files.BeforePatch = [&](const std::string&) { h.Put("c.pff", test::ArchiveBytes({})); };
   h.Host.Refreshes = 0;
   const CatalogueState empty;  // named: a temporary makes g++ 12 -O3 warn falsely
   h.State = empty;
@@ -241,7 +236,7 @@ TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
   for (int32_t i = 0; i < 30; ++i) all.push_back({h.Row(missions[i].first), i});
   std::reverse(missions.begin(), missions.end());
   for (auto& [name, bytes] : missions) bytes = MissionBytes("VyK", 0, 1);
-  h.Files.Put("/g", "a.pff", test::ArchiveBytes(missions));
+  h.Put("a.pff", test::ArchiveBytes(missions));
   h.Host.Refreshes = 0;
   EXPECT_EQ(SetMissionsEnabled(h.State, h.P, all, true).Patched, 30);
   EXPECT_EQ(h.Host.Refreshes, 1);
