@@ -257,7 +257,6 @@ TEST(HostileFile, AFifoIsRefusedWithoutWaiting) {
       [&] { return !!files->ReplaceFile(fifo, sample::Bytes{1}); },
   };
   for (size_t i = 0; i < paths.size(); ++i) EXPECT_FALSE(paths[i]()) << i;
-  test::RecordingHost host;
   const std::vector<MissionEntry> rows = {{"X.BMS", "", "", "", kFalse, 0, fifo, 20, 2, ""}};
   EXPECT_EQ(PreviewImport(*files, rows)[0].Action, ImportAction::Unreadable);
   // A journal that is a pipe is unreadable, never an empty journal.
@@ -292,8 +291,7 @@ TEST(CliExport, ARelativeFolderIsWrittenAsAbsolutePaths) {
   const test::CliRun run = test::RunCli(cli::RunExport, {"game", "l.BRL"});
   std::filesystem::current_path(old);
   ASSERT_EQ(run.Exit, cli::kExitOk) << run.Err;
-  auto files = MakeNativeFileSystem();
-  const ListDecodeResult list = ReadListFile(*files, work.File("l.BRL"));
+  const ListDecodeResult list = ReadListFile(*MakeNativeFileSystem(), work.File("l.BRL"));
   ASSERT_EQ(list.Rows.size(), 1u);
   EXPECT_TRUE(NativePath(list.Rows[0].SourceFile).is_absolute()) << list.Rows[0].SourceFile;
   EXPECT_TRUE(std::filesystem::exists(NativePath(list.Rows[0].SourceFile)));
