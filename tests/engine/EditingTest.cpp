@@ -331,8 +331,6 @@ TEST(PatchFailures, AreReportedByNameAndChangeNothing) {
 
 // Rows of a list file are untrusted: only real mission positions of game files are patched.
 TEST(ApplyImportedState, PatchesOnlyRealMissionPositions) {
-  Bytes inside = ArchiveBytes({{"A.BMS", MissionBytes()}});
-  inside[220] = 'B', inside[221] = 'M', inside[222] = 'S';  // in the filler, no record points here
   const struct {
     const char* What;
     std::string Name;
@@ -346,8 +344,8 @@ TEST(ApplyImportedState, PatchesOnlyRealMissionPositions) {
       {"a text resource", "bin.pff",
        ArchiveBytes({{"A.BMS", MissionBytes()}, {"T.BIN", MissionBytes()}}), 320, kFalse,
        PatchOutcome::Reported},
-      {"the inside of a mission", "in.pff", inside, 220, kFalse, PatchOutcome::Reported},
-      {"a negative offset", "in.pff", inside, -5, kFalse, PatchOutcome::Reported},
+      {"a negative offset", "m.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}), -5, kFalse,
+       PatchOutcome::Reported},
       {"neither True nor False", "m.PFF", ArchiveBytes({{"A.BMS", MissionBytes()}}), 20, 5,
        PatchOutcome::AlreadySo},
   };
@@ -509,9 +507,8 @@ TEST(ListExchange, ExportThenImportPatchesNothingAndRowZeroPicksTheFolder) {
 
   // Rows of two folders: each patched in its own; only row 0's folder is shown after.
   g.Files.Put("/o", "x.pff", ArchiveBytes({{"X.BMS", MissionBytes()}}));
-  std::vector<MissionEntry> rows = {before[0], g.Mission("A2.BMS")};
-  rows[0].SourceFile = JoinPath("/o", "x.pff"), rows[0].FileName = "X.BMS",
-  rows[0].Enabled = kFalse;
+  std::vector<MissionEntry> rows = {test::ListRow(JoinPath("/o", "x.pff"), "X.BMS", 20, false),
+                                    g.Mission("A2.BMS")};
   rows[1].Enabled = kTrue;
   g.Files.Files["/l/two.BRL"] = EncodeListFile(rows).Bytes;
   EXPECT_EQ(ImportListFile(g.State, g.P, "/l/two.BRL").Patched, 2);

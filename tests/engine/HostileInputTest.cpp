@@ -101,8 +101,8 @@ TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
       EXPECT_NE(h.Host.Messages[0].find(name + " in " + h.State.Missions[row].SourceFile),
                 std::string::npos)
           << h.Host.Messages[0];
-      std::vector<BulkRow> rows{{row, row}};
-      EXPECT_EQ(SetMissionsEnabled(h.State, h.P, rows, false).Failed, 1) << name;
+      const BulkRow one{row, row};
+      EXPECT_EQ(SetMissionsEnabled(h.State, h.P, {&one, 1}, false).Failed, 1) << name;
     }
     EXPECT_EQ(h.Files.Files, before);
     EXPECT_TRUE(h.Journal.Read()->Records.empty());

@@ -1,9 +1,6 @@
 // The journal against large commands, damaged lines, a folder in its place, and other programs.
-#include <cstdio>
-
 #include "cli/Commands.h"
 #include "editing/BulkSwitch.h"
-#include "editing/HeaderPatch.h"
 #include "editing/Patching.h"
 #include "editing/Undo.h"
 #include "support/MemoryFileSystem.h"
