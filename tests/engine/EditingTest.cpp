@@ -306,10 +306,9 @@ TEST(PatchFailures, AreReportedByNameAndChangeNothing) {
     const char* What;
     const char* FailOpen;
     const char* FailWrite;
-    const char* Reason;
   } cases[] = {
-      {"locked", "Permission denied", nullptr, "Permission denied"},
-      {"read-only", nullptr, "Read-only file system", "Read-only file system"},
+      {"locked", "Permission denied", nullptr},
+      {"read-only", nullptr, "Read-only file system"},
   };
   for (const auto& c : cases) {
     test::MemoryGame g;
@@ -321,7 +320,7 @@ TEST(PatchFailures, AreReportedByNameAndChangeNothing) {
     EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 3), PatchOutcome::Failed) << c.What;
     ASSERT_EQ(g.Host.Messages.size(), 1u) << c.What;
     EXPECT_TRUE(Has(g.Host.Messages[0], GamePath("m.pff"))) << g.Host.Messages[0];
-    EXPECT_TRUE(Has(g.Host.Messages[0], c.Reason)) << g.Host.Messages[0];
+    EXPECT_TRUE(Has(g.Host.Messages[0], c.FailOpen ? c.FailOpen : c.FailWrite)) << c.What;
     EXPECT_EQ(g.Files.Files, before) << c.What;
     EXPECT_EQ(g.Host.Refreshes, 1) << c.What;  // the fixture's own
     EXPECT_EQ(g.State.Missions[0].Enabled, kTrue) << c.What;
@@ -398,9 +397,8 @@ TEST(SetMissionsEnabled, FailuresAreListedInOneClosingMessageAndTheRestIsSwitche
   EXPECT_EQ(result.Failed, 3);
   EXPECT_EQ(g.Mission("B1.BMS").Enabled, kFalse);
   EXPECT_EQ(g.Mission("A1.BMS").Enabled, kTrue);
-  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  ASSERT_EQ(g.Host.Messages, std::vector<std::string>{result.FailureMessage()});
   const std::string& message = g.Host.Messages[0];
-  EXPECT_EQ(message, result.FailureMessage());
   EXPECT_TRUE(Has(message, "Could not switch 3 of 4 missions")) << message;
   EXPECT_TRUE(Has(message, "A1.BMS (" + GamePath("a.pff") + ")"));
   EXPECT_TRUE(Has(message, "Read-only file system"));
@@ -439,7 +437,6 @@ TEST(Undo, IsRefusedWhereTheMissionChangedSinceAndWritesNothingThere) {
   const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
   EXPECT_EQ(undo.Count(UndoStatus::Restored), 1);
   EXPECT_EQ(undo.Count(UndoStatus::ChangedSince), 1);
-  EXPECT_TRUE(undo.Failed());
   EXPECT_TRUE(
       std::equal(touched.begin() + at, touched.begin() + at + 128, g.File("a.pff").begin() + at));
   // The refused record leaves the undo stack: the next undo goes on to older patches.
@@ -455,8 +452,7 @@ TEST(Undo, APatchThatNeverReachedTheDiskIsNotApplied) {
   ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
   g.File("a.pff") = original;
   const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
-  ASSERT_EQ(undo.Records.size(), 1u);
-  EXPECT_EQ(undo.Records[0].Status, UndoStatus::NotApplied);
+  EXPECT_EQ(undo.Count(UndoStatus::NotApplied), 1);
   EXPECT_FALSE(undo.Failed());
   EXPECT_EQ(g.File("a.pff"), original);
   ASSERT_EQ(g.Host.Messages.size(), 1u);
@@ -530,8 +526,7 @@ TEST(ListExchange, AMissingMissionFileStopsTheImportAtItsRow) {
   EXPECT_EQ(imported.Status, ImportStatus::Stopped);
   EXPECT_EQ(imported.Row, 1);
   EXPECT_EQ(imported.Patched, 1);
-  ASSERT_EQ(g.Host.Messages.size(), 1u);
-  EXPECT_EQ(imported.Message, g.Host.Messages[0]);
+  EXPECT_EQ(g.Host.Messages, std::vector<std::string>{imported.Message});
   EXPECT_TRUE(Has(imported.Message, GamePath("gone.pff")));
   EXPECT_TRUE(Has(imported.Message, "No such file"));
   EXPECT_EQ(g.Host.Refreshes, 1);  // the steps after the failing row do not run
