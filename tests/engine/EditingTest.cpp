@@ -25,8 +25,7 @@ bool Has(const std::string& Text, const std::string& Part) {
 
 // Full headers are checked by the model below; a header cut short is written where it has bytes.
 TEST(WriteMissionState, AHeaderCutShortIsWrittenOnlyWhereItHasBytes) {
-  Bytes cut = MissionBytes("BMS", 0x12, 0x34, 0, 128);
-  cut.resize(122);  // the flag block itself is cut in half
+  Bytes cut = MissionBytes("BMS", 0x12, 0x34, 0, 122);  // the flag block itself cut in half
   WriteMissionState(cut, false);
   EXPECT_EQ(test::SignatureAt(cut, 0), "VyK");
   EXPECT_EQ(cut[120] + cut[121], 0);
@@ -292,8 +291,7 @@ TEST(LocateAndRetry, FindsTheMissionAgainInItsOwnFileOrSaysWhy) {
       EXPECT_EQ(g.Files.Files, before) << c.What;
       continue;
     }
-    Bytes& file = before[GamePath(c.Patched)];
-    WriteMissionState(std::span(file).subspan(720, 128), false);
+    WriteMissionState(std::span(before[GamePath(c.Patched)]).subspan(720, 128), false);
     EXPECT_EQ(g.Files.Files, before) << c.What;
     EXPECT_EQ(g.Mission("A.BMS").Enabled, kTrue) << c.What;  // a.pff's, never taken for b.pff's
     EXPECT_EQ(g.Host.CellChanges, (std::vector<std::pair<int64_t, bool>>{{5, false}}));

@@ -141,9 +141,8 @@ TEST(HostileArchive, ASwappedArchiveSwitchesTheMissionNamedOrNone) {
     ways[way](h);
     const size_t alphaNow = 20 + bravo.size();
     EXPECT_EQ(h.File("a.pff"), Disabled(swapped, alphaNow));
-    const auto journal = h.Journal.Read()->Records;
-    ASSERT_EQ(journal.size(), 1u);
-    EXPECT_EQ(journal[0].DataOffset, static_cast<int32_t>(alphaNow));
+    ASSERT_EQ(h.Records().size(), 1u);
+    EXPECT_EQ(h.Records()[0].DataOffset, static_cast<int32_t>(alphaNow));
   }
 }
 
@@ -206,10 +205,9 @@ TEST(HostileList, RowsArePreviewedAndAppliedAsTheArchiveNamesThem) {
 TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
   Hostile h;
   std::vector<std::pair<std::string, sample::Bytes>> missions;
-  for (int i = 0; i < 30; ++i) {
-    std::string name = "M";  // appended: "M" + ... makes g++ 12 -O3 warn falsely
-    missions.push_back({name += std::to_string(i) + ".BMS", MissionBytes("BMS", 0, 1)});
-  }
+  for (int i = 0; i < 30; ++i)
+    missions.emplace_back(std::string("M").append(std::to_string(i)) + ".BMS",
+                          MissionBytes("BMS", 0, 1));
   h.Put("a.pff", test::ArchiveBytes(missions));
   h.Put("b.pff", test::ArchiveBytes({{"B.BMS", MissionBytes()}}));
   h.Refresh();
@@ -259,8 +257,7 @@ TEST(HostileFile, AFifoIsRefusedWithoutWaiting) {
   const std::vector<MissionEntry> rows = {{"X.BMS", "", "", "", kFalse, 0, fifo, 20, 2, ""}};
   EXPECT_EQ(PreviewImport(*files, rows)[0].Action, ImportAction::Unreadable);
   // A journal that is a pipe is unreadable, never an empty journal.
-  PatchJournal journal(*files, fifo);
-  EXPECT_FALSE(journal.Read());
+  EXPECT_FALSE(PatchJournal(*files, fifo).Read());
 }
 #endif
 
@@ -273,8 +270,8 @@ TEST(CliText, StarsInNamesMatchAsCharactersAndControlBytesAreShownEscaped) {
                  "2J"},
                 {"ok\x7f"}};
   const std::string shown = cli::RenderAligned(table);
-  for (const char raw : {'\x1b', '\x07', '\x7f'}) EXPECT_EQ(shown.find(raw), std::string::npos);
-  EXPECT_EQ(shown.find("\xc2\x9b"), std::string::npos);
+  for (const char* raw : {"\x1b", "\x07", "\x7f", "\xc2\x9b"})
+    EXPECT_EQ(shown.find(raw), std::string::npos);
   EXPECT_NE(shown.find("\\x1B]0;owned\\x07"), std::string::npos) << shown;
   EXPECT_NE(shown.find("\\u009B2J"), std::string::npos) << shown;
 }
