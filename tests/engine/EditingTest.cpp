@@ -438,9 +438,8 @@ TEST(Undo, IsRefusedWhereTheMissionChangedSinceAndWritesNothingThere) {
   EXPECT_TRUE(
       std::equal(touched.begin() + at, touched.begin() + at + 128, g.File("a.pff").begin() + at));
   // The refused record leaves the undo stack: the next undo goes on to older patches.
-  auto journal = g.Journal.Read();
-  EXPECT_TRUE(UndoableOperations(*journal).empty());
-  EXPECT_EQ(journal->Records.back().Kind, JournalKind::Refused);
+  EXPECT_TRUE(UndoableOperations(*g.Journal.Read()).empty());
+  EXPECT_EQ(g.Records().back().Kind, JournalKind::Refused);
 }
 
 TEST(Undo, APatchThatNeverReachedTheDiskIsNotApplied) {
@@ -535,16 +534,13 @@ TEST(ListExchange, AMissingMissionFileStopsTheImportAtItsRow) {
 }
 
 TEST(ListExchange, AFailedExportNamesTheFileAndTheReasonAndLeavesTheOldList) {
-  test::MemoryFileSystem files;
-  files.Files["/l/saved.BRL"] = {0xFF, 0xFF};
-  files.FailWrite["/l/saved.BRL"] = "No space left on device";
-  CatalogueState state;
-  state.Missions.resize(2);
-  state.LastMission = 1;
-  const ExportResult exported = ExportListFile(state, files, "/l/saved.BRL");
+  ThreeFiles g;
+  g.Files.Files["/l/saved.BRL"] = {0xFF, 0xFF};
+  g.Files.FailWrite["/l/saved.BRL"] = "No space left on device";
+  const ExportResult exported = ExportListFile(g.State, g.Files, "/l/saved.BRL");
   EXPECT_FALSE(exported.Ok);
   EXPECT_EQ(exported.Message, "Could not save the list to /l/saved.BRL: No space left on device");
-  EXPECT_EQ(files.Files["/l/saved.BRL"], (Bytes{0xFF, 0xFF}));
+  EXPECT_EQ(g.Files.Files["/l/saved.BRL"], (Bytes{0xFF, 0xFF}));
 }
 
 }  // namespace

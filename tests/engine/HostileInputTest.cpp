@@ -41,7 +41,6 @@ TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
   spec.FlagLow = 0x01;
   spec.Size = 300;
   const sample::Bytes m = sample::BuildMission(spec);
-  const int32_t afterPad = 20 + 200;
   sample::ArchiveOptions countSpellsBms;
   countSpellsBms.OverrideEntryCount = true;
   countSpellsBms.EntryCount = 0x00534D42;  // "BMS\0" at offset 8
@@ -61,11 +60,16 @@ TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
        sample::ArchiveOptions(),
        {"M1.BMS", "M2.BMS"},
        0},
+      {"same offset twice",
+       {Entry("M1.BMS", m), Entry("M2.BMS", m, 20)},
+       sample::ArchiveOptions(),
+       {"M1.BMS", "M2.BMS"},
+       0},
       {"over the archive's header",
        {Entry("PAD.BIN", sample::Bytes(200)), Entry("M1.BMS", m), Entry("HEAD.BMS", {}, 8)},
        countSpellsBms,
        {"HEAD.BMS"},
-       afterPad},
+       20 + 200},
       {"over the directory",
        {Entry("M1.BMS", m), Entry("BMSREAL3.BMS", m), Entry("FAKE.BMS", {}, nameOfSecond),
         Entry("P1.BIN", {}), Entry("P2.BIN", {}), Entry("P3.BIN", {}), Entry("P4.BIN", {})},
@@ -190,13 +194,12 @@ TEST(HostileList, RowsArePreviewedAndAppliedAsTheArchiveNamesThem) {
   EXPECT_EQ(preview[2].Action, ImportAction::NotFound);
   EXPECT_EQ(preview[3].Action, ImportAction::Refused);
 
-  const sample::Bytes archive = h.File("a.pff");
   const auto before = h.Files.Files;
   h.Put("l.BRL", EncodeListFile(rows).Bytes);
   const ImportResult result = ImportListFile(h.State, h.P, GamePath("l.BRL"));
   EXPECT_EQ(result.Patched, 1);
   EXPECT_EQ(result.Reported, 3);
-  EXPECT_EQ(h.File("a.pff"), Disabled(archive, static_cast<size_t>(second)));
+  EXPECT_EQ(h.File("a.pff"), Disabled(before.at(GamePath("a.pff")), static_cast<size_t>(second)));
   for (const char* same : {"w.pff", "l.bms", "other.bms"})
     EXPECT_EQ(h.File(same), before.at(GamePath(same))) << same;
 }
