@@ -24,8 +24,8 @@ TEST_F(ListApplyWindowTest, AListFromElsewhereIsAppliedToTheOpenFolderOnlyAfterY
     rows.push_back(ListRow(JoinPath(away, "b.pff"), name += std::to_string(i), 20, true));
   }
   Import(rows);  // with no folder open: not found
-  ASSERT_EQ(Dialogs.Messages.size(), 1u);
-  EXPECT_TRUE(Dialogs.Messages[0].Text.contains(QString::fromStdString(away)));
+  ASSERT_EQ(Dialogs.Messages.size(), 1);
+  EXPECT_TRUE(Dialogs.Messages[0].contains(QString::fromStdString(away)));
   EXPECT_TRUE(Dialogs.Questions.isEmpty());
 
   Open();
@@ -39,7 +39,7 @@ TEST_F(ListApplyWindowTest, AListFromElsewhereIsAppliedToTheOpenFolderOnlyAfterY
       "This list was saved for " + JoinPath(away, "") + ", which is not on this computer. " +
       "Apply it to the open folder " + JoinPath(Folder.Path(), "") + "?");
   EXPECT_EQ(Dialogs.Questions, (QStringList{question, question}));
-  EXPECT_EQ(Dialogs.Messages.size(), 1u);
+  EXPECT_EQ(Dialogs.Messages.size(), 1);
   ASSERT_EQ(Dialogs.Reports.size(), 1u);
   EXPECT_EQ(Cell(0, GridColumn::Enabled), "False");
   const QString& text = Dialogs.Reports[0].Text;

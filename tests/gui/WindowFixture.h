@@ -31,17 +31,14 @@ namespace brieflist::test {
 // Answers the window's dialogs from a script and records what was asked.
 class ScriptedDialogs : public Dialogs {
  public:
-  struct Shown {
-    QString Text;
-    bool WindowEnabled = true;  // the watched window's state while the message was up
-  };
   struct PoppedUp {
     QString MenuName;
     std::vector<bool> ItemsEnabled;
   };
 
   void ShowMessage(const QString& Text) override {
-    Messages.push_back({Text, Watched == nullptr || Watched->isEnabled()});
+    Messages.push_back(Text);
+    WatchedEnabled = Watched == nullptr || Watched->isEnabled();
   }
   // The closing message of an import: kept apart from the plain messages.
   void ShowReport(const QString& Text, const QString& CopyText) override {
@@ -67,8 +64,8 @@ class ScriptedDialogs : public Dialogs {
       if (!name.isEmpty() && item->objectName() == name && item->isEnabled()) return item;
     return nullptr;
   }
-  QString InputBox(const QString& Prompt, const QString& Default) override {
-    Inputs.push_back({Prompt, Default});
+  QString InputBox(const QString&, const QString& Default) override {
+    Inputs.push_back(Default);
     return Pop(InputAnswers);
   }
   QString SaveFileName(const QString&, const QString&, const QString& Start) override {
@@ -79,18 +76,14 @@ class ScriptedDialogs : public Dialogs {
     FileDialogs.push_back(Start);
     return Pop(FileNames);
   }
-  QStringList MessageTexts() const {
-    QStringList texts;
-    for (const Shown& shown : Messages) texts.push_back(shown.Text);
-    return texts;
-  }
 
   QWidget* Watched = nullptr;
   std::deque<bool> YesNoAnswers;
   std::deque<QString> MenuChoices;
   std::deque<QString> InputAnswers;  // an empty answer, or none left, cancels
   std::deque<QString> FileNames;     // an empty name, or none left, cancels the dialog
-  std::vector<Shown> Messages;
+  QStringList Messages;
+  bool WatchedEnabled = true;  // the watched window's state while the last message was up
   struct Report {
     QString Text, CopyText;
   };
@@ -98,8 +91,8 @@ class ScriptedDialogs : public Dialogs {
   QStringList Questions;
   std::vector<bool> BusyWhileAsked;
   std::vector<PoppedUp> PopUps;
-  std::vector<std::pair<QString, QString>> Inputs;  // prompt and default
-  QStringList FileDialogs;                          // where each file dialog opened
+  QStringList Inputs;       // each input box's default
+  QStringList FileDialogs;  // where each file dialog opened
 
  private:
   static QString Pop(std::deque<QString>& Answers) {

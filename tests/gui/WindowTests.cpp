@@ -130,7 +130,7 @@ TEST_F(Form1Test, EnableDisableSwitchesExactlyTheClickedRowsMission) {
   ChooseOnEnabledCell(0, "");
   State.Missions[0].FileName = "GONE.BMS";
   ChooseOnEnabledCell(0);
-  EXPECT_EQ(Dialogs.MessageTexts(), QStringList{"File Not Found In Current List!"});
+  EXPECT_EQ(Dialogs.Messages, QStringList{"File Not Found In Current List!"});
   EXPECT_EQ(OnDisk(), "BMS BMS BMS BMS BMS VyK");
   EXPECT_EQ(Cell(RowOf(0), GridColumn::Enabled), "True");
 }
@@ -146,9 +146,9 @@ TEST_F(Form1Test, UpDateListRereadsWithABusyCursorAndReportsWhatItCouldNotRead) 
   EXPECT_TRUE(Dialogs.BusyWhileAsked[0]);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   Window->OpenFolder(Folder.File("missing"));
-  ASSERT_EQ(Dialogs.Messages.size(), 1u);
-  EXPECT_TRUE(Dialogs.Messages[0].Text.startsWith("These files could not be read:\n"));
-  EXPECT_TRUE(Dialogs.Messages[0].Text.contains("missing"));
+  ASSERT_EQ(Dialogs.Messages.size(), 1);
+  EXPECT_TRUE(Dialogs.Messages[0].startsWith("These files could not be read:\n"));
+  EXPECT_TRUE(Dialogs.Messages[0].contains("missing"));
   EXPECT_EQ(Grid().Model().rowCount(), 0);
 }
 
@@ -167,9 +167,9 @@ TEST_F(Form1Test, TheGridGrowsWithTheWindowAndAboutDisablesItWhileShown) {
   Window->resize(1200, 700);
   EXPECT_EQ(margins(), at900);  // the grid keeps its distance to the window's edges
   Click("Command2");
-  ASSERT_EQ(Dialogs.Messages.size(), 1u);
-  EXPECT_TRUE(Dialogs.Messages[0].Text.startsWith("Brieflist v"));
-  EXPECT_FALSE(Dialogs.Messages[0].WindowEnabled);
+  ASSERT_EQ(Dialogs.Messages.size(), 1);
+  EXPECT_TRUE(Dialogs.Messages[0].startsWith("Brieflist v"));
+  EXPECT_FALSE(Dialogs.WatchedEnabled);
   EXPECT_TRUE(Window->isEnabled());
 }
 
@@ -250,8 +250,8 @@ TEST_F(Form1Test, AFailedMissionOfABulkSwitchIsNamedInOneMessage) {
   Folder.Write("a.pff", broken);
   Filter("dup");
   Click("DisableShown");
-  ASSERT_EQ(Dialogs.Messages.size(), 1u);
-  const QString message = Dialogs.Messages[0].Text;
+  ASSERT_EQ(Dialogs.Messages.size(), 1);
+  const QString message = Dialogs.Messages[0];
   EXPECT_TRUE(message.startsWith("Could not switch 1 of 2 missions:\nDUP.BMS ("))
       << message.toStdString();
   EXPECT_EQ(OnDisk(), "BMS VyK XMS BMS VyK VyK");
@@ -331,8 +331,8 @@ TEST_F(Form1Test, KeysUndoCopyOpenMenusSwitchAndMoveTheFocus) {
   outside[static_cast<size_t>(sample::ArchiveDataOffsets(ArchiveB)[0]) + 1] = 'X';
   Folder.Write("b.pff", outside);
   QTest::keyClick(&Grid(), Qt::Key_Z, Qt::ControlModifier);
-  ASSERT_EQ(Dialogs.Messages.size(), 1u);
-  EXPECT_TRUE(Dialogs.Messages[0].Text.contains("CHARLIE.BMS"));
+  ASSERT_EQ(Dialogs.Messages.size(), 1);
+  EXPECT_TRUE(Dialogs.Messages[0].contains("CHARLIE.BMS"));
   EXPECT_EQ(test::ReadBytes(Folder.File("b.pff")), outside);
 
   // Tab leaves the grid and reaches every control in order, walking no cells.
@@ -367,7 +367,7 @@ TEST_F(ListFileTest, ExportAndImportThroughTheirDialogs) {
   Open();
   const QString list = List("profile.BRL");
   Export(list);
-  EXPECT_EQ(Dialogs.MessageTexts(), QStringList{"List Saved to:\n" + list});
+  EXPECT_EQ(Dialogs.Messages, QStringList{"List Saved to:\n" + list});
   EXPECT_EQ(test::ReadBytes(Lists.File("profile.BRL")), EncodeListFile(State.Missions).Bytes);
   ChooseOnEnabledCell(0);
   Import(list);
@@ -378,7 +378,7 @@ TEST_F(ListFileTest, ExportAndImportThroughTheirDialogs) {
   Click("Command3");  // cancelled dialogs end silently
   Click("Command4");
   EXPECT_EQ(Dialogs.FileDialogs.size(), 4u);
-  EXPECT_EQ(Dialogs.Messages.size(), 1u);  // an import that succeeds says nothing
+  EXPECT_EQ(Dialogs.Messages.size(), 1);  // an import that succeeds says nothing
 }
 
 TEST_F(ListFileTest, NamesShorterThanSevenCharactersAreRefused) {
@@ -390,14 +390,14 @@ TEST_F(ListFileTest, NamesShorterThanSevenCharactersAreRefused) {
   Lists.Write("ab.BRL", EncodeListFile(rows).Bytes);
   Lists.Write("abc.BRL", EncodeListFile(rows).Bytes);
   Import("ab.BRL");
-  EXPECT_EQ(Dialogs.MessageTexts(), QStringList{"File Path Invalid!"});
+  EXPECT_EQ(Dialogs.Messages, QStringList{"File Path Invalid!"});
   EXPECT_EQ(State.LastImported, -1);
   Import("abc.BRL");
   EXPECT_EQ(OnDisk(), "VyK VyK BMS BMS VyK BMS");
   Export("xy.BRL");
   Export("xyz.BRL");
-  EXPECT_EQ(Dialogs.MessageTexts(), (QStringList{"File Path Invalid!", "Entered File Name InValid!",
-                                                 "List Saved to:\nxyz.BRL"}));
+  EXPECT_EQ(Dialogs.Messages, (QStringList{"File Path Invalid!", "Entered File Name InValid!",
+                                           "List Saved to:\nxyz.BRL"}));
   EXPECT_FALSE(std::filesystem::exists(Lists.File("xy.BRL")));
   EXPECT_TRUE(std::filesystem::exists(Lists.File("xyz.BRL")));
   QDir::setCurrent(current);
@@ -412,13 +412,13 @@ TEST_F(ListFileTest, FailuresAreNamedAndChangeNothing) {
   State.LastMission = kMaxListRows;
   Export(List("keep.BRL"));
   State = opened;
-  ASSERT_EQ(Dialogs.Messages.size(), 1u);
-  EXPECT_TRUE(Dialogs.Messages[0].Text.contains(List("keep.BRL")));
+  ASSERT_EQ(Dialogs.Messages.size(), 1);
+  EXPECT_TRUE(Dialogs.Messages[0].contains(List("keep.BRL")));
   EXPECT_EQ(test::ReadBytes(Lists.File("keep.BRL")), old);
 
   Import(List("missing.BRL"));  // a list that cannot be read is named, and nothing changes
-  ASSERT_EQ(Dialogs.Messages.size(), 2u);
-  EXPECT_TRUE(Dialogs.Messages[1].Text.contains(List("missing.BRL")));
+  ASSERT_EQ(Dialogs.Messages.size(), 2);
+  EXPECT_TRUE(Dialogs.Messages[1].contains(List("missing.BRL")));
   EXPECT_EQ(OnDisk(), kAsWritten);
   EXPECT_EQ(Seen(), "0T 1F 2T 3T 4F 5T | 6 of 6 shown, 4 enabled, 1 duplicate names");
 }
