@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
@@ -16,12 +15,10 @@
 #include <deque>
 #include <map>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "app/Form1.h"
-#include "editing/Patching.h"
 #include "platform/FileSystem.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/Drives.h"
@@ -34,22 +31,14 @@ namespace brieflist::test {
 // Answers the window's dialogs from a script and records what was asked.
 class ScriptedDialogs : public Dialogs {
  public:
-  struct Shown {
-    QString Text;
-    bool WindowEnabled = true;  // the watched window's state while the message was up
-  };
   struct PoppedUp {
     QString MenuName;
-    QStringList Items;  // captions, in order
     std::vector<bool> ItemsEnabled;
-  };
-  struct FileDialog {
-    bool Save = false;
-    QString Filter, DefaultSuffix, Start;
   };
 
   void ShowMessage(const QString& Text) override {
-    Messages.push_back({Text, Watched == nullptr || Watched->isEnabled()});
+    Messages.push_back(Text);
+    WatchedEnabled = Watched == nullptr || Watched->isEnabled();
   }
   // The closing message of an import: kept apart from the plain messages.
   void ShowReport(const QString& Text, const QString& CopyText) override {
@@ -67,34 +56,25 @@ class ScriptedDialogs : public Dialogs {
   // Chooses the item named by the next entry of MenuChoices; an empty entry, or none left,
   // dismisses the menu. A greyed item cannot be chosen.
   QAction* PopUpMenu(QMenu& Menu, const QPoint&) override {
-    PoppedUp shown{Menu.objectName(), {}, {}};
-    for (QAction* item : Menu.actions()) {
-      shown.Items.push_back(item->text());
-      shown.ItemsEnabled.push_back(item->isEnabled());
-    }
+    PoppedUp shown{Menu.objectName(), {}};
+    for (QAction* item : Menu.actions()) shown.ItemsEnabled.push_back(item->isEnabled());
     PopUps.push_back(shown);
     const QString name = Pop(MenuChoices);
     for (QAction* item : Menu.actions())
       if (!name.isEmpty() && item->objectName() == name && item->isEnabled()) return item;
     return nullptr;
   }
-  QString InputBox(const QString& Prompt, const QString& Default) override {
-    Inputs.push_back({Prompt, Default});
+  QString InputBox(const QString&, const QString& Default) override {
+    Inputs.push_back(Default);
     return Pop(InputAnswers);
   }
-  QString SaveFileName(const QString& Filter, const QString& Suffix,
-                       const QString& Start) override {
-    FileDialogs.push_back({true, Filter, Suffix, Start});
+  QString SaveFileName(const QString&, const QString&, const QString& Start) override {
+    FileDialogs.push_back(Start);
     return Pop(FileNames);
   }
-  QString OpenFileName(const QString& Filter, const QString& Start) override {
-    FileDialogs.push_back({false, Filter, QString(), Start});
+  QString OpenFileName(const QString&, const QString& Start) override {
+    FileDialogs.push_back(Start);
     return Pop(FileNames);
-  }
-  QStringList MessageTexts() const {
-    QStringList texts;
-    for (const Shown& shown : Messages) texts.push_back(shown.Text);
-    return texts;
   }
 
   QWidget* Watched = nullptr;
@@ -102,7 +82,8 @@ class ScriptedDialogs : public Dialogs {
   std::deque<QString> MenuChoices;
   std::deque<QString> InputAnswers;  // an empty answer, or none left, cancels
   std::deque<QString> FileNames;     // an empty name, or none left, cancels the dialog
-  std::vector<Shown> Messages;
+  QStringList Messages;
+  bool WatchedEnabled = true;  // the watched window's state while the last message was up
   struct Report {
     QString Text, CopyText;
   };
@@ -110,8 +91,8 @@ class ScriptedDialogs : public Dialogs {
   QStringList Questions;
   std::vector<bool> BusyWhileAsked;
   std::vector<PoppedUp> PopUps;
-  std::vector<std::pair<QString, QString>> Inputs;  // prompt and default
-  std::vector<FileDialog> FileDialogs;
+  QStringList Inputs;       // each input box's default
+  QStringList FileDialogs;  // where each file dialog opened
 
  private:
   static QString Pop(std::deque<QString>& Answers) {
@@ -231,14 +212,7 @@ class WindowTest : public testing::Test {
     Dialogs.MenuChoices.push_back(QString::fromLatin1(Item));
     ClickCell(RowOf(Index), GridColumn::Enabled);
   }
-  // The signature of mission Entry of Archive in File.
-  std::string Signature(const std::string& File, const std::vector<sample::ArchiveEntry>& Archive,
-                        size_t Entry) {
-    return SignatureAt(ReadBytes(Folder.File(File)),
-                       static_cast<size_t>(sample::ArchiveDataOffsets(Archive)[Entry]));
-  }
-  // What the files hold: each mission's signature, in catalogue order ("BMS VyK BMS BMS VyK BMS"
-  // as written). ArchiveB may be changed by a test that rewrites b.pff.
+  // Each mission's signature, in catalogue order ("BMS VyK BMS BMS VyK BMS" as written).
   std::string OnDisk() {
     std::string out;
     for (const auto* archive : {&ArchiveA, &ArchiveB}) {
