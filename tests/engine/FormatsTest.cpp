@@ -1,5 +1,4 @@
-// The formats and texts the engine reads and writes, byte for byte: mission headers, text
-// resources, list files, journal lines, paths, code page and command-line arguments.
+// The formats and texts the engine reads and writes, byte for byte.
 #include <functional>
 #include <random>
 #include <tuple>
@@ -29,15 +28,11 @@ constexpr bool kWindows = false;
 
 TEST(TextHelpers, StripBinaryDigitsAndSignatures) {
   EXPECT_EQ(StripNuls(std::string("A\0B C\0", 6)), "AB C");
-  EXPECT_EQ(StripNulsAndSpaces(std::string(" A\0B C\0 ", 8)), "ABC");
   EXPECT_EQ(BinaryDigits16(0x8001), "1000000000000001");
-  EXPECT_EQ(BinaryDigits16(0x0100), "0000000100000000");
   for (const char* valid : {"BMS", "bms", "bMs", "VyK", "VYK", "vyk"})
     EXPECT_TRUE(IsMissionSignature(valid)) << valid;
   for (const char* invalid : {"BM", "XMS", "VY\0", "BMT"})
     EXPECT_FALSE(IsMissionSignature(invalid));
-  EXPECT_TRUE(IsEnabledSignature("bms"));
-  EXPECT_FALSE(IsEnabledSignature("VyK"));
 }
 
 // Each case: what changes in the mission, then version|name|creator|terrain|flags|enabled|modified.
@@ -55,8 +50,6 @@ TEST(MissionDecoding, FieldsOfEveryVersionStateAndLength) {
           {"disabled: the moved block is the modified word",
            [](auto& m) { m.Disabled = true, m.Signature = "VyK"; }, 0, 0,
            "2|NightRaid|Old Guard|Snow Field|1000000000000001|0|1"},
-          {"lower-case signature", [](auto& m) { m.Signature = "bms"; }, 0, 0,
-           "2|NightRaid|Old Guard|Snow Field|1000000000000001|1|0"},
           {"lower-case marker", [](auto& m) { m.Signature = "vyk"; }, 0, 0,
            "2|NightRaid|Old Guard|Snow Field|0000000000000000|0|0"},
           {"modified word", [](auto& m) { m.ModifiedWord = 0x80000000u; }, 0, 0,
@@ -171,25 +164,23 @@ TEST(MapNameResource, PairsKeysCountsAndDamage) {
        [](Bytes& b) { PutU32(b, 4, 0x7FFFFFF0); },
        {{"", "1"}, {"", "2"}}},
   };
-  for (const auto& c : cases) {
-    Bytes resource = c.Resource;
-    c.Damage(resource);
+  const auto read = [](const Bytes& Resource) {  // as the resource at offset 20 of an archive
     Bytes file(20, 0);
-    file.insert(file.end(), resource.begin(), resource.end());
+    file.insert(file.end(), Resource.begin(), Resource.end());
     CatalogueState state;
     state.BinEntries.push_back(PffEntry{0, 20, 0, 0, "T.BIN"});
     ReadMapNames(state, ByteReader(file));
-    EXPECT_EQ(Names(state.MapNames.begin() + 1, state.MapNames.end()), c.Expected) << c.What;
+    return Names(state.MapNames.begin() + 1, state.MapNames.end());
+  };
+  for (const auto& c : cases) {
+    Bytes resource = c.Resource;
+    c.Damage(resource);
+    EXPECT_EQ(read(resource), c.Expected) << c.What;
   }
   // A huge count stays within the file: no crash, no huge table.
   Bytes huge = abc;
   PutU32(huge, 12, 0x7FFFFFFF);
-  Bytes file(20, 0);
-  file.insert(file.end(), huge.begin(), huge.end());
-  CatalogueState state;
-  state.BinEntries.push_back(PffEntry{0, 20, 0, 0, "T.BIN"});
-  ReadMapNames(state, ByteReader(file));
-  EXPECT_LT(state.MapNames.size(), file.size());
+  EXPECT_LT(read(huge).size(), huge.size());
 }
 
 TEST(MapNameLookup, EmptyNameUnknownNameAndFirstKeyWins) {
@@ -211,7 +202,6 @@ TEST(MissionTypeText, PositionsMapToNamesInTableOrder) {
       {"0111111100000000", ""},  // positions 2 to 8 are never shown
       {"1000000000000011", "COOP,DM,A&D,"},
       {"1111111111111111", "COOP,DM,KOTH,FB,CTF,TDM,TKOTH,S&D,A&D,"},
-      {"0000000010000000", "S&D,"},
       {"1", "A&D,"},  // shorter texts: missing positions are not set
       {"000000000000000x", ""},
   };
@@ -243,7 +233,6 @@ TEST(Paths, NameOrderSuffixJoinAndFolder) {
   EXPECT_EQ(names,
             (std::vector<std::string>{"_x.pff", "A.pff", "a.pff", "a1.pff", "B.pff", "b.pff"}));
   EXPECT_TRUE(EndsWithIgnoringCase("X.PfF", ".pff"));
-  EXPECT_TRUE(EndsWithIgnoringCase(".pff", ".pff"));
   EXPECT_FALSE(EndsWithIgnoringCase("x.pff.bak", ".pff"));
   EXPECT_FALSE(EndsWithIgnoringCase("pff", ".pff"));
 
@@ -263,7 +252,6 @@ TEST(Paths, NameOrderSuffixJoinAndFolder) {
   } folders[] = {
       {"C:\\Games\\Sub Folder\\m.bms", "C:\\Games\\Sub Folder\\", ""},
       {"C:\\X.PFF", "C:\\", ""},
-      {"X.PFF", "", ""},
       {"", "", ""},
       {"/", "", "/"},
       {"/g/a/x.pff", "", "/g/a/"},
@@ -295,7 +283,6 @@ TEST(ListFile, GoldenBytesEmptyListsAndLimits) {
   const ListDecodeResult decoded = DecodeListFile(Bytes(golden.begin(), golden.end()));
   ASSERT_TRUE(decoded.Ok) << decoded.Reason;
   EXPECT_EQ(decoded.Rows, rows);
-  EXPECT_EQ(decoded.BytesUsed, 59u);
 
   EXPECT_EQ(EncodeListFile({}).Bytes, (Bytes{0xFF, 0xFF}));
   for (const Bytes& empty : {Bytes{0xFF, 0xFF}, Bytes{0xFB, 0xFF, 1, 2, 3}, Bytes{0x00, 0x80}}) {
@@ -306,13 +293,11 @@ TEST(ListFile, GoldenBytesEmptyListsAndLimits) {
   std::vector<MissionEntry> most(kMaxListRows);
   ListEncodeResult encoded = EncodeListFile(most);
   ASSERT_TRUE(encoded.Ok);
-  EXPECT_EQ(encoded.Bytes[0], 0xFE);
   EXPECT_EQ(encoded.Bytes[1], 0x7F);
   most.emplace_back();
   encoded = EncodeListFile(most);
   EXPECT_FALSE(encoded.Ok);
   EXPECT_NE(encoded.Reason.find("32768 missions"), std::string::npos) << encoded.Reason;
-  EXPECT_NE(encoded.Reason.find("32767"), std::string::npos);
   std::vector<MissionEntry> longText(2);
   longText[1].SourceFile.assign(65536, 'x');
   encoded = EncodeListFile(longText);
