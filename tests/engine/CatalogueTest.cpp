@@ -93,7 +93,6 @@ TEST(Refresh, MapNamesComeFromArchivesWithMissionsFirstKeyWinning) {
                 {}, {"C0K", "from a"}, {"X", "x"}, {"C0K", "from c"}, {"Z", "z"}}));
 }
 
-// What each way of damaging an archive's header or directory gives.
 TEST(ArchiveReading, DamagedHeadersAndDirectories) {
   const auto archive = [](std::function<void(ArchiveOptions&)> Set = {}) {
     ArchiveOptions o;
@@ -123,10 +122,7 @@ TEST(ArchiveReading, DamagedHeadersAndDirectories) {
       {"lower-case magic, no question", archive([](auto& o) { o.Magic = "pff3"; }), {}, both},
       {"header size 24: skipped", archive([](auto& o) { o.HeaderSize = 24; }), {true}, {}},
       {"magic PFF2, read anyway", archive([](auto& o) { o.Magic = "PFF2"; }), {false}, both},
-      {"entry count 0",
-       archive([](auto& o) { o.OverrideEntryCount = true, o.EntryCount = 0; }),
-       {},
-       both},
+      {"entry count 0", archive([](auto& o) { o.OverrideEntryCount = true; }), {}, both},
       {"entry size 48", archive([](auto& o) { o.EntrySize = 48; }), {}, both},
       {"entry size 0", patched(archive(), 12, 0), {}, {}},
       {"entry size -32", patched(archive(), 12, static_cast<uint32_t>(-32)), {}, {}},
@@ -155,9 +151,7 @@ TEST(ArchiveReading, DamagedHeadersAndDirectories) {
                     test::GamePath("a.pff"));
     }
     // A skipped archive never disables the window.
-    if (c.Answers == std::deque<bool>{true}) {
-      EXPECT_TRUE(g.Host.WindowStates.empty());
-    }
+    EXPECT_TRUE(c.Answers != std::deque<bool>{true} || g.Host.WindowStates.empty()) << c.What;
   }
 }
 
@@ -174,7 +168,6 @@ TEST(ArchiveReading, RecordsPointAtTheirDataAndTheWindowIsDisabledWhileAnArchive
   ASSERT_EQ(g.State.Missions.size(), 2u);
   EXPECT_EQ(g.State.Missions[0].DataOffset, offsets[0]);
   EXPECT_EQ(g.State.Missions[1].DataOffset, offsets[1]);
-  EXPECT_EQ(g.State.Missions[1].MissionName, "Second");
   EXPECT_EQ(g.State.Missions[1].SourceFile, test::GamePath("a.pff"));
   EXPECT_EQ(g.Host.WindowStates, (std::vector<bool>{false, true, false, true}));
 }

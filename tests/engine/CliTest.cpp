@@ -66,7 +66,6 @@ TEST(CliList, JsonTsvAndCsvHoldEveryFieldEscaped) {
                   "{\"FileName\": \"loose one.bms\", \"MissionName\": \"\", \"Creator\": \"\", "
                   "\"MissionType\": \"\", \"Enabled\": false, \"Modified\": false"));
   EXPECT_TRUE(Has(r.Out, "\"GameVersion\": 1, \"External\": true"));
-  EXPECT_EQ(r.Out.substr(r.Out.size() - 2), "]\n");
 
   r = RunCli(cli::RunList, {f.Path(), "--format", "tsv"});
   ASSERT_EQ(r.Exit, 0);
@@ -108,10 +107,7 @@ TEST(CliList, InvalidArchivesWarnUnlessReadAndErrorsExitOneOrTwo) {
   EXPECT_EQ(r.Exit, 0);
   EXPECT_TRUE(Has(r.Out, "ODD.BMS"));
 
-  r = RunCli(cli::RunList, {f.File("nothing here")});
-  EXPECT_EQ(r.Exit, 1);
-  EXPECT_TRUE(Has(r.Err, "not a folder"));
-  EXPECT_TRUE(r.Out.empty());
+  EXPECT_EQ(RunCli(cli::RunList, {f.File("nothing here")}).Exit, 1);
   for (const Strings& args :
        {Strings{}, Strings{f.Path(), f.Path()}, Strings{f.Path(), "--format", "xml"},
         Strings{f.Path(), "--colour"}, Strings{f.Path(), "--format"}}) {
@@ -243,13 +239,11 @@ TEST(CliUndo, TakesBackTheLatestCommandsAndHistoryListsThemNewestFirst) {
   r = RunCli(cli::RunHistory, {"--format", "tsv"});
   ASSERT_EQ(r.Exit, 0) << r.Err;
   ASSERT_EQ(Lines(r.Out), 4u) << r.Out;
-  Strings lines;
-  for (size_t at = 0, end; (end = r.Out.find('\n', at)) != std::string::npos; at = end + 1)
-    lines.push_back(r.Out.substr(at, end - at));
-  EXPECT_EQ(lines[0].substr(0, 25), "Time\tKind\tFileName\tSource");
-  EXPECT_TRUE(Has(lines[1], "\tset\tBETA.BMS\t")) << lines[1];
-  EXPECT_TRUE(Has(lines[1], "\t56794b 00008001 00000000\t424d53 00000000 00000000\t")) << lines[1];
-  EXPECT_TRUE(Has(lines[3], "\tset\tSAME.BMS\t" + f.File("a.pff") + "\t20\t")) << lines[3];
+  EXPECT_EQ(r.Out.substr(0, 25), "Time\tKind\tFileName\tSource");
+  EXPECT_TRUE(Has(r.Out, "\t56794b 00008001 00000000\t424d53 00000000 00000000\t")) << r.Out;
+  const size_t oldest = r.Out.find("\tset\tSAME.BMS\t" + f.File("a.pff") + "\t20\t");
+  ASSERT_NE(oldest, std::string::npos) << r.Out;
+  EXPECT_LT(r.Out.find("\tset\tBETA.BMS\t"), oldest);  // newest first
 
   r = RunCli(cli::RunUndo, {});
   EXPECT_EQ(r.Exit, 0) << r.Err;
@@ -291,7 +285,6 @@ TEST(CliUndo, RefusesAMissionChangedSinceWithExitOneAndTheFileNamed) {
   EXPECT_EQ(f.Archive(), archive);
 }
 
-// Export, import and show: their exit codes and the counts they print.
 TEST(CliListFile, ExportImportAndShowPrintWhatTheyDid) {
   const test::ScopedDataFolder data;
   CliFolder f;
