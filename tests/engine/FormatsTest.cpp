@@ -94,8 +94,7 @@ TEST(ByteReaderBounds, EverythingOutsideTheBufferIsZero) {
 
 TEST(DirectoryCount, DerivedFromLengthWithoutTheFooter) {
   PffHeader h;
-  h.EntrySize = 32;
-  h.DirectoryOffset = 100;
+  h.EntrySize = 32, h.DirectoryOffset = 100;
   EXPECT_EQ(ComputeDirectoryCount(h, 100 + 12 + 64), 2);
   EXPECT_EQ(ComputeDirectoryCount(h, 100 + 12 + 63), 1);
   EXPECT_EQ(ComputeDirectoryCount(h, 100 + 11), 0);
@@ -257,14 +256,8 @@ TEST(Paths, NameOrderSuffixJoinAndFolder) {
 }
 
 MissionEntry GoldenRow() {
-  MissionEntry r;
-  r.FileName = "A.BMS";
-  r.MissionName = "TEST";
-  r.MissionTypeFlags = "0000000000000001";
-  r.Enabled = kTrue;
-  r.Modified = kFalse;
-  r.SourceFile = "C:\\G\\A.BMS";
-  r.GameVersion = 2;
+  MissionEntry r = test::ListRow("C:\\G\\A.BMS", "A.BMS", 0, true);
+  r.MissionName = "TEST", r.MissionTypeFlags = "0000000000000001", r.GameVersion = 2;
   return r;
 }
 
@@ -358,15 +351,11 @@ TEST(ListFile, DamagedFilesNameTheRowWithoutReadingOn) {
 
 JournalRecord SampleRecord() {
   JournalRecord r;
-  r.Time = "2024-03-09T17:05:59Z";
-  r.Kind = JournalKind::Toggle;
-  r.SourceFile = "/g/Pack 1.pff";
-  r.DataOffset = 1234;
-  r.FileName = "RAID.BMS";
+  r.Time = "2024-03-09T17:05:59Z", r.Kind = JournalKind::Toggle;
+  r.SourceFile = "/g/Pack 1.pff", r.DataOffset = 1234, r.FileName = "RAID.BMS";
   r.Before = {'B', 'M', 'S', 0, 0, 0x80, 0x01, 0, 0, 0, 0};
   r.After = {'V', 'y', 'K', 0, 0, 0, 0, 0, 0, 0x80, 0x01};
-  r.Operation = "0123456789abcdef";
-  r.Id = "fedcba9876543210";
+  r.Operation = "0123456789abcdef", r.Id = "fedcba9876543210";
   return r;
 }
 
