@@ -20,15 +20,11 @@ namespace {
 
 using test::Bytes;
 
-#ifdef _WIN32
-constexpr bool kWindows = true;
-#else
-constexpr bool kWindows = false;
-#endif
+constexpr bool kWindows = kSeparator == '\\';
 
 TEST(TextHelpers, StripBinaryDigitsAndSignatures) {
   EXPECT_EQ(StripNuls(std::string("A\0B C\0", 6)), "AB C");
-  EXPECT_EQ(BinaryDigits16(0x8001), "1000000000000001");
+  EXPECT_EQ(BinaryDigits16(0x8002), "1000000000000010");
   for (const char* valid : {"BMS", "bms", "bMs", "VyK", "VYK", "vyk"})
     EXPECT_TRUE(IsMissionSignature(valid)) << valid;
   for (const char* invalid : {"BM", "XMS", "VY\0", "BMT"})

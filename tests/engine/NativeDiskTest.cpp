@@ -28,11 +28,7 @@ using test::ArchiveBytes;
 using test::Bytes;
 using test::MissionBytes;
 
-#ifdef _WIN32
-constexpr bool kWindows = true;
-#else
-constexpr bool kWindows = false;
-#endif
+constexpr bool kWindows = kSeparator == '\\';
 
 class NativeDisk : public ::testing::Test {
  protected:
