@@ -71,7 +71,6 @@ TEST(MissionDecoding, FieldsOfEveryVersionStateAndLength) {
               expected)
         << what;
     EXPECT_EQ(r.DataOffset, 300);
-    EXPECT_EQ(r.SourceFile, "a.pff");
   }
 }
 
