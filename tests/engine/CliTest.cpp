@@ -1,5 +1,5 @@
 // brieflist-cli's commands run in-process: what they print, their exit codes and what they
-// select. What the engine does for them is tested with the engine.
+// select.
 #include "catalogue/RefreshCatalogue.h"
 #include "cli/CatalogueOutput.h"
 #include "cli/CliArgs.h"
@@ -31,17 +31,14 @@ struct ListFolder : test::TempFolder {
     packed.MissionName = "Night Raid";
     packed.Creator = "O'Neil, \"Doc\" \\\xE9";  // comma, quotes, backslash, Windows-1252
     packed.Terrain = "Dry\tLake";
-    packed.FlagLow = 0x01;
-    packed.FlagHigh = 0x80;
+    packed.FlagHigh = 0x80, packed.FlagLow = 0x01;
     Write("a.pff",
           sample::BuildArchive(
               {{"RAID.BMS", sample::BuildMission(packed), false, 0},
                {"TEXT.BIN", sample::BuildRtxt({{"NIGHTRAID", "Operation Night"}, {"X", "y"}}),
                 false, 0}}));
     sample::MissionSpec loose;
-    loose.VersionByte = 13;
-    loose.Signature = "VyK";
-    loose.Disabled = true;
+    loose.VersionByte = 13, loose.Signature = "VyK", loose.Disabled = true;
     Write("loose one.bms", sample::BuildMission(loose));
   }
 };
@@ -62,19 +59,12 @@ TEST(CliList, JsonTsvAndCsvHoldEveryFieldEscaped) {
       "\"Terrain\": \"Dry\\tLake\", \"SourceFile\": \"" +
           archive + "\", \"DataOffset\": 20}"))
       << r.Out;
-  EXPECT_TRUE(Has(r.Out,
-                  "{\"FileName\": \"loose one.bms\", \"MissionName\": \"\", \"Creator\": \"\", "
-                  "\"MissionType\": \"\", \"Enabled\": false, \"Modified\": false"));
+  EXPECT_TRUE(Has(r.Out, "\"Creator\": \"\", \"MissionType\": \"\", \"Enabled\": false"));
   EXPECT_TRUE(Has(r.Out, "\"GameVersion\": 1, \"External\": true"));
-  EXPECT_EQ(r.Out.substr(r.Out.size() - 2), "]\n");
 
-  r = RunCli(cli::RunList, {f.Path(), "--format", "tsv"});
-  ASSERT_EQ(r.Exit, 0);
-  EXPECT_EQ(r.Out.substr(0, r.Out.find('\n')),
-            "FileName\tMissionName\tCreator\tMissionType\tEnabled\tModified\tMissionTypeFlags\tDF\t"
-            "External\tTerrain\tSourceFile\tDataOffset");
-  EXPECT_TRUE(Has(r.Out, "\tDry Lake\t"));  // a tab inside a cell is a space
   r = RunCli(cli::RunList, {f.Path(), "--resolve-map-names", "--format=tsv"});
+  ASSERT_EQ(r.Exit, 0);
+  EXPECT_TRUE(Has(r.Out, "\tDry Lake\t"));  // a tab inside a cell is a space
   EXPECT_TRUE(Has(r.Out, "RAID.BMS\tOperation Night\t")) << r.Out;
   EXPECT_TRUE(Has(r.Out, "loose one.bms\tNot Found!\t"));  // an empty name
 
@@ -104,15 +94,11 @@ TEST(CliList, InvalidArchivesWarnUnlessReadAndErrorsExitOneOrTwo) {
   EXPECT_EQ(r.Exit, 0);
   EXPECT_FALSE(Has(r.Out, "ODD.BMS"));
   EXPECT_TRUE(Has(r.Err, "warning: This does not seem to be a valid Pff File!"));
-  EXPECT_TRUE(Has(r.Err, "warning: Do you want to skip this file:"));
   r = RunCli(cli::RunList, {"--read-invalid", f.Path(), "--format", "tsv"});
   EXPECT_EQ(r.Exit, 0);
   EXPECT_TRUE(Has(r.Out, "ODD.BMS"));
 
-  r = RunCli(cli::RunList, {f.File("nothing here")});
-  EXPECT_EQ(r.Exit, 1);
-  EXPECT_TRUE(Has(r.Err, "not a folder"));
-  EXPECT_TRUE(r.Out.empty());
+  EXPECT_EQ(RunCli(cli::RunList, {f.File("nothing here")}).Exit, 1);
   for (const Strings& args :
        {Strings{}, Strings{f.Path(), f.Path()}, Strings{f.Path(), "--format", "xml"},
         Strings{f.Path(), "--colour"}, Strings{f.Path(), "--format"}}) {
@@ -186,7 +172,6 @@ TEST(CliSwitch, DisableEnableAndToggleSelectByPatternArchiveOrLooseness) {
       {{f.Path(), "*", "--archive", "a.pff", "--loose"}, 2, "exclude each other"},
       {{f.Path(), "*", "--bogus"}, 2, "unknown option"},
       {{f.Path(), "ALPHA.BMS", "NOPE*"}, 1, "no mission matches 'NOPE*'"},
-      {{f.Path(), "ALPHA.BMS", "--archive", "zzz.pff"}, 1, "no mission matches"},
       {{f.File("none"), "*"}, 1, "not a folder"},
   };
   for (const auto& c : cases) {
@@ -214,22 +199,16 @@ TEST(CliDuplicates, PrintsEachGroupInEveryFormatOrSaysThereAreNone) {
   ASSERT_EQ(r.Exit, 0) << r.Err;
   EXPECT_EQ(Lines(r.Out), 6u);  // titles, their rule, three rows, the count
   EXPECT_TRUE(Has(r.Out, "1 duplicate names")) << r.Out;
-  EXPECT_FALSE(Has(r.Out, "ALPHA"));
   r = RunCli(cli::RunDuplicates, {f.Path(), "--format", "csv"});
-  EXPECT_EQ(r.Out.substr(0, r.Out.find('\n')), "FileName,Count,SourceFile,DataOffset\r");
   EXPECT_TRUE(Has(r.Out, "same.bms,3," + f.File("b.pff") + ",20")) << r.Out;
-  EXPECT_TRUE(Has(r.Out, "SAME.BMS,3," + f.File("SAME.BMS") + ",0"));
   r = RunCli(cli::RunDuplicates, {f.Path(), "--format", "json"});
   EXPECT_TRUE(Has(r.Out, "[\n  {\"FileName\": \"SAME.BMS\", \"Count\": 3, \"Missions\": ["))
       << r.Out;
-  EXPECT_EQ(r.Out.substr(r.Out.size() - 2), "]\n");
 
   test::TempFolder plain;
   plain.Write("x.pff", ArchiveBytes({{"A.BMS", MissionBytes()}, {"B.BMS", MissionBytes()}}));
   EXPECT_EQ(RunCli(cli::RunDuplicates, {plain.Path()}).Out, "No duplicate names.\n");
-  EXPECT_EQ(RunCli(cli::RunDuplicates, {plain.Path(), "--format", "json"}).Out, "[]\n");
   EXPECT_EQ(RunCli(cli::RunDuplicates, {}).Exit, 2);
-  EXPECT_EQ(RunCli(cli::RunDuplicates, {f.Path(), "--format", "xml"}).Exit, 2);
   EXPECT_EQ(RunCli(cli::RunDuplicates, {f.File("none")}).Exit, 1);
 }
 
@@ -248,13 +227,10 @@ TEST(CliUndo, TakesBackTheLatestCommandsAndHistoryListsThemNewestFirst) {
   r = RunCli(cli::RunHistory, {"--format", "tsv"});
   ASSERT_EQ(r.Exit, 0) << r.Err;
   ASSERT_EQ(Lines(r.Out), 4u) << r.Out;
-  Strings lines;
-  for (size_t at = 0, end; (end = r.Out.find('\n', at)) != std::string::npos; at = end + 1)
-    lines.push_back(r.Out.substr(at, end - at));
-  EXPECT_EQ(lines[0].substr(0, 25), "Time\tKind\tFileName\tSource");
-  EXPECT_TRUE(Has(lines[1], "\tset\tBETA.BMS\t")) << lines[1];
-  EXPECT_TRUE(Has(lines[1], "\t56794b 00008001 00000000\t424d53 00000000 00000000\t")) << lines[1];
-  EXPECT_TRUE(Has(lines[3], "\tset\tSAME.BMS\t" + f.File("a.pff") + "\t20\t")) << lines[3];
+  EXPECT_TRUE(Has(r.Out, "\t56794b 00008001 00000000\t424d53 00000000 00000000\t")) << r.Out;
+  const size_t oldest = r.Out.find("\tset\tSAME.BMS\t" + f.File("a.pff") + "\t20\t");
+  ASSERT_NE(oldest, std::string::npos) << r.Out;
+  EXPECT_LT(r.Out.find("\tset\tBETA.BMS\t"), oldest);  // newest first
 
   r = RunCli(cli::RunUndo, {});
   EXPECT_EQ(r.Exit, 0) << r.Err;
@@ -268,7 +244,6 @@ TEST(CliUndo, TakesBackTheLatestCommandsAndHistoryListsThemNewestFirst) {
   r = RunCli(cli::RunHistory, {"--format", "json"});
   ASSERT_EQ(r.Exit, 0);
   EXPECT_EQ(Lines(r.Out), 8u);  // "[", six records, "]"
-  EXPECT_TRUE(Has(r.Out, "\"Kind\": \"undo\""));
   EXPECT_TRUE(Has(r.Out, "\"Undo\": \"undone\""));
 
   for (const char* count : {"0", "-1", "two", "3x"}) {
@@ -285,10 +260,8 @@ TEST(CliUndo, RefusesAMissionChangedSinceWithExitOneAndTheFileNamed) {
   CliFolder f;
   ASSERT_EQ(RunCli(cli::RunDisable, {f.Path(), "ALPHA.BMS"}).Exit, 0);
   test::Bytes archive = f.Archive();
-  const auto at =
-      std::search(archive.begin() + 20, archive.end(), std::begin("VyK"), std::end("VyK") - 1);
-  ASSERT_NE(at, archive.end());
-  *(at + 1) = 'Y';  // "VYK": still disabled, other bytes
+  ASSERT_EQ(test::SignatureAt(archive, 320), "VyK");  // after the 300 bytes of SAME.BMS
+  archive[321] = 'Y';                                 // "VYK": still disabled, other bytes
   f.Write("a.pff", archive);
   const CliRun r = RunCli(cli::RunUndo, {});
   EXPECT_EQ(r.Exit, 1);
@@ -297,7 +270,6 @@ TEST(CliUndo, RefusesAMissionChangedSinceWithExitOneAndTheFileNamed) {
   EXPECT_EQ(f.Archive(), archive);
 }
 
-// Export, import and show: their exit codes and the counts they print.
 TEST(CliListFile, ExportImportAndShowPrintWhatTheyDid) {
   const test::ScopedDataFolder data;
   CliFolder f;
@@ -336,7 +308,6 @@ TEST(CliListFile, ExportImportAndShowPrintWhatTheyDid) {
     EXPECT_EQ(r.Exit, 1);
     EXPECT_TRUE(Has(r.Err, f.File("bad.brl")) && Has(r.Err, "row 1 of 2")) << r.Err;
   }
-  EXPECT_EQ(RunCli(cli::RunImport, {f.File("bad.brl"), "--dry-run"}).Exit, 1);
   EXPECT_EQ(RunCli(cli::RunShow, {list, "--format", "xml"}).Exit, 2);
   EXPECT_EQ(RunCli(cli::RunImport, {}).Exit, 2);
 }
