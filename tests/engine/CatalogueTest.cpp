@@ -59,7 +59,7 @@ TEST(Refresh, ALooseMissionAloneStartsAtRowZeroAndTheSourceFileHasOneSeparator) 
   test::MemoryGame g;
   g.Put("x.pff", BuildArchive({{"T.TXT", {0}, false, 0}}));
   g.Put("one.bms", test::MissionBytes());
-  for (const std::string folder : {"/g", "/g/"}) {
+  for (const std::string& folder : {std::string("/g"), JoinPath("/g", "")}) {  // with a separator
     g.Refresh(folder);
     EXPECT_EQ(g.FileNames(), Names{"one.bms"});
     EXPECT_EQ(g.State.Missions[0].SourceFile, test::GamePath("one.bms"));

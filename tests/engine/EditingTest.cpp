@@ -181,7 +181,7 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
             models[j].Touched = true;
           }
         }
-        g.Files.Put("/l", "list.BRL", EncodeListFile(rows).Bytes);
+        g.Files.Files["/l/list.BRL"] = EncodeListFile(rows).Bytes;
         const ImportResult result = ImportListFile(g.State, g.P, "/l/list.BRL");
         g.Files.Files.erase("/l/list.BRL");
         ASSERT_EQ(result.Status, ImportStatus::Done) << what;

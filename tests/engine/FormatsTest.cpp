@@ -62,8 +62,8 @@ TEST(MissionDecoding, FieldsOfEveryVersionStateAndLength) {
     Bytes mission = sample::BuildMission(m);
     if (version) mission[3] = static_cast<uint8_t>(version);
     if (size) mission.resize(size);
-    Bytes file(300, 0xEE);  // the mission at an offset inside a larger file
-    file.insert(file.end(), mission.begin(), mission.end());
+    Bytes file(300 + mission.size(), 0xEE);  // the mission at an offset inside a larger file
+    std::copy(mission.begin(), mission.end(), file.begin() + 300);
     const MissionEntry r = DecodeMission(ByteReader(file), 300, "I.BMS", "a.pff", 300);
     EXPECT_EQ(std::to_string(r.GameVersion) + "|" + r.MissionName + "|" + r.Creator + "|" +
                   r.Terrain + "|" + r.MissionTypeFlags + "|" + std::to_string(r.Enabled == kTrue) +

@@ -33,6 +33,7 @@ class ScriptedDialogs : public Dialogs {
  public:
   struct PoppedUp {
     QString MenuName;
+    QStringList Items;  // captions, in order
     std::vector<bool> ItemsEnabled;
   };
 
@@ -56,8 +57,11 @@ class ScriptedDialogs : public Dialogs {
   // Chooses the item named by the next entry of MenuChoices; an empty entry, or none left,
   // dismisses the menu. A greyed item cannot be chosen.
   QAction* PopUpMenu(QMenu& Menu, const QPoint&) override {
-    PoppedUp shown{Menu.objectName(), {}};
-    for (QAction* item : Menu.actions()) shown.ItemsEnabled.push_back(item->isEnabled());
+    PoppedUp shown{Menu.objectName(), {}, {}};
+    for (QAction* item : Menu.actions()) {
+      shown.Items.push_back(item->text());
+      shown.ItemsEnabled.push_back(item->isEnabled());
+    }
     PopUps.push_back(shown);
     const QString name = Pop(MenuChoices);
     for (QAction* item : Menu.actions())

@@ -17,8 +17,18 @@ constexpr const char* kAsWritten = "BMS VyK BMS BMS VyK BMS";
 
 class Form1Test : public test::WindowTest {};
 
-TEST_F(Form1Test, LoadsWithOneEmptyRowAndGreyedCommandsUntilAFolderIsOpen) {
+TEST_F(Form1Test, LoadsWithNineTitlesOneEmptyRowAndGreyedCommandsUntilAFolderIsOpen) {
+  EXPECT_EQ(Window->windowTitle(), "VyK Tallis's Brieflist");
+  EXPECT_EQ(Grid().Model().Titles(),
+            (QStringList{"FileName", "MissionName", "Creator", "MissionType", "Enabled", "Modified",
+                         "MissionTypeFlags", "DF", "External"}));
   ASSERT_EQ(Grid().Model().rowCount(), 1);
+  QStringList captions;
+  for (const char* name :
+       {"Command1", "Command2", "Command3", "Command4", "Command5", "Command6", "ResolveMapName"})
+    captions << Control<QAbstractButton>(name)->text();
+  EXPECT_EQ(captions.join(','),
+            "OpenPath,About,ExportList,ImportList,UpDateList,RefreshList,Resolve Map Names");
   EXPECT_FALSE(CatalogueCommandsEnabled());
   for (const char* name : {"FilterText", "ShowState", "EnableShown", "DisableShown", "Summary"})
     EXPECT_FALSE(Control(name)->isEnabled()) << name;
@@ -91,6 +101,7 @@ TEST_F(Form1Test, ClicksPopUpTheColumnsMenuAndTitleClicksSortAlternately) {
   ClickTitle(GridColumn::Creator, Qt::RightButton);
   ASSERT_EQ(Dialogs.PopUps.size(), 2u);
   EXPECT_EQ(Dialogs.PopUps[0].MenuName, "mnuPopUp_5");
+  EXPECT_EQ(Dialogs.PopUps[0].Items, (QStringList{"Enable/Disable", "Cancel"}));
   EXPECT_EQ(Dialogs.PopUps[0].ItemsEnabled, (std::vector<bool>{true, true}));
   EXPECT_EQ(Dialogs.PopUps[1].MenuName, "mnuPopUp_1");
   EXPECT_EQ(Dialogs.PopUps[1].ItemsEnabled, (std::vector<bool>{false, true}));
