@@ -19,10 +19,14 @@ const std::string kJournal = test::GamePath("journal.tsv");
 
 TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKeptAside) {
   test::MemoryGame g;
-  std::vector<std::pair<std::string, sample::Bytes>> packed;
-  for (int i = 0; i < 30; ++i)
-    packed.emplace_back("M" + std::to_string(i) + ".BMS", test::MissionBytes());
-  g.Put("a.pff", test::ArchiveBytes(packed));
+  // Two archives: the bulk below reaches the journal in two appends, and a trim between them
+  // must not cut its first part away.
+  for (const char* archive : {"a.pff", "b.pff"}) {
+    std::vector<std::pair<std::string, sample::Bytes>> packed;
+    for (int i = 0; i < 15; ++i)
+      packed.emplace_back(archive + std::to_string(i) + ".BMS", test::MissionBytes());
+    g.Put(archive, test::ArchiveBytes(packed));
+  }
   g.Refresh();
   PatchJournal journal(g.JournalFiles, kJournal, 20);
   g.P.Journal = &journal;
@@ -35,18 +39,19 @@ TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKept
   };
   for (int i = 0; i < 4; ++i)
     ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
-  const sample::Bytes original = g.File("a.pff");
+  const auto both = [&] { return std::make_pair(g.File("a.pff"), g.File("b.pff")); };
+  const auto original = both();
   std::vector<BulkRow> rows;
   for (int32_t i = 0; i < 30; ++i) rows.push_back({i, i});
   ASSERT_EQ(SetMissionsEnabled(g.State, g.P, rows, false).Patched, 30);
-  // The bulk alone is beyond the limit: it stays whole, and so does the command before it.
-  EXPECT_EQ(commands(), (std::vector<size_t>{1, 30}));
+  // The bulk alone is beyond the limit: it stays whole; the older toggles go.
+  EXPECT_EQ(commands(), (std::vector<size_t>{30}));
   ASSERT_EQ(SetMissionEnabled(g.State, g.P, 1, 1, true), PatchOutcome::Patched);
   // The toggle goes; the bulk, the newest before this command, stays.
   EXPECT_EQ(commands(), (std::vector<size_t>{30, 1}));
   const UndoResult undo = UndoLastPatches(g.State, g.P, 2);
   EXPECT_EQ(undo.Count(UndoStatus::Restored), 31) << undo.Message();
-  EXPECT_EQ(g.File("a.pff"), original);
+  EXPECT_EQ(both(), original);
 
   // A damaged line goes aside, not away, and makes its command only partly undoable.
   ASSERT_EQ(SetMissionsEnabled(g.State, g.P, rows, false).Patched, 30);
