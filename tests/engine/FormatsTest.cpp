@@ -35,8 +35,7 @@ TEST(TextHelpers, StripBinaryDigitsAndSignatures) {
 TEST(MissionDecoding, FieldsOfEveryVersionStateAndLength) {
   const std::tuple<const char*, std::function<void(sample::MissionSpec&)>, int, size_t, const char*>
       cases[] = {
-          // The change to the mission; the version byte written over (0: not), the bytes kept (0:
-          // all).
+          // Per case: the change, the version byte written over (0: none), the bytes kept (0: all).
           {"version 2", [](auto&) {}, 0, 0,
            "2|NightRaid|Old Guard|Snow Field|1000000000000001|1|0"},
           {"version 1", [](auto& m) { m.VersionByte = 13; }, 0, 0,
