@@ -65,7 +65,10 @@ std::vector<BulkRow> RowsToSwitch(const CatalogueState& State, std::span<const B
   return out;
 }
 
-BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
+namespace {
+
+// SetMissionsEnabled but for its closing message, which waits for no lock.
+BulkResult SwitchAsOneCommand(CatalogueState& State, const Platform& P,
                               std::span<const BulkRow> Rows, bool Enabled) {
   const PatchJournal::Operation operation(P.Journal, JournalKind::Bulk);
   BulkResult result;
@@ -160,6 +163,14 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
         break;
     }
   }
+  return result;
+}
+
+}  // namespace
+
+BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
+                              std::span<const BulkRow> Rows, bool Enabled) {
+  BulkResult result = SwitchAsOneCommand(State, P, Rows, Enabled);
   if (result.Failed > 0) P.Host.ShowMessage(result.FailureMessage());
   return result;
 }
