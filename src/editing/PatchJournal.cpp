@@ -282,7 +282,7 @@ IoResult<std::unique_ptr<FileLock>> PatchJournal::WaitForLock() {
     }
     // Short pauses first: most writers hold the lock for a few milliseconds.
     std::this_thread::sleep_for(std::min<nanoseconds>(pause, LockWait - waited));
-    pause = std::min(pause * 2, milliseconds(50));
+    pause = std::min(pause * 2, milliseconds(20));
   }
 }
 
