@@ -65,10 +65,7 @@ std::vector<BulkRow> RowsToSwitch(const CatalogueState& State, std::span<const B
   return out;
 }
 
-namespace {
-
-// SetMissionsEnabled but for its closing message, which waits for no lock.
-BulkResult SwitchAsOneCommand(CatalogueState& State, const Platform& P,
+BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
                               std::span<const BulkRow> Rows, bool Enabled) {
   const PatchJournal::Operation operation(P.Journal, JournalKind::Bulk);
   BulkResult result;
@@ -163,14 +160,8 @@ BulkResult SwitchAsOneCommand(CatalogueState& State, const Platform& P,
         break;
     }
   }
-  return result;
-}
-
-}  // namespace
-
-BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
-                              std::span<const BulkRow> Rows, bool Enabled) {
-  BulkResult result = SwitchAsOneCommand(State, P, Rows, Enabled);
+  // Nothing is written after it: other programs need not wait while the message is read.
+  if (P.Journal) P.Journal->LetOthersWrite();
   if (result.Failed > 0) P.Host.ShowMessage(result.FailureMessage());
   return result;
 }

@@ -100,29 +100,38 @@ std::string UndoResult::Message() const {
   return text;
 }
 
-namespace {
-
-// UndoLastPatches but for its message.
-void UndoUnderLock(CatalogueState& State, const Platform& P, int32_t Count, UndoResult& Result) {
+UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Count) {
+  UndoResult result;
+  const auto finish = [&]() -> UndoResult {
+    const std::string message = result.Message();
+    // Nothing is written after it: other programs need not wait while the message is read.
+    if (P.Journal) P.Journal->LetOthersWrite();
+    if (!message.empty()) P.Host.ShowMessage(message);
+    return result;
+  };
+  if (!P.Journal) {
+    result.Problems.push_back("There is no undo journal: nothing can be undone.");
+    return finish();
+  }
   // No other program switches or undoes between the reading of the journal and the restores.
   const PatchJournal::Operation operation(P.Journal, JournalKind::Undo);
   auto lock = P.Journal->LockWriters();
   if (!lock) {
-    Result.Unreadable = true;
-    Result.Problems.push_back("Could not lock the undo journal " + lock.Error().Describe());
-    return;
+    result.Unreadable = true;
+    result.Problems.push_back("Could not lock the undo journal " + lock.Error().Describe());
+    return finish();
   }
   auto journal = P.Journal->Read();
   if (!journal) {
-    Result.Unreadable = true;
-    Result.Problems.push_back("Could not read the undo journal " + journal.Error().Describe());
-    return;
+    result.Unreadable = true;
+    result.Problems.push_back("Could not read the undo journal " + journal.Error().Describe());
+    return finish();
   }
-  Result.Problems = journal->Problems;
+  result.Problems = journal->Problems;
   std::vector<UndoableOperation> operations = UndoableOperations(*journal);
   if (Count < 0) Count = 0;
   if (operations.size() > static_cast<size_t>(Count)) operations.resize(static_cast<size_t>(Count));
-  Result.Operations = static_cast<int32_t>(operations.size());
+  result.Operations = static_cast<int32_t>(operations.size());
 
   // A command with damaged lines, in the journal or kept aside, can only be taken back in part.
   std::vector<std::string> damaged = P.Journal->KeptAside();
@@ -132,7 +141,7 @@ void UndoUnderLock(CatalogueState& State, const Platform& P, int32_t Count, Undo
       return Line.find('\t' + op.Id + '\t') != std::string::npos;
     });
     if (lost > 0)
-      Result.Problems.push_back("The " + op.Kind + " command of " + op.Time +
+      result.Problems.push_back("The " + op.Kind + " command of " + op.Time +
                                 " can only be partly undone: " + std::to_string(lost) +
                                 " of its journal lines are damaged (kept in " + P.Journal->Path() +
                                 kJournalDamagedSuffix + " or the journal itself)");
@@ -188,7 +197,7 @@ void UndoUnderLock(CatalogueState& State, const Platform& P, int32_t Count, Undo
         const JournalRecord& r = pending[rows[k]];
         UndoneRecord undone{r, UndoStatus::Restored, {}};
         if (changes[k].Written) {
-          UpdateCatalogue(State, r, Result);
+          UpdateCatalogue(State, r, result);
         } else if (patched.Failed()) {
           undone.Status = UndoStatus::Failed;
           undone.Message = patched.Message(file);
@@ -205,28 +214,15 @@ void UndoUnderLock(CatalogueState& State, const Platform& P, int32_t Count, Undo
           marker.Reverses = r.Id;
           markers.push_back(std::move(marker));
         }
-        Result.Records.push_back(std::move(undone));
+        result.Records.push_back(std::move(undone));
       }
       // The markers only keep the next undo from stopping at these records again.
       if (auto appended = P.Journal->Append(markers); !appended)
-        Result.Problems.push_back("Could not record the refused undo in the journal " +
+        result.Problems.push_back("Could not record the refused undo in the journal " +
                                   appended.Error().Describe());
     }
   }
-}
-
-}  // namespace
-
-UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Count) {
-  UndoResult result;
-  if (P.Journal)
-    UndoUnderLock(State, P, Count, result);
-  else
-    result.Problems.push_back("There is no undo journal: nothing can be undone.");
-  // Shown once the lock is given up: a message may wait for a person.
-  const std::string message = result.Message();
-  if (!message.empty()) P.Host.ShowMessage(message);
-  return result;
+  return finish();
 }
 
 }  // namespace brieflist
