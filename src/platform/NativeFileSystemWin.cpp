@@ -293,6 +293,15 @@ class WindowsFileSystem : public FileSystem {
       return IoError{Path, "not a regular file"};
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
       return IoError{Path, ErrorText(ERROR_ACCESS_DENIED)};
+    if (exists) {
+      // A file that another program holds without leave to delete it cannot be replaced: said
+      // before anything is written (the system's replace may leave a file of its own behind).
+      const HANDLE held =
+          OpenWide(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+      if (held == INVALID_HANDLE_VALUE) return LastError(Path);
+      Close(held);
+    }
     std::wstring temp;
     HANDLE file = INVALID_HANDLE_VALUE;
     // A fresh name beside the target, so the final rename stays on one volume.
