@@ -151,6 +151,9 @@ class DiskWatch::RecordingFiles : public FileSystem {
   IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) override {
     return Inner_.LockFile(Path);
   }
+  IoResult<std::unique_ptr<FileLock>> TryLockFile(const std::string& Path) override {
+    return Inner_.TryLockFile(Path);
+  }
   const IoCounters& Counters() const override { return Inner_.Counters(); }
   void ResetCounters() override { Inner_.ResetCounters(); }
 

@@ -114,7 +114,7 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
       Dialogs_(D),
       Host_(*this, D),
       Watch_(std::make_unique<DiskWatch>(Files)),
-      Platform_{Watch_->Files(), Host_} {
+      Platform_{Watch_->Files(), EngineHost_} {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(kCaption));
   setWindowIcon(QIcon(QStringLiteral(":/brieflist.png")));
@@ -127,6 +127,7 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
     Journal_ = std::make_unique<PatchJournal>(Files, *path);
     Journal_->OnNotice = [this](const std::string& Text) { Host_.ShowMessage(Text); };
     Platform_.Journal = Journal_.get();
+    EngineHost_.Journal = Journal_.get();
   }
 
   Host_.OnCatalogueRefreshed = [this](const RefreshReport& Report) {

@@ -12,6 +12,7 @@
 #include "app/WindowPlacement.h"
 #include "catalogue/CatalogueState.h"
 #include "catalogue/GridText.h"
+#include "editing/PatchJournal.h"
 #include "platform/qt/WindowHost.h"
 
 class QCheckBox;
@@ -27,7 +28,6 @@ class DiskWatch;
 class DriveSource;
 class GridFilter;
 class MissionGrid;
-class PatchJournal;
 class PopUpMenus;
 class SettingsStore;
 
@@ -115,6 +115,8 @@ class Form1 : public QWidget {
   CatalogueState& State_;
   Dialogs& Dialogs_;
   WindowHost Host_;
+  // The engine's host: Host_, with the journal's lock given up while a dialog is up.
+  LockFreeDialogsHost EngineHost_{Host_};
   // Before Platform_, whose file system it is.
   std::unique_ptr<DiskWatch> Watch_;
   Platform Platform_;

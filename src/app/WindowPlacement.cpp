@@ -1,6 +1,7 @@
 #include "app/WindowPlacement.h"
 
 #include <QScreen>
+#include <QWidget>
 #include <algorithm>
 
 #include "folder/Form2.h"
@@ -20,21 +21,25 @@ QString Application() {
   return QString::fromLatin1(kSettingsApplication);
 }
 
-std::optional<int> ReadNumber(SettingsStore& Settings, const QString& Key) {
+// No window is larger than Qt allows a widget to be, nor placed further out than that: within
+// these bounds a frame's right and bottom edges cannot overflow an int, whatever was stored.
+constexpr int kFarthest = QWIDGETSIZE_MAX;
+
+std::optional<int> ReadNumber(SettingsStore& Settings, const QString& Key, int Lowest) {
   bool ok = false;
   const int value = Settings.Read(Application(), kSection, Key, QString()).toInt(&ok);
-  if (!ok) return std::nullopt;
+  if (!ok || value < Lowest || value > kFarthest) return std::nullopt;
   return value;
 }
 
 }  // namespace
 
 std::optional<WindowPlacement> ReadPlacement(SettingsStore& Settings) {
-  const auto left = ReadNumber(Settings, kLeft);
-  const auto top = ReadNumber(Settings, kTop);
-  const auto width = ReadNumber(Settings, kWidth);
-  const auto height = ReadNumber(Settings, kHeight);
-  if (!left || !top || !width || !height || *width <= 0 || *height <= 0) return std::nullopt;
+  const auto left = ReadNumber(Settings, kLeft, -kFarthest);
+  const auto top = ReadNumber(Settings, kTop, -kFarthest);
+  const auto width = ReadNumber(Settings, kWidth, 1);
+  const auto height = ReadNumber(Settings, kHeight, 1);
+  if (!left || !top || !width || !height) return std::nullopt;
   WindowPlacement placement;
   placement.Frame = QPoint(*left, *top);
   placement.Size = QSize(*width, *height);

@@ -23,7 +23,8 @@ struct WindowPlacement {
   friend bool operator==(const WindowPlacement&, const WindowPlacement&) = default;
 };
 
-// The stored placement; none when nothing usable is stored.
+// The stored placement; none when nothing usable is stored (a place or size beyond what a
+// widget can have counts as nothing).
 std::optional<WindowPlacement> ReadPlacement(SettingsStore& Settings);
 // Stores Placement; empty when stored, otherwise why not.
 QString WritePlacement(SettingsStore& Settings, const WindowPlacement& Placement);

@@ -34,8 +34,10 @@ int32_t FindChosen(const CatalogueState& State, const Chosen& C) {
 // Sets each matching mission to Wanted; without Wanted, switches each to its other state.
 int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optional<bool> Wanted) {
   std::string error;
-  const auto args = ParseArgs(Args, {"--archive"}, {"--loose"}, error);
+  const auto args = ParseArgs(Args, {"--archive", kWaitOption}, {"--loose"}, error);
   if (!args) return UsageError(error);
+  const auto wait = LockWaitOf(*args, error);
+  if (!wait) return UsageError(error);
   if (args->Positional.size() < 2)
     return UsageError(std::string(Name) + " takes a folder and at least one pattern");
   const auto archive = args->Value("--archive");
@@ -75,8 +77,10 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
   }
   if (unmatched) return kExitFailed;
 
-  const auto journal = OpenUserJournal(*files);
+  const auto journal = OpenUserJournal(*files, *wait);
   if (!journal) return kExitFailed;
+  const auto lock = LockUserJournal(*journal);
+  if (!lock) return kExitFailed;
   const Platform platform{*files, host, journal.get()};
   // One command, one operation: an undo takes all of it back.
   const PatchJournal::Operation operation(journal.get(),

@@ -43,9 +43,11 @@ std::string UndoStateOf(const JournalRecord& Record, const std::vector<JournalRe
 
 int RunUndo(const std::vector<std::string>& Args) {
   std::string error;
-  const auto args = ParseArgs(Args, {"--count"}, {}, error);
+  const auto args = ParseArgs(Args, {"--count", kWaitOption}, {}, error);
   if (!args) return UsageError(error);
-  if (!args->Positional.empty()) return UsageError("undo takes no arguments but --count");
+  if (!args->Positional.empty()) return UsageError("undo takes no arguments but options");
+  const auto wait = LockWaitOf(*args, error);
+  if (!wait) return UsageError(error);
   int32_t count = 1;
   if (const auto text = args->Value("--count")) {
     const auto [end, failed] = std::from_chars(text->data(), text->data() + text->size(), count);
@@ -54,7 +56,7 @@ int RunUndo(const std::vector<std::string>& Args) {
   }
 
   auto files = MakeNativeFileSystem();
-  const auto journal = OpenUserJournal(*files);
+  const auto journal = OpenUserJournal(*files, *wait);
   if (!journal) return kExitFailed;
   CliHost host;
   CatalogueState state;

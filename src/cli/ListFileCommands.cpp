@@ -1,6 +1,8 @@
 // export, import and show: the list files that save and restore which missions are enabled.
+#include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "catalogue/TextHelpers.h"
 #include "cli/CatalogueOutput.h"
@@ -105,7 +107,7 @@ int DryRun(FileSystem& Files, const std::string& Path) {
 
 // The list applied to the missions of Folder, found there by archive and file name.
 int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMode Mode,
-                     OutputFormat Format) {
+                     OutputFormat Format, std::chrono::milliseconds Wait) {
   auto files = MakeNativeFileSystem();
   const ListDecodeResult list = ReadListFile(*files, Path);
   if (!list.Ok) {
@@ -117,7 +119,13 @@ int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMo
     return kExitFailed;
   }
   std::unique_ptr<PatchJournal> journal;
-  if (Mode == ApplyMode::Write && !(journal = OpenUserJournal(*files))) return kExitFailed;
+  std::optional<PatchJournal::WriterLock> lock;
+  if (Mode == ApplyMode::Write) {
+    if (!(journal = OpenUserJournal(*files, Wait))) return kExitFailed;
+    auto locked = LockUserJournal(*journal);
+    if (!locked) return kExitFailed;
+    lock.emplace(std::move(*locked));
+  }
   CliHost host;
   const ApplyResult result =
       ApplyListToFolder(Platform{*files, host, journal.get()}, list.Rows, Folder, Mode);
@@ -190,8 +198,10 @@ int RunExport(const std::vector<std::string>& Args) {
 
 int RunImport(const std::vector<std::string>& Args) {
   std::string error;
-  const auto args = ParseArgs(Args, {"--folder", "--format"}, {"--dry-run"}, error);
+  const auto args = ParseArgs(Args, {"--folder", "--format", kWaitOption}, {"--dry-run"}, error);
   if (!args) return UsageError(error);
+  const auto wait = LockWaitOf(*args, error);
+  if (!wait) return UsageError(error);
   if (args->Positional.size() != 1) return UsageError("import takes one list file");
   const std::string& path = args->Positional[0];
   const auto folder = args->Value("--folder");
@@ -202,13 +212,16 @@ int RunImport(const std::vector<std::string>& Args) {
   }
   if (folder)
     return ImportIntoFolder(path, *folder,
-                            args->Has("--dry-run") ? ApplyMode::DryRun : ApplyMode::Write, format);
+                            args->Has("--dry-run") ? ApplyMode::DryRun : ApplyMode::Write, format,
+                            *wait);
 
   auto files = MakeNativeFileSystem();
   if (args->Has("--dry-run")) return DryRun(*files, path);
 
-  const auto journal = OpenUserJournal(*files);
+  const auto journal = OpenUserJournal(*files, *wait);
   if (!journal) return kExitFailed;
+  const auto lock = LockUserJournal(*journal);
+  if (!lock) return kExitFailed;
   CliHost host;
   CatalogueState state;
   const ImportResult result = ImportListFile(state, Platform{*files, host, journal.get()}, path);

@@ -17,15 +17,16 @@ constexpr Command kCommands[] = {
     {"list", "list DIR [--format table|tsv|csv|json] [--resolve-map-names] [--read-invalid]",
      RunList},
     {"map-names", "map-names DIR [--format table|tsv|csv|json] [--read-invalid]", RunMapNames},
-    {"enable", "enable DIR PATTERN... [--archive NAME | --loose]", RunEnable},
-    {"disable", "disable DIR PATTERN... [--archive NAME | --loose]", RunDisable},
-    {"toggle", "toggle DIR PATTERN... [--archive NAME | --loose]", RunToggle},
+    {"enable", "enable DIR PATTERN... [--archive NAME | --loose] [--wait SECONDS]", RunEnable},
+    {"disable", "disable DIR PATTERN... [--archive NAME | --loose] [--wait SECONDS]", RunDisable},
+    {"toggle", "toggle DIR PATTERN... [--archive NAME | --loose] [--wait SECONDS]", RunToggle},
     {"export", "export DIR FILE.BRL [--read-invalid]", RunExport},
-    {"import", "import FILE.BRL [--folder DIR [--format table|tsv|csv|json]] [--dry-run]",
+    {"import",
+     "import FILE.BRL [--folder DIR [--format table|tsv|csv|json]] [--dry-run] [--wait SECONDS]",
      RunImport},
     {"show", "show FILE.BRL [--folder DIR] [--format table|tsv|csv|json]", RunShow},
     {"duplicates", "duplicates DIR [--format table|tsv|csv|json] [--read-invalid]", RunDuplicates},
-    {"undo", "undo [--count N]", RunUndo},
+    {"undo", "undo [--count N] [--wait SECONDS]", RunUndo},
     {"history", "history [--format table|tsv|csv|json]", RunHistory},
 };
 
@@ -43,6 +44,9 @@ void PrintHelp(FILE* To) {
                "missing rows, lists them on stderr as 'missing: ARCHIVE: FILENAME' and exits\n"
                "with 1 when a row was missing, ambiguous or failed. show --folder DIR says\n"
                "what such an import would do with each row.\n"
+               "\nCommands that switch missions or undo wait while another program writes the\n"
+               "undo journal, saying so on stderr after a second; after 30 seconds (--wait\n"
+               "SECONDS) they give up with 1, changing nothing.\n"
                "\nOptions may stand before or after the arguments. Output is UTF-8.\n"
                "Exit status: 0 done, 1 failed (see the message), 2 usage error.\n");
 }

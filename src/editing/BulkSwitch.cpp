@@ -160,6 +160,8 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
         break;
     }
   }
+  // Nothing is written after it: other programs need not wait while the message is read.
+  if (P.Journal) P.Journal->LetOthersWrite();
   if (result.Failed > 0) P.Host.ShowMessage(result.FailureMessage());
   return result;
 }

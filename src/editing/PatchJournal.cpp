@@ -4,8 +4,10 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "catalogue/MissionHeader.h"
 #include "platform/Paths.h"
@@ -256,10 +258,43 @@ std::vector<std::string> PatchJournal::KeptAside() {
   return lines;
 }
 
+IoResult<std::unique_ptr<FileLock>> PatchJournal::WaitForLock() {
+  using namespace std::chrono;
+  const std::string path = Path_ + kJournalLockSuffix;
+  const auto start = steady_clock::now();
+  bool told = false;
+  milliseconds pause{1};
+  for (;;) {
+    auto lock = Files_.TryLockFile(path);
+    if (!lock || *lock) return lock;
+    const auto waited = steady_clock::now() - start;
+    if (!told && waited >= kJournalWaitNotice) {
+      told = true;
+      if (OnWaiting) OnWaiting();
+    }
+    if (waited >= LockWait) {
+      const auto seconds = duration_cast<duration<double>>(LockWait).count();
+      char text[32];
+      std::snprintf(text, sizeof text, "%g", seconds);
+      return IoError{path, std::string("another program has held the lock for ") + text +
+                               (seconds == 1 ? " second" : " seconds") +
+                               "; try again once it has finished"};
+    }
+    // Short pauses first: most writers hold the lock for a few milliseconds.
+    std::this_thread::sleep_for(std::min<nanoseconds>(pause, LockWait - waited));
+    pause = std::min(pause * 2, milliseconds(20));
+  }
+}
+
 IoResult<PatchJournal::WriterLock> PatchJournal::LockWriters() {
-  if (LockDepth_ == 0) {
-    auto lock = Files_.LockFile(Path_ + kJournalLockSuffix);
-    if (!lock) return lock.Error();
+  if (!Lock_) {
+    if (LockError_) return *LockError_;
+    auto lock = WaitForLock();
+    if (!lock) {
+      // The rest of the command would only wait as long again.
+      if (!OperationId_.empty()) LockError_ = lock.Error();
+      return lock.Error();
+    }
     Lock_ = std::move(*lock);
     Loaded_ = false;  // other programs may have written meanwhile
   }
@@ -267,8 +302,15 @@ IoResult<PatchJournal::WriterLock> PatchJournal::LockWriters() {
   return WriterLock(this);
 }
 
+void PatchJournal::LetOthersWrite() {
+  Lock_.reset();
+}
+
 PatchJournal::WriterLock::~WriterLock() {
-  if (Journal_ && --Journal_->LockDepth_ == 0) Journal_->Lock_.reset();
+  if (!Journal_ || --Journal_->LockDepth_ > 0) return;
+  Journal_->Lock_.reset();
+  for (const std::string& notice : std::exchange(Journal_->Notices_, {}))
+    if (Journal_->OnNotice) Journal_->OnNotice(notice);
 }
 
 IoResult<std::string> PatchJournal::ReadText() {
@@ -398,10 +440,10 @@ IoResult<bool> PatchJournal::Trim(std::span<const JournalRecord> Added) {
   Count_ = total;
   NeedsNewline_ = false;
   const size_t moved = contents->Damaged.size();
-  if (moved > 0 && OnNotice)
-    OnNotice(std::to_string(moved) + (moved == 1 ? " damaged line" : " damaged lines") +
-             " of the undo journal " + Path_ + (moved == 1 ? " was" : " were") + " moved to " +
-             aside + ".");
+  if (moved > 0)
+    Notices_.push_back(std::to_string(moved) + (moved == 1 ? " damaged line" : " damaged lines") +
+                       " of the undo journal " + Path_ + (moved == 1 ? " was" : " were") +
+                       " moved to " + aside + ".");
   return true;
 }
 
@@ -445,8 +487,10 @@ IoResult<bool> PatchJournal::Append(std::span<JournalRecord> Records) {
 
 PatchJournal::Operation::Operation(PatchJournal* Journal, const char* Kind) : Journal_(Journal) {
   if (!Journal_ || !Journal_->OperationId_.empty()) return;
-  // Should the lock fail, each append tries again and reports why.
-  if (auto lock = Journal_->LockWriters()) Lock_.emplace(std::move(*lock));
+  if (auto lock = Journal_->LockWriters())
+    Lock_.emplace(std::move(*lock));
+  else
+    Journal_->LockError_ = lock.Error();
   Journal_->OperationCount_ = 0;
   Journal_->OperationId_ = Journal_->NewId();
   Journal_->OperationKind_ = Kind;
@@ -457,6 +501,7 @@ PatchJournal::Operation::~Operation() {
   if (!Opened_) return;
   Journal_->OperationId_.clear();
   Journal_->OperationKind_.clear();
+  Journal_->LockError_.reset();
 }
 
 }  // namespace brieflist

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/EngineHost.h"
 #include "platform/FileSystem.h"
 #include "platform/IoResult.h"
 
@@ -27,6 +29,10 @@ inline constexpr const char* kJournalFileName = "journal.tsv";
 // over by a trim), and the file that damaged lines are moved to when the journal is rewritten.
 inline constexpr const char* kJournalLockSuffix = ".lock";
 inline constexpr const char* kJournalDamagedSuffix = ".damaged";
+// How long a writer waits for another program's lock before it gives up, and after how long
+// it says that it is waiting.
+inline constexpr std::chrono::milliseconds kJournalLockWait{30000};
+inline constexpr std::chrono::milliseconds kJournalWaitNotice{1000};
 
 // The 11 bytes a patch may change, in this order: 0..2 (signature), 120..123, 124..127.
 inline constexpr size_t kJournalByteCount = 11;
@@ -99,12 +105,17 @@ class PatchJournal {
 
   const std::string& Path() const { return Path_; }
 
-  // Told when damaged lines are moved out of the journal to the file beside it.
+  // Told when damaged lines are moved out of the journal to the file beside it; told once the
+  // writer lock is given up, so that no notice keeps other programs waiting.
   std::function<void(const std::string&)> OnNotice;
+  // How long LockWriters waits for another program before it fails, and what it calls once
+  // per wait when the wait has lasted kJournalWaitNotice.
+  std::chrono::milliseconds LockWait = kJournalLockWait;
+  std::function<void()> OnWaiting;
 
   // Keeps every other writer of this journal (switch, trim, undo, in any program) waiting while
   // it lives, so that records reach the journal in the order their patches reach the disk. Locks
-  // taken again while one is held share it.
+  // taken again while one is held share it. Waits at most LockWait for another program.
   class WriterLock {
    public:
     explicit WriterLock(PatchJournal* Journal) : Journal_(Journal) {}
@@ -116,6 +127,11 @@ class PatchJournal {
     PatchJournal* Journal_;
   };
   IoResult<WriterLock> LockWriters();
+
+  // Gives the writer lock up, though a command of this program holds it, until the command's
+  // next write takes it again: for a question or a message, which may wait for a person while
+  // other programs want to write. Never while a patch is being written.
+  void LetOthersWrite();
 
   // Appends the records and flushes them to stable storage. Fills each record's empty Time, Id
   // and Operation, and an empty Kind from the open operation. When the journal would hold more
@@ -130,8 +146,10 @@ class PatchJournal {
   std::vector<std::string> KeptAside();
 
   // Groups the records appended while it lives under one operation of one kind, and holds the
-  // writer lock meanwhile, so one command's records are never interleaved with another's. An
-  // operation opened while another is open joins the outer one. Works on no journal too.
+  // writer lock meanwhile (but see LetOthersWrite), so one command's records are never
+  // interleaved with another's. An operation opened while another is open joins the outer one.
+  // Works on no journal too. When the lock cannot be had, every write of the operation fails
+  // with the reason at once, without waiting again.
   class Operation {
    public:
     Operation(PatchJournal* Journal, const char* Kind);
@@ -151,12 +169,15 @@ class PatchJournal {
   IoResult<JournalContents> ReadContents();
   IoResult<bool> Load();
   IoResult<bool> Trim(std::span<const JournalRecord> Added);
+  IoResult<std::unique_ptr<FileLock>> WaitForLock();
 
   FileSystem& Files_;
   std::string Path_;
   size_t Limit_;
   std::unique_ptr<FileLock> Lock_;
   int LockDepth_ = 0;
+  std::optional<IoError> LockError_;  // why the open operation could not have the lock
+  std::vector<std::string> Notices_;  // for OnNotice once the lock is given up
   bool Loaded_ = false;
   size_t Count_ = 0;           // lines in the file, as far as this process knows
   size_t OperationCount_ = 0;  // of which the open operation's records
@@ -164,6 +185,23 @@ class PatchJournal {
   std::string OperationId_;
   std::string OperationKind_;
   std::mt19937_64 Random_;
+};
+
+// Passes everything on, giving the journal's writer lock up while a question or a message is up
+// (PatchJournal::LetOthersWrite): no other program waits for a person to answer.
+class LockFreeDialogsHost : public ForwardingHost {
+ public:
+  using ForwardingHost::ForwardingHost;
+  PatchJournal* Journal = nullptr;
+
+  bool AskYesNo(const std::string& Text) override {
+    if (Journal) Journal->LetOthersWrite();
+    return ForwardingHost::AskYesNo(Text);
+  }
+  void ShowMessage(const std::string& Text) override {
+    if (Journal) Journal->LetOthersWrite();
+    ForwardingHost::ShowMessage(Text);
+  }
 };
 
 }  // namespace brieflist

@@ -104,6 +104,8 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
   UndoResult result;
   const auto finish = [&]() -> UndoResult {
     const std::string message = result.Message();
+    // Nothing is written after it: other programs need not wait while the message is read.
+    if (P.Journal) P.Journal->LetOthersWrite();
     if (!message.empty()) P.Host.ShowMessage(message);
     return result;
   };

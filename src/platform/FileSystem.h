@@ -142,6 +142,11 @@ class FileSystem {
   virtual IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) {
     return IoError{Path, "locking is not supported here"};
   }
+  // LockFile without the wait: an empty pointer when another holder has the lock. A file system
+  // whose locks never wait need not override it.
+  virtual IoResult<std::unique_ptr<FileLock>> TryLockFile(const std::string& Path) {
+    return LockFile(Path);
+  }
 
   virtual const IoCounters& Counters() const = 0;
   virtual void ResetCounters() = 0;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <system_error>
 
@@ -85,6 +86,30 @@ bool WriteFully(int fd, const uint8_t* buffer, size_t count, off_t offset, uint6
     done += static_cast<size_t>(n);
   }
   return true;
+}
+
+// The file that Path names once every symbolic link on the way to it is followed; Path itself
+// when nothing stands there yet (or a link points at nothing: the file is made where it points).
+IoResult<std::string> FollowLinks(const std::string& Path) {
+  std::string at = Path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (lstat(at.c_str(), &st) != 0) {
+      if (errno == ENOENT) return at;
+      return IoError{Path, ErrnoText(errno)};
+    }
+    if (!S_ISLNK(st.st_mode)) return at;
+    std::string link(std::max<size_t>(static_cast<size_t>(st.st_size), PATH_MAX) + 1, '\0');
+    const ssize_t n = readlink(at.c_str(), link.data(), link.size());
+    if (n < 0) return IoError{Path, ErrnoText(errno)};
+    if (static_cast<size_t>(n) == link.size()) continue;  // grew meanwhile: look again
+    link.resize(static_cast<size_t>(n));
+    if (link.empty()) return IoError{Path, ErrnoText(ENOENT)};
+    // A relative link is read from the folder that holds it.
+    const size_t slash = at.rfind('/');
+    at = link.front() == '/' || slash == std::string::npos ? link : at.substr(0, slash + 1) + link;
+  }
+  return IoError{Path, ErrnoText(ELOOP)};
 }
 
 // flock, not fcntl: an fcntl lock belongs to the process and goes when any descriptor of the
@@ -263,20 +288,40 @@ class PosixFileSystem : public FileSystem {
   }
 
   IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+    // A link (a published list pointing elsewhere) is written through: its target is replaced
+    // and the link stays, so whoever reads the target sees the new list.
+    const auto resolved = FollowLinks(Path);
+    if (!resolved) return resolved.Error();
+    const std::string& target = *resolved;
     // Renaming over a device or a folder would destroy it rather than write to it.
-    struct stat target {};
-    if (stat(Path.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
-      return IoError{Path, "not a regular file"};
-    std::string temp = Path + ".XXXXXX";
-    ++Counters_.Opens;
-    const int fd = mkstemp(temp.data());
+    struct stat old {};
+    const bool exists = stat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) return IoError{Path, "not a regular file"};
+    // Made with mode 0666 less the umask, as any new file; an existing file's owner and mode
+    // are given to it below, so replacing a private list keeps it private.
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+      temp =
+          target + "." + std::to_string(getpid()) + "-" + std::to_string(TempCounter_++) + ".tmp";
+      ++Counters_.Opens;
+      do {
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      } while (fd < 0 && errno == EINTR);
+      if (fd < 0 && errno != EEXIST) break;
+    }
     if (fd < 0) return IoError{Path, ErrnoText(errno)};
-    fchmod(fd, 0644);
     const auto fail = [&](int error) -> IoResult<bool> {
       Close(fd);
       unlink(temp.c_str());
       return IoError{Path, ErrnoText(error)};
     };
+    if (exists) {
+      // The owner can be given only by a privileged program; the group by a member of it.
+      if (fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)!fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+      if (fchmod(fd, old.st_mode & 07777) != 0) return fail(errno);
+    }
     if (!WriteFully(fd, Bytes.data(), Bytes.size(), 0, Counters_.Writes)) return fail(errno);
     ++Counters_.Flushes;
     if (fsync(fd) != 0) return fail(errno);
@@ -285,7 +330,7 @@ class PosixFileSystem : public FileSystem {
       unlink(temp.c_str());
       return IoError{Path, ErrnoText(error)};
     }
-    if (rename(temp.c_str(), Path.c_str()) != 0) {
+    if (rename(temp.c_str(), target.c_str()) != 0) {
       const int error = errno;
       unlink(temp.c_str());
       return IoError{Path, ErrnoText(error)};
@@ -294,14 +339,11 @@ class PosixFileSystem : public FileSystem {
   }
 
   IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) override {
-    struct stat st {};
-    const auto opened = OpenRegular(Path, O_RDWR | O_CREAT, st, 0644);
-    if (!opened) return opened.Error();
-    const int fd = *opened;
-    while (flock(fd, LOCK_EX) != 0) {
-      if (errno != EINTR) return CloseWithError(fd, Path);
-    }
-    return std::unique_ptr<FileLock>(std::make_unique<PosixLock>(fd));
+    return Lock(Path, LOCK_EX);
+  }
+
+  IoResult<std::unique_ptr<FileLock>> TryLockFile(const std::string& Path) override {
+    return Lock(Path, LOCK_EX | LOCK_NB);
   }
 
   const IoCounters& Counters() const override { return Counters_; }
@@ -327,6 +369,21 @@ class PosixFileSystem : public FileSystem {
     return fd;
   }
 
+  IoResult<std::unique_ptr<FileLock>> Lock(const std::string& Path, int How) {
+    struct stat st {};
+    const auto opened = OpenRegular(Path, O_RDWR | O_CREAT, st, 0644);
+    if (!opened) return opened.Error();
+    const int fd = *opened;
+    while (flock(fd, How) != 0) {
+      if (errno == EWOULDBLOCK) {
+        Close(fd);
+        return std::unique_ptr<FileLock>();
+      }
+      if (errno != EINTR) return CloseWithError(fd, Path);
+    }
+    return std::unique_ptr<FileLock>(std::make_unique<PosixLock>(fd));
+  }
+
   bool Close(int fd) {
     ++Counters_.Closes;
     return close(fd) == 0;
@@ -339,6 +396,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   IoCounters Counters_;
+  unsigned TempCounter_ = 0;
   std::vector<uint8_t> Spare_;  // must outlive every PooledBytes handed out
 };
 

@@ -283,18 +283,31 @@ class WindowsFileSystem : public FileSystem {
   }
 
   IoResult<bool> ReplaceFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
+    // A symbolic link (a published list pointing elsewhere) is written through: its target is
+    // replaced and the link stays.
+    const std::wstring target = FinalPath(Path);
     // Renaming over a folder would replace it rather than write a file.
-    const DWORD target = GetFileAttributesW(WidePath(Path).c_str());
-    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY))
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
       return IoError{Path, "not a regular file"};
-    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY))
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
       return IoError{Path, ErrorText(ERROR_ACCESS_DENIED)};
+    if (exists) {
+      // A file that another program holds without leave to delete it cannot be replaced: said
+      // before anything is written (the system's replace may leave a file of its own behind).
+      const HANDLE held =
+          OpenWide(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+      if (held == INVALID_HANDLE_VALUE) return LastError(Path);
+      Close(held);
+    }
     std::wstring temp;
     HANDLE file = INVALID_HANDLE_VALUE;
     // A fresh name beside the target, so the final rename stays on one volume.
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-      temp = WidePath(Path) + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+      temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
              std::to_wstring(counter++) + L".tmp";
       file = OpenWide(temp, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
       if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
@@ -310,25 +323,24 @@ class WindowsFileSystem : public FileSystem {
     ++Counters_.Flushes;
     if (!FlushFileBuffers(file)) return fail(GetLastError(), true);
     if (!Close(file)) return fail(GetLastError(), false);
-    if (!MoveFileExW(temp.c_str(), WidePath(Path).c_str(),
+    // The system's replace keeps the old file's attributes, security and creation time. Where
+    // it cannot (some file systems and shares), or it removed the old file and could not put
+    // the new one in its place, the plain rename does the job.
+    if (exists && ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
+                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+      return true;
+    if (!MoveFileExW(temp.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return fail(GetLastError(), false);
     return true;
   }
 
   IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) override {
-    // Every program opens it, so no one may hold it exclusively.
-    const HANDLE file = Open(Path, GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL);
-    if (file == INVALID_HANDLE_VALUE) return LastError(Path);
-    if (GetFileType(file) != FILE_TYPE_DISK) {
-      Close(file);
-      return IoError{Path, "not a regular file"};
-    }
-    OVERLAPPED at{};
-    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) return CloseWithError(file, Path);
-    return std::unique_ptr<FileLock>(std::make_unique<WindowsLock>(file));
+    return Lock(Path, LOCKFILE_EXCLUSIVE_LOCK);
+  }
+
+  IoResult<std::unique_ptr<FileLock>> TryLockFile(const std::string& Path) override {
+    return Lock(Path, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY);
   }
 
   const IoCounters& Counters() const override { return Counters_; }
@@ -349,6 +361,27 @@ class WindowsFileSystem : public FileSystem {
     Close(file);
     SetLastError(ERROR_BAD_FILE_TYPE);
     return INVALID_HANDLE_VALUE;
+  }
+
+  // The file Path names once symbolic links and junctions on the way are followed, as the
+  // system names it; Path itself when nothing is there to open.
+  std::wstring FinalPath(const std::string& Path) {
+    const std::wstring wide = WidePath(Path);
+    const HANDLE file = OpenWide(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    if (file == INVALID_HANDLE_VALUE) return wide;
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length >= final.size()) {
+      final.resize(length + 1);
+      length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
+    Close(file);
+    if (length == 0 || length >= final.size()) return wide;
+    final.resize(length);
+    return final;
   }
 
   // Windows refuses to write a file marked read-only, or to rename over it; asked first, so
@@ -373,6 +406,25 @@ class WindowsFileSystem : public FileSystem {
   HANDLE OpenForReading(const std::string& Path) {
     return Open(Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+  }
+
+  IoResult<std::unique_ptr<FileLock>> Lock(const std::string& Path, DWORD How) {
+    // Every program opens it, so no one may hold it exclusively.
+    const HANDLE file = Open(Path, GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL);
+    if (file == INVALID_HANDLE_VALUE) return LastError(Path);
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+      Close(file);
+      return IoError{Path, "not a regular file"};
+    }
+    OVERLAPPED at{};
+    if (!LockFileEx(file, How, 0, 1, 0, &at)) {
+      if (GetLastError() != ERROR_LOCK_VIOLATION) return CloseWithError(file, Path);
+      Close(file);
+      return std::unique_ptr<FileLock>();
+    }
+    return std::unique_ptr<FileLock>(std::make_unique<WindowsLock>(file));
   }
 
   bool Close(HANDLE File) {

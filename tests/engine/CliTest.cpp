@@ -6,6 +6,7 @@
 #include "cli/CliCatalogue.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "editing/PatchJournal.h"
 #include "support/TestSupport.h"
 
 namespace brieflist {
@@ -253,6 +254,36 @@ TEST(CliUndo, TakesBackTheLatestCommandsAndHistoryListsThemNewestFirst) {
   }
   EXPECT_EQ(RunCli(cli::RunUndo, {"extra"}).Exit, 2);
   EXPECT_EQ(RunCli(cli::RunHistory, {"--format", "yaml"}).Exit, 2);
+}
+
+// A journal locked by another program is waited for, saying so after a second, and given up on
+// after --wait seconds with exit 1 and nothing changed.
+TEST(CliUndo, AJournalLockedByAnotherProgramIsWaitedForThenGivenUp) {
+  const test::ScopedDataFolder data;
+  CliFolder f;
+  const std::string list = f.File("all.BRL");
+  ASSERT_EQ(RunCli(cli::RunExport, {f.Path(), list}).Exit, 0);
+  ASSERT_EQ(RunCli(cli::RunDisable, {f.Path(), "*"}).Exit, 0);  // something to undo
+  const test::Bytes before = f.Archive();
+  auto held = MakeNativeFileSystem()->TryLockFile(*UserJournalPath() + kJournalLockSuffix);
+  ASSERT_TRUE(held && *held);
+  const std::pair<int (*)(const std::vector<std::string>&), Strings> commands[] = {
+      {cli::RunEnable, {f.Path(), "*", "--wait", "1.2"}},
+      {cli::RunToggle, {"--wait=0.2", f.Path(), "*"}},
+      {cli::RunImport, {list, "--wait", "0.2"}},
+      {cli::RunImport, {list, "--folder", f.Path(), "--wait", "0.2"}},
+      {cli::RunUndo, {"--wait", "0.2"}}};
+  for (const auto& [command, args] : commands) {
+    const CliRun r = RunCli(command, args);
+    EXPECT_EQ(r.Exit, 1) << r.Err;
+    EXPECT_TRUE(Has(r.Err, kJournalLockSuffix)) << r.Err;
+    EXPECT_EQ(Has(r.Err, "waiting for another program"), args.back() == "1.2") << r.Err;
+  }
+  EXPECT_EQ(f.Archive(), before);
+  EXPECT_EQ(RunCli(cli::RunUndo, {"--wait", "soon"}).Exit, 2);
+  held->reset();
+  EXPECT_EQ(RunCli(cli::RunUndo, {"--wait", "0"}).Exit, 0);
+  EXPECT_NE(f.Archive(), before);
 }
 
 TEST(CliUndo, RefusesAMissionChangedSinceWithExitOneAndTheFileNamed) {

@@ -88,6 +88,36 @@ TEST(JournalSafety, AFolderInThePlaceOfTheJournalIsAnErrorNeverAnEmptyJournal) {
   EXPECT_EQ(test::ReadBytes(game.File("a.pff")), before);
 }
 
+// Another program holds the lock: each try is counted.
+struct LockedElsewhere : test::MemoryFileSystem {
+  IoResult<std::unique_ptr<FileLock>> TryLockFile(const std::string&) override {
+    ++Tries;
+    return std::unique_ptr<FileLock>();
+  }
+  int Tries = 0;
+};
+
+// A command that could not have the lock fails each write at once with the reason, rather than
+// waiting again for every file (the window would freeze that long per archive).
+TEST(JournalSafety, ACommandWithoutTheLockWaitsOnceAndWritesNothing) {
+  test::MemoryGame g;
+  for (const char* archive : {"a.pff", "b.pff"})
+    g.Put(archive, test::ArchiveBytes({{"ONE.BMS", test::MissionBytes()}}));
+  g.Refresh();
+  const auto before = std::make_pair(g.File("a.pff"), g.File("b.pff"));
+  LockedElsewhere files;
+  PatchJournal journal(files, kJournal);
+  journal.LockWait = std::chrono::milliseconds(0);
+  g.P.Journal = &journal;
+  const std::vector<BulkRow> rows = {{0, 0}, {1, 1}};
+  const BulkResult result = SetMissionsEnabled(g.State, g.P, rows, false);
+  EXPECT_EQ(result.Failed, 2);
+  EXPECT_EQ(files.Tries, 1);
+  EXPECT_EQ(std::make_pair(g.File("a.pff"), g.File("b.pff")), before);
+  ASSERT_EQ(g.Host.Messages.size(), 1u);
+  EXPECT_NE(g.Host.Messages[0].find(kJournal + kJournalLockSuffix), std::string::npos);
+}
+
 #ifndef _WIN32
 // Body in a child process, silent; with a Gate (a pipe) once the gate's writing end is closed.
 pid_t Spawn(const int* Gate, const std::function<void()>& Body) {

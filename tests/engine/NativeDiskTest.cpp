@@ -2,6 +2,7 @@
 // each case says what each gives.
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 #include <csignal>
@@ -130,6 +131,44 @@ TEST_F(NativeDisk, ReplacingAFile) {
   ASSERT_FALSE(ontoFolder);
   EXPECT_EQ(ontoFolder.Error().Reason, "not a regular file");
   EXPECT_EQ(OnDisk(), (std::set<std::string>{"list.BRL", "folder.BRL"}));
+}
+
+// A list published through a link is written where the link points, and the link stays: a
+// chain of an absolute and a relative link, as "ln -s" makes them. The file keeps its mode; a
+// new one gets the usual mode less the umask (Windows has neither: the folder's security holds).
+TEST_F(NativeDisk, ReplacingWritesThroughLinksAndKeepsTheMode) {
+  namespace fs = std::filesystem;
+  Folder.Write("m.bms", MissionBytes());
+  Refresh();
+  fs::create_directory(NativePath(Folder.File("pub")));
+  const std::string published = JoinPath(Folder.File("pub"), "server.BRL");
+  sample::WriteFile(published, {0xFF, 0xFF});
+  std::error_code error;
+  fs::create_symlink(NativePath(published), NativePath(Folder.File("hop.BRL")), error);
+  if (!error) fs::create_symlink("hop.BRL", NativePath(Folder.File("server.BRL")), error);
+  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+#ifndef _WIN32
+  fs::permissions(NativePath(published), fs::perms::owner_read | fs::perms::owner_write);
+#endif
+  const ExportResult exported = ExportListFile(State, *Files, Folder.File("server.BRL"));
+  ASSERT_TRUE(exported.Ok) << exported.Message;
+  EXPECT_TRUE(fs::is_symlink(NativePath(Folder.File("server.BRL"))));
+  const ListDecodeResult list = ReadListFile(*Files, published);
+  EXPECT_TRUE(list.Ok && list.Rows.size() == 1) << list.Reason;
+  std::set<std::string> beside;  // no temporary file is left beside the target
+  for (const auto& entry : fs::directory_iterator(NativePath(Folder.File("pub"))))
+    beside.insert(entry.path().filename().string());
+  EXPECT_EQ(beside, std::set<std::string>{"server.BRL"});
+#ifndef _WIN32
+  EXPECT_EQ(fs::status(NativePath(published)).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+  const mode_t mask = umask(027);
+  const ExportResult fresh = ExportListFile(State, *Files, Folder.File("new.BRL"));
+  umask(mask);
+  ASSERT_TRUE(fresh.Ok) << fresh.Message;
+  EXPECT_EQ(fs::status(NativePath(Folder.File("new.BRL"))).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+#endif
 }
 
 // CI runs the tests named ReadOnly as an unprivileged user, for whom the marks bind. A read-only

@@ -4,6 +4,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QUrl>
+#include <array>
+#include <limits>
 
 #include "app/DiskWatch.h"
 #include "folder/FolderPaths.h"
@@ -134,6 +136,26 @@ TEST_F(FollowDiskTest, PlacementRoundTripsThroughTheSettings) {
   Settings.Entries[QStringLiteral("Brieflist/Window/Left")] = QStringLiteral("-30000");
   auto offScreen = reopen();
   EXPECT_EQ(offScreen->size(), Window->size());  // the design size
+}
+
+TEST_F(FollowDiskTest, AbsurdRememberedPlacementsLeaveTheWindowCentredAtItsDesignSize) {
+  constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
+  // Left, top, width, height as stored.
+  const std::array<int, 4> cases[] = {{kMax, 0, 600, 300},     {kMax - 100, kMax - 100, 600, 300},
+                                      {0, 0, kMax, kMax},      {kMin, kMin, 600, 300},
+                                      {-600, 0, kMax, 300},    {0, 0, -600, 300},
+                                      {0, 0, 600, kMin},       {0, 0, 1 << 30, 1 << 30},
+                                      {kMin, kMax, kMax, kMin}};
+  for (const auto& c : cases) {
+    const char* keys[] = {"Left", "Top", "Width", "Height"};
+    for (size_t k = 0; k < 4; ++k)
+      Settings.Entries[QStringLiteral("Brieflist/Window/") + keys[k]] = QString::number(c[k]);
+    Form1 window(State, *Files, Dialogs);
+    window.RememberPlacement(Settings);
+    window.show();
+    EXPECT_EQ(QRect(window.pos(), window.size()), QRect(Window->pos(), Window->size()))
+        << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
+  }
 }
 
 TEST_F(FollowDiskTest, DroppedFolderOpensAndIsRememberedDroppedListIsImported) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/Form1.h"
+#include "editing/PatchJournal.h"
 #include "platform/FileSystem.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/Drives.h"
@@ -38,14 +39,17 @@ class ScriptedDialogs : public Dialogs {
   };
 
   void ShowMessage(const QString& Text) override {
+    CheckLock(Text);
     Messages.push_back(Text);
     WatchedEnabled = Watched == nullptr || Watched->isEnabled();
   }
   // The closing message of an import: kept apart from the plain messages.
   void ShowReport(const QString& Text, const QString& CopyText) override {
+    CheckLock(Text);
     Reports.push_back({Text, CopyText});
   }
   bool AskYesNo(const QString& Text) override {
+    CheckLock(Text);
     Questions.push_back(Text);
     BusyWhileAsked.push_back(QApplication::overrideCursor() != nullptr &&
                              QApplication::overrideCursor()->shape() == Qt::WaitCursor);
@@ -97,8 +101,17 @@ class ScriptedDialogs : public Dialogs {
   std::vector<PoppedUp> PopUps;
   QStringList Inputs;       // each input box's default
   QStringList FileDialogs;  // where each file dialog opened
+  // Messages and questions shown while the undo journal was locked: each kept another program
+  // waiting for a person.
+  QStringList ShownUnderLock;
 
  private:
+  void CheckLock(const QString& Text) {
+    const auto journal = UserJournalPath();
+    if (!journal) return;
+    const auto lock = MakeNativeFileSystem()->TryLockFile(*journal + kJournalLockSuffix);
+    if (lock && !*lock) ShownUnderLock.push_back(Text);
+  }
   static QString Pop(std::deque<QString>& Answers) {
     if (Answers.empty()) return QString();
     QString answer = Answers.front();
@@ -175,6 +188,8 @@ class WindowTest : public testing::Test {
     Dialogs.Watched = Window.get();
     Window->show();
   }
+
+  void TearDown() override { EXPECT_EQ(Dialogs.ShownUnderLock.join('\n').toStdString(), ""); }
 
   void Open() { Window->OpenFolder(Folder.Path()); }
   MissionGrid& Grid() { return Window->Grid(); }
