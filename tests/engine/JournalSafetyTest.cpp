@@ -1,4 +1,5 @@
-// The journal against large commands, damaged lines, a folder in its place, and other programs.
+// The journal against large commands, damaged lines, a folder in its place, failing writes and
+// other programs.
 #include "cli/Commands.h"
 #include "editing/BulkSwitch.h"
 #include "editing/Patching.h"
