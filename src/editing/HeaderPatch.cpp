@@ -13,6 +13,9 @@ std::string HeaderPatchResult::Message(const std::string& File) const {
   if (JournalError)
     return "Could not record the patch in the undo journal " + JournalError->Path + ":\r\n" +
            JournalError->Reason + "\r\nNothing was written to " + File + ".";
+  if (FileError && MarkerError)
+    return "Could not switch the mission in " + FileError->Path + ":\r\n" + FileError->Reason +
+           "\r\nThe undo journal could not record that either: " + MarkerError->Describe();
   if (FileError)
     return "Could not switch the mission in " + FileError->Path + ":\r\n" + FileError->Reason;
   return {};
@@ -101,10 +104,11 @@ HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const s
   if (!done) result.FileError = done.Error();
   if (journalled && !done) {
     // Journalled but not written: say so, or an undo would take the record for done. Should
-    // this fail too, an undo still finds the old bytes on disk and reports "not applied".
+    // this fail too, an undo still finds the old bytes on disk and reports "not applied". A
+    // header that may be torn keeps its record: an undo looks at what it holds.
     std::vector<JournalRecord> markers;
     for (size_t i = 0; i < records.size(); ++i) {
-      if (blocks[blockOf[i]].Written) continue;
+      if (blocks[blockOf[i]].Written || blocks[blockOf[i]].Unsure) continue;
       JournalRecord marker = records[i];
       marker.Kind = JournalKind::NotApplied;
       marker.After = marker.Before;
@@ -113,7 +117,7 @@ HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const s
       marker.Time.clear();
       markers.push_back(std::move(marker));
     }
-    (void)Journal->Append(markers);
+    if (auto marked = Journal->Append(markers); !marked) result.MarkerError = marked.Error();
   }
   return result;
 }

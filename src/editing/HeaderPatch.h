@@ -43,6 +43,8 @@ struct HeaderChange {
 struct HeaderPatchResult {
   std::optional<IoError> FileError;     // the file could not be opened, read or written
   std::optional<IoError> JournalError;  // the journal could not be written: nothing was written
+  // With a FileError: the journal could not be told that journalled headers were not written.
+  std::optional<IoError> MarkerError;
   bool Failed() const { return FileError || JournalError; }
   // A message naming the file or the journal and the reason.
   std::string Message(const std::string& File) const;
@@ -55,8 +57,9 @@ struct HeaderPatchResult {
 // flag block not yet moved. In the same open, before deciding, each change is checked against
 // the file: a mission the file does not hold at that place by that name is NotListed and left to
 // the caller, one whose header would touch other bytes is Misplaced and never written; so a
-// write changes exactly the 11 bytes of the mission asked for. Without a journal nothing is
-// recorded.
+// write changes exactly the 11 bytes of the mission asked for. A write that fails leaves each
+// header wholly old or wholly new (see PatchOpenFile), and the journal is told which of its
+// records did not reach the disk. Without a journal nothing is recorded.
 HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const std::string& File,
                                std::vector<HeaderChange>& Changes);
 

@@ -373,7 +373,7 @@ IoResult<bool> PatchJournal::Load() {
   return true;
 }
 
-IoResult<bool> PatchJournal::Trim(std::span<const JournalRecord> Added) {
+IoResult<bool> PatchJournal::Trim(std::span<const JournalRecord> Added, bool DropOld) {
   // Read again under the writer lock: every record another program appended is in it.
   auto contents = ReadContents();
   if (!contents) return contents.Error();
@@ -408,7 +408,7 @@ IoResult<bool> PatchJournal::Trim(std::span<const JournalRecord> Added) {
   size_t total = all.size();
   std::unordered_set<std::string> dropped;
   for (const std::string& operation : order) {
-    if (total <= target) break;
+    if (!DropOld || total <= target) break;
     if (kept.count(operation)) continue;
     // An undo goes only after what it took back, or that would count as never undone.
     const auto& taken = reverses[operation];
@@ -457,19 +457,32 @@ IoResult<bool> PatchJournal::Append(std::span<JournalRecord> Records) {
     if (r.Operation.empty()) r.Operation = operation;
     if (r.Kind.empty()) r.Kind = OperationKind_.empty() ? JournalKind::Set : OperationKind_;
   }
+  if (OperationFailed_) return *OperationFailed_;
   auto lock = LockWriters();
   if (!lock) return lock.Error();
   if (OperationId_.empty()) OperationCount_ = 0;  // an append of its own is a command of its own
+  auto appended = AppendLocked(Records);
+  if (!appended) {
+    Loaded_ = false;  // read again before the next append: it must start on a fresh line
+    if (!OperationId_.empty()) OperationFailed_ = appended.Error();
+  }
+  return appended;
+}
+
+IoResult<bool> PatchJournal::AppendLocked(std::span<JournalRecord> Records) {
   auto loaded = Load();
   if (!loaded) return loaded.Error();
   // Only when other commands' records are there to drop: a command larger than the limit alone
   // would otherwise rewrite the journal on each append. An undo never trims: what it takes back
   // must stay until it is done, for it may be stopped half way.
-  if (Count_ + Records.size() > Limit_ && Count_ > OperationCount_ &&
-      OperationKind_ != JournalKind::Undo) {
-    auto trimmed = Trim(Records);
-    if (!trimmed) return trimmed.Error();
-    if (*trimmed) {
+  const bool full = Count_ + Records.size() > Limit_ && Count_ > OperationCount_ &&
+                    OperationKind_ != JournalKind::Undo;
+  // A torn last line is set aside with the damaged ones; should that fail, the records still go
+  // on a fresh line below it.
+  if (full || NeedsNewline_) {
+    auto trimmed = Trim(Records, full);
+    if (!trimmed && full) return trimmed.Error();
+    if (trimmed && *trimmed) {
       OperationCount_ += Records.size();
       return true;
     }
@@ -499,6 +512,7 @@ PatchJournal::Operation::Operation(PatchJournal* Journal, const char* Kind) : Jo
 
 PatchJournal::Operation::~Operation() {
   if (!Opened_) return;
+  Journal_->OperationFailed_.reset();
   Journal_->OperationId_.clear();
   Journal_->OperationKind_.clear();
   Journal_->LockError_.reset();

@@ -136,7 +136,10 @@ class PatchJournal {
   // Appends the records and flushes them to stable storage. Fills each record's empty Time, Id
   // and Operation, and an empty Kind from the open operation. When the journal would hold more
   // than its limit, the oldest commands are dropped whole by rewriting it through a temporary
-  // file; damaged lines go to the file beside it, never away.
+  // file; damaged lines go to the file beside it, never away, and so does a torn last line (a
+  // program stopped while appending). A failed append leaves nothing of itself and ends the
+  // open operation's appending: every later append of it fails the same way, so the command
+  // switches nothing more that the journal could not record first.
   IoResult<bool> Append(std::span<JournalRecord> Records);
 
   // Every whole record, oldest first; a missing journal holds none. A journal that is there but
@@ -168,7 +171,8 @@ class PatchJournal {
   IoResult<std::string> ReadText();
   IoResult<JournalContents> ReadContents();
   IoResult<bool> Load();
-  IoResult<bool> Trim(std::span<const JournalRecord> Added);
+  IoResult<bool> AppendLocked(std::span<JournalRecord> Records);
+  IoResult<bool> Trim(std::span<const JournalRecord> Added, bool DropOld);
   IoResult<std::unique_ptr<FileLock>> WaitForLock();
 
   FileSystem& Files_;
@@ -184,6 +188,7 @@ class PatchJournal {
   bool NeedsNewline_ = false;  // the file ends with a torn line: start on a fresh one
   std::string OperationId_;
   std::string OperationKind_;
+  std::optional<IoError> OperationFailed_;  // the append that failed in the open operation
   std::mt19937_64 Random_;
 };
 

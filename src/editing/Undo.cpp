@@ -94,6 +94,7 @@ std::string UndoResult::Message() const {
     if (!text.empty()) text += "\r\n";
     text += Line;
   };
+  for (const std::string& w : Warnings) line(w);
   for (const std::string& p : Problems) line(p);
   for (const UndoneRecord& r : Records)
     if (r.Status != UndoStatus::Restored) line(r.Message);
@@ -127,7 +128,7 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
     result.Problems.push_back("Could not read the undo journal " + journal.Error().Describe());
     return finish();
   }
-  result.Problems = journal->Problems;
+  result.Warnings = journal->Problems;
   std::vector<UndoableOperation> operations = UndoableOperations(*journal);
   if (Count < 0) Count = 0;
   if (operations.size() > static_cast<size_t>(Count)) operations.resize(static_cast<size_t>(Count));

@@ -39,14 +39,17 @@ struct UndoResult {
   int32_t Operations = 0;             // operations taken back
   std::vector<UndoneRecord> Records;  // in the order they were looked at
   std::vector<int32_t> ChangedRows;   // catalogue rows whose Enabled the undo changed
-  std::vector<std::string> Problems;  // torn journal lines, a journal that cannot be read
-  bool Unreadable = false;            // the journal could not be read or locked: nothing looked at
+  std::vector<std::string> Problems;  // a journal that cannot be read or written, lost records
+  // Damaged journal lines, said but no failure of this undo: the part of them that concerns
+  // the commands taken back is among the Problems.
+  std::vector<std::string> Warnings;
+  bool Unreadable = false;  // the journal could not be read or locked: nothing looked at
 
   int32_t Count(UndoStatus Status) const;
-  // True when a record was refused or failed, or the journal could not be read.
+  // True when a record was refused or failed, or there was a problem.
   bool Failed() const;
-  // The problems and every record not restored, one per line; empty when there is nothing to
-  // say.
+  // The warnings, the problems and every record not restored, one per line; empty when there
+  // is nothing to say.
   std::string Message() const;
 };
 

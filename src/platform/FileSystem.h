@@ -43,7 +43,10 @@ struct FileBlock {
   std::vector<uint8_t> Bytes;  // sized by the caller; read into, zeros past the file's end
   size_t Have = 0;             // how many of Bytes the file held
   bool Write = false;          // set by the edit: write this block back
-  bool Written = false;        // set by PatchBlocks once the block is written
+  bool Written = false;        // set by PatchBlocks once the block is written and flushed
+  // Set by PatchBlocks when a write failed part way and its old bytes could not be put back
+  // either: the block may hold old bytes, new ones or a mix.
+  bool Unsure = false;
 };
 
 // A regular file held open by InspectFile or PatchBlocks: whatever is read through it comes from
@@ -70,6 +73,38 @@ class SpanFile : public OpenFile {
  private:
   std::span<const uint8_t> Bytes_;
 };
+
+// An open file as PatchBlocks writes it.
+class BlockWriter {
+ public:
+  // Writes Bytes at Offset in one call: how many it took (at least one), or why none.
+  virtual IoResult<size_t> WriteAt(uint64_t Offset, std::span<const uint8_t> Bytes) = 0;
+  // Pushes what was written to stable storage.
+  virtual IoResult<bool> Flush() = 0;
+
+ protected:
+  ~BlockWriter() = default;
+};
+
+// PatchBlocks on a file already open, the same for every file system: lets Edit read through
+// File and mark blocks, writes the marked blocks through Writer and flushes once. A write cut
+// short is taken up where it stopped. A write that fails part way gets the old bytes it covered
+// put back (they need no new space, so a full disk takes them), and a failed flush gets every
+// written block put back and flushed again: each block ends wholly old or wholly new, as its
+// Written says, or Unsure when putting back failed too. Stops at the first failed write.
+// Returns false when Edit returns false (as it must when a read failed).
+IoResult<bool> PatchOpenFile(OpenFile& File, BlockWriter& Writer, std::vector<FileBlock>& Blocks,
+                             const std::function<bool(OpenFile&)>& Edit);
+
+// For tests of failing disks. When set, the native file systems ask it before each write call,
+// with the file's path and the bytes asked (0 for a flush): the call then writes at most the
+// bytes it returns, or fails as on a full disk (a flush: as on a failing device) when it
+// returns a negative number. A flush it answers with a positive number is passed over: a test's
+// throwaway files need not wait for the disk.
+using NativeFault = std::function<int64_t(const std::string& Path, size_t Count)>;
+void SetNativeFault(NativeFault Fault);
+// What the fault set allows a call of Count bytes: Count when none is set.
+int64_t NativeFaultAllows(const std::string& Path, size_t Count);
 
 // An exclusive lock held while this object lives; see FileSystem::LockFile.
 class FileLock {
@@ -115,8 +150,8 @@ class FileSystem {
   // Opens Path (a regular file only) once for reading and writing, lets Edit read what it needs
   // (Blocks among it) and mark blocks of Blocks to write, writes each marked block back (one
   // write each, only the bytes the file held when the block was read: a patch never extends a
-  // file), flushes once and closes. Edit returning false writes nothing. On an error the blocks
-  // written before it keep Written set.
+  // file), flushes once and closes; see PatchOpenFile for writes that fail. Edit returning false
+  // writes nothing. On an error the blocks written and flushed before it keep Written set.
   virtual IoResult<bool> PatchBlocks(const std::string& Path, std::vector<FileBlock>& Blocks,
                                      const std::function<bool(OpenFile&)>& Edit) {
     (void)Blocks;
@@ -125,7 +160,9 @@ class FileSystem {
   }
 
   // Appends Bytes to the end of Path, creating it when missing, and flushes it to stable
-  // storage before returning.
+  // storage before returning. All or nothing: when a write or the flush fails, the file is cut
+  // back to its length before, so no fragment stays behind (the caller keeps other writers
+  // away meanwhile).
   virtual IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) {
     (void)Bytes;
     return IoError{Path, "appending is not supported here"};

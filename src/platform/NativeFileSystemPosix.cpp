@@ -70,19 +70,51 @@ ssize_t ReadFully(int fd, uint8_t* buffer, size_t count, off_t offset, uint64_t&
   return static_cast<ssize_t>(done);
 }
 
-bool WriteFully(int fd, const uint8_t* buffer, size_t count, off_t offset, uint64_t& calls) {
-  size_t done = 0;
-  while (done < count) {
+// pwrite, write and fsync as a test's fault (see SetNativeFault) lets them go.
+ssize_t FaultyPwrite(const std::string& Path, int fd, const uint8_t* buffer, size_t count,
+                     off_t offset) {
+  const int64_t allowed = NativeFaultAllows(Path, count);
+  if (allowed < 0) {
+    errno = ENOSPC;
+    return -1;
+  }
+  return pwrite(fd, buffer, std::min(count, static_cast<size_t>(allowed)), offset);
+}
+
+ssize_t FaultyWrite(const std::string& Path, int fd, const uint8_t* buffer, size_t count) {
+  const int64_t allowed = NativeFaultAllows(Path, count);
+  if (allowed < 0) {
+    errno = ENOSPC;
+    return -1;
+  }
+  return write(fd, buffer, std::min(count, static_cast<size_t>(allowed)));
+}
+
+int FaultyFsync(const std::string& Path, int fd) {
+  const int64_t allowed = NativeFaultAllows(Path, 0);
+  if (allowed < 0) errno = EIO;
+  return allowed < 0 ? -1 : allowed > 0 ? 0 : fsync(fd);
+}
+
+// One pwrite call, again when interrupted; a call that wrote nothing is an error (errno set).
+ssize_t WriteOnce(const std::string& Path, int fd, const uint8_t* buffer, size_t count,
+                  off_t offset, uint64_t& calls) {
+  for (;;) {
     ++calls;
-    const ssize_t n = pwrite(fd, buffer + done, count - done, offset + static_cast<off_t>(done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) {
-      errno = EIO;
-      return false;
-    }
+    const ssize_t n = FaultyPwrite(Path, fd, buffer, count, offset);
+    if (n > 0) return n;
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = EIO;
+    return -1;
+  }
+}
+
+bool WriteFully(const std::string& Path, int fd, const uint8_t* buffer, size_t count, off_t offset,
+                uint64_t& calls) {
+  for (size_t done = 0; done < count;) {
+    const ssize_t n =
+        WriteOnce(Path, fd, buffer + done, count - done, offset + static_cast<off_t>(done), calls);
+    if (n < 0) return false;
     done += static_cast<size_t>(n);
   }
   return true;
@@ -126,16 +158,28 @@ class PosixLock : public FileLock {
 };
 
 // A file held open by InspectFile or PatchBlocks; remembers the first failed read.
-class Descriptor : public OpenFile {
+class Descriptor : public OpenFile, public BlockWriter {
  public:
-  Descriptor(int Fd, uint64_t Size, uint64_t& Reads) : Fd_(Fd), Size_(Size), Reads_(Reads) {}
+  Descriptor(const std::string& Path, int Fd, uint64_t Size, IoCounters& Counters)
+      : Path_(Path), Fd_(Fd), Size_(Size), Counters_(Counters) {}
   uint64_t Size() const override { return Size_; }
+  IoResult<size_t> WriteAt(uint64_t Offset, std::span<const uint8_t> Bytes) override {
+    const ssize_t n = WriteOnce(Path_, Fd_, Bytes.data(), Bytes.size(), static_cast<off_t>(Offset),
+                                Counters_.Writes);
+    if (n < 0) return IoError{Path_, ErrnoText(errno)};
+    return static_cast<size_t>(n);
+  }
+  IoResult<bool> Flush() override {
+    ++Counters_.Flushes;
+    if (FaultyFsync(Path_, Fd_) != 0) return IoError{Path_, ErrnoText(errno)};
+    return true;
+  }
   bool Read(FileBlock& Block) override {
     std::fill(Block.Bytes.begin(), Block.Bytes.end(), 0);
     Block.Have = 0;
     if (Error) return false;
     const ssize_t have = ReadFully(Fd_, Block.Bytes.data(), Block.Bytes.size(),
-                                   static_cast<off_t>(Block.Offset), Reads_);
+                                   static_cast<off_t>(Block.Offset), Counters_.Reads);
     if (have < 0) {
       Error = errno;
       return false;
@@ -147,9 +191,10 @@ class Descriptor : public OpenFile {
   int Error = 0;
 
  private:
+  const std::string& Path_;
   int Fd_;
   uint64_t Size_;
-  uint64_t& Reads_;
+  IoCounters& Counters_;
 };
 
 class PosixFileSystem : public FileSystem {
@@ -215,7 +260,7 @@ class PosixFileSystem : public FileSystem {
     struct stat st {};
     const auto opened = OpenRegular(Path, O_RDONLY, st);
     if (!opened) return opened.Error();
-    Descriptor file(*opened, static_cast<uint64_t>(st.st_size), Counters_.Reads);
+    Descriptor file(Path, *opened, static_cast<uint64_t>(st.st_size), Counters_);
     Look(file);
     if (file.Error) {
       errno = file.Error;
@@ -231,38 +276,16 @@ class PosixFileSystem : public FileSystem {
     const auto opened = OpenRegular(Path, O_RDWR, st);
     if (!opened) return opened.Error();
     const int fd = *opened;
-    Descriptor file(fd, static_cast<uint64_t>(st.st_size), Counters_.Reads);
-    const bool write = Edit(file);
+    Descriptor file(Path, fd, static_cast<uint64_t>(st.st_size), Counters_);
+    const auto done = PatchOpenFile(file, file, Blocks,
+                                    [&](OpenFile& Open) { return Edit(Open) && !file.Error; });
     if (file.Error) {
       errno = file.Error;
       return CloseWithError(fd, Path);
     }
-    if (!write) {
-      Close(fd);
-      return false;
-    }
-    bool any = false;
-    for (FileBlock& block : Blocks) {
-      if (!block.Write) continue;
-      if (!WriteFully(fd, block.Bytes.data(), std::min(block.Have, block.Bytes.size()),
-                      static_cast<off_t>(block.Offset), Counters_.Writes)) {
-        // What was written is still pushed to the disk before the error is reported.
-        const int error = errno;
-        if (any) {
-          ++Counters_.Flushes;
-          fsync(fd);
-        }
-        Close(fd);
-        return IoError{Path, ErrnoText(error)};
-      }
-      block.Written = any = true;
-    }
-    if (any) {
-      ++Counters_.Flushes;
-      if (fsync(fd) != 0) return CloseWithError(fd, Path);
-    }
-    if (!Close(fd)) return IoError{Path, ErrnoText(errno)};
-    return true;
+    // Once flushed, the bytes are on the disk whatever the close says.
+    Close(fd);
+    return done;
   }
 
   IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
@@ -270,20 +293,27 @@ class PosixFileSystem : public FileSystem {
     const auto opened = OpenRegular(Path, O_WRONLY | O_APPEND | O_CREAT, st, 0644);
     if (!opened) return opened.Error();
     const int fd = *opened;
-    size_t done = 0;
-    while (done < Bytes.size()) {
+    // A failed append is cut back off, so that no fragment of a line stays to be glued to.
+    const auto fail = [&] {
+      const int error = errno;
+      (void)!ftruncate(fd, st.st_size);
+      Close(fd);
+      return IoError{Path, ErrnoText(error)};
+    };
+    for (size_t done = 0; done < Bytes.size();) {
       ++Counters_.Writes;
-      const ssize_t n = write(fd, Bytes.data() + done, Bytes.size() - done);
+      const ssize_t n = FaultyWrite(Path, fd, Bytes.data() + done, Bytes.size() - done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         if (n == 0) errno = EIO;
-        return CloseWithError(fd, Path);
+        return fail();
       }
       done += static_cast<size_t>(n);
     }
     ++Counters_.Flushes;
-    if (fsync(fd) != 0) return CloseWithError(fd, Path);
-    if (!Close(fd)) return IoError{Path, ErrnoText(errno)};
+    if (FaultyFsync(Path, fd) != 0) return fail();
+    // Once flushed, the bytes are on the disk whatever the close says.
+    Close(fd);
     return true;
   }
 
@@ -322,9 +352,9 @@ class PosixFileSystem : public FileSystem {
         (void)!fchown(fd, static_cast<uid_t>(-1), old.st_gid);
       if (fchmod(fd, old.st_mode & 07777) != 0) return fail(errno);
     }
-    if (!WriteFully(fd, Bytes.data(), Bytes.size(), 0, Counters_.Writes)) return fail(errno);
+    if (!WriteFully(Path, fd, Bytes.data(), Bytes.size(), 0, Counters_.Writes)) return fail(errno);
     ++Counters_.Flushes;
-    if (fsync(fd) != 0) return fail(errno);
+    if (FaultyFsync(Path, fd) != 0) return fail(errno);
     if (!Close(fd)) {
       const int error = errno;
       unlink(temp.c_str());

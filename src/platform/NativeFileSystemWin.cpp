@@ -95,19 +95,45 @@ bool ReadFully(HANDLE File, uint8_t* Buffer, size_t Count, uint64_t Offset, size
   return true;
 }
 
-bool WriteFully(HANDLE File, const uint8_t* Buffer, size_t Count, uint64_t Offset,
-                uint64_t& Calls) {
-  size_t done = 0;
-  while (done < Count) {
-    ++Calls;
-    OVERLAPPED at = At(Offset + done);
+// WriteFile and FlushFileBuffers as a test's fault (see SetNativeFault) lets them go.
+bool FaultyWrite(const std::string& Path, HANDLE File, const uint8_t* Buffer, DWORD Count,
+                 DWORD& Put, OVERLAPPED* At) {
+  const int64_t allowed = NativeFaultAllows(Path, Count);
+  if (allowed < 0) {
+    SetLastError(ERROR_DISK_FULL);
+    return false;
+  }
+  const auto count = static_cast<DWORD>(std::min<int64_t>(Count, allowed));
+  return WriteFile(File, Buffer, count, &Put, At) != 0;
+}
+
+bool FaultyFlush(const std::string& Path, HANDLE File) {
+  const int64_t allowed = NativeFaultAllows(Path, 0);
+  if (allowed < 0) SetLastError(ERROR_IO_DEVICE);
+  return allowed < 0 ? false : allowed > 0 || FlushFileBuffers(File) != 0;
+}
+
+// One positioned write call; one that wrote nothing is an error (GetLastError tells).
+bool WriteOnce(const std::string& Path, HANDLE File, const uint8_t* Buffer, size_t Count,
+               uint64_t Offset, DWORD& Put, uint64_t& Calls) {
+  ++Calls;
+  OVERLAPPED at = At(Offset);
+  Put = 0;
+  const auto want = static_cast<DWORD>(std::min(Count, kMaxTransfer));
+  if (!FaultyWrite(Path, File, Buffer, want, Put, &at)) return false;
+  if (Put == 0) {
+    SetLastError(ERROR_WRITE_FAULT);
+    return false;
+  }
+  return true;
+}
+
+bool WriteFully(const std::string& Path, HANDLE File, const uint8_t* Buffer, size_t Count,
+                uint64_t Offset, uint64_t& Calls) {
+  for (size_t done = 0; done < Count;) {
     DWORD put = 0;
-    const auto want = static_cast<DWORD>(std::min(Count - done, kMaxTransfer));
-    if (!WriteFile(File, Buffer + done, want, &put, &at)) return false;
-    if (put == 0) {
-      SetLastError(ERROR_WRITE_FAULT);
+    if (!WriteOnce(Path, File, Buffer + done, Count - done, Offset + done, put, Calls))
       return false;
-    }
     done += put;
   }
   return true;
@@ -130,16 +156,28 @@ class WindowsLock : public FileLock {
 };
 
 // A file held open by InspectFile or PatchBlocks; remembers the first failed read.
-class Handle : public OpenFile {
+class Handle : public OpenFile, public BlockWriter {
  public:
-  Handle(HANDLE File, uint64_t Size, uint64_t& Reads) : File_(File), Size_(Size), Reads_(Reads) {}
+  Handle(const std::string& Path, HANDLE File, uint64_t Size, IoCounters& Counters)
+      : Path_(Path), File_(File), Size_(Size), Counters_(Counters) {}
   uint64_t Size() const override { return Size_; }
+  IoResult<size_t> WriteAt(uint64_t Offset, std::span<const uint8_t> Bytes) override {
+    DWORD put = 0;
+    if (!WriteOnce(Path_, File_, Bytes.data(), Bytes.size(), Offset, put, Counters_.Writes))
+      return LastError(Path_);
+    return static_cast<size_t>(put);
+  }
+  IoResult<bool> Flush() override {
+    ++Counters_.Flushes;
+    if (!FaultyFlush(Path_, File_)) return LastError(Path_);
+    return true;
+  }
   bool Read(FileBlock& Block) override {
     std::fill(Block.Bytes.begin(), Block.Bytes.end(), 0);
     Block.Have = 0;
     if (Error) return false;
     if (!ReadFully(File_, Block.Bytes.data(), Block.Bytes.size(), Block.Offset, Block.Have,
-                   Reads_)) {
+                   Counters_.Reads)) {
       Error = GetLastError();
       Block.Have = 0;
       return false;
@@ -150,9 +188,10 @@ class Handle : public OpenFile {
   DWORD Error = 0;
 
  private:
+  const std::string& Path_;
   HANDLE File_;
   uint64_t Size_;
-  uint64_t& Reads_;
+  IoCounters& Counters_;
 };
 
 class WindowsFileSystem : public FileSystem {
@@ -210,7 +249,7 @@ class WindowsFileSystem : public FileSystem {
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) return CloseWithError(file, Path);
-    Handle open(file, static_cast<uint64_t>(size.QuadPart), Counters_.Reads);
+    Handle open(Path, file, static_cast<uint64_t>(size.QuadPart), Counters_);
     Look(open);
     if (open.Error) {
       SetLastError(open.Error);
@@ -226,59 +265,38 @@ class WindowsFileSystem : public FileSystem {
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) return CloseWithError(file, Path);
-    Handle open(file, static_cast<uint64_t>(size.QuadPart), Counters_.Reads);
-    const bool write = Edit(open);
+    Handle open(Path, file, static_cast<uint64_t>(size.QuadPart), Counters_);
+    const auto done = PatchOpenFile(open, open, Blocks,
+                                    [&](OpenFile& Open) { return Edit(Open) && !open.Error; });
     if (open.Error) {
       SetLastError(open.Error);
       return CloseWithError(file, Path);
     }
-    if (!write) {
-      Close(file);
-      return false;
-    }
-    bool any = false;
-    for (FileBlock& block : Blocks) {
-      if (!block.Write) continue;
-      if (!WriteFully(file, block.Bytes.data(), std::min(block.Have, block.Bytes.size()),
-                      block.Offset, Counters_.Writes)) {
-        // What was written is still pushed to the disk before the error is reported.
-        const DWORD error = GetLastError();
-        if (any) {
-          ++Counters_.Flushes;
-          FlushFileBuffers(file);
-        }
-        Close(file);
-        return IoError{Path, ErrorText(error)};
-      }
-      block.Written = any = true;
-    }
-    if (any) {
-      ++Counters_.Flushes;
-      if (!FlushFileBuffers(file)) return CloseWithError(file, Path);
-    }
-    if (!Close(file)) return LastError(Path);
-    return true;
+    // Once flushed, the bytes are on the disk whatever the close says.
+    Close(file);
+    return done;
   }
 
   IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Bytes) override {
-    const HANDLE file = OpenForWriting(Path, FILE_APPEND_DATA, OPEN_ALWAYS);
+    // Written at the length found, not in append mode, so that a failed append can be cut back
+    // off: no fragment of a line stays to be glued to. No one else may write meanwhile.
+    const HANDLE file = OpenForWriting(Path, GENERIC_WRITE, OPEN_ALWAYS);
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
-    size_t done = 0;
-    while (done < Bytes.size()) {
-      ++Counters_.Writes;
-      DWORD put = 0;
-      const auto want = static_cast<DWORD>(std::min(Bytes.size() - done, kMaxTransfer));
-      if (!WriteFile(file, Bytes.data() + done, want, &put, nullptr))
-        return CloseWithError(file, Path);
-      if (put == 0) {
-        SetLastError(ERROR_WRITE_FAULT);
-        return CloseWithError(file, Path);
-      }
-      done += put;
-    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) return CloseWithError(file, Path);
+    const auto fail = [&] {
+      const DWORD error = GetLastError();
+      if (SetFilePointerEx(file, size, nullptr, FILE_BEGIN)) SetEndOfFile(file);
+      Close(file);
+      return IoError{Path, ErrorText(error)};
+    };
+    if (!WriteFully(Path, file, Bytes.data(), Bytes.size(), static_cast<uint64_t>(size.QuadPart),
+                    Counters_.Writes))
+      return fail();
     ++Counters_.Flushes;
-    if (!FlushFileBuffers(file)) return CloseWithError(file, Path);
-    if (!Close(file)) return LastError(Path);
+    if (!FaultyFlush(Path, file)) return fail();
+    // Once flushed, the bytes are on the disk whatever the close says.
+    Close(file);
     return true;
   }
 
@@ -318,10 +336,10 @@ class WindowsFileSystem : public FileSystem {
       DeleteFileW(temp.c_str());
       return IoError{Path, ErrorText(Error)};
     };
-    if (!WriteFully(file, Bytes.data(), Bytes.size(), 0, Counters_.Writes))
+    if (!WriteFully(Path, file, Bytes.data(), Bytes.size(), 0, Counters_.Writes))
       return fail(GetLastError(), true);
     ++Counters_.Flushes;
-    if (!FlushFileBuffers(file)) return fail(GetLastError(), true);
+    if (!FaultyFlush(Path, file)) return fail(GetLastError(), true);
     if (!Close(file)) return fail(GetLastError(), false);
     // The system's replace keeps the old file's attributes, security and creation time. Where
     // it cannot (some file systems and shares), or it removed the old file and could not put

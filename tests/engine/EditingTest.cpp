@@ -457,15 +457,15 @@ TEST(Undo, APatchThatNeverReachedTheDiskIsNotApplied) {
   EXPECT_EQ(UndoLastPatches(g.State, g.P, 1).Operations, 0);
 }
 
-TEST(Undo, ATornJournalLineIsSkippedAndAFileThatCannotBeWrittenStaysOnTheStack) {
+TEST(Undo, ATornJournalLineIsSetAsideAndAFileThatCannotBeWrittenStaysOnTheStack) {
   ThreeFiles g;
   const Bytes original = g.File("a.pff");
   ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
   const Bytes patched = g.File("a.pff");
   // The program stopped while it appended a second record; this is the next run.
   Bytes& journal = g.JournalFiles.Files.at(g.Journal.Path());
-  const Bytes whole = journal;
-  journal.insert(journal.end(), whole.begin(), whole.begin() + 30);
+  const std::string torn(journal.begin(), journal.begin() + 30);
+  journal.insert(journal.end(), torn.begin(), torn.end());
   PatchJournal nextRun(g.JournalFiles, g.Journal.Path());
   g.P.Journal = &nextRun;
   g.Files.FailWrite[GamePath("a.pff")] = "Permission denied";
@@ -474,15 +474,20 @@ TEST(Undo, ATornJournalLineIsSkippedAndAFileThatCannotBeWrittenStaysOnTheStack) 
   EXPECT_EQ(g.File("a.pff"), patched);
   ASSERT_EQ(g.Host.Messages.size(), 1u);
   EXPECT_TRUE(Has(g.Host.Messages[0], "Permission denied"));
-  ASSERT_EQ(undo.Problems.size(), 1u);
-  EXPECT_TRUE(Has(undo.Problems[0], g.Journal.Path() + ": line 2 ")) << undo.Problems[0];
-  // Once the file can be written again, the same undo goes through.
+  ASSERT_EQ(undo.Warnings.size(), 1u);
+  EXPECT_TRUE(Has(undo.Warnings[0], g.Journal.Path() + ": line 2 ")) << undo.Warnings[0];
+  // The undo, a writer of the journal, set the torn line aside.
+  EXPECT_EQ(nextRun.KeptAside(), std::vector<std::string>{torn});
+  // Once the file can be written again, the same undo goes through; a damaged line of no
+  // command it takes back is said, but fails nothing.
   g.Files.FailWrite.clear();
+  journal.insert(journal.begin(), {'?', '\n'});
   undo = UndoLastPatches(g.State, g.P, 1);
   EXPECT_EQ(undo.Count(UndoStatus::Restored), 1);
+  EXPECT_TRUE(!undo.Failed() && undo.Warnings.size() == 1u) << undo.Message();
   EXPECT_EQ(g.File("a.pff"), original);
   const auto records = nextRun.Read()->Records;
-  EXPECT_EQ(records.back().Kind, JournalKind::Undo);  // on a fresh line, read back whole
+  EXPECT_EQ(records.back().Kind, JournalKind::Undo);
   EXPECT_EQ(records[records.size() - 2].Kind, JournalKind::NotApplied);
 }
 

@@ -1,9 +1,13 @@
-// The journal against large commands, damaged lines, a folder in its place, and other programs.
+// The journal against large commands, damaged lines, a folder in its place, failing writes and
+// other programs.
 #include "cli/Commands.h"
 #include "editing/BulkSwitch.h"
 #include "editing/Patching.h"
 #include "editing/Undo.h"
+#include "exchange/ListFile.h"
 #include "support/MemoryFileSystem.h"
+
+#include <cstring>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -16,6 +20,10 @@ namespace brieflist {
 namespace {
 
 const std::string kJournal = test::GamePath("journal.tsv");
+
+bool Has(const std::string& Text, const std::string& Part) {
+  return Text.find(Part) != std::string::npos;
+}
 
 TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKeptAside) {
   test::MemoryGame g;
@@ -116,6 +124,120 @@ TEST(JournalSafety, ACommandWithoutTheLockWaitsOnceAndWritesNothing) {
   EXPECT_EQ(std::make_pair(g.File("a.pff"), g.File("b.pff")), before);
   ASSERT_EQ(g.Host.Messages.size(), 1u);
   EXPECT_NE(g.Host.Messages[0].find(kJournal + kJournalLockSuffix), std::string::npos);
+}
+
+// The native file system cuts its N-th write short (and fails the next one, or not), or fails
+// its N-th flush, for every N of a bulk switch and of two kinds of import: each header
+// is then wholly as it was or wholly switched, the journal holds whole lines and records exactly
+// the switched ones, nothing is switched once the journal failed, a failure names its file and
+// fails the command, and once the fault is gone undo restores every byte.
+TEST(JournalSafety, AWriteOrFlushFailingAnywhereLeavesWholeHeadersAndATruthfulJournal) {
+  test::TempFolder folder;
+  const std::string dir = folder.File("game"), list = folder.File("list.BRL");
+  std::filesystem::create_directory(NativePath(dir));
+  const std::map<std::string, sample::Bytes> original = {
+      {JoinPath(dir, "a.pff"), test::ArchiveBytes({{"A1.BMS", test::MissionBytes()},
+                                                   {"A2.BMS", test::MissionBytes("bMs", 1, 2)}})},
+      {JoinPath(dir, "b.pff"), test::ArchiveBytes({{"B1.BMS", test::MissionBytes()}})},
+      {JoinPath(dir, "L.bms"), test::MissionBytes("BMS", 3, 4, 0x55)}};
+  for (const auto& [path, bytes] : original) sample::WriteFile(path, bytes);
+  auto files = MakeNativeFileSystem();
+  test::RecordingHost host;
+  CatalogueState state;
+  state.GameDirectory = dir;
+  RefreshCatalogue(state, Platform{*files, host});
+  std::vector<BulkRow> rows;
+  for (MissionEntry& m : state.Missions) {
+    rows.push_back({static_cast<int32_t>(rows.size()), 0});
+    m.Enabled = kFalse;
+  }
+  sample::WriteFile(list, EncodeListFile(state.Missions).Bytes);
+  const std::function<test::CliRun()> commands[] = {
+      [&] {
+        return test::RunCli(cli::RunImport, {list, "--folder", dir});
+      },
+      [&] { return test::RunCli(cli::RunImport, {list}); },
+      [&] {
+        PatchJournal journal(*files, *UserJournalPath());
+        host.Messages.clear();
+        RefreshCatalogue(state, Platform{*files, host});
+        const BulkResult r = SetMissionsEnabled(state, {*files, host, &journal}, rows, false);
+        return test::CliRun{r.Failed > 0, "", host.Messages.empty() ? "" : host.Messages[0]};
+      }};
+  test::ScopedDataFolder data;
+  const std::string journalPath = *UserJournalPath();
+  enum Kind { Short, ShortThenFail, FlushFails };
+  for (size_t command = 0; command < std::size(commands); ++command) {
+    for (const Kind kind : {Short, ShortThenFail, FlushFails}) {
+      bool fired = true;  // until a run goes by without the fault
+      for (int64_t at = 1; fired; ++at) {
+        const std::string trial = "command " + std::to_string(command) + " kind " +
+                                  std::to_string(kind) + " at " + std::to_string(at);
+        const size_t before = PatchJournal(*files, journalPath).Read()->Records.size();
+        int64_t writes = 0, flushes = 0, laterWrites = 0;
+        bool failed = false, journalFailed = false;
+        fired = false;
+        std::string faulted;
+        SetNativeFault([&](const std::string& Path, size_t Count) -> int64_t {
+          laterWrites += journalFailed && Count > 0 && Path != journalPath;
+          const int64_t n = Count == 0 ? ++flushes : ++writes;
+          auto allow = Count == 0 ? 1 : static_cast<int64_t>(Count);  // no flush waits
+          if ((Count == 0) != (kind == FlushFails)) return allow;
+          if (n == at) {
+            fired = true;
+            faulted = Path;
+            allow = kind == FlushFails ? -1 : allow / 2;
+          } else if (kind == ShortThenFail && n == at + 1 && fired) {
+            allow = -1;
+          }
+          failed = failed || allow < 0;
+          journalFailed = journalFailed || (allow < 0 && Path == journalPath);
+          return allow;
+        });
+        const test::CliRun run = commands[command]();
+        SetNativeFault([](const std::string&, size_t Count) { return Count == 0 ? 1 : Count; });
+        EXPECT_EQ(run.Exit != 0, failed) << trial << run.Err;
+        EXPECT_TRUE(!failed || Has(run.Err, faulted)) << trial << run.Err;
+#ifndef _WIN32
+        EXPECT_TRUE(!failed || Has(run.Err, std::strerror(kind == FlushFails ? EIO : ENOSPC)))
+            << trial << run.Err;
+#endif
+        EXPECT_EQ(laterWrites, 0) << trial;
+        // Which missions are switched: by their whole headers, and by the journal.
+        std::set<std::pair<std::string, int32_t>> onDisk, journalled;
+        for (const MissionEntry& m : state.Missions) {
+          const auto from = [&](const sample::Bytes& File) {
+            const auto start = File.begin() + m.DataOffset;
+            return sample::Bytes(start, start + 128);
+          };
+          const sample::Bytes header = from(test::ReadBytes(m.SourceFile)),
+                              old = from(original.at(m.SourceFile));
+          sample::Bytes switched = old;
+          WriteMissionState(switched, false);
+          EXPECT_TRUE(header == old || header == switched) << trial << " " << m.FileName;
+          if (header == switched) onDisk.insert({m.SourceFile, m.DataOffset});
+        }
+        const auto contents = PatchJournal(*files, journalPath).Read();
+        ASSERT_TRUE(contents) << trial;
+        EXPECT_TRUE(contents->Problems.empty()) << trial << contents->Problems[0];
+        std::set<std::string> notApplied;
+        for (const JournalRecord& r : contents->Records)
+          if (r.Kind == JournalKind::NotApplied) notApplied.insert(r.Reverses);
+        for (size_t i = before; i < contents->Records.size(); ++i) {
+          const JournalRecord& r = contents->Records[i];
+          if (!IsUndoKind(r.Kind) && !notApplied.count(r.Id))
+            journalled.insert({r.SourceFile, r.DataOffset});
+        }
+        EXPECT_EQ(onDisk, journalled) << trial;
+        PatchJournal journal(*files, journalPath);
+        const UndoResult undo = UndoLastPatches(state, {*files, host, &journal});
+        EXPECT_FALSE(undo.Failed()) << trial << undo.Message();
+        for (const auto& [path, bytes] : original)
+          EXPECT_TRUE(test::ReadBytes(path) == bytes) << trial << " " << path;
+      }
+    }
+  }
+  SetNativeFault(nullptr);
 }
 
 #ifndef _WIN32

@@ -70,7 +70,7 @@ class MemoryFileSystem : public FileSystem {
     if (BeforeRead) BeforeRead(Path);
     auto file = Open(Path);
     if (!file) return file.Error();
-    Held held(**file, Counters_.Reads);
+    Held held(**file, Counters_);
     Look(held);
     ++Counters_.Closes;
     return true;
@@ -82,24 +82,10 @@ class MemoryFileSystem : public FileSystem {
     ++WriteOpens;
     auto file = Open(Path);
     if (!file) return file.Error();
-    Bytes& data = **file;
-    Held held(data, Counters_.Reads);
+    const auto fail = FailWrite.find(Path);
+    Held held(**file, Counters_, fail == FailWrite.end() ? nullptr : &*fail);
     ++Counters_.Closes;
-    if (!Edit(held)) return false;
-    bool any = false;
-    for (FileBlock& block : Blocks) {
-      if (!block.Write) continue;
-      ++Counters_.Writes;
-      if (const auto fail = FailWrite.find(Path); fail != FailWrite.end()) {
-        Counters_.Flushes += any;
-        return IoError{Path, fail->second};
-      }
-      std::copy_n(block.Bytes.begin(), std::min(block.Have, block.Bytes.size()),
-                  data.begin() + static_cast<std::ptrdiff_t>(block.Offset));
-      block.Written = any = true;
-    }
-    Counters_.Flushes += any;
-    return true;
+    return PatchOpenFile(held, held, Blocks, Edit);
   }
 
   IoResult<bool> AppendFile(const std::string& Path, std::span<const uint8_t> Data) override {
@@ -127,19 +113,30 @@ class MemoryFileSystem : public FileSystem {
   }
 
  private:
-  // The open file of InspectFile and PatchBlocks: each read counted.
-  class Held : public OpenFile {
+  // The open file of InspectFile and PatchBlocks: each read and write counted; writes fail with
+  // the reason of Fail when it is set.
+  class Held : public OpenFile, public BlockWriter {
    public:
-    Held(const test::Bytes& Data, uint64_t& Reads) : Data_(Data), Reads_(Reads) {}
+    Held(test::Bytes& Data, IoCounters& Counters,
+         const std::pair<const std::string, std::string>* Fail = nullptr)
+        : Data_(Data), Counters_(Counters), Fail_(Fail) {}
     uint64_t Size() const override { return Data_.size(); }
     bool Read(FileBlock& Block) override {
-      ++Reads_;
+      ++Counters_.Reads;
       return SpanFile(Data_).Read(Block);
     }
+    IoResult<size_t> WriteAt(uint64_t Offset, std::span<const uint8_t> Part) override {
+      ++Counters_.Writes;
+      if (Fail_) return IoError{Fail_->first, Fail_->second};
+      std::copy(Part.begin(), Part.end(), Data_.begin() + static_cast<std::ptrdiff_t>(Offset));
+      return Part.size();
+    }
+    IoResult<bool> Flush() override { return ++Counters_.Flushes > 0; }
 
    private:
-    const test::Bytes& Data_;
-    uint64_t& Reads_;
+    test::Bytes& Data_;
+    IoCounters& Counters_;
+    const std::pair<const std::string, std::string>* Fail_;
   };
   class Copy : public FileBytes {
    public:
