@@ -194,7 +194,8 @@ class PosixFileSystem : public FileSystem {
 
   std::optional<FileIdentity> IdentityOf(const std::string& Path) override {
     struct stat st {};
-    if (stat(Path.c_str(), &st) != 0) return std::nullopt;
+    // A file number of 0 is no file's: a file system that gives it tells nothing.
+    if (stat(Path.c_str(), &st) != 0 || st.st_ino == 0) return std::nullopt;
     return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
   }
 

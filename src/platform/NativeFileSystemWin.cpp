@@ -231,9 +231,10 @@ class WindowsFileSystem : public FileSystem {
     BY_HANDLE_FILE_INFORMATION info{};
     const bool known = GetFileInformationByHandle(file, &info) != 0;
     CloseHandle(file);
-    if (!known) return std::nullopt;
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    const uint64_t index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // Some network file systems give every file the index 0: that tells nothing.
+    if (!known || index == 0) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, index};
   }
 
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {
