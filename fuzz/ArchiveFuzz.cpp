@@ -1,10 +1,23 @@
-// Feeds arbitrary bytes to the archive reader as if they were a whole .pff file.
+// Feeds arbitrary bytes to the archive reader as if they were a whole .pff file, and reads them
+// again by parts, as an archive too large to read whole is read: both must give the same rows
+// and map names.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #include "catalogue/MapNames.h"
 #include "catalogue/MissionHeader.h"
 #include "catalogue/PffArchive.h"
+
+namespace {
+
+// Reads every archive, valid header or not.
+class ReadingHost : public brieflist::QuietHost {
+ public:
+  bool AskYesNo(const std::string&) override { return false; }
+};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   using namespace brieflist;
@@ -19,5 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     DecodeArchiveMissions(state, file, 0, "fuzz.pff");
     ReadMapNames(state, file);
   }
+
+  CatalogueState parts;
+  parts.LastMission = 0;
+  parts.FirstArchive = true;
+  ReadingHost host;
+  SpanFile open(std::span<const uint8_t>(Data, Size));
+  if (!ReadPffArchiveByParts(parts, host, "fuzz.pff", open) || parts.Missions != state.Missions ||
+      parts.MapNames != state.MapNames)
+    std::abort();
   return 0;
 }

@@ -128,6 +128,13 @@ class DiskWatch::RecordingFiles : public FileSystem {
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
     return Inner_.ReadWhole(Path);
   }
+  IoResult<std::unique_ptr<FileBytes>> ReadWholeUpTo(const std::string& Path,
+                                                     uint64_t Limit) override {
+    return Inner_.ReadWholeUpTo(Path, Limit);
+  }
+  std::optional<FileIdentity> IdentityOf(const std::string& Path) override {
+    return Inner_.IdentityOf(Path);
+  }
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {
     return Inner_.ReadPrefix(Path, Count);
   }

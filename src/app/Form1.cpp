@@ -531,8 +531,17 @@ void Form1::UpdateSummary() {
   if (unread > 0)
     summary += unread == 1 ? QStringLiteral("; 1 problem reading the folder")
                            : QStringLiteral("; %1 problems reading the folder").arg(unread);
+  // A file under two names is read once; its missions are listed under the name met first.
+  QStringList tip;
+  if (unread > 0) tip.push_back(ProblemsText(Unread_));
+  const auto twice = static_cast<int>(LastRefresh_.SameFiles.size());
+  if (twice > 0)
+    summary += twice == 1 ? QStringLiteral("; 1 file under two names, listed once")
+                          : QStringLiteral("; %1 files under two names, listed once").arg(twice);
+  for (const SameFile& same : LastRefresh_.SameFiles)
+    tip.push_back(FromNativeName(same.Path + ": the same file as " + same.ReadAs));
   Summary_->setText(summary);
-  Summary_->setToolTip(unread > 0 ? ProblemsText(Unread_) : QString());
+  Summary_->setToolTip(tip.join(QLatin1Char('\n')));
   const int oneLine = TwipsToPixelsY(kSummaryHeight, *this);
   Summary_->resize(Summary_->width(),
                    std::max(oneLine, Summary_->heightForWidth(Summary_->width())));

@@ -37,9 +37,19 @@ struct CatalogueState {
   std::vector<PffEntry> BinEntries = std::vector<PffEntry>(1);  // element 0 is a placeholder
 };
 
-// What a refresh could not read: the caller decides how to report it.
+// A file the folder holds under two names (a hard link, or a symbolic link to it): it is read
+// once, under the name met first, so its missions show once and a switch of all of them flips
+// each header once.
+struct SameFile {
+  std::string Path;    // the name passed over
+  std::string ReadAs;  // the name its missions are listed under
+};
+
+// What a refresh could not read, and the files it read once for two names: the caller decides
+// how to report them.
 struct RefreshReport {
   std::vector<IoError> Problems;
+  std::vector<SameFile> SameFiles;
 };
 
 class PatchJournal;

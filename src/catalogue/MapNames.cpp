@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "catalogue/PffArchive.h"
 #include "platform/Windows1252.h"
 
 namespace brieflist {
@@ -87,16 +88,6 @@ std::string_view TextBlock::Text(int64_t From, int64_t To) const {
   return File->InFile(Start + From, To - From);
 }
 
-int64_t CountStringRecords(const ByteReader& File, int64_t TableOffset, int64_t StringCount) {
-  int64_t n = 0;
-  for (int64_t p = 1; p < StringCount; ++p) {
-    const int64_t record = TableOffset + p * RtxtLayout::RecordBytes;
-    if (record >= File.Size()) break;
-    if (File.I32LE(record + RtxtLayout::RecordZeroField) == 0) ++n;
-  }
-  return n;
-}
-
 void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyBlock,
                       const TextBlock& TextBlock_, int64_t N) {
   // Every text lies in the file (a NUL ends it otherwise), so one copy of the block's part in
@@ -159,25 +150,100 @@ void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyB
   }
 }
 
-void ReadMapNames(CatalogueState& State, const ByteReader& File) {
+namespace {
+
+// A part of an archive read for its text resources: the file's byte x is Reader's byte x - Base,
+// and bytes outside the part are zeros (the part holds all of the asked range the file has).
+struct ArchivePart {
+  ByteReader Reader;
+  int64_t Base = 0;
+  int32_t I32LE(int64_t Offset) const { return Reader.I32LE(Offset - Base); }
+};
+
+// The whole archive in memory: every part is the whole file, and a table is counted in one go.
+class WholeArchive {
+ public:
+  static constexpr int64_t kTableRecords = INT64_MAX;
+  explicit WholeArchive(const ByteReader& File) : File_(File) {}
+  int64_t Size() const { return File_.Size(); }
+  ArchivePart Part(int64_t, int64_t, FileBlock&) { return {File_, 0}; }
+
+ private:
+  const ByteReader& File_;
+};
+
+// An open archive: each part is read when asked for, into the block given.
+class ArchiveByParts {
+ public:
+  static constexpr int64_t kTableRecords = int64_t{1} << 16;  // a megabyte of string records
+  explicit ArchiveByParts(OpenFile& File) : File_(File) {}
+  int64_t Size() const { return static_cast<int64_t>(File_.Size()); }
+  ArchivePart Part(int64_t Offset, int64_t Count, FileBlock& Block) {
+    if (!ReadFilePart(File_, Offset, Count, Block)) Failed = true;
+    return {ByteReader(Block.Bytes), static_cast<int64_t>(Block.Offset)};
+  }
+
+  bool Failed = false;
+
+ private:
+  OpenFile& File_;
+};
+
+// How many of [Offset, Offset + Count) lie in a file of Size bytes.
+int64_t BytesInFile(int64_t Size, int64_t Offset, int64_t Count) {
+  const int64_t begin = std::clamp<int64_t>(Offset, 0, Size);
+  return std::clamp<int64_t>(Offset + Count, begin, Size) - begin;
+}
+
+// Number of records at positions 1..StringCount-1 whose field at offset 8 is zero. Records past
+// the end of the file are not counted: the table is bounded by what the file holds.
+template <typename Archive>
+int64_t CountStringRecords(Archive& File, int64_t TableOffset, int64_t StringCount,
+                           FileBlock& Block) {
+  const int64_t size = File.Size();
+  // Past the last record that starts inside the file.
+  const int64_t end =
+      TableOffset >= size
+          ? 1
+          : std::min(StringCount,
+                     (size - TableOffset + RtxtLayout::RecordBytes - 1) / RtxtLayout::RecordBytes);
+  int64_t n = 0;
+  for (int64_t from = 1, to = 1; from < end; from = to) {
+    to = from + std::min(end - from, Archive::kTableRecords);
+    const ArchivePart part = File.Part(TableOffset + from * RtxtLayout::RecordBytes,
+                                       (to - from) * RtxtLayout::RecordBytes, Block);
+    for (int64_t p = from; p < to; ++p)
+      if (part.I32LE(TableOffset + p * RtxtLayout::RecordBytes + RtxtLayout::RecordZeroField) == 0)
+        ++n;
+  }
+  return n;
+}
+
+template <typename Archive>
+void ReadMapNamesOf(CatalogueState& State, Archive& File) {
   // Resources that do not overlap, as written by the game's tools, take at most one string
   // record (16 bytes) of the archive per pair and one byte of it per text byte. Resources made
   // to overlap, or many directory records naming one resource, could make a small archive
   // yield pairs and copies quadratic in its size; once an archive has used up what honest
   // resources of its size could, its remaining resources are passed over. A resource named
-  // twice yields the same pairs again, which never change a lookup (the first pair wins).
+  // twice yields the same pairs again, which never change a lookup (the first pair wins). An
+  // archive too large to read whole gets no more than one that is just small enough: a sparse
+  // file of many gigabytes costs nothing on disk, and must not cost that much memory.
   const int64_t size = File.Size();
+  const int64_t budget = std::min(size, kWholeArchiveLimit);
   const int64_t entries = static_cast<int64_t>(State.BinEntries.size());
-  int64_t records = size / RtxtLayout::RecordBytes + entries;
-  int64_t pairs = size / RtxtLayout::RecordBytes + entries;
-  int64_t textBytes = size;
+  int64_t records = budget / RtxtLayout::RecordBytes + entries;
+  int64_t pairs = budget / RtxtLayout::RecordBytes + entries;
+  int64_t textBytes = budget;
   std::unordered_set<int64_t> read;
+  FileBlock headBlock, tableBlock, lastBlock, textBlock, deltaBlock, keyBlock;
   for (size_t e = 1; e < State.BinEntries.size(); ++e) {
     const int64_t base = State.BinEntries[e].DataOffset;
-    if (UpperCase1252(File.Bytes(base, 4)) != "RTXT") continue;
+    const ArchivePart head = File.Part(base, RtxtLayout::HeaderBytes, headBlock);
+    if (UpperCase1252(head.Reader.Bytes(base - head.Base, 4)) != "RTXT") continue;
     if (!read.insert(base).second) continue;
-    const int64_t keyBlockOffset = File.I32LE(base + RtxtLayout::KeyBlockOffsetField);
-    const int64_t stringCount = File.I32LE(base + RtxtLayout::StringCountField);
+    const int64_t keyBlockOffset = head.I32LE(base + RtxtLayout::KeyBlockOffsetField);
+    const int64_t stringCount = head.I32LE(base + RtxtLayout::StringCountField);
     if (stringCount <= 0) continue;
 
     const int64_t table = base + RtxtLayout::HeaderBytes;
@@ -185,22 +251,39 @@ void ReadMapNames(CatalogueState& State, const ByteReader& File) {
     const int64_t looked =
         std::clamp<int64_t>((size - table) / RtxtLayout::RecordBytes, 0, stringCount - 1);
     if ((records -= looked) < 0) return;
-    const int64_t n = CountStringRecords(File, table, stringCount);
+    const int64_t n = CountStringRecords(File, table, stringCount, tableBlock);
     if (n == 0) continue;
     if ((pairs -= n + 1) < 0) return;
 
     const int64_t lastRecord = table + (stringCount - 1) * RtxtLayout::RecordBytes;
-    const int64_t textLength =
-        std::max<int64_t>(0, File.I32LE(lastRecord) + RtxtLayout::BlockSlack);
-    const TextBlock texts{&File, table + stringCount * RtxtLayout::RecordBytes, textLength};
-    if ((textBytes -= static_cast<int64_t>(File.InFile(texts.Start, texts.Length).size())) < 0)
-      return;
+    const int64_t textLength = std::max<int64_t>(
+        0, File.Part(lastRecord, 4, lastBlock).I32LE(lastRecord) + RtxtLayout::BlockSlack);
+    const int64_t textStart = table + stringCount * RtxtLayout::RecordBytes;
+    if ((textBytes -= BytesInFile(size, textStart, textLength)) < 0) return;
+    const ArchivePart textPart = File.Part(textStart, textLength, textBlock);
+    const TextBlock texts{&textPart.Reader, textStart - textPart.Base, textLength};
 
-    const int64_t keyDelta = File.I32LE(base + keyBlockOffset + 4);
-    const TextBlock keys{&File, base + keyBlockOffset + 4 + keyDelta,
-                         n * RtxtLayout::RecordBytes + RtxtLayout::BlockSlack};
+    const int64_t deltaAt = base + keyBlockOffset + 4;
+    const int64_t keyDelta = File.Part(deltaAt, 4, deltaBlock).I32LE(deltaAt);
+    const int64_t keyStart = deltaAt + keyDelta;
+    const int64_t keyLength = n * RtxtLayout::RecordBytes + RtxtLayout::BlockSlack;
+    const ArchivePart keyPart = File.Part(keyStart, keyLength, keyBlock);
+    const TextBlock keys{&keyPart.Reader, keyStart - keyPart.Base, keyLength};
     StoreStringPairs(State.MapNames, keys, texts, n);
   }
+}
+
+}  // namespace
+
+void ReadMapNames(CatalogueState& State, const ByteReader& File) {
+  WholeArchive archive(File);
+  ReadMapNamesOf(State, archive);
+}
+
+bool ReadMapNames(CatalogueState& State, OpenFile& File) {
+  ArchiveByParts archive(File);
+  ReadMapNamesOf(State, archive);
+  return !archive.Failed;
 }
 
 std::string LookUpMapName(const std::vector<MapNameEntry>& MapNames, const std::string& Name) {

@@ -32,16 +32,15 @@ struct TextBlock {
   std::string_view Text(int64_t From, int64_t To) const;
 };
 
-// Number of records at positions 1..StringCount-1 whose field at offset 8 is zero. Records
-// past the end of the file are not counted: the table is bounded by what the file holds.
-int64_t CountStringRecords(const ByteReader& File, int64_t TableOffset, int64_t StringCount);
-
 // Splits both blocks into N + 1 pairs and appends them.
 void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyBlock,
                       const TextBlock& TextBlock_, int64_t N);
 
 // Reads the RTXT resources of State.BinEntries from the open archive into MapNames.
 void ReadMapNames(CatalogueState& State, const ByteReader& File);
+// The same from an archive read by parts: each resource's header, string table (a megabyte at
+// a time), text block and key block by their offsets. False when a read failed.
+bool ReadMapNames(CatalogueState& State, OpenFile& File);
 
 // The text a mission name shows when map names are resolved: the first pair whose key equals
 // the upper-cased name, the name itself when none does, "Not Found!" for an empty name.

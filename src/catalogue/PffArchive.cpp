@@ -1,6 +1,7 @@
 #include "catalogue/PffArchive.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "catalogue/MapNames.h"
 #include "catalogue/MissionHeader.h"
@@ -42,6 +43,51 @@ int64_t ComputeDirectoryCount(const PffHeader& Header, int64_t FileLength) {
   return span / Header.EntrySize;
 }
 
+PffRecordRange TouchingRecords(const PffHeader& Header, int64_t FileLength) {
+  PffRecordRange range;
+  const int64_t count = ComputeDirectoryCount(Header, FileLength);
+  if (count <= 0) return range;  // also covers an EntrySize of zero or less
+  const int64_t directory = Header.DirectoryOffset;
+  const int64_t entrySize = Header.EntrySize;
+  if (directory + PffLayout::EntryBytes <= 0)
+    range.First = (-directory - PffLayout::EntryBytes) / entrySize + 1;
+  if (directory < FileLength)
+    range.Last = std::min(count, (FileLength - directory + entrySize - 1) / entrySize);
+  return range;
+}
+
+bool ForEachPffEntry(const PffHeader& Header, OpenFile& File,
+                     const std::function<void(PffEntry&&)>& Visitor) {
+  constexpr int64_t kPartBytes = int64_t{1} << 20;
+  constexpr int64_t kRecord = PffLayout::EntryBytes;
+  const PffRecordRange range = TouchingRecords(Header, static_cast<int64_t>(File.Size()));
+  const int64_t directory = Header.DirectoryOffset;
+  const int64_t entrySize = Header.EntrySize;
+  // Whole records only, as many as fit in a part; records farther apart are read one by one.
+  const int64_t perPart =
+      std::max<int64_t>(1, (kPartBytes - kRecord) / std::max<int64_t>(entrySize, 1) + 1);
+  FileBlock part;
+  int64_t partStart = 0;
+  int64_t partEnd = 0;
+  for (int64_t i = range.First; i < range.Last; ++i) {
+    const int64_t record = directory + i * entrySize;
+    if (record < partStart || record + kRecord > partEnd) {
+      const int64_t name = std::max<int64_t>(record + PffLayout::EntryNameOffset, 0);
+      const auto data = static_cast<int64_t>(File.NextData(static_cast<uint64_t>(name)));
+      if (data >= record + kRecord) {
+        // On to the first record whose name reaches past the hole.
+        i = (data - kRecord - directory) / entrySize;
+        continue;
+      }
+      partStart = record;
+      partEnd = record + (std::min(perPart, range.Last - i) - 1) * entrySize + kRecord;
+      if (!ReadFilePart(File, partStart, partEnd - partStart, part)) return false;
+    }
+    Visitor(ParsePffEntry(ByteReader(part.Bytes), record - static_cast<int64_t>(part.Offset)));
+  }
+  return true;
+}
+
 std::string InvalidArchiveQuestion(const std::string& Path) {
   return "This does not seem to be a valid Pff File!\r\nDo you want to skip this file:\r\n" + Path;
 }
@@ -70,9 +116,68 @@ int32_t WalkPffDirectory(CatalogueState& State, const ByteReader& File) {
   return static_cast<int32_t>(State.PffMissions.size());
 }
 
+bool ReadPffArchiveByParts(CatalogueState& State, EngineHost& Host, const std::string& Path,
+                           OpenFile& File) {
+  FileBlock head;
+  if (!ReadFilePart(File, 0, PffLayout::HeaderBytes, head)) return false;
+  State.ArchiveHeader = ParsePffHeader(ByteReader(head.Bytes));
+  if (!CheckPffHeader(State.ArchiveHeader, Path, Host)) return true;
+  State.DirectoryCount =
+      ComputeDirectoryCount(State.ArchiveHeader, static_cast<int64_t>(File.Size()));
+
+  const int32_t firstRow = State.FirstArchive ? State.LastMission : State.LastMission + 1;
+  const size_t namesBefore = State.MapNames.size();
+  Host.SetWindowEnabled(false);
+  State.BinEntries.resize(1);
+  State.PffMissions.clear();
+  // Each mission's header is read once: its signature decides whether the record is kept, and
+  // its row is decoded from the same bytes.
+  std::vector<MissionEntry> rows;
+  FileBlock mission;
+  bool read = true;
+  const bool walked = ForEachPffEntry(State.ArchiveHeader, File, [&](PffEntry&& Entry) {
+    if (EndsWithIgnoringCase(Entry.Name, ".BMS")) {
+      if (!ReadFilePart(File, Entry.DataOffset, MissionOffset::HeaderSize, mission)) {
+        read = false;
+        return;
+      }
+      const ByteReader header(mission.Bytes);
+      const int64_t at = Entry.DataOffset - static_cast<int64_t>(mission.Offset);
+      if (!CheckMissionSignature(header, at)) return;
+      rows.push_back(DecodeMission(header, at, Entry.Name, Path, Entry.DataOffset));
+      State.PffMissions.push_back(std::move(Entry));
+    } else if (EndsWithIgnoringCase(Entry.Name, ".BIN")) {
+      State.BinEntries.push_back(std::move(Entry));
+    }
+  });
+  read = read && walked;
+  const auto k = static_cast<int32_t>(State.PffMissions.size());
+  if (read && k >= 1) read = ReadMapNames(State, File);
+  if (!read) {
+    State.MapNames.resize(namesBefore);
+  } else if (k >= 1) {
+    State.LastMission = firstRow + k - 1;
+    State.FirstArchive = false;
+    State.Missions.resize(static_cast<size_t>(firstRow));
+    std::move(rows.begin(), rows.end(), std::back_inserter(State.Missions));
+  }
+  Host.SetWindowEnabled(true);
+  return read;
+}
+
 void ReadPffArchive(CatalogueState& State, const Platform& P, const std::string& Path,
                     RefreshReport& Report) {
-  auto bytes = P.Files.ReadWhole(Path);
+  auto bytes = P.Files.ReadWholeUpTo(Path, static_cast<uint64_t>(kWholeArchiveLimit));
+  if (bytes && !*bytes) {
+    bool complete = false;
+    auto read = P.Files.InspectFile(
+        Path, [&](OpenFile& File) { complete = ReadPffArchiveByParts(State, P.Host, Path, File); });
+    if (!read)
+      Report.Problems.push_back(read.Error());
+    else if (!complete)
+      Report.Problems.push_back(IoError{Path, "could not be read to its end"});
+    return;
+  }
   if (!bytes) {
     Report.Problems.push_back(bytes.Error());
     return;

@@ -1,5 +1,7 @@
 #include "catalogue/RefreshCatalogue.h"
 
+#include <map>
+
 #include "catalogue/MissionHeader.h"
 #include "catalogue/PffArchive.h"
 #include "platform/MemoryAdvice.h"
@@ -28,6 +30,23 @@ void ReserveLikeSoFar(Table& Rows, size_t Placeholders, size_t Done, size_t Tota
   AdviseLargeBuffer(Rows.data(), Rows.capacity() * sizeof(Rows[0]));
 }
 
+// The files a refresh has read, by identity: a second name of one of them is passed over.
+class ReadOnce {
+ public:
+  // True when Path leads to a file read before; Report then says under which name.
+  bool ReadBefore(FileSystem& Files, const std::string& Path, RefreshReport& Report) {
+    const auto identity = Files.IdentityOf(Path);
+    if (!identity) return false;
+    const auto [first, added] = Read_.try_emplace(*identity, Path);
+    if (added) return false;
+    Report.SameFiles.push_back({Path, first->second});
+    return true;
+  }
+
+ private:
+  std::map<FileIdentity, std::string> Read_;
+};
+
 }  // namespace
 
 RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
@@ -44,6 +63,7 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
       exists ? P.Files.ListFolder(folder, ".pff") : IoResult<FolderFiles>(FolderFiles{});
   auto loose = exists ? P.Files.ListFolder(folder, ".bms") : IoResult<FolderFiles>(FolderFiles{});
 
+  ReadOnce once;
   if (!archives) report.Problems.push_back(archives.Error());
   if (archives) {
     ReportUnrepresentable(folder, *archives, report);
@@ -58,7 +78,8 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
         ReserveLikeSoFar(State.Missions, 0, i, total, looseCount);
         ReserveLikeSoFar(State.MapNames, 1, i, total, 0);
       }
-      ReadPffArchive(State, P, JoinPath(folder, name), report);
+      const std::string path = JoinPath(folder, name);
+      if (!once.ReadBefore(P.Files, path, report)) ReadPffArchive(State, P, path, report);
     }
   }
   // With no archive row stored, the first loose mission becomes row 0.
@@ -67,8 +88,10 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   if (!loose) report.Problems.push_back(loose.Error());
   if (loose) {
     ReportUnrepresentable(folder, *loose, report);
-    for (const std::string& name : loose->Names)
-      ReadLooseMission(State, P, JoinPath(folder, name), name, report);
+    for (const std::string& name : loose->Names) {
+      const std::string path = JoinPath(folder, name);
+      if (!once.ReadBefore(P.Files, path, report)) ReadLooseMission(State, P, path, name, report);
+    }
   }
   State.Missions.resize(static_cast<size_t>(State.LastMission + 1));
   P.Host.CatalogueRefreshed(report);

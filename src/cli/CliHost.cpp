@@ -47,6 +47,9 @@ void CliHost::ShowMessage(const std::string& Text) {
 void CliHost::CatalogueRefreshed(const RefreshReport& Report) {
   for (const IoError& problem : Report.Problems)
     PrintLines("warning: ", "cannot read " + problem.Describe());
+  for (const SameFile& same : Report.SameFiles)
+    PrintLines("warning: ", same.Path + ": the same file as " + same.ReadAs +
+                                ", whose missions are listed once, under that name");
 }
 
 void PrintError(const std::string& Text) {

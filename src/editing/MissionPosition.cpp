@@ -39,18 +39,12 @@ MissionPlaces MissionPlaces::Read(OpenFile& File, const std::string& Path, bool 
   places.DirectoryBegin_ = header.DirectoryOffset;
   places.DirectoryEnd_ = header.DirectoryOffset + (count - 1) * entrySize +
                          std::max<int64_t>(entrySize, PffLayout::EntryBytes);
-  // The directory onwards, in one read; a directory that starts inside the header takes the
-  // whole file.
-  FileBlock directory;
-  directory.Offset = static_cast<uint64_t>(
-      header.DirectoryOffset >= PffLayout::HeaderBytes ? header.DirectoryOffset : 0);
-  directory.Bytes.resize(static_cast<size_t>(places.Length_) - directory.Offset);
-  if (!File.Read(directory)) return places;
-  ForEachPffEntry(header, places.Length_, ByteReader(directory.Bytes),
-                  static_cast<int64_t>(directory.Offset), [&](PffEntry&& Entry) {
-                    if (EndsWithIgnoringCase(Entry.Name, ".BMS"))
-                      places.Missions_.push_back({Entry.DataOffset, std::move(Entry.Name)});
-                  });
+  // The directory in parts of at most a megabyte: one read for any real archive, bounded
+  // memory for any file.
+  ForEachPffEntry(header, File, [&](PffEntry&& Entry) {
+    if (EndsWithIgnoringCase(Entry.Name, ".BMS"))
+      places.Missions_.push_back({Entry.DataOffset, std::move(Entry.Name)});
+  });
   std::sort(places.Missions_.begin(), places.Missions_.end(),
             [](const Record& a, const Record& b) { return a.Offset < b.Offset; });
   return places;

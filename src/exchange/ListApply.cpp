@@ -106,6 +106,17 @@ ApplyResult ApplyListToFolder(const Platform& P, const std::vector<MissionEntry>
   std::map<MissionKey, std::vector<int32_t>> missions;
   for (int32_t i = 0; i < static_cast<int32_t>(folder.Missions.size()); ++i)
     missions[KeyOf(folder.Missions[static_cast<size_t>(i)])].push_back(i);
+  // A row may name a file by its second name: its missions are the ones read under the first.
+  for (const SameFile& same : report.SameFiles) {
+    for (int32_t i = 0; i < static_cast<int32_t>(folder.Missions.size()); ++i) {
+      const MissionEntry& m = folder.Missions[static_cast<size_t>(i)];
+      if (m.SourceFile != same.ReadAs) continue;
+      MissionKey key = KeyOf(m);
+      (m.DataOffset == 0 ? key.second : key.first) = UpperCase1252(LastPathComponent(same.Path));
+      std::vector<int32_t>& found = missions[key];
+      if (std::find(found.begin(), found.end(), i) == found.end()) found.push_back(i);
+    }
+  }
   // A file the read could not open holds its missions still: they are not missing.
   std::map<std::string, const IoError*> unreadable;
   for (const IoError& problem : report.Problems)

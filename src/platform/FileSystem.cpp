@@ -109,4 +109,14 @@ int64_t NativeFaultAllows(const std::string& Path, size_t Count) {
   return fault ? fault(Path, Count) : static_cast<int64_t>(Count);
 }
 
+bool ReadFilePart(OpenFile& File, int64_t Offset, int64_t Count, FileBlock& Block) {
+  const int64_t size = static_cast<int64_t>(File.Size());
+  const int64_t begin = std::clamp<int64_t>(Offset, 0, size);
+  const int64_t end = std::clamp<int64_t>(Offset + Count, begin, size);
+  Block.Offset = static_cast<uint64_t>(begin);
+  Block.Bytes.resize(static_cast<size_t>(end - begin));
+  Block.Have = 0;
+  return Block.Bytes.empty() || File.Read(Block);
+}
+
 }  // namespace brieflist

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -58,6 +59,10 @@ class OpenFile {
   // Fills Block.Bytes from Block.Offset in one read, zeros past the end, and sets Block.Have.
   // A failed read makes the whole InspectFile or PatchBlocks fail with its error.
   virtual bool Read(FileBlock& Block) = 0;
+  // The first offset at or after Offset where the file may hold other bytes than zeros, Size()
+  // when there is none: the holes of a sparse file read as zeros, and a reader may pass them
+  // over unread. A file that cannot tell says Offset.
+  virtual uint64_t NextData(uint64_t Offset) { return Offset; }
 
  protected:
   ~OpenFile() = default;
@@ -106,6 +111,20 @@ void SetNativeFault(NativeFault Fault);
 // What the fault set allows a call of Count bytes: Count when none is set.
 int64_t NativeFaultAllows(const std::string& Path, size_t Count);
 
+// Reads the part of [Offset, Offset + Count) that lies in File into Block, from Block.Offset (0 or
+// later) on: the file's byte x is Block.Bytes[x - Block.Offset], and the rest of the range lies
+// outside the file, where it reads as zeros. False when the read failed.
+bool ReadFilePart(OpenFile& File, int64_t Offset, int64_t Count, FileBlock& Block);
+
+// Which file a name leads to: two names with the same identity are one file (a hard link, or a
+// symbolic link followed to its target). The device and file number on POSIX systems, the volume
+// serial number and file index on Windows.
+struct FileIdentity {
+  uint64_t Volume = 0;
+  uint64_t Index = 0;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+
 // An exclusive lock held while this object lives; see FileSystem::LockFile.
 class FileLock {
  public:
@@ -135,6 +154,21 @@ class FileSystem {
 
   // The whole file as one read found it; the file is closed on return.
   virtual IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) = 0;
+
+  // ReadWhole for a file of at most Limit bytes. A larger one is not read: the result holds no
+  // bytes (a null pointer), and the caller reads what it needs by parts through InspectFile. A
+  // file system that cannot tell the size first reads the file whole.
+  virtual IoResult<std::unique_ptr<FileBytes>> ReadWholeUpTo(const std::string& Path,
+                                                             uint64_t Limit) {
+    (void)Limit;
+    return ReadWhole(Path);
+  }
+
+  // The identity of the file at Path, links followed; none when it cannot be found out.
+  virtual std::optional<FileIdentity> IdentityOf(const std::string& Path) {
+    (void)Path;
+    return std::nullopt;
+  }
 
   // The first Count bytes of the file in one read; bytes past its end are zero.
   virtual IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) = 0;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <system_error>
 
@@ -187,6 +188,15 @@ class Descriptor : public OpenFile, public BlockWriter {
     Block.Have = static_cast<size_t>(have);
     return true;
   }
+  uint64_t NextData(uint64_t Offset) override {
+#ifdef SEEK_DATA
+    if (Offset >= Size_) return Size_;
+    const off_t data = lseek(Fd_, static_cast<off_t>(Offset), SEEK_DATA);
+    if (data >= 0) return std::min(static_cast<uint64_t>(data), Size_);
+    if (errno == ENXIO) return Size_;  // nothing but a hole up to the end
+#endif
+    return Offset;
+  }
 
   int Error = 0;
 
@@ -219,10 +229,19 @@ class PosixFileSystem : public FileSystem {
   }
 
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
+    return ReadWholeUpTo(Path, UINT64_MAX);
+  }
+
+  IoResult<std::unique_ptr<FileBytes>> ReadWholeUpTo(const std::string& Path,
+                                                     uint64_t Limit) override {
     struct stat st {};
     const auto opened = OpenRegular(Path, O_RDONLY, st);
     if (!opened) return opened.Error();
     const int fd = *opened;
+    if (static_cast<uint64_t>(st.st_size) > Limit) {
+      Close(fd);
+      return std::unique_ptr<FileBytes>();
+    }
     const auto size = static_cast<size_t>(st.st_size);
     std::vector<uint8_t> buffer;
     if (size <= kPooledLimit) {
@@ -241,6 +260,13 @@ class PosixFileSystem : public FileSystem {
       bytes = std::make_unique<OwnedBytes>(std::move(buffer));
     Close(fd);
     return bytes;
+  }
+
+  std::optional<FileIdentity> IdentityOf(const std::string& Path) override {
+    struct stat st {};
+    // A file number of 0 is no file's: a file system that gives it tells nothing.
+    if (stat(Path.c_str(), &st) != 0 || st.st_ino == 0) return std::nullopt;
+    return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
   }
 
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {

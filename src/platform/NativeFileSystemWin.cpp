@@ -9,11 +9,13 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+#include <winioctl.h>
 // The system's macro would rename our own member of that name.
 #undef ReplaceFile
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -184,6 +186,22 @@ class Handle : public OpenFile, public BlockWriter {
     }
     return true;
   }
+  uint64_t NextData(uint64_t Offset) override {
+    if (Offset >= Size_) return Size_;
+    // The first allocated range at or after Offset; a file that is not sparse is one range.
+    FILE_ALLOCATED_RANGE_BUFFER asked{};
+    asked.FileOffset.QuadPart = static_cast<LONGLONG>(Offset);
+    asked.Length.QuadPart = static_cast<LONGLONG>(Size_ - Offset);
+    FILE_ALLOCATED_RANGE_BUFFER found{};
+    DWORD got = 0;
+    if (!DeviceIoControl(File_, FSCTL_QUERY_ALLOCATED_RANGES, &asked, sizeof asked, &found,
+                         sizeof found, &got, nullptr) &&
+        GetLastError() != ERROR_MORE_DATA)
+      return Offset;
+    if (got < sizeof found) return Size_;  // no range: a hole up to the end
+    const auto start = static_cast<uint64_t>(found.FileOffset.QuadPart);
+    return std::min(std::max(start, Offset), Size_);
+  }
 
   DWORD Error = 0;
 
@@ -215,10 +233,19 @@ class WindowsFileSystem : public FileSystem {
   }
 
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
+    return ReadWholeUpTo(Path, UINT64_MAX);
+  }
+
+  IoResult<std::unique_ptr<FileBytes>> ReadWholeUpTo(const std::string& Path,
+                                                     uint64_t Limit) override {
     const HANDLE file = OpenForReading(Path);
     if (file == INVALID_HANDLE_VALUE) return LastError(Path);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) return CloseWithError(file, Path);
+    if (static_cast<uint64_t>(size.QuadPart) > Limit) {
+      Close(file);
+      return std::unique_ptr<FileBytes>();
+    }
     const auto length = static_cast<size_t>(size.QuadPart);
     // Read, never mapped: a view of a file that goes away under us (a network share, a
     // removable drive) faults on access, while a read reports an error or fewer bytes.
@@ -230,6 +257,23 @@ class WindowsFileSystem : public FileSystem {
     std::unique_ptr<FileBytes> bytes = std::make_unique<OwnedBytes>(std::move(buffer));
     Close(file);
     return bytes;
+  }
+
+  std::optional<FileIdentity> IdentityOf(const std::string& Path) override {
+    // Opened for no access at all: asking who a file is needs no rights to its contents, and
+    // never stands in the way of another program.
+    // Like a stat, not counted as an open of the file.
+    const HANDLE file = CreateFileW(WidePath(Path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    const uint64_t index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // Some network file systems give every file the index 0: that tells nothing.
+    if (!known || index == 0) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, index};
   }
 
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {

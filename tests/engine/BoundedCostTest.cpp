@@ -2,8 +2,18 @@
 #include <set>
 
 #include "catalogue/MapNames.h"
+#include "editing/Patching.h"
 #include "platform/FileSystem.h"
-#include "support/TestSupport.h"
+#include "support/MemoryFileSystem.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <winioctl.h>
+#undef ReplaceFile
+#endif
 
 namespace brieflist {
 namespace {
@@ -82,6 +92,97 @@ TEST(BoundedCost, BytesReadSurviveTheFileShrinking) {
   const auto view = (*bytes)->Bytes();
   ASSERT_EQ(view.size(), kSize);
   EXPECT_EQ(view[kSize - 1], 7);
+}
+
+// An archive too large to read whole is read by parts; it gives the rows and map names a whole
+// read gives, also where its directory claims more records than the file holds, runs past its
+// end, starts before it or needs several parts, and where a string table needs several.
+TEST(BoundedCost, ArchivesReadByPartsGiveWhatAWholeReadGives) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (int i = 0; i < 70000; ++i)
+    pairs.emplace_back(std::string("STR_VC0").append(std::to_string(i)),
+                       i % 2 ? "ab" : std::string(30, 'z'));
+  std::vector<std::pair<std::string, test::Bytes>> entries{{"TEXT.BIN", sample::BuildRtxt(pairs)},
+                                                           {"NOT.BMS", test::Bytes(200, 'z')}};
+  for (int i = 0; i < 17000; ++i)
+    entries.emplace_back(std::string("M").append(std::to_string(i)).append(".BMS"),
+                         test::MissionBytes(i % 3 ? "BMS" : "VyK", 0x80, i % 256, 0, 130));
+  sample::ArchiveOptions wide;
+  wide.EntrySize = 64;  // a directory of more than a megabyte
+  test::Bytes big = test::ArchiveBytes(entries, wide);
+  entries.resize(5);
+  entries[0].second = sample::BuildRtxt({{"a", "b"}, {"STR_VC0x", std::string(40, 'y')}});
+  sample::ArchiveOptions claims;
+  claims.OverrideEntryCount = true;
+  claims.EntryCount = INT32_MAX;
+  test::Bytes small = test::ArchiveBytes(entries, claims);
+  test::Bytes cut(small.begin(), small.end() - 50), before = small, overlapping = small;
+  // The same records, the first of them 2^26 records before the file's start.
+  const auto directory =
+      static_cast<int64_t>(small[16] | small[17] << 8 | small[18] << 16) - (int64_t{1} << 31);
+  for (int i = 0; i < 4; ++i) before[16 + i] = static_cast<uint8_t>(directory >> 8 * i);
+  overlapping[12] = 1;  // records one byte apart
+  test::MemoryGame whole, parts;
+  parts.Files.WholeLimit = 0;
+  for (test::MemoryGame* game : {&whole, &parts}) {
+    for (test::Bytes* archive : {&big, &small, &cut, &before, &overlapping})
+      game->Put("a" + std::to_string(game->Files.Files.size()) + ".pff", *archive);
+    EXPECT_TRUE(game->Refresh().Problems.empty());
+  }
+  ASSERT_GT(whole.State.Missions.size(), 17000u);
+  EXPECT_EQ(parts.State.Missions, whole.State.Missions);
+  EXPECT_EQ(parts.State.MapNames, whole.State.MapNames);
+  EXPECT_GE(whole.State.MapNames.size(), 1 + 70000u + 2);
+}
+
+// A huge archive (64 GiB here, of which the first kilobyte is written: a sparse file costs no
+// disk) is read by its parts with a few reads, never whole, and gives the rows and map names of
+// its small original; a mission in it switches as in any other.
+TEST(BoundedCost, AHugeSparseArchiveIsReadByItsParts) {
+  test::TempFolder folder;
+  const test::Bytes small =
+      test::ArchiveBytes({{"ONE.BMS", test::MissionBytes()},
+                          {"NAMES.BIN", sample::BuildRtxt({{"one", "First"}, {"two", "Second"}})},
+                          {"TWO.BMS", test::MissionBytes("VyK")}});
+  folder.Write("a.pff", small);
+  folder.Write("b.pff", small);
+#ifdef _WIN32
+  // NTFS gives a file every cluster of its length unless it is marked sparse first.
+  const HANDLE marked = CreateFileW(NativePath(folder.File("b.pff")).c_str(), GENERIC_WRITE, 0,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD none = 0;
+  const bool sparse =
+      DeviceIoControl(marked, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &none, nullptr);
+  CloseHandle(marked);
+  if (!sparse) GTEST_SKIP() << "cannot mark a file sparse here";
+#endif
+  std::error_code ec;
+  std::filesystem::resize_file(NativePath(folder.File("b.pff")), uint64_t{64} << 30, ec);
+  if (ec) GTEST_SKIP() << "cannot make a sparse file of 64 GiB here: " << ec.message();
+  auto files = MakeNativeFileSystem();
+  uint64_t data = 0;
+  files->InspectFile(folder.File("b.pff"), [&](OpenFile& File) { data = File.NextData(1 << 20); });
+  if (data < uint64_t{64} << 30)
+    GTEST_SKIP() << "this file system does not say where a file's holes are";
+  test::RecordingHost host;
+  CatalogueState state;
+  state.GameDirectory = folder.Path();
+  const Platform p{*files, host};
+  files->ResetCounters();
+  EXPECT_TRUE(RefreshCatalogue(state, p).Problems.empty());
+  EXPECT_LE(files->Counters().Reads, 20u);
+  ASSERT_EQ(state.Missions.size(), 4u);
+  for (size_t i = 0; i < 2; ++i) {
+    MissionEntry row = state.Missions[i + 2];
+    row.SourceFile = state.Missions[i].SourceFile;
+    EXPECT_EQ(row, state.Missions[i]);
+  }
+  EXPECT_EQ(state.MapNames.size(), 1 + 2 * 2u);
+  test::Bytes expected = small;
+  WriteMissionState(
+      std::span(expected).subspan(static_cast<size_t>(state.Missions[3].DataOffset), 128), true);
+  EXPECT_EQ(ToggleMissionEnabled(state, p, 3, 3), PatchOutcome::Patched);
+  EXPECT_EQ(*files->ReadPrefix(folder.File("b.pff"), small.size()), expected);
 }
 
 }  // namespace

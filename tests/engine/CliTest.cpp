@@ -7,6 +7,8 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "editing/PatchJournal.h"
+#include "editing/Patching.h"
+#include "exchange/ListFile.h"
 #include "support/TestSupport.h"
 
 namespace brieflist {
@@ -181,6 +183,52 @@ TEST(CliSwitch, DisableEnableAndToggleSelectByPatternArchiveOrLooseness) {
     EXPECT_TRUE(Has(r.Err, c.Error)) << r.Err;
   }
   EXPECT_EQ(f.Enabled(), before);
+}
+
+// A file under two names (a hard link; a symbolic link where the system lets us make one) is one
+// file: listed once, under the name met first, with a warning naming both; `toggle '*'` flips each
+// of its headers once; a list naming the second name applies to the file.
+TEST(CliSwitch, AFileUnderTwoNamesIsListedAndSwitchedOnce) {
+  namespace fs = std::filesystem;
+  test::TempFolder f;
+  f.Write("a.pff", ArchiveBytes({{"ONE.BMS", MissionBytes()}, {"TWO.BMS", MissionBytes("VyK")}}));
+  f.Write("m.bms", MissionBytes());
+  std::error_code ec;
+  fs::create_hard_link(NativePath(f.File("a.pff")), NativePath(f.File("b.pff")), ec);
+  if (ec) GTEST_SKIP() << "no hard links in " << f.Path() << ": " << ec.message();
+  fs::create_symlink(NativePath(f.File("m.bms")), NativePath(f.File("n.bms")), ec);
+  if (ec) fs::create_hard_link(NativePath(f.File("m.bms")), NativePath(f.File("n.bms")));
+  const auto files = MakeNativeFileSystem();
+  test::RecordingHost host;
+  CatalogueState state;
+  state.GameDirectory = f.Path();
+  const RefreshReport report = RefreshCatalogue(state, Platform{*files, host});
+  ASSERT_EQ(state.Missions.size(), 3u);
+  ASSERT_EQ(report.SameFiles.size(), 2u);
+  EXPECT_EQ(report.SameFiles[0].Path, f.File("b.pff"));
+  EXPECT_EQ(report.SameFiles[0].ReadAs, f.File("a.pff"));
+  test::Bytes archive = test::ReadBytes(f.File("a.pff")), loose = test::ReadBytes(f.File("m.bms"));
+  for (const MissionEntry& m : state.Missions)
+    WriteMissionState(
+        std::span(m.DataOffset ? archive : loose).subspan(static_cast<size_t>(m.DataOffset), 128),
+        m.Enabled == kFalse);
+
+  CliRun r = RunCli(cli::RunToggle, {f.Path(), "*"});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(Lines(r.Out), 2u + 3u) << r.Out;
+  EXPECT_TRUE(Has(r.Err, f.File("n.bms") + ": the same file as " + f.File("m.bms"))) << r.Err;
+  EXPECT_EQ(test::ReadBytes(f.File("b.pff")), archive);
+  EXPECT_EQ(test::ReadBytes(f.File("n.bms")), loose);
+
+  const std::vector<MissionEntry> rows{
+      test::ListRow(JoinPath("elsewhere", "B.PFF"), "ONE.BMS", state.Missions[0].DataOffset, true),
+      test::ListRow(JoinPath("elsewhere", "n.bms"), "n.bms", 0, true)};
+  f.Write("list.BRL", EncodeListFile(rows).Bytes);
+  r = RunCli(cli::RunImport, {f.File("list.BRL"), "--folder", f.Path()});
+  EXPECT_EQ(r.Exit, 0) << r.Out << r.Err;
+  RefreshCatalogue(state, Platform{*files, host});
+  EXPECT_EQ(state.Missions[0].Enabled, kTrue);
+  EXPECT_EQ(state.Missions[2].Enabled, kTrue);
 }
 
 // CI runs the tests named ReadOnly as an unprivileged user, for whom the mark binds.

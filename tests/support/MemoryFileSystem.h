@@ -27,6 +27,9 @@ class MemoryFileSystem : public FileSystem {
   std::function<void(const std::string&Path)> BeforePatch, BeforeRead;
   // Opens that asked for write access: a read-only file would refuse each of them.
   uint64_t WriteOpens = 0;
+  // Files larger than this are not read whole, whatever the caller's limit: small files then
+  // take the way of huge ones.
+  uint64_t WholeLimit = UINT64_MAX;
 
   void AddFolder(const std::string& Folder) { Folders.insert(WithoutTrailingSeparators(Folder)); }
   void Put(const std::string& Folder, const std::string& Name, Bytes Data) {
@@ -56,6 +59,15 @@ class MemoryFileSystem : public FileSystem {
     auto file = Read(Path);
     if (!file) return file.Error();
     return std::unique_ptr<FileBytes>(std::make_unique<Copy>(**file));
+  }
+  IoResult<std::unique_ptr<FileBytes>> ReadWholeUpTo(const std::string& Path,
+                                                     uint64_t Limit) override {
+    const auto it = Files.find(Path);
+    if (it != Files.end() && it->second.size() > std::min(Limit, WholeLimit)) {
+      ++Counters_.Opens, ++Counters_.Closes;
+      return std::unique_ptr<FileBytes>();
+    }
+    return ReadWhole(Path);
   }
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {
     auto file = Read(Path);
