@@ -14,4 +14,12 @@ bool SpanFile::Read(FileBlock& Block) {
   return true;
 }
 
+std::optional<IoError> FolderProblem(FileSystem& Files, const std::string& Path,
+                                     const char* NotFolder) {
+  auto kind = Files.KindOf(Path);
+  if (!kind) return kind.Error();
+  if (*kind == PathKind::Folder) return std::nullopt;
+  return IoError{Path, NotFolder};
+}
+
 }  // namespace brieflist

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ struct FolderFiles {
   // Windows-1252), each such character shown as '?'. The engine cannot open them by name, so
   // they are reported rather than passed over.
   std::vector<std::string> Unrepresentable;
+  // Names of the suffix the system could not look at (a loop of links, no leave to follow one):
+  // they may be game files, so they are reported with the system's reason.
+  std::vector<IoError> Unreadable;
 };
 
 // One block of a file, read through an OpenFile and perhaps written back by PatchBlocks.
@@ -71,6 +75,9 @@ class SpanFile : public OpenFile {
   std::span<const uint8_t> Bytes_;
 };
 
+// What stands at a path.
+enum class PathKind { Missing, Folder, File, Other };
+
 // An exclusive lock held while this object lives; see FileSystem::LockFile.
 class FileLock {
  public:
@@ -92,11 +99,18 @@ class FileSystem {
   virtual IoResult<FolderFiles> ListFolder(const std::string& Folder, const std::string& Suffix) {
     auto names = ListFiles(Folder, Suffix);
     if (!names) return names.Error();
-    return FolderFiles{std::move(*names), {}};
+    return FolderFiles{std::move(*names), {}, {}};
   }
   virtual bool IsFolder(const std::string& Path) = 0;
   // Whether anything at all (a file of any kind, a folder) stands at Path.
   virtual bool Exists(const std::string& Path) { return IsFolder(Path); }
+  // What stands at Path, links followed; Missing when the system says nothing is there. A path
+  // the system cannot look at (a name too long, no leave to pass a folder on the way, no
+  // handles left) is an error with the system's reason, never taken for Missing.
+  virtual IoResult<PathKind> KindOf(const std::string& Path) {
+    if (IsFolder(Path)) return PathKind::Folder;
+    return Exists(Path) ? PathKind::Other : PathKind::Missing;
+  }
 
   // The whole file as one read found it; the file is closed on return.
   virtual IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) = 0;
@@ -146,6 +160,11 @@ class FileSystem {
   virtual const IoCounters& Counters() const = 0;
   virtual void ResetCounters() = 0;
 };
+
+// Nothing when Path is a folder; otherwise why not: NotFolder when nothing or something else
+// stands there, the system's reason when it cannot look.
+std::optional<IoError> FolderProblem(FileSystem& Files, const std::string& Path,
+                                     const char* NotFolder);
 
 // The real disk.
 std::unique_ptr<FileSystem> MakeNativeFileSystem();
