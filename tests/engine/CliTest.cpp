@@ -1,11 +1,15 @@
 // brieflist-cli's commands run in-process: what they print, their exit codes and what they
 // select.
+#include <climits>
+#include <system_error>
+
 #include "catalogue/RefreshCatalogue.h"
 #include "cli/CatalogueOutput.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "exchange/ListFile.h"
 #include "support/TestSupport.h"
 
 namespace brieflist {
@@ -108,6 +112,25 @@ TEST(CliList, InvalidArchivesWarnUnlessReadAndErrorsExitOneOrTwo) {
   }
 }
 
+#ifndef _WIN32
+// A folder the system cannot look at is not called "not a folder": the system's reason is given.
+TEST(CliList, AFolderPathTooLongForTheSystemSaysSo) {
+  test::TempFolder f;
+  std::string dir = f.Path();
+  while (dir.size() <= PATH_MAX) dir += "/" + std::string(200, 'd');
+  const std::string reason = std::generic_category().message(ENAMETOOLONG);
+  for (const Strings& args : {Strings{"list", dir}, Strings{"export", dir, f.File("l.BRL")},
+                              Strings{"disable", dir, "*"}}) {
+    const auto command = args[0] == "list" ? cli::RunList
+                         : args[0] == "export" ? cli::RunExport
+                                               : cli::RunDisable;
+    const CliRun r = RunCli(command, Strings(args.begin() + 1, args.end()));
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(Has(r.Err, reason) && !Has(r.Err, "not a folder")) << r.Err;
+  }
+}
+#endif
+
 TEST(CliPattern, MatchesStarsAndQuestionMarksIgnoringCase) {
   for (const char* pattern : {"alpha.bms", "a*", "*.bms", "?LPHA.*", "*", "A*A*S"})
     EXPECT_TRUE(cli::MatchesPattern("ALPHA.BMS", pattern)) << pattern;
@@ -191,6 +214,48 @@ TEST(CliSwitch, AReadOnlyFileGivesExitOneWithTheMessageOnStderr) {
   EXPECT_EQ(r.Exit, 1);
   EXPECT_TRUE(Has(r.Err, test::kAccessDenied)) << r.Err;
   EXPECT_TRUE(Has(r.Out, "failed")) << r.Out;
+}
+
+// What could be read is shown or switched, but a result that lacks an unread file's missions is
+// no success, and the file is named.
+TEST(CliUnread, CommandsWhoseResultLacksAFileThatCouldNotBeReadExitOne) {
+  const test::ScopedDataFolder data;
+  CliFolder f;
+  const std::string unread = test::PutUnreadableArchive(f);
+  const std::string list = f.File("saved.BRL");
+  const struct {
+    int (*Command)(const std::vector<std::string>&);
+    Strings Args;
+    int Exit;
+    const char* Out;
+  } cases[] = {
+      {cli::RunList, {f.Path(), "--format", "tsv"}, 1, "ALPHA.BMS"},
+      {cli::RunMapNames, {f.Path()}, 1, ""},
+      {cli::RunDuplicates, {f.Path()}, 1, "same.bms"},
+      {cli::RunExport, {f.Path(), list}, 1, ""},
+      {cli::RunDisable, {f.Path(), "*"}, 1, "disabled"},
+      {cli::RunEnable, {f.Path(), "*", "--archive", "a.pff"}, 0, "enabled"},  // not in it
+  };
+  for (const auto& c : cases) {
+    const CliRun r = RunCli(c.Command, c.Args);
+    EXPECT_EQ(r.Exit, c.Exit) << c.Args[0] << " " << r.Err;
+    EXPECT_TRUE(Has(r.Out, c.Out)) << r.Out;
+    EXPECT_TRUE(Has(r.Err, f.File(unread))) << r.Err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(list));  // a list that looks whole but is not: not saved
+  EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff", "BETA.BMS@a.pff"}));
+
+  // A row the unread archive may hold cannot be settled; other rows still apply.
+  sample::WriteFile(list, EncodeListFile(std::vector<MissionEntry>{
+                                             test::ListRow("C:\\G\\a.pff", "BETA.BMS", 9, false),
+                                             test::ListRow("C:\\G\\" + unread, "X.BMS", 9, true)})
+                              .Bytes);
+  for (auto command : {cli::RunShow, cli::RunImport}) {
+    const CliRun r = RunCli(command, {list, "--folder", f.Path()});
+    EXPECT_EQ(r.Exit, 1) << r.Err;
+    EXPECT_TRUE(Has(r.Err, f.File(unread))) << r.Err;
+  }
+  EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff"}));
 }
 
 TEST(CliDuplicates, PrintsEachGroupInEveryFormatOrSaysThereAreNone) {
@@ -307,6 +372,14 @@ TEST(CliListFile, ExportImportAndShowPrintWhatTheyDid) {
     r = RunCli(command, {f.File("bad.brl")});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_TRUE(Has(r.Err, f.File("bad.brl")) && Has(r.Err, "row 1 of 2")) << r.Err;
+  }
+  // A text file picked by mistake is no list without rows.
+  f.Write("notes.brl", {0xEF, 0xBB, 0xBF, 'h', 'i', '\n'});
+  for (const Strings& args : {Strings{f.File("notes.brl")}, Strings{f.File("notes.brl"), "--dry-run"},
+                              Strings{f.File("notes.brl"), "--folder", f.Path()}}) {
+    r = RunCli(cli::RunImport, args);
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(Has(r.Err, f.File("notes.brl") + " is not a list file")) << r.Err;
   }
   EXPECT_EQ(RunCli(cli::RunShow, {list, "--format", "xml"}).Exit, 2);
   EXPECT_EQ(RunCli(cli::RunImport, {}).Exit, 2);

@@ -1,13 +1,16 @@
 // The native file system's own duties on the real disk. Where Windows and POSIX systems differ,
 // each case says what each gives.
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 #include <csignal>
 #include <set>
 
 #include "catalogue/RefreshCatalogue.h"
+#include "editing/PatchJournal.h"
 #include "editing/Patching.h"
 #include "exchange/ListFile.h"
 #include "platform/FolderListing.h"
@@ -189,6 +192,24 @@ TEST_F(NativeDisk, AnExportThatRunsOutOfSpaceLeavesTheOldListWhole) {
   EXPECT_NE(exported.Message.find("File too large"), std::string::npos) << exported.Message;
   EXPECT_EQ(test::ReadBytes(Folder.File("saved.BRL")), old);
   EXPECT_EQ(OnDisk(), names);
+}
+
+// Out of file handles, the journal is neither missing nor damaged: the system's reason is given.
+TEST_F(NativeDisk, AJournalReadOutOfFileHandlesSaysSo) {
+  Folder.Write("journal.tsv", {'x', '\n'});
+  PatchJournal journal(*Files, Folder.File("journal.tsv"));
+  rlimit saved{};
+  getrlimit(RLIMIT_NOFILE, &saved);
+  rlimit few = saved;
+  few.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 64);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &few), 0);
+  std::vector<int> held;
+  for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;) held.push_back(fd);
+  const auto read = journal.Read();
+  for (const int fd : held) close(fd);
+  setrlimit(RLIMIT_NOFILE, &saved);
+  ASSERT_FALSE(read);
+  EXPECT_EQ(read.Error().Reason, std::generic_category().message(EMFILE));
 }
 #endif
 

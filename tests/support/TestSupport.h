@@ -86,6 +86,19 @@ inline bool ReadOnlyBinds(const std::string& File) {
 #endif
 }
 
+// Puts an archive into Folder that no user can read, root included, and returns its name as the
+// engine reports it: a link to itself on POSIX systems; on Windows a name outside Windows-1252,
+// which the engine cannot open.
+inline std::string PutUnreadableArchive(const TempFolder& Folder) {
+#ifdef _WIN32
+  std::ofstream(NativePath(Folder.Path()) / std::wstring(L"\u4E2D.pff")) << "x";
+  return "?.pff";
+#else
+  std::filesystem::create_symlink("loop.pff", Folder.File("loop.pff"));
+  return "loop.pff";
+#endif
+}
+
 // How the system words a refused write; Windows has its own wording.
 #ifdef _WIN32
 inline constexpr const char* kAccessDenied = "Access";  // "Access is denied", "Access denied"
