@@ -83,8 +83,8 @@ TEST(ApplyListToFolder, AMissionAlreadySoNeedsNoWriteInAReadOnlyFolder) {
       "/g", ApplyMode::Write);
   EXPECT_TRUE(result.Complete());
   EXPECT_EQ(result.Count(O::AlreadySo), 3);
-  result = ApplyListToFolder(g.P, {on, Row("C:\\G\\m.pff", "OFF.BMS", 1, true)}, "/g",
-                             ApplyMode::Write);
+  result =
+      ApplyListToFolder(g.P, {on, Row("C:\\G\\m.pff", "OFF.BMS", 1, true)}, "/g", ApplyMode::Write);
   EXPECT_EQ(result.Rows[0].Outcome, O::AlreadySo);
   EXPECT_EQ(result.Rows[1].Outcome, O::Failed);
   EXPECT_NE(result.Rows[1].Reason.find("Read-only file system"), std::string::npos);
@@ -107,8 +107,8 @@ TEST(ApplyListToFolder, ANameHeldInTwoArchivesOfOneNameNamesBoth) {
   test::MemoryGame g;
   g.Put("CASE.PFF", ArchiveBytes({{"X.BMS", MissionBytes()}}));
   g.Put("case.pff", ArchiveBytes({{"x.bms", MissionBytes()}}));
-  const ApplyResult result = ApplyListToFolder(g.P, {Row("C:\\G\\case.pff", "X.BMS", 20, false)},
-                                               "/g", ApplyMode::DryRun);
+  const ApplyResult result =
+      ApplyListToFolder(g.P, {Row("C:\\G\\case.pff", "X.BMS", 20, false)}, "/g", ApplyMode::DryRun);
   EXPECT_EQ(result.Rows[0].Outcome, O::Ambiguous);
   EXPECT_EQ(result.Rows[0].Reason, "held more than once in " + test::GamePath("CASE.PFF") +
                                        " and " + test::GamePath("case.pff"));
@@ -156,38 +156,6 @@ TEST(CliImportFolder, PrintsEachRowTheSummaryAndTheMissingRowsWithExitCodes) {
     EXPECT_TRUE(c.Args.back() != "json" || r.Out.find("Applied") == std::string::npos) << r.Out;
     EXPECT_EQ(test::ReadBytes(game.File("a.pff")) != before, c.Writes);
   }
-}
-
-// CI runs the tests named ReadOnly as an unprivileged user, for whom the marks bind.
-TEST(CliImportFolder, AReadOnlyFolderAlreadyAsAskedIsAlreadySoForEveryCommand) {
-  test::ScopedDataFolder data;
-  test::TempFolder game, lists;
-  game.Write("a.pff", ArchiveBytes({{"ON.BMS", MissionBytes("BMS")}, {"OFF.BMS", MissionBytes("VyK")}}));
-  const std::string list = lists.File("as-is.BRL"), dir = game.Path();
-  sample::WriteFile(list, EncodeListFile(std::vector<MissionEntry>{
-                                             Row(game.File("a.pff"), "ON.BMS", 20, true),
-                                             Row(game.File("a.pff"), "OFF.BMS", 320, false)})
-                              .Bytes);
-  test::MakeReadOnly(game.File("a.pff"));
-  test::MakeReadOnly(dir);
-  if (!test::ReadOnlyBinds(game.File("a.pff"))) GTEST_SKIP() << "permissions do not bind this user";
-  const sample::Bytes before = test::ReadBytes(game.File("a.pff"));
-  const struct {
-    int (*Command)(const std::vector<std::string>&);
-    std::vector<std::string> Args;
-    const char* Out;
-  } cases[] = {
-      {cli::RunImport, {list, "--folder", dir}, "2 already so"},
-      {cli::RunImport, {list}, "2 already so"},
-      {cli::RunDisable, {dir, "OFF.BMS"}, "unchanged"},
-      {cli::RunEnable, {dir, "ON.BMS"}, "unchanged"},
-  };
-  for (const auto& c : cases) {
-    const test::CliRun r = test::RunCli(c.Command, c.Args);
-    EXPECT_EQ(r.Exit, 0) << r.Err;
-    EXPECT_NE(r.Out.find(c.Out), std::string::npos) << r.Out;
-  }
-  EXPECT_EQ(test::ReadBytes(game.File("a.pff")), before);
 }
 
 }  // namespace
