@@ -109,8 +109,13 @@ ApplyResult ApplyListToFolder(const Platform& P, const std::vector<MissionEntry>
     missions[KeyOf(folder.Missions[static_cast<size_t>(i)])].push_back(i);
   // A file the read could not open holds its missions still: they are not missing.
   std::map<std::string, const IoError*> unreadable;
-  for (const IoError& problem : report.Problems)
-    unreadable[UpperCase1252(LastPathComponent(problem.Path))] = &problem;
+  const IoError* unlisted = nullptr;  // the folder could not be listed: any row may be there
+  for (const IoError& problem : report.Problems) {
+    if (problem.Path == Folder)
+      unlisted = &problem;
+    else
+      unreadable[UpperCase1252(LastPathComponent(problem.Path))] = &problem;
+  }
 
   // The rows of each mission found once, and the files in the order of their first row.
   std::map<int32_t, std::vector<size_t>> rowsOf;
@@ -126,9 +131,10 @@ ApplyResult ApplyListToFolder(const Platform& P, const std::vector<MissionEntry>
     // An unread file of that name may hold the mission, or hold it too: either way the row
     // cannot be settled.
     const auto problem = unreadable.find(key.first.empty() ? key.second : key.first);
-    if (problem != unreadable.end()) {
+    if (problem != unreadable.end() || (unlisted && found == missions.end())) {
       out.Outcome = ApplyOutcome::Failed;
-      out.Reason = "Could not read " + problem->second->Describe();
+      out.Reason = "Could not read " +
+                   (problem != unreadable.end() ? problem->second : unlisted)->Describe();
       continue;
     }
     if (found == missions.end()) continue;  // Missing
