@@ -22,6 +22,9 @@ struct IoCounters {
   uint64_t Closes = 0;
 };
 
+// What stands at a path.
+enum class PathKind { Missing, Folder, File, Other };
+
 // A whole file's bytes, read in one go. The file itself is already closed.
 class FileBytes {
  public:
@@ -74,9 +77,6 @@ class SpanFile : public OpenFile {
  private:
   std::span<const uint8_t> Bytes_;
 };
-
-// What stands at a path.
-enum class PathKind { Missing, Folder, File, Other };
 
 // An exclusive lock held while this object lives; see FileSystem::LockFile.
 class FileLock {
