@@ -9,7 +9,6 @@
 #include "cli/CliCatalogue.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
-#include "exchange/ListFile.h"
 #include "support/TestSupport.h"
 
 namespace brieflist {
@@ -208,9 +207,7 @@ TEST(CliSwitch, AReadOnlyFileGivesExitOneWithTheMessageOnStderrUnlessAlreadySo) 
   CliFolder f;
   test::TempFolder lists;
   const std::string list = lists.File("as-is.BRL");
-  sample::WriteFile(list, EncodeListFile(std::vector<MissionEntry>{test::ListRow(
-                                             f.File("SAME.BMS"), "SAME.BMS", 0, true)})
-                              .Bytes);
+  test::WriteList(list, {test::ListRow(f.File("SAME.BMS"), "SAME.BMS", 0, true)});
   test::MakeReadOnly(f.File("SAME.BMS"));
   test::MakeReadOnly(f.Path());
   if (!test::ReadOnlyBinds(f.File("SAME.BMS"))) GTEST_SKIP() << "permissions do not bind this user";
@@ -255,10 +252,8 @@ TEST(CliUnread, CommandsWhoseResultLacksAFileThatCouldNotBeReadExitOne) {
   EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff", "BETA.BMS@a.pff"}));
 
   // A row the unread archive may hold cannot be settled; other rows still apply.
-  sample::WriteFile(list, EncodeListFile(std::vector<MissionEntry>{
-                                             test::ListRow("C:\\G\\a.pff", "BETA.BMS", 9, false),
-                                             test::ListRow("C:\\G\\" + unread, "X.BMS", 9, true)})
-                              .Bytes);
+  test::WriteList(list, {test::ListRow("C:\\G\\a.pff", "BETA.BMS", 9, false),
+                         test::ListRow("C:\\G\\" + unread, "X.BMS", 9, true)});
   for (auto command : {cli::RunShow, cli::RunImport}) {
     const CliRun r = RunCli(command, {list, "--folder", f.Path()});
     EXPECT_EQ(r.Exit, 1) << r.Err;

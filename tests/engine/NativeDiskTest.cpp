@@ -1,12 +1,11 @@
 // The native file system's own duties on the real disk. Where Windows and POSIX systems differ,
 // each case says what each gives.
 #ifndef _WIN32
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 #endif
 
 #include <csignal>
+#include <cstdio>
 #include <set>
 
 #include "catalogue/RefreshCatalogue.h"
@@ -203,10 +202,10 @@ TEST_F(NativeDisk, AJournalReadOutOfFileHandlesSaysSo) {
   rlimit few = saved;
   few.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 64);
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &few), 0);
-  std::vector<int> held;
-  for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;) held.push_back(fd);
+  std::vector<FILE*> held;
+  for (FILE* f; (f = std::fopen("/dev/null", "rb"));) held.push_back(f);
   const auto read = journal.Read();
-  for (const int fd : held) close(fd);
+  for (FILE* f : held) std::fclose(f);
   setrlimit(RLIMIT_NOFILE, &saved);
   ASSERT_FALSE(read);
   EXPECT_EQ(read.Error().Reason, std::generic_category().message(EMFILE));

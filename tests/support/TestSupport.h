@@ -11,6 +11,7 @@
 
 #include "catalogue/CatalogueState.h"
 #include "catalogue/MissionEntry.h"
+#include "exchange/ListFile.h"
 #include "platform/EngineHost.h"
 #include "platform/NativeNames.h"
 #include "platform/Paths.h"
@@ -141,6 +142,11 @@ inline MissionEntry ListRow(std::string SourceFile, std::string Name, int32_t Of
   row.DataOffset = Offset;
   row.Enabled = ToFlag(On);
   return row;
+}
+
+// Writes Rows as a list file at Path.
+inline void WriteList(const std::string& Path, const std::vector<MissionEntry>& Rows) {
+  sample::WriteFile(Path, EncodeListFile(Rows).Bytes);
 }
 
 // Positions of the bytes where A and B differ; a length difference counts from the shorter end.
