@@ -200,22 +200,11 @@ TEST(CliSwitch, DisableEnableAndToggleSelectByPatternArchiveOrLooseness) {
   EXPECT_EQ(f.Enabled(), before);
 }
 
-// CI runs the tests named ReadOnly as an unprivileged user, for whom the mark binds. A mission
-// already as asked needs no write, wherever the folder lives.
-TEST(CliSwitch, AReadOnlyFileGivesExitOneWithTheMessageOnStderrUnlessAlreadySo) {
-  const test::ScopedDataFolder data;
+// CI runs the tests named ReadOnly as an unprivileged user, for whom the mark binds.
+TEST(CliSwitch, AReadOnlyFileGivesExitOneWithTheMessageOnStderr) {
   CliFolder f;
-  test::TempFolder lists;
-  const std::string list = lists.File("as-is.BRL");
-  test::WriteList(list, {test::ListRow(f.File("SAME.BMS"), "SAME.BMS", 0, true)});
   test::MakeReadOnly(f.File("SAME.BMS"));
-  test::MakeReadOnly(f.Path());
   if (!test::ReadOnlyBinds(f.File("SAME.BMS"))) GTEST_SKIP() << "permissions do not bind this user";
-  for (const Strings& args : {Strings{list, "--folder", f.Path()}, Strings{list}}) {
-    const CliRun r = RunCli(cli::RunImport, args);
-    EXPECT_EQ(r.Exit, 0) << r.Err;
-    EXPECT_TRUE(Has(r.Out, "1 already so")) << r.Out;
-  }
   const CliRun r = RunCli(cli::RunDisable, {f.Path(), "SAME.BMS", "--loose"});
   EXPECT_EQ(r.Exit, 1);
   EXPECT_TRUE(Has(r.Err, test::kAccessDenied)) << r.Err;
@@ -260,6 +249,24 @@ TEST(CliUnread, CommandsWhoseResultLacksAFileThatCouldNotBeReadExitOne) {
     EXPECT_TRUE(Has(r.Err, f.File(unread))) << r.Err;
   }
   EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff"}));
+}
+
+// CI runs the tests named ReadOnly as an unprivileged user, for whom the marks bind. A mission
+// already as asked needs no write, wherever the folder lives.
+TEST(CliImport, AReadOnlyFolderAlreadyAsAskedIsAlreadySo) {
+  const test::ScopedDataFolder data;
+  CliFolder f;
+  test::TempFolder lists;
+  const std::string list = lists.File("as-is.BRL");
+  test::WriteList(list, {test::ListRow(f.File("SAME.BMS"), "SAME.BMS", 0, true)});
+  test::MakeReadOnly(f.File("SAME.BMS"));
+  test::MakeReadOnly(f.Path());
+  if (!test::ReadOnlyBinds(f.File("SAME.BMS"))) GTEST_SKIP() << "permissions do not bind this user";
+  for (const Strings& args : {Strings{list, "--folder", f.Path()}, Strings{list}}) {
+    const CliRun r = RunCli(cli::RunImport, args);
+    EXPECT_EQ(r.Exit, 0) << r.Err;
+    EXPECT_TRUE(Has(r.Out, "1 already so")) << r.Out;
+  }
 }
 
 TEST(CliDuplicates, PrintsEachGroupInEveryFormatOrSaysThereAreNone) {
