@@ -125,6 +125,7 @@ class DiskWatch::RecordingFiles : public FileSystem {
   }
   bool IsFolder(const std::string& Path) override { return Inner_.IsFolder(Path); }
   bool Exists(const std::string& Path) override { return Inner_.Exists(Path); }
+  IoResult<PathKind> KindOf(const std::string& Path) override { return Inner_.KindOf(Path); }
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
     return Inner_.ReadWhole(Path);
   }

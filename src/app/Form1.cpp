@@ -131,7 +131,7 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
   }
 
   Host_.OnCatalogueRefreshed = [this](const RefreshReport& Report) {
-    LastRefresh_ = Report;
+    LastRefresh_ = Catalogued_ = Report;
     Unread_ = Host_.Quiet ? Report : RefreshReport{};
     Watch_->Follow(State_.GameDirectory);
     if (Toggling_) RefreshedWhileToggling_ = true;
@@ -337,6 +337,12 @@ void Form1::OpenPath() {
 
 void Form1::ExportList() {
   const DiskWatch::Pause pause(*Watch_);
+  // A list without some missions looks whole, and may replace one that is: ask first.
+  if (!Catalogued_.Problems.empty() &&
+      !Dialogs_.AskYesNo(ProblemsText(Catalogued_) +
+                         QStringLiteral("\n\nThe list would lack the missions of these files. "
+                                        "Save it anyway?")))
+    return;
   const QString name = Dialogs_.SaveFileName(QString::fromLatin1(kListFilter),
                                              QString::fromLatin1(kListSuffix), LastListFile_);
   if (name.isEmpty()) return;

@@ -144,6 +144,8 @@ class Form1 : public QWidget {
   // The list file dialog proposes the name it last returned, to export and import alike.
   QString LastListFile_;
   RefreshReport LastRefresh_;
+  // What the refresh that built the catalogue could not read, for the export.
+  RefreshReport Catalogued_;
   // What the last refresh nobody asked for could not read, for the summary line; empty after
   // any other refresh.
   RefreshReport Unread_;

@@ -15,6 +15,7 @@ void ReportUnrepresentable(const std::string& Folder, const FolderFiles& Files,
                            RefreshReport& Report) {
   for (const std::string& name : Files.Unrepresentable)
     Report.Problems.push_back(IoError{JoinPath(Folder, name), kUnrepresentableName});
+  Report.Problems.insert(Report.Problems.end(), Files.Unreadable.begin(), Files.Unreadable.end());
 }
 
 // Growing the tables row by row touches every page twice or more, and fresh pages are what a
@@ -57,8 +58,9 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   State.MapNames.resize(1);
 
   const std::string& folder = State.GameDirectory;
-  const bool exists = P.Files.IsFolder(folder);
-  if (!exists) report.Problems.push_back(IoError{folder, "folder not found"});
+  auto problem = FolderProblem(P.Files, folder, "folder not found");
+  const bool exists = !problem;
+  if (problem) report.Problems.push_back(std::move(*problem));
   auto archives =
       exists ? P.Files.ListFolder(folder, ".pff") : IoResult<FolderFiles>(FolderFiles{});
   auto loose = exists ? P.Files.ListFolder(folder, ".bms") : IoResult<FolderFiles>(FolderFiles{});

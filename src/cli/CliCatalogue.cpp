@@ -10,14 +10,26 @@
 
 namespace brieflist::cli {
 
+bool CheckFolder(FileSystem& Files, const std::string& Folder) {
+  const auto problem = FolderProblem(Files, Folder, "not a folder");
+  if (problem) PrintError(problem->Describe());
+  return !problem;
+}
+
 bool LoadCatalogue(CatalogueState& State, FileSystem& Files, EngineHost& Host,
-                   const std::string& Folder) {
-  if (!Files.IsFolder(Folder)) {
-    PrintError(Folder + ": not a folder");
-    return false;
-  }
+                   const std::string& Folder, RefreshReport* Report) {
+  if (!CheckFolder(Files, Folder)) return false;
   State.GameDirectory = Folder;
-  RefreshCatalogue(State, Platform{Files, Host});
+  RefreshReport report = RefreshCatalogue(State, Platform{Files, Host});
+  if (Report) *Report = std::move(report);
+  return true;
+}
+
+bool ReportUnread(const std::vector<IoError>& Problems, const std::string& Text) {
+  if (Problems.empty()) return false;
+  const size_t n = Problems.size();
+  PrintError(Text + " " + std::to_string(n) + (n == 1 ? " file" : " files") +
+             " that could not be read (named above)");
   return true;
 }
 

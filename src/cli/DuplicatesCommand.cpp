@@ -45,7 +45,8 @@ int RunDuplicates(const std::vector<std::string>& Args) {
   auto files = MakeNativeFileSystem();
   CliHost host(args->Has("--read-invalid"));
   CatalogueState state;
-  if (!LoadCatalogue(state, *files, host, args->Positional[0])) return kExitFailed;
+  RefreshReport report;
+  if (!LoadCatalogue(state, *files, host, args->Positional[0], &report)) return kExitFailed;
   const DuplicateNames found = FindDuplicateNames(state);
 
   std::string out;
@@ -72,6 +73,8 @@ int RunDuplicates(const std::vector<std::string>& Args) {
     PrintError("cannot write the output");
     return kExitFailed;
   }
+  if (ReportUnread(report.Problems, "names are not compared with the missions of"))
+    return kExitFailed;
   return kExitOk;
 }
 

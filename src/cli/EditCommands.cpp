@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "editing/Patching.h"
+#include "platform/FolderListing.h"
 #include "platform/Windows1252.h"
 
 namespace brieflist::cli {
@@ -47,9 +48,21 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
   auto files = MakeNativeFileSystem();
   CliHost host;
   CatalogueState state;
+  RefreshReport report;
   // The journal keeps the paths of what it patches: an undo run from another folder must find
   // them too.
-  if (!LoadCatalogue(state, *files, host, AbsoluteFolder(args->Positional[0]))) return kExitFailed;
+  const std::string folder = AbsoluteFolder(args->Positional[0]);
+  if (!LoadCatalogue(state, *files, host, folder, &report)) return kExitFailed;
+  // Files that could not be read may hold missions the patterns match; those of another archive
+  // than the one asked for, or archives when only loose files are asked for, cannot.
+  std::vector<IoError> unread;
+  for (const IoError& problem : report.Problems) {
+    const std::string name = UpperCase1252(NameOfPath(problem.Path));
+    const bool file = problem.Path != folder;
+    if (file && archive && name != UpperCase1252(*archive)) continue;
+    if (file && looseOnly && !EndsWithIgnoringCase(name, ".BMS")) continue;
+    unread.push_back(problem);
+  }
 
   const auto wanted = [&](const MissionEntry& row) {
     if (looseOnly && row.DataOffset != 0) return false;
@@ -123,6 +136,7 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
     PrintError("cannot write the output");
     return kExitFailed;
   }
+  if (ReportUnread(unread, "nothing was switched in")) failed = true;
   return failed ? kExitFailed : kExitOk;
 }
 

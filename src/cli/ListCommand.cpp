@@ -4,6 +4,7 @@
 #include "catalogue/RefreshCatalogue.h"
 #include "cli/CatalogueOutput.h"
 #include "cli/CliArgs.h"
+#include "cli/CliCatalogue.h"
 #include "cli/CliHost.h"
 #include "cli/Commands.h"
 
@@ -13,18 +14,13 @@ namespace {
 struct LoadedFolder {
   std::unique_ptr<FileSystem> Files = MakeNativeFileSystem();
   CatalogueState State;
+  RefreshReport Report;
 };
 
 // Refreshes the catalogue of Folder; false (with the message printed) when it is no folder.
 bool LoadFolder(LoadedFolder& Loaded, const std::string& Folder, bool ReadInvalid) {
-  if (!Loaded.Files->IsFolder(Folder)) {
-    PrintError(Folder + ": not a folder");
-    return false;
-  }
   CliHost host(ReadInvalid);
-  Loaded.State.GameDirectory = Folder;
-  RefreshCatalogue(Loaded.State, Platform{*Loaded.Files, host});
-  return true;
+  return LoadCatalogue(Loaded.State, *Loaded.Files, host, Folder, &Loaded.Report);
 }
 
 bool FormatOption(const CliArgs& Args, OutputFormat& Format) {
@@ -53,6 +49,9 @@ int RunList(const std::vector<std::string>& Args) {
     PrintError("cannot write the output");
     return kExitFailed;
   }
+  // What was read is shown; a script must still learn that it is not all.
+  if (ReportUnread(loaded.Report.Problems, "the catalogue lacks the missions of"))
+    return kExitFailed;
   return kExitOk;
 }
 
@@ -70,6 +69,7 @@ int RunMapNames(const std::vector<std::string>& Args) {
     PrintError("cannot write the output");
     return kExitFailed;
   }
+  if (ReportUnread(loaded.Report.Problems, "the table lacks the map names of")) return kExitFailed;
   return kExitOk;
 }
 

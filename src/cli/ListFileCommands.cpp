@@ -98,11 +98,13 @@ int DryRun(FileSystem& Files, const std::string& Path) {
   out += std::to_string(counts[0]) + " to enable, " + std::to_string(counts[1]) + " to disable, " +
          std::to_string(counts[2]) + " already so, " + std::to_string(counts[3]) + " not found" +
          (counts[5] ? ", " + std::to_string(counts[5]) + " refused\n" : "\n") + refusals;
-  if (!preview.empty() && preview.back().Action == ImportAction::Unreadable)
+  const bool stops = !preview.empty() && preview.back().Action == ImportAction::Unreadable;
+  if (stops)
     out += "The import would stop at row " + std::to_string(preview.size()) + " of " +
            std::to_string(list.Rows.size()) + ": " + NativeNameToUtf8(preview.back().Reason) + "\n";
   out += "Dry run: nothing was written.\n";
-  return Print(out) ? kExitOk : kExitFailed;
+  // The rows after a file that could not be read were not looked at.
+  return Print(out) && !stops ? kExitOk : kExitFailed;
 }
 
 // The list applied to the missions of Folder, found there by archive and file name.
@@ -114,10 +116,7 @@ int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMo
     PrintError(list.Reason);
     return kExitFailed;
   }
-  if (!files->IsFolder(Folder)) {
-    PrintError(Folder + ": not a folder");
-    return kExitFailed;
-  }
+  if (!CheckFolder(*files, Folder)) return kExitFailed;
   std::unique_ptr<PatchJournal> journal;
   std::optional<PatchJournal::WriterLock> lock;
   if (Mode == ApplyMode::Write) {
@@ -129,6 +128,8 @@ int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMo
   CliHost host;
   const ApplyResult result =
       ApplyListToFolder(Platform{*files, host, journal.get()}, list.Rows, Folder, Mode);
+  // Rows they may hold fail, each with the file named; others still apply.
+  for (const IoError& problem : result.Unread) PrintWarning("cannot read " + problem.Describe());
 
   TextTable table;
   table.Titles = {"Row", "Result", "Archive", "FileName", "SourceFile", "DataOffset"};
@@ -150,8 +151,7 @@ int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMo
     if (r.Outcome == ApplyOutcome::Missing)
       missing += "missing: " + NativeNameToUtf8(ApplyRowName(r)) + "\n";
     else if (r.Outcome == ApplyOutcome::Ambiguous)
-      missing += "ambiguous: " + NativeNameToUtf8(ApplyRowName(r)) + ": held more than once in " +
-                 NativeNameToUtf8(r.SourceFile) + "\n";
+      missing += "ambiguous: " + NativeNameToUtf8(ApplyRowName(r) + ": " + r.Reason) + "\n";
     else if (r.Outcome == ApplyOutcome::Failed)
       missing += "failed: " + NativeNameToUtf8(ApplyRowName(r)) + ": " +
                  NativeNameToUtf8(OneLine(r.Reason)) + "\n";
@@ -183,8 +183,13 @@ int RunExport(const std::vector<std::string>& Args) {
   auto files = MakeNativeFileSystem();
   CliHost host(args->Has("--read-invalid"));
   CatalogueState state;
+  RefreshReport report;
   // Absolute paths in the list, so it imports from any working folder.
-  if (!LoadCatalogue(state, *files, host, AbsoluteFolder(args->Positional[0]))) return kExitFailed;
+  if (!LoadCatalogue(state, *files, host, AbsoluteFolder(args->Positional[0]), &report))
+    return kExitFailed;
+  // A list that lacks some missions looks whole, and would replace a whole one: nothing is saved.
+  if (ReportUnread(report.Problems, "nothing was saved: the list would lack the missions of"))
+    return kExitFailed;
   const ExportResult result = ExportListFile(state, *files, args->Positional[1]);
   if (!result.Ok) {
     PrintError(result.Message);
@@ -267,18 +272,23 @@ int RunShow(const std::vector<std::string>& Args) {
   }
   const auto folder = args->Value("--folder");
   if (!folder) return Print(RenderMissions(list.Rows, format, nullptr)) ? kExitOk : kExitFailed;
-  if (!files->IsFolder(*folder)) {
-    PrintError(*folder + ": not a folder");
-    return kExitFailed;
-  }
+  if (!CheckFolder(*files, *folder)) return kExitFailed;
   // What an import into the folder would do with each row, read without writing.
   CliHost host;
   const ApplyResult preview =
       ApplyListToFolder(Platform{*files, host}, list.Rows, *folder, ApplyMode::DryRun);
+  for (const IoError& problem : preview.Unread) PrintWarning("cannot read " + problem.Describe());
   ExtraColumn column{"Import", {}};
   for (const ApplyRow& r : preview.Rows)
     column.Cells.emplace_back(OutcomeText(r.Outcome, ApplyMode::DryRun));
-  return Print(RenderMissions(list.Rows, format, nullptr, &column)) ? kExitOk : kExitFailed;
+  if (!Print(RenderMissions(list.Rows, format, nullptr, &column))) return kExitFailed;
+  // A row that a file which could not be read may hold has no answer.
+  if (const int32_t open = preview.Count(ApplyOutcome::Failed); open > 0) {
+    PrintError(std::to_string(open) + (open == 1 ? " row" : " rows") +
+               " could not be looked up: a file that may hold them could not be read");
+    return kExitFailed;
+  }
+  return kExitOk;
 }
 
 }  // namespace brieflist::cli

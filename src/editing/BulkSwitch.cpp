@@ -116,8 +116,8 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
     for (size_t k = 0; k < rows.size(); ++k) {
       BulkRowResult& r = result.Rows[rows[k]];
       MissionEntry& m = State.Missions[static_cast<size_t>(r.Row.Index)];
-      if (changes[k].Written ||
-          (!done.Failed() && changes[k].Decision == HeaderDecision::AlreadySo)) {
+      // A mission found already as wanted needed no write, whatever befell the others.
+      if (changes[k].Written || changes[k].Decision == HeaderDecision::AlreadySo) {
         r.Outcome = changes[k].Written ? PatchOutcome::Patched : PatchOutcome::AlreadySo;
         m.Enabled = ToFlag(Enabled);
         P.Host.EnabledCellChanged(r.Row.GridRow, Enabled);

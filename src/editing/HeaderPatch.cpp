@@ -59,7 +59,11 @@ HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const s
   std::vector<JournalRecord> records;
   std::vector<size_t> blockOf;  // the block of each record
   bool journalled = false;
-  auto done = Files.PatchBlocks(File, blocks, [&](OpenFile& Open) {
+  bool opened = false;
+  // Reads the headers and decides each change; false when a read failed.
+  const auto decide = [&](OpenFile& Open) {
+    records.clear();
+    blockOf.clear();
     const MissionPlaces places = MissionPlaces::Read(Open, File, packed);
     for (FileBlock& block : blocks)
       if (!Open.Read(block)) return false;
@@ -89,7 +93,11 @@ HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const s
       records.push_back(std::move(r));
       blockOf.push_back(k);
     }
-    if (records.empty()) return false;
+    return true;
+  };
+  auto done = Files.PatchBlocks(File, blocks, [&](OpenFile& Open) {
+    opened = true;
+    if (!decide(Open) || records.empty()) return false;
     if (Journal) {
       auto appended = Journal->Append(records);
       if (!appended) {
@@ -100,6 +108,15 @@ HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const s
     }
     return true;
   });
+  if (!done && !opened) {
+    // It would not open for writing (a read-only file, disc or share; another program's hold):
+    // missions already as wanted need no write, so they are decided on a look that only reads.
+    bool decided = false;
+    const auto looked = Files.InspectFile(File, [&](OpenFile& Open) { decided = decide(Open); });
+    if (looked && decided && records.empty()) done = true;
+    if (!looked || !decided)
+      for (const size_t i : changeOf) Changes[i].Decision = HeaderDecision::NoSignature;
+  }
   for (size_t k = 0; k < blocks.size(); ++k) Changes[changeOf[k]].Written = blocks[k].Written;
   if (!done) result.FileError = done.Error();
   if (journalled && !done) {

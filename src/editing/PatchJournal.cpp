@@ -122,13 +122,21 @@ bool IsId(std::string_view Text) {
          std::all_of(Text.begin(), Text.end(), [](char c) { return HexDigit(c) >= 0; });
 }
 
-// True when the folder lists the file: a regular file that is there.
-bool IsListed(FileSystem& Files, const std::string& Path) {
-  const std::string folder = Path.substr(0, Path.rfind(kSeparator) + 1);
-  const std::string name = Path.substr(folder.size());
-  auto listed = Files.ListFiles(folder.empty() ? std::string(".") : folder, name);
-  return listed && std::any_of(listed->begin(), listed->end(),
-                               [&](const std::string& n) { return n.size() == name.size(); });
+// The text of the file at Path; empty when nothing is there. What cannot be looked at or read
+// (no handles left, no leave) is an error with its cause, never taken for an empty file.
+IoResult<std::string> ReadIfThere(FileSystem& Files, const std::string& Path) {
+  auto kind = Files.KindOf(Path);
+  if (!kind) return kind.Error();
+  // A folder in the journal's place is no empty journal: its records may be anywhere.
+  if (*kind == PathKind::Folder) return IoError{Path, "a folder stands where a file should be"};
+  // Something that is no regular file (a pipe, a device, a link to nothing) is no journal either.
+  if (*kind == PathKind::Other || (*kind == PathKind::Missing && Files.Exists(Path)))
+    return IoError{Path, "not a regular file"};
+  if (*kind == PathKind::Missing) return std::string();
+  auto bytes = Files.ReadWhole(Path);
+  if (!bytes) return bytes.Error();
+  const auto data = (*bytes)->Bytes();
+  return std::string(reinterpret_cast<const char*>(data.data()), data.size());
 }
 
 }  // namespace
@@ -242,14 +250,11 @@ IoResult<JournalContents> PatchJournal::Read() {
   return ReadContents();
 }
 
-std::vector<std::string> PatchJournal::KeptAside() {
+IoResult<std::vector<std::string>> PatchJournal::KeptAside() {
+  auto read = ReadIfThere(Files_, Path_ + kJournalDamagedSuffix);
+  if (!read) return read.Error();
   std::vector<std::string> lines;
-  const std::string aside = Path_ + kJournalDamagedSuffix;
-  if (!IsListed(Files_, aside)) return lines;
-  auto bytes = Files_.ReadWhole(aside);
-  if (!bytes) return lines;
-  const auto data = (*bytes)->Bytes();
-  const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+  const std::string_view text = *read;
   for (size_t start = 0; start < text.size();) {
     const size_t end = std::min(text.find('\n', start), text.size());
     lines.emplace_back(text.substr(start, end - start));
@@ -314,18 +319,8 @@ PatchJournal::WriterLock::~WriterLock() {
 }
 
 IoResult<std::string> PatchJournal::ReadText() {
-  // A folder in the journal's place is no empty journal: its records may be anywhere.
-  if (Files_.IsFolder(Path_)) return IoError{Path_, "a folder stands where the journal should be"};
   // A journal that was never written holds nothing; only a journal that exists must be read.
-  if (!IsListed(Files_, Path_)) {
-    // Something that is no regular file (a pipe, a device) is no journal either.
-    if (Files_.Exists(Path_)) return IoError{Path_, "not a regular file"};
-    return std::string();
-  }
-  auto bytes = Files_.ReadWhole(Path_);
-  if (!bytes) return bytes.Error();
-  const auto data = (*bytes)->Bytes();
-  return std::string(reinterpret_cast<const char*>(data.data()), data.size());
+  return ReadIfThere(Files_, Path_);
 }
 
 IoResult<JournalContents> PatchJournal::ReadContents() {

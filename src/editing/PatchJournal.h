@@ -145,8 +145,8 @@ class PatchJournal {
   // Every whole record, oldest first; a missing journal holds none. A journal that is there but
   // cannot be read, a folder among them, is an error.
   IoResult<JournalContents> Read();
-  // The damaged lines a trim moved to the file beside the journal; none when it cannot be read.
-  std::vector<std::string> KeptAside();
+  // The damaged lines a trim moved to the file beside the journal; none when there is none.
+  IoResult<std::vector<std::string>> KeptAside();
 
   // Groups the records appended while it lives under one operation of one kind, and holds the
   // writer lock meanwhile (but see LetOthersWrite), so one command's records are never

@@ -135,7 +135,11 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
   result.Operations = static_cast<int32_t>(operations.size());
 
   // A command with damaged lines, in the journal or kept aside, can only be taken back in part.
-  std::vector<std::string> damaged = P.Journal->KeptAside();
+  auto aside = P.Journal->KeptAside();
+  if (!aside)
+    result.Problems.push_back("Could not read the damaged journal lines kept aside in " +
+                              aside.Error().Describe() + ": a command may be only partly undone");
+  std::vector<std::string> damaged = aside ? std::move(*aside) : std::vector<std::string>();
   damaged.insert(damaged.end(), journal->Damaged.begin(), journal->Damaged.end());
   for (const UndoableOperation& op : operations) {
     const auto lost = std::count_if(damaged.begin(), damaged.end(), [&](const std::string& Line) {

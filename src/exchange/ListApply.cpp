@@ -94,14 +94,15 @@ ApplyResult ApplyListToFolder(const Platform& P, const std::vector<MissionEntry>
                               const std::string& Folder, ApplyMode Mode) {
   ApplyResult result;
   result.ListRows = static_cast<int32_t>(Rows.size());
-  if (!P.Files.IsFolder(Folder)) {
-    result.FolderError = IoError{Folder, "folder not found"};
+  if (auto problem = FolderProblem(P.Files, Folder, "folder not found")) {
+    result.FolderError = std::move(*problem);
     return result;
   }
   CatalogueState folder;
   folder.GameDirectory = Folder;
   AskingOnlyHost host(P.Host);
   const RefreshReport report = RefreshCatalogue(folder, Platform{P.Files, host});
+  result.Unread = report.Problems;
 
   std::map<MissionKey, std::vector<int32_t>> missions;
   for (int32_t i = 0; i < static_cast<int32_t>(folder.Missions.size()); ++i)
@@ -119,8 +120,13 @@ ApplyResult ApplyListToFolder(const Platform& P, const std::vector<MissionEntry>
   }
   // A file the read could not open holds its missions still: they are not missing.
   std::map<std::string, const IoError*> unreadable;
-  for (const IoError& problem : report.Problems)
-    unreadable[UpperCase1252(LastPathComponent(problem.Path))] = &problem;
+  const IoError* unlisted = nullptr;  // the folder could not be listed: any row may be there
+  for (const IoError& problem : report.Problems) {
+    if (problem.Path == Folder)
+      unlisted = &problem;
+    else
+      unreadable[UpperCase1252(LastPathComponent(problem.Path))] = &problem;
+  }
 
   // The rows of each mission found once, and the files in the order of their first row.
   std::map<int32_t, std::vector<size_t>> rowsOf;
@@ -133,18 +139,30 @@ ApplyResult ApplyListToFolder(const Platform& P, const std::vector<MissionEntry>
     if (Rows[i].DataOffset != 0) out.Archive = LastPathComponent(Rows[i].SourceFile);
     const MissionKey key = KeyOf(Rows[i]);
     const auto found = missions.find(key);
-    if (found == missions.end()) {
-      const auto problem = unreadable.find(key.first.empty() ? key.second : key.first);
-      if (problem != unreadable.end()) {
-        out.Outcome = ApplyOutcome::Failed;
-        out.Reason = "Could not read " + problem->second->Describe();
-      }
-      continue;  // Missing otherwise
+    // An unread file of that name may hold the mission, or hold it too: either way the row
+    // cannot be settled.
+    const auto problem = unreadable.find(key.first.empty() ? key.second : key.first);
+    if (problem != unreadable.end() || (unlisted && found == missions.end())) {
+      out.Outcome = ApplyOutcome::Failed;
+      out.Reason = "Could not read " +
+                   (problem != unreadable.end() ? problem->second : unlisted)->Describe();
+      continue;
     }
+    if (found == missions.end()) continue;  // Missing
     const MissionEntry& first = folder.Missions[static_cast<size_t>(found->second.front())];
     out.SourceFile = first.SourceFile;
     if (found->second.size() > 1) {
+      // Where letter case tells files apart, two archives may share the name.
+      std::vector<std::string> holders;
+      for (const int32_t m : found->second) {
+        const std::string& file = folder.Missions[static_cast<size_t>(m)].SourceFile;
+        if (std::find(holders.begin(), holders.end(), file) == holders.end())
+          holders.push_back(file);
+      }
       out.Outcome = ApplyOutcome::Ambiguous;
+      out.Reason = "held more than once in " + holders.front();
+      for (size_t h = 1; h < holders.size(); ++h)
+        out.Reason += (h + 1 == holders.size() ? " and " : ", ") + holders[h];
       continue;
     }
     out.DataOffset = first.DataOffset;
@@ -265,14 +283,15 @@ std::string ApplySummaryText(const ApplyResult& Result) {
     std::vector<std::string> lines;
     for (const ApplyRow& row : Result.Rows)
       if (row.Outcome == Outcome)
-        lines.push_back(Reasons ? OneLine(row.Reason) : ApplyRowName(row));
+        lines.push_back(Reasons              ? OneLine(row.Reason)
+                        : row.Reason.empty() ? ApplyRowName(row)
+                                             : ApplyRowName(row) + ": " + row.Reason);
     if (lines.empty()) return;
     text += "\r\n\r\n" + std::to_string(lines.size()) + " " + Title;
     AppendListed(text, lines);
   };
   section(ApplyOutcome::Missing, "missing (not in this folder):", false);
-  section(ApplyOutcome::Ambiguous,
-          "not switched: the archive holds the name more than once:", false);
+  section(ApplyOutcome::Ambiguous, "not switched: the name is held more than once:", false);
   section(ApplyOutcome::Failed, "could not be switched:", true);
   if (Result.StoppedAt >= 0)
     text += "\r\n\r\nThe import stopped at row " + std::to_string(Result.StoppedAt + 1) +

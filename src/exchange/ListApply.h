@@ -18,7 +18,8 @@ enum class ApplyOutcome {
   AlreadySo,
   Missing,    // no such mission in the folder
   Ambiguous,  // the archive holds that file name more than once: not switched
-  Failed,     // the file could not be read or written
+  Failed,     // the file could not be read or written, or another archive of its name could
+              // not be read and may hold the mission too
 };
 
 struct ApplyRow {
@@ -27,11 +28,13 @@ struct ApplyRow {
   std::string FileName;    // the row's FileName
   std::string SourceFile;  // the file of the folder that holds the mission; empty when not found
   int32_t DataOffset = 0;  // where it was found
-  std::string Reason;      // for Failed: the file and the system's reason
+  std::string Reason;      // for Failed: the file and the system's reason; for Ambiguous:
+                           // "held more than once in" and every file that holds it
 };
 
 struct ApplyResult {
   std::optional<IoError> FolderError;  // the folder is not there: no row was looked at
+  std::vector<IoError> Unread;         // what the read of the folder could not read
   std::vector<ApplyRow> Rows;          // one per row looked at, in list order
   int32_t ListRows = 0;                // rows of the list
   int32_t StoppedAt = -1;              // an import that stopped at this row (see ImportListFile)

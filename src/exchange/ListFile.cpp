@@ -129,6 +129,12 @@ ListDecodeResult DecodeListFile(std::span<const uint8_t> Bytes) {
     result.Reason = in.Problem();
     return result;
   }
+  // -1 is the one row count of an empty list; a lower one is not a list's.
+  if (last < -1) {
+    result.NotAList = true;
+    result.Reason = "its row count reads " + std::to_string(last + 1);
+    return result;
+  }
   const int64_t count = static_cast<int64_t>(last) + 1;
   // Never trust the count beyond what the file can hold.
   result.Rows.reserve(static_cast<size_t>(
@@ -153,6 +159,12 @@ ListDecodeResult DecodeListFile(std::span<const uint8_t> Bytes) {
     }
     result.Rows.push_back(std::move(r));
   }
+  // The writer writes nothing after the last row.
+  if (in.Remaining() > 0) {
+    result.Rows.clear();
+    result.Reason = std::to_string(in.Remaining()) + " bytes follow its last row";
+    return result;
+  }
   result.BytesUsed = in.Position();
   result.Ok = true;
   return result;
@@ -166,7 +178,9 @@ ListDecodeResult ReadListFile(FileSystem& Files, const std::string& Path) {
     return failed;
   }
   ListDecodeResult result = DecodeListFile((*bytes)->Bytes());
-  if (!result.Ok) result.Reason = "The list " + Path + " is damaged: " + result.Reason;
+  if (!result.Ok)
+    result.Reason = "The file " + Path + " is not a list file" +
+                    (result.NotAList ? ": " : ", or it is damaged: ") + result.Reason;
   return result;
 }
 

@@ -26,16 +26,20 @@ ListEncodeResult EncodeListFile(std::span<const MissionEntry> Rows);
 
 struct ListDecodeResult {
   bool Ok = false;
-  std::vector<MissionEntry> Rows;  // empty for a last row index below 0
-  size_t BytesUsed = 0;            // anything after the last row is not read
+  std::vector<MissionEntry> Rows;  // empty for a last row index of -1
+  size_t BytesUsed = 0;            // the whole file, when it is read
+  bool NotAList = false;           // the bytes cannot be a list at all, not even a damaged one
   std::string Reason;              // names the row where reading stopped
 };
 
 // Reads a list file's rows. Every length is checked against what remains, so a damaged file
-// gives a reason, never a read past the end or an allocation larger than the file.
+// gives a reason, never a read past the end or an allocation larger than the file. A list is
+// exactly its rows: a last row index below -1 (the first bytes of a text file, a byte-order
+// mark, UTF-16) or bytes after the last row make the file no list.
 ListDecodeResult DecodeListFile(std::span<const uint8_t> Bytes);
 
-// Reads and decodes the list file at Path; a failure's Reason names the file.
+// Reads and decodes the list file at Path; a failure's Reason names the file and says whether it
+// is no list at all or may be a damaged one.
 ListDecodeResult ReadListFile(FileSystem& Files, const std::string& Path);
 
 // The outcome of an export; Message names the file and the reason when it failed.

@@ -47,6 +47,14 @@ std::optional<IoError> WriteAll(BlockWriter& Writer, uint64_t Offset,
 
 }  // namespace
 
+std::optional<IoError> FolderProblem(FileSystem& Files, const std::string& Path,
+                                     const char* NotFolder) {
+  auto kind = Files.KindOf(Path);
+  if (!kind) return kind.Error();
+  if (*kind == PathKind::Folder) return std::nullopt;
+  return IoError{Path, NotFolder};
+}
+
 bool SpanFile::Read(FileBlock& Block) {
   std::fill(Block.Bytes.begin(), Block.Bytes.end(), 0);
   Block.Have = 0;

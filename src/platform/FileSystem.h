@@ -22,6 +22,9 @@ struct IoCounters {
   uint64_t Closes = 0;
 };
 
+// What stands at a path.
+enum class PathKind { Missing, Folder, File, Other };
+
 // A whole file's bytes, read in one go. The file itself is already closed.
 class FileBytes {
  public:
@@ -36,6 +39,9 @@ struct FolderFiles {
   // Windows-1252), each such character shown as '?'. The engine cannot open them by name, so
   // they are reported rather than passed over.
   std::vector<std::string> Unrepresentable;
+  // Names of the suffix the system could not look at (a loop of links, no leave to follow one):
+  // they may be game files, so they are reported with the system's reason.
+  std::vector<IoError> Unreadable;
 };
 
 // One block of a file, read through an OpenFile and perhaps written back by PatchBlocks.
@@ -146,11 +152,18 @@ class FileSystem {
   virtual IoResult<FolderFiles> ListFolder(const std::string& Folder, const std::string& Suffix) {
     auto names = ListFiles(Folder, Suffix);
     if (!names) return names.Error();
-    return FolderFiles{std::move(*names), {}};
+    return FolderFiles{std::move(*names), {}, {}};
   }
   virtual bool IsFolder(const std::string& Path) = 0;
   // Whether anything at all (a file of any kind, a folder) stands at Path.
   virtual bool Exists(const std::string& Path) { return IsFolder(Path); }
+  // What stands at Path, links followed; Missing when the system says nothing is there. A path
+  // the system cannot look at (a name too long, no leave to pass a folder on the way, no
+  // handles left) is an error with the system's reason, never taken for Missing.
+  virtual IoResult<PathKind> KindOf(const std::string& Path) {
+    if (IsFolder(Path)) return PathKind::Folder;
+    return Exists(Path) ? PathKind::Other : PathKind::Missing;
+  }
 
   // The whole file as one read found it; the file is closed on return.
   virtual IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) = 0;
@@ -222,6 +235,11 @@ class FileSystem {
   virtual const IoCounters& Counters() const = 0;
   virtual void ResetCounters() = 0;
 };
+
+// Nothing when Path is a folder; otherwise why not: NotFolder when nothing or something else
+// stands there, the system's reason when it cannot look.
+std::optional<IoError> FolderProblem(FileSystem& Files, const std::string& Path,
+                                     const char* NotFolder);
 
 // The real disk.
 std::unique_ptr<FileSystem> MakeNativeFileSystem();

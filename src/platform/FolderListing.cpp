@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/NativeNames.h"
+#include "platform/Paths.h"
 
 namespace brieflist {
 namespace {
@@ -50,7 +51,16 @@ IoResult<FolderFiles> ListMatchingFolder(const std::string& Folder, const std::s
   for (const fs::directory_iterator end; it != end; it.increment(ec)) {
     if (ec) return IoError{Folder, ec.message()};
     std::error_code typeError;
-    if (!it->is_regular_file(typeError)) continue;
+    if (!it->is_regular_file(typeError)) {
+      // A link to nothing is no file; one that cannot be followed may be a game file.
+      if (typeError && typeError != std::errc::no_such_file_or_directory &&
+          typeError != std::errc::not_a_directory) {
+        const std::string name = NativeNameShown(it->path().filename());
+        if (EndsWithIgnoringCase(name, Suffix))
+          files.Unreadable.push_back(IoError{JoinPath(Folder, name), typeError.message()});
+      }
+      continue;
+    }
     std::string name;
     if (NameFromNative(it->path().filename(), name)) {
       if (EndsWithIgnoringCase(name, Suffix)) files.Names.push_back(std::move(name));

@@ -228,6 +228,16 @@ class PosixFileSystem : public FileSystem {
     return lstat(Path.c_str(), &st) == 0;
   }
 
+  IoResult<PathKind> KindOf(const std::string& Path) override {
+    struct stat st {};
+    if (stat(Path.c_str(), &st) != 0) {
+      if (errno == ENOENT || errno == ENOTDIR) return PathKind::Missing;
+      return IoError{Path, ErrnoText(errno)};
+    }
+    if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+    return S_ISREG(st.st_mode) ? PathKind::File : PathKind::Other;
+  }
+
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
     return ReadWholeUpTo(Path, UINT64_MAX);
   }

@@ -232,6 +232,17 @@ class WindowsFileSystem : public FileSystem {
     return GetFileAttributesW(WidePath(Path).c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
+  IoResult<PathKind> KindOf(const std::string& Path) override {
+    const DWORD attributes = GetFileAttributesW(WidePath(Path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return PathKind::Missing;
+      return IoError{Path, ErrorText(error)};  // a name too long, a drive not ready, no access
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+    return (attributes & FILE_ATTRIBUTE_DEVICE) ? PathKind::Other : PathKind::File;
+  }
+
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
     return ReadWholeUpTo(Path, UINT64_MAX);
   }

@@ -1,5 +1,8 @@
 // brieflist-cli's commands run in-process: what they print, their exit codes and what they
 // select.
+#include <climits>
+#include <system_error>
+
 #include "catalogue/RefreshCatalogue.h"
 #include "cli/CatalogueOutput.h"
 #include "cli/CliArgs.h"
@@ -110,6 +113,21 @@ TEST(CliList, InvalidArchivesWarnUnlessReadAndErrorsExitOneOrTwo) {
     EXPECT_TRUE(r.Out.empty());
   }
 }
+
+#ifndef _WIN32
+// A folder the system cannot look at is not called "not a folder": the system's reason is given.
+TEST(CliList, AFolderPathTooLongForTheSystemSaysSo) {
+  test::TempFolder f;
+  std::string dir = f.Path();
+  while (dir.size() <= PATH_MAX) dir += "/" + std::string(200, 'd');
+  for (const auto command : {cli::RunList, cli::RunDuplicates}) {
+    const CliRun r = RunCli(command, {dir});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(Has(r.Err, std::generic_category().message(ENAMETOOLONG))) << r.Err;
+    EXPECT_FALSE(Has(r.Err, "not a folder"));
+  }
+}
+#endif
 
 TEST(CliPattern, MatchesStarsAndQuestionMarksIgnoringCase) {
   for (const char* pattern : {"alpha.bms", "a*", "*.bms", "?LPHA.*", "*", "A*A*S"})
@@ -240,6 +258,64 @@ TEST(CliSwitch, AReadOnlyFileGivesExitOneWithTheMessageOnStderr) {
   EXPECT_EQ(r.Exit, 1);
   EXPECT_TRUE(Has(r.Err, test::kAccessDenied)) << r.Err;
   EXPECT_TRUE(Has(r.Out, "failed")) << r.Out;
+}
+
+// What could be read is shown or switched, but a result that lacks an unread file's missions is
+// no success, and the file is named.
+TEST(CliUnread, CommandsWhoseResultLacksAFileThatCouldNotBeReadExitOne) {
+  const test::ScopedDataFolder data;
+  CliFolder f;
+  const std::string unread = test::PutUnreadableArchive(f);
+  const std::string list = f.File("saved.BRL");
+  const struct {
+    int (*Command)(const std::vector<std::string>&);
+    Strings Args;
+    int Exit;
+    const char* Out;
+  } cases[] = {
+      {cli::RunList, {f.Path(), "--format", "tsv"}, 1, "ALPHA.BMS"},
+      {cli::RunMapNames, {f.Path()}, 1, ""},
+      {cli::RunDuplicates, {f.Path()}, 1, "same.bms"},
+      {cli::RunExport, {f.Path(), list}, 1, ""},
+      {cli::RunDisable, {f.Path(), "*"}, 1, "disabled"},
+      {cli::RunEnable, {f.Path(), "*", "--archive", "a.pff"}, 0, "enabled"},  // not in it
+  };
+  for (const auto& c : cases) {
+    const CliRun r = RunCli(c.Command, c.Args);
+    EXPECT_EQ(r.Exit, c.Exit) << c.Args[0] << " " << r.Err;
+    EXPECT_TRUE(Has(r.Out, c.Out)) << r.Out;
+    EXPECT_TRUE(Has(r.Err, f.File(unread))) << r.Err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(list));  // a list that looks whole but is not: not saved
+  EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff", "BETA.BMS@a.pff"}));
+
+  // A row the unread archive may hold cannot be settled; other rows still apply.
+  test::WriteList(list, {test::ListRow("C:\\G\\a.pff", "BETA.BMS", 9, false),
+                         test::ListRow("C:\\G\\" + unread, "X.BMS", 9, true)});
+  for (auto command : {cli::RunShow, cli::RunImport}) {
+    const CliRun r = RunCli(command, {list, "--folder", f.Path()});
+    EXPECT_EQ(r.Exit, 1) << r.Err;
+    EXPECT_TRUE(Has(r.Err, f.File(unread))) << r.Err;
+  }
+  EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff"}));
+}
+
+// CI runs the tests named ReadOnly as an unprivileged user, for whom the marks bind. A mission
+// already as asked needs no write, wherever the folder lives.
+TEST(CliImport, AReadOnlyFolderAlreadyAsAskedIsAlreadySo) {
+  const test::ScopedDataFolder data;
+  CliFolder f;
+  test::TempFolder lists;
+  const std::string list = lists.File("as-is.BRL");
+  test::WriteList(list, {test::ListRow(f.File("SAME.BMS"), "SAME.BMS", 0, true)});
+  test::MakeReadOnly(f.File("SAME.BMS"));
+  test::MakeReadOnly(f.Path());
+  if (!test::ReadOnlyBinds(f.File("SAME.BMS"))) GTEST_SKIP() << "permissions do not bind this user";
+  for (const Strings& args : {Strings{list, "--folder", f.Path()}, Strings{list}}) {
+    const CliRun r = RunCli(cli::RunImport, args);
+    EXPECT_EQ(r.Exit, 0) << r.Err;
+    EXPECT_TRUE(Has(r.Out, "1 already so")) << r.Out;
+  }
 }
 
 TEST(CliDuplicates, PrintsEachGroupInEveryFormatOrSaysThereAreNone) {
@@ -386,6 +462,15 @@ TEST(CliListFile, ExportImportAndShowPrintWhatTheyDid) {
     r = RunCli(command, {f.File("bad.brl")});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_TRUE(Has(r.Err, f.File("bad.brl")) && Has(r.Err, "row 1 of 2")) << r.Err;
+  }
+  // A text file picked by mistake is no list without rows.
+  f.Write("notes.brl", {0xEF, 0xBB, 0xBF, 'h', 'i', '\n'});
+  for (const Strings& args :
+       {Strings{f.File("notes.brl")}, Strings{f.File("notes.brl"), "--dry-run"},
+        Strings{f.File("notes.brl"), "--folder", f.Path()}}) {
+    r = RunCli(cli::RunImport, args);
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(Has(r.Err, f.File("notes.brl") + " is not a list file")) << r.Err;
   }
   EXPECT_EQ(RunCli(cli::RunShow, {list, "--format", "xml"}).Exit, 2);
   EXPECT_EQ(RunCli(cli::RunImport, {}).Exit, 2);

@@ -268,10 +268,8 @@ TEST(ListFile, GoldenBytesEmptyListsAndLimits) {
   EXPECT_EQ(decoded.Rows, rows);
 
   EXPECT_EQ(EncodeListFile({}).Bytes, (Bytes{0xFF, 0xFF}));
-  for (const Bytes& empty : {Bytes{0xFF, 0xFF}, Bytes{0xFB, 0xFF, 1, 2, 3}, Bytes{0x00, 0x80}}) {
-    const ListDecodeResult none = DecodeListFile(empty);
-    EXPECT_TRUE(none.Ok && none.Rows.empty());
-  }
+  const ListDecodeResult none = DecodeListFile(Bytes{0xFF, 0xFF});
+  EXPECT_TRUE(none.Ok && none.Rows.empty());
 
   std::vector<MissionEntry> most(kMaxListRows);
   ListEncodeResult encoded = EncodeListFile(most);
@@ -288,7 +286,7 @@ TEST(ListFile, GoldenBytesEmptyListsAndLimits) {
   EXPECT_NE(encoded.Reason.find("row 2"), std::string::npos) << encoded.Reason;
 }
 
-TEST(ListFile, RoundTripsAnyRowsAndIgnoresWhatFollowsTheLastRow) {
+TEST(ListFile, RoundTripsAnyRowsAndRefusesWhatFollowsTheLastRow) {
   std::mt19937 rng(7);
   const auto text = [&](size_t MaxLength) {
     std::string s(rng() % (MaxLength + 1), '\0');
@@ -308,12 +306,28 @@ TEST(ListFile, RoundTripsAnyRowsAndIgnoresWhatFollowsTheLastRow) {
   rows[0].SourceFile = std::string(65000, 'x');  // longer than 32767: lengths are unsigned
   const ListEncodeResult encoded = EncodeListFile(rows);
   ASSERT_TRUE(encoded.Ok) << encoded.Reason;
-  Bytes withTail = encoded.Bytes;
-  withTail.insert(withTail.end(), {'t', 'a', 'i', 'l'});
-  const ListDecodeResult decoded = DecodeListFile(withTail);
+  const ListDecodeResult decoded = DecodeListFile(encoded.Bytes);
   ASSERT_TRUE(decoded.Ok) << decoded.Reason;
   EXPECT_EQ(decoded.Rows, rows);
   EXPECT_EQ(decoded.BytesUsed, encoded.Bytes.size());
+  Bytes withTail = encoded.Bytes;
+  withTail.insert(withTail.end(), {'t', 'a', 'i', 'l'});
+  const ListDecodeResult tail = DecodeListFile(withTail);
+  EXPECT_FALSE(tail.Ok);
+  EXPECT_TRUE(tail.Rows.empty());
+  EXPECT_NE(tail.Reason.find("4 bytes follow its last row"), std::string::npos) << tail.Reason;
+}
+
+// A text file picked by mistake reads as a row count below -1, which no list has.
+TEST(ListFile, TextFilesAreNoList) {
+  for (const Bytes& text : {Bytes{0xEF, 0xBB, 0xBF, 'a', 'b'},  // UTF-8 with a byte-order mark
+                            Bytes{0xFF, 0xFE, 'a', 0},          // UTF-16, both byte orders
+                            Bytes{0xFE, 0xFF, 0, 'a'}, Bytes{'a', 0x80}, Bytes{0xFE, 0xFF}}) {
+    const ListDecodeResult decoded = DecodeListFile(text);
+    EXPECT_FALSE(decoded.Ok);
+    EXPECT_TRUE(decoded.NotAList);
+    EXPECT_NE(decoded.Reason.find("row count reads -"), std::string::npos) << decoded.Reason;
+  }
 }
 
 TEST(ListFile, DamagedFilesNameTheRowWithoutReadingOn) {

@@ -1,5 +1,6 @@
 // A list applied to a folder other than its own, and brieflist-cli import/show --folder.
 #include "cli/Commands.h"
+#include "editing/BulkSwitch.h"
 #include "editing/Undo.h"
 #include "exchange/ListApply.h"
 #include "support/MemoryFileSystem.h"
@@ -65,6 +66,52 @@ TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset)
   EXPECT_EQ(files.Files[test::GamePath("Loose.bms")][1], 'y');
   EXPECT_EQ(UndoLastPatches(g.State, g.P, 1).Count(UndoStatus::Restored), 3);
   EXPECT_EQ(files.Files, original);
+}
+
+// An install that cannot be written (a disc, a share): a mission already as asked needs no
+// write, wherever the folder lives; only a switch fails, naming the file.
+TEST(ApplyListToFolder, AMissionAlreadySoNeedsNoWriteInAReadOnlyFolder) {
+  test::MemoryGame g;
+  g.Put("m.pff", ArchiveBytes({{"ON.BMS", MissionBytes("BMS")}, {"OFF.BMS", MissionBytes("VyK")}}));
+  g.Put("l.bms", MissionBytes("VyK"));
+  for (const char* name : {"m.pff", "l.bms"})
+    g.Files.ReadOnly[test::GamePath(name)] = "Read-only file system";
+  const auto original = g.Files.Files;
+  const MissionEntry on = Row("C:\\G\\m.pff", "ON.BMS", 1, true);
+  ApplyResult result = ApplyListToFolder(
+      g.P, {on, Row("C:\\G\\M.PFF", "off.bms", 1, false), Row("C:\\G\\L.BMS", "l.bms", 0, false)},
+      "/g", ApplyMode::Write);
+  EXPECT_TRUE(result.Complete());
+  EXPECT_EQ(result.Count(O::AlreadySo), 3);
+  result =
+      ApplyListToFolder(g.P, {on, Row("C:\\G\\m.pff", "OFF.BMS", 1, true)}, "/g", ApplyMode::Write);
+  EXPECT_EQ(result.Rows[0].Outcome, O::AlreadySo);
+  EXPECT_EQ(result.Rows[1].Outcome, O::Failed);
+  EXPECT_NE(result.Rows[1].Reason.find("Read-only file system"), std::string::npos);
+
+  // A switch to the state a stale catalogue did not know the mission had, alone or in bulk.
+  g.Refresh();
+  g.State.Missions[0].Enabled = kFalse;
+  g.State.Missions[1].Enabled = g.State.Missions[2].Enabled = kTrue;
+  EXPECT_EQ(SetMissionEnabled(g.State, g.P, 0, 0, true), PatchOutcome::AlreadySo);
+  const BulkRow both[] = {{1, 1}, {2, 2}};
+  const BulkResult bulk = SetMissionsEnabled(g.State, g.P, both, false);
+  EXPECT_EQ(bulk.AlreadySo, 2);
+  EXPECT_TRUE(g.Host.Messages.empty());
+  EXPECT_EQ(g.Files.Files, original);
+  EXPECT_TRUE(g.Records().empty());
+}
+
+// Where letter case tells files apart, two archives may share one name: both are named.
+TEST(ApplyListToFolder, ANameHeldInTwoArchivesOfOneNameNamesBoth) {
+  test::MemoryGame g;
+  g.Put("CASE.PFF", ArchiveBytes({{"X.BMS", MissionBytes()}}));
+  g.Put("case.pff", ArchiveBytes({{"x.bms", MissionBytes()}}));
+  const ApplyResult result =
+      ApplyListToFolder(g.P, {Row("C:\\G\\case.pff", "X.BMS", 20, false)}, "/g", ApplyMode::DryRun);
+  EXPECT_EQ(result.Rows[0].Outcome, O::Ambiguous);
+  EXPECT_EQ(result.Rows[0].Reason, "held more than once in " + test::GamePath("CASE.PFF") +
+                                       " and " + test::GamePath("case.pff"));
 }
 
 TEST(CliImportFolder, PrintsEachRowTheSummaryAndTheMissingRowsWithExitCodes) {

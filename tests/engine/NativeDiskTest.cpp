@@ -6,9 +6,11 @@
 #endif
 
 #include <csignal>
+#include <cstdio>
 #include <set>
 
 #include "catalogue/RefreshCatalogue.h"
+#include "editing/PatchJournal.h"
 #include "editing/Patching.h"
 #include "exchange/ListFile.h"
 #include "platform/FolderListing.h"
@@ -228,6 +230,24 @@ TEST_F(NativeDisk, AnExportThatRunsOutOfSpaceLeavesTheOldListWhole) {
   EXPECT_NE(exported.Message.find("File too large"), std::string::npos) << exported.Message;
   EXPECT_EQ(test::ReadBytes(Folder.File("saved.BRL")), old);
   EXPECT_EQ(OnDisk(), names);
+}
+
+// Out of file handles, the journal is neither missing nor damaged: the system's reason is given.
+TEST_F(NativeDisk, AJournalReadOutOfFileHandlesSaysSo) {
+  Folder.Write("journal.tsv", {'x', '\n'});
+  PatchJournal journal(*Files, Folder.File("journal.tsv"));
+  rlimit saved{};
+  getrlimit(RLIMIT_NOFILE, &saved);
+  rlimit few = saved;
+  few.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 64);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &few), 0);
+  std::vector<FILE*> held;
+  for (FILE* f; (f = std::fopen("/dev/null", "rb"));) held.push_back(f);
+  const auto read = journal.Read();
+  for (FILE* f : held) std::fclose(f);
+  setrlimit(RLIMIT_NOFILE, &saved);
+  ASSERT_FALSE(read);
+  EXPECT_EQ(read.Error().Reason, std::generic_category().message(EMFILE));
 }
 #endif
 

@@ -418,6 +418,21 @@ TEST_F(ListFileTest, ExportAndImportThroughTheirDialogs) {
   EXPECT_EQ(Dialogs.Messages.size(), 1);  // an import that succeeds says nothing
 }
 
+// A list that would lack an unread file's missions is saved only when the person says so.
+TEST_F(ListFileTest, ExportAsksFirstWhenAFileCouldNotBeRead) {
+  const std::string unread = PutUnreadableArchive(Folder);
+  Open();
+  Dialogs.Messages.clear();  // the refresh named it
+  const QString list = List("partial.BRL");
+  for (const bool answer : {false, true}) {
+    Dialogs.YesNoAnswers = {answer};
+    Export(list);
+    ASSERT_EQ(Dialogs.Questions.size(), answer ? 2 : 1);
+    EXPECT_TRUE(Dialogs.Questions.back().contains(QString::fromStdString(Folder.File(unread))));
+    EXPECT_EQ(std::filesystem::exists(Lists.File("partial.BRL")), answer);
+  }
+}
+
 TEST_F(ListFileTest, NamesShorterThanSevenCharactersAreRefused) {
   Open();
   const QString current = QDir::currentPath();  // relative names: seven characters name a file

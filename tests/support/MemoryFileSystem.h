@@ -23,6 +23,8 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::string> FailOpen;
   // Path -> reason: the file opens and reads, but writing to it fails; nothing changes.
   std::map<std::string, std::string> FailWrite;
+  // Path -> reason: the file opens for reading only, as a read-only file does.
+  std::map<std::string, std::string> ReadOnly;
   // Run before each patch and each read of a file, e.g. to change it under the engine.
   std::function<void(const std::string&Path)> BeforePatch, BeforeRead;
   // Opens that asked for write access: a read-only file would refuse each of them.
@@ -53,6 +55,12 @@ class MemoryFileSystem : public FileSystem {
   }
   bool IsFolder(const std::string& Path) override {
     return Folders.count(WithoutTrailingSeparators(Path)) > 0;
+  }
+  IoResult<PathKind> KindOf(const std::string& Path) override {
+    if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
+      return IoError{Path, fail->second};
+    if (IsFolder(Path)) return PathKind::Folder;
+    return Files.count(Path) ? PathKind::File : PathKind::Missing;
   }
 
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
@@ -92,6 +100,10 @@ class MemoryFileSystem : public FileSystem {
                              const std::function<bool(OpenFile&)>& Edit) override {
     if (BeforePatch) BeforePatch(Path);
     ++WriteOpens;
+    if (const auto only = ReadOnly.find(Path); only != ReadOnly.end()) {
+      ++Counters_.Opens;
+      return IoError{Path, only->second};
+    }
     auto file = Open(Path);
     if (!file) return file.Error();
     const auto fail = FailWrite.find(Path);

@@ -11,6 +11,7 @@
 
 #include "catalogue/CatalogueState.h"
 #include "catalogue/MissionEntry.h"
+#include "exchange/ListFile.h"
 #include "platform/EngineHost.h"
 #include "platform/NativeNames.h"
 #include "platform/Paths.h"
@@ -86,6 +87,19 @@ inline bool ReadOnlyBinds(const std::string& File) {
 #endif
 }
 
+// Puts an archive into Folder that no user can read, root included, and returns its name as the
+// engine reports it: a link to itself on POSIX systems; on Windows a name outside Windows-1252,
+// which the engine cannot open.
+inline std::string PutUnreadableArchive(const TempFolder& Folder) {
+#ifdef _WIN32
+  std::ofstream(NativePath(Folder.Path()) / std::wstring(L"\u4E2D.pff")) << "x";
+  return "?.pff";
+#else
+  std::filesystem::create_symlink("loop.pff", Folder.File("loop.pff"));
+  return "loop.pff";
+#endif
+}
+
 // How the system words a refused write; Windows has its own wording.
 #ifdef _WIN32
 inline constexpr const char* kAccessDenied = "Access";  // "Access is denied", "Access denied"
@@ -128,6 +142,11 @@ inline MissionEntry ListRow(std::string SourceFile, std::string Name, int32_t Of
   row.DataOffset = Offset;
   row.Enabled = ToFlag(On);
   return row;
+}
+
+// Writes Rows as a list file at Path.
+inline void WriteList(const std::string& Path, const std::vector<MissionEntry>& Rows) {
+  sample::WriteFile(Path, EncodeListFile(Rows).Bytes);
 }
 
 // Positions of the bytes where A and B differ; a length difference counts from the shorter end.
