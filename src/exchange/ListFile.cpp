@@ -159,12 +159,8 @@ ListDecodeResult DecodeListFile(std::span<const uint8_t> Bytes) {
     }
     result.Rows.push_back(std::move(r));
   }
-  // The writer writes nothing after the last row.
-  if (in.Remaining() > 0) {
-    result.Rows.clear();
-    result.Reason = std::to_string(in.Remaining()) + " bytes follow its last row";
-    return result;
-  }
+  // Bytes after the last row are left alone: a list saved over a longer file without cutting it
+  // short carries the old file's tail, and such lists were always read.
   result.BytesUsed = in.Position();
   result.Ok = true;
   return result;

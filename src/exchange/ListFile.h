@@ -27,15 +27,15 @@ ListEncodeResult EncodeListFile(std::span<const MissionEntry> Rows);
 struct ListDecodeResult {
   bool Ok = false;
   std::vector<MissionEntry> Rows;  // empty for a last row index of -1
-  size_t BytesUsed = 0;            // the whole file, when it is read
+  size_t BytesUsed = 0;            // up to the end of the last row
   bool NotAList = false;           // the bytes cannot be a list at all, not even a damaged one
   std::string Reason;              // names the row where reading stopped
 };
 
 // Reads a list file's rows. Every length is checked against what remains, so a damaged file
-// gives a reason, never a read past the end or an allocation larger than the file. A list is
-// exactly its rows: a last row index below -1 (the first bytes of a text file, a byte-order
-// mark, UTF-16) or bytes after the last row make the file no list.
+// gives a reason, never a read past the end or an allocation larger than the file. A last row
+// index below -1 (the first bytes of a text file, a byte-order mark, UTF-16) makes the file no
+// list; bytes after the last row are not read.
 ListDecodeResult DecodeListFile(std::span<const uint8_t> Bytes);
 
 // Reads and decodes the list file at Path; a failure's Reason names the file and says whether it

@@ -477,7 +477,7 @@ TEST(Undo, ATornJournalLineIsSetAsideAndAFileThatCannotBeWrittenStaysOnTheStack)
   ASSERT_EQ(undo.Warnings.size(), 1u);
   EXPECT_TRUE(Has(undo.Warnings[0], g.Journal.Path() + ": line 2 ")) << undo.Warnings[0];
   // The undo, a writer of the journal, set the torn line aside.
-  EXPECT_EQ(nextRun.KeptAside(), std::vector<std::string>{torn});
+  EXPECT_EQ(*nextRun.KeptAside(), std::vector<std::string>{torn});
   // Once the file can be written again, the same undo goes through; a damaged line of no
   // command it takes back is said, but fails nothing.
   g.Files.FailWrite.clear();
