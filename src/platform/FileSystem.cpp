@@ -18,6 +18,7 @@ class KeepingOld : public OpenFile {
   KeepingOld(OpenFile& Inner, std::vector<FileBlock>& Blocks)
       : Old(Blocks.size()), Inner_(Inner), Blocks_(Blocks) {}
   uint64_t Size() const override { return Inner_.Size(); }
+  uint64_t NextData(uint64_t Offset) override { return Inner_.NextData(Offset); }
   bool Read(FileBlock& Block) override {
     const bool read = Inner_.Read(Block);
     const std::less<const FileBlock*> before;
