@@ -262,15 +262,8 @@ TEST(CliText, StarsInNamesMatchAsCharactersAndControlBytesAreShownEscaped) {
   EXPECT_TRUE(cli::MatchesPattern("CASE*.BMS", "CASE*S"));
   cli::TextTable table;
   table.Titles = {"FileName"};
-  table.Rows = {{"\x1b]0;owned\x07"},
-                {"\xc2\x9b"
-                 "2J"},
-                {"ok\x7f"}};
-  const std::string shown = cli::RenderAligned(table);
-  for (const char* raw : {"\x1b", "\x07", "\x7f", "\xc2\x9b"})
-    EXPECT_EQ(shown.find(raw), std::string::npos);
-  EXPECT_TRUE(test::Has(shown, "\\x1B]0;owned\\x07")) << shown;
-  EXPECT_TRUE(test::Has(shown, "\\u009B2J")) << shown;
+  table.Rows = {{"\x1b]0;owned\x07"}, {"ok\x7f"}};  // every escape: CliOutput
+  EXPECT_EQ(cli::RenderAligned(table), "FileName\n----------------\n\\x1B]0;owned\\x07\nok\\x7F\n");
 }
 
 TEST(CliExport, ARelativeFolderIsWrittenAsAbsolutePaths) {
