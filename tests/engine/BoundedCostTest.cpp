@@ -159,30 +159,26 @@ TEST(BoundedCost, AHugeSparseArchiveIsReadByItsParts) {
   std::error_code ec;
   std::filesystem::resize_file(NativePath(folder.File("b.pff")), uint64_t{64} << 30, ec);
   if (ec) GTEST_SKIP() << "cannot make a sparse file of 64 GiB here: " << ec.message();
-  auto files = MakeNativeFileSystem();
+  test::NativeGame g;
+  const auto& files = g.Files;
   uint64_t data = 0;
   files->InspectFile(folder.File("b.pff"), [&](OpenFile& File) { data = File.NextData(1 << 20); });
   if (data < uint64_t{64} << 30)
     GTEST_SKIP() << "this file system does not say where a file's holes are";
-  test::RecordingHost host;
-  CatalogueState state;
-  state.GameDirectory = folder.Path();
-  const Platform p{*files, host};
   files->ResetCounters();
-  EXPECT_TRUE(RefreshCatalogue(state, p).Problems.empty());
+  EXPECT_TRUE(g.Refresh(folder.Path()).Problems.empty());
   EXPECT_LE(files->Counters().Reads, 20u);
-  ASSERT_EQ(state.Missions.size(), 4u);
+  ASSERT_EQ(g.State.Missions.size(), 4u);
   for (size_t i = 0; i < 2; ++i) {
-    MissionEntry row = state.Missions[i + 2];
-    row.SourceFile = state.Missions[i].SourceFile;
-    EXPECT_EQ(row, state.Missions[i]);
+    MissionEntry row = g.State.Missions[i + 2];
+    row.SourceFile = g.State.Missions[i].SourceFile;
+    EXPECT_EQ(row, g.State.Missions[i]);
   }
-  EXPECT_EQ(state.MapNames.size(), 1 + 2 * 2u);
-  test::Bytes expected = small;
-  WriteMissionState(
-      std::span(expected).subspan(static_cast<size_t>(state.Missions[3].DataOffset), 128), true);
+  EXPECT_EQ(g.State.MapNames.size(), 1 + 2 * 2u);
+  const test::Bytes expected =
+      test::Switched(small, static_cast<size_t>(g.State.Missions[3].DataOffset), true);
   files->ResetCounters();  // the switch too passes the holes over
-  EXPECT_EQ(ToggleMissionEnabled(state, p, 3, 3), PatchOutcome::Patched);
+  EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, 3, 3), PatchOutcome::Patched);
   EXPECT_LE(files->Counters().Reads, 20u);
   EXPECT_EQ(*files->ReadPrefix(folder.File("b.pff"), small.size()), expected);
 }

@@ -19,13 +19,11 @@ namespace {
 
 using test::ArchiveBytes;
 using test::CliRun;
+using test::Has;
 using test::MissionBytes;
 using test::RunCli;
 using Strings = std::vector<std::string>;
 
-bool Has(const std::string& Text, const std::string& Part) {
-  return Text.find(Part) != std::string::npos;
-}
 size_t Lines(const std::string& Text) {
   return static_cast<size_t>(std::count(Text.begin(), Text.end(), '\n'));
 }
@@ -150,13 +148,10 @@ struct CliFolder : test::TempFolder {
   }
   // "FileName@file" of every enabled mission, in catalogue order.
   Strings Enabled() const {
-    auto files = MakeNativeFileSystem();
-    QuietHost host;
-    CatalogueState state;
-    state.GameDirectory = Path();
-    RefreshCatalogue(state, Platform{*files, host});
+    test::NativeGame g;
+    g.Refresh(Path());
     Strings out;
-    for (const MissionEntry& r : state.Missions)
+    for (const MissionEntry& r : g.State.Missions)
       if (r.Enabled != kFalse)
         out.push_back(r.FileName + "@" + std::filesystem::path(r.SourceFile).filename().string());
     return out;
@@ -216,17 +211,14 @@ TEST(CliSwitch, AFileUnderTwoNamesIsListedAndSwitchedOnce) {
   if (ec) GTEST_SKIP() << "no hard links in " << f.Path() << ": " << ec.message();
   fs::create_symlink(NativePath(f.File("m.bms")), NativePath(f.File("n.bms")), ec);
   if (ec) fs::create_hard_link(NativePath(f.File("m.bms")), NativePath(f.File("n.bms")));
-  const auto files = MakeNativeFileSystem();
-  test::RecordingHost host;
-  CatalogueState state;
-  state.GameDirectory = f.Path();
-  const RefreshReport report = RefreshCatalogue(state, Platform{*files, host});
-  ASSERT_EQ(state.Missions.size(), 3u);
+  test::NativeGame g;
+  const RefreshReport report = g.Refresh(f.Path());
+  ASSERT_EQ(g.State.Missions.size(), 3u);
   ASSERT_EQ(report.SameFiles.size(), 2u);
   EXPECT_EQ(report.SameFiles[0].Path, f.File("b.pff"));
   EXPECT_EQ(report.SameFiles[0].ReadAs, f.File("a.pff"));
   test::Bytes archive = test::ReadBytes(f.File("a.pff")), loose = test::ReadBytes(f.File("m.bms"));
-  for (const MissionEntry& m : state.Missions)
+  for (const MissionEntry& m : g.State.Missions)
     WriteMissionState(
         std::span(m.DataOffset ? archive : loose).subspan(static_cast<size_t>(m.DataOffset), 128),
         m.Enabled == kFalse);
@@ -239,14 +231,15 @@ TEST(CliSwitch, AFileUnderTwoNamesIsListedAndSwitchedOnce) {
   EXPECT_EQ(test::ReadBytes(f.File("n.bms")), loose);
 
   const std::vector<MissionEntry> rows{
-      test::ListRow(JoinPath("elsewhere", "B.PFF"), "ONE.BMS", state.Missions[0].DataOffset, true),
+      test::ListRow(JoinPath("elsewhere", "B.PFF"), "ONE.BMS", g.State.Missions[0].DataOffset,
+                    true),
       test::ListRow(JoinPath("elsewhere", "n.bms"), "n.bms", 0, true)};
   f.Write("list.BRL", EncodeListFile(rows).Bytes);
   r = RunCli(cli::RunImport, {f.File("list.BRL"), "--folder", f.Path()});
   EXPECT_EQ(r.Exit, 0) << r.Out << r.Err;
-  RefreshCatalogue(state, Platform{*files, host});
-  EXPECT_EQ(state.Missions[0].Enabled, kTrue);
-  EXPECT_EQ(state.Missions[2].Enabled, kTrue);
+  g.Refresh(f.Path());
+  EXPECT_EQ(g.State.Missions[0].Enabled, kTrue);
+  EXPECT_EQ(g.State.Missions[2].Enabled, kTrue);
 }
 
 // CI runs the tests named ReadOnly as an unprivileged user, for whom the mark binds.

@@ -278,12 +278,12 @@ TEST(ListFile, GoldenBytesEmptyListsAndLimits) {
   most.emplace_back();
   encoded = EncodeListFile(most);
   EXPECT_FALSE(encoded.Ok);
-  EXPECT_NE(encoded.Reason.find("32768 missions"), std::string::npos) << encoded.Reason;
+  EXPECT_TRUE(test::Has(encoded.Reason, "32768 missions")) << encoded.Reason;
   std::vector<MissionEntry> longText(2);
   longText[1].SourceFile.assign(65536, 'x');
   encoded = EncodeListFile(longText);
   EXPECT_FALSE(encoded.Ok);
-  EXPECT_NE(encoded.Reason.find("row 2"), std::string::npos) << encoded.Reason;
+  EXPECT_TRUE(test::Has(encoded.Reason, "row 2")) << encoded.Reason;
 }
 
 TEST(ListFile, RoundTripsAnyRowsAndReadsPastATailLeftByALongerFile) {
@@ -325,7 +325,7 @@ TEST(ListFile, TextFilesAreNoList) {
     const ListDecodeResult decoded = DecodeListFile(text);
     EXPECT_FALSE(decoded.Ok);
     EXPECT_TRUE(decoded.NotAList);
-    EXPECT_NE(decoded.Reason.find("row count reads -"), std::string::npos) << decoded.Reason;
+    EXPECT_TRUE(test::Has(decoded.Reason, "row count reads -")) << decoded.Reason;
   }
 }
 
@@ -338,7 +338,7 @@ TEST(ListFile, DamagedFilesNameTheRowWithoutReadingOn) {
     ASSERT_FALSE(cut.Ok) << length;
     EXPECT_TRUE(cut.Rows.empty());
     const char* where = length < 2 ? "row count" : (length < 59 ? "row 1 of 2" : "row 2 of 2");
-    EXPECT_NE(cut.Reason.find(where), std::string::npos) << length << ": " << cut.Reason;
+    EXPECT_TRUE(test::Has(cut.Reason, where)) << length << ": " << cut.Reason;
   }
   const struct {
     Bytes File;
@@ -352,7 +352,7 @@ TEST(ListFile, DamagedFilesNameTheRowWithoutReadingOn) {
   for (const auto& c : cases) {
     const ListDecodeResult decoded = DecodeListFile(c.File);
     EXPECT_FALSE(decoded.Ok);
-    EXPECT_NE(decoded.Reason.find(c.Reason), std::string::npos) << decoded.Reason;
+    EXPECT_TRUE(test::Has(decoded.Reason, c.Reason)) << decoded.Reason;
     EXPECT_LE(decoded.Rows.capacity(), c.File.size());
   }
 }
@@ -379,7 +379,7 @@ TEST(JournalLine, ReadsBackWhatItWroteAndRejectsEveryCutAndChange) {
     EXPECT_EQ(ParseJournalLine(std::string_view(line).substr(0, line.size() - 1)), r);
   }
   const std::string line = FormatJournalLine(SampleRecord());
-  EXPECT_NE(line.find("424d53 00008001 00000000"), std::string::npos);
+  EXPECT_TRUE(test::Has(line, "424d53 00008001 00000000"));
   const std::string_view whole(line.data(), line.size() - 1);
   for (size_t n = 0; n < whole.size(); ++n) EXPECT_FALSE(ParseJournalLine(whole.substr(0, n))) << n;
   for (size_t i = 0; i < whole.size(); ++i) {

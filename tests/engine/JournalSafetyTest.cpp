@@ -19,11 +19,9 @@
 namespace brieflist {
 namespace {
 
-const std::string kJournal = test::GamePath("journal.tsv");
+using test::Has;
 
-bool Has(const std::string& Text, const std::string& Part) {
-  return Text.find(Part) != std::string::npos;
-}
+const std::string kJournal = test::GamePath("journal.tsv");
 
 TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKeptAside) {
   test::MemoryGame g;
@@ -75,10 +73,10 @@ TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKept
   EXPECT_EQ(g.JournalFiles.Files[kJournal + kJournalDamagedSuffix],
             sample::Bytes(text.begin() + static_cast<ptrdiff_t>(start), text.end()));
   EXPECT_EQ(commands(), (std::vector<size_t>{29, 1}));
-  EXPECT_TRUE(notices.size() == 1 && notices[0].find("1 damaged line") != std::string::npos);
+  EXPECT_TRUE(notices.size() == 1 && Has(notices[0], "1 damaged line"));
   const UndoResult partly = UndoLastPatches(g.State, g.P, 2);
   EXPECT_TRUE(partly.Failed() && partly.Count(UndoStatus::Restored) == 30);
-  EXPECT_NE(partly.Message().find("only be partly undone: 1 of its"), std::string::npos);
+  EXPECT_TRUE(Has(partly.Message(), "only be partly undone: 1 of its"));
 }
 
 TEST(JournalSafety, AFolderInThePlaceOfTheJournalIsAnErrorNeverAnEmptyJournal) {
@@ -90,7 +88,7 @@ TEST(JournalSafety, AFolderInThePlaceOfTheJournalIsAnErrorNeverAnEmptyJournal) {
   for (const auto command : {cli::RunHistory, cli::RunUndo}) {
     const test::CliRun r = test::RunCli(command, {});
     EXPECT_NE(r.Exit, 0);
-    EXPECT_NE(r.Err.find("folder"), std::string::npos) << r.Err;
+    EXPECT_TRUE(Has(r.Err, "folder")) << r.Err;
   }
   EXPECT_NE(test::RunCli(cli::RunDisable, {game.Path(), "*"}).Exit, 0);
   EXPECT_EQ(test::ReadBytes(game.File("a.pff")), before);
@@ -123,7 +121,7 @@ TEST(JournalSafety, ACommandWithoutTheLockWaitsOnceAndWritesNothing) {
   EXPECT_EQ(files.Tries, 1);
   EXPECT_EQ(std::make_pair(g.File("a.pff"), g.File("b.pff")), before);
   ASSERT_EQ(g.Host.Messages.size(), 1u);
-  EXPECT_NE(g.Host.Messages[0].find(kJournal + kJournalLockSuffix), std::string::npos);
+  EXPECT_TRUE(Has(g.Host.Messages[0], kJournal + kJournalLockSuffix));
 }
 
 // The native file system cuts its N-th write short (and fails the next one, or not), or fails
@@ -141,28 +139,25 @@ TEST(JournalSafety, AWriteOrFlushFailingAnywhereLeavesWholeHeadersAndATruthfulJo
       {JoinPath(dir, "b.pff"), test::ArchiveBytes({{"B1.BMS", test::MissionBytes()}})},
       {JoinPath(dir, "L.bms"), test::MissionBytes("BMS", 3, 4, 0x55)}};
   for (const auto& [path, bytes] : original) sample::WriteFile(path, bytes);
-  auto files = MakeNativeFileSystem();
-  test::RecordingHost host;
-  CatalogueState state;
-  state.GameDirectory = dir;
-  RefreshCatalogue(state, Platform{*files, host});
+  test::NativeGame g;
+  g.Refresh(dir);
   std::vector<BulkRow> rows;
-  for (MissionEntry& m : state.Missions) {
+  for (MissionEntry& m : g.State.Missions) {
     rows.push_back({static_cast<int32_t>(rows.size()), 0});
     m.Enabled = kFalse;
   }
-  sample::WriteFile(list, EncodeListFile(state.Missions).Bytes);
+  sample::WriteFile(list, EncodeListFile(g.State.Missions).Bytes);
   const std::function<test::CliRun()> commands[] = {
       [&] {
         return test::RunCli(cli::RunImport, {list, "--folder", dir});
       },
       [&] { return test::RunCli(cli::RunImport, {list}); },
       [&] {
-        PatchJournal journal(*files, *UserJournalPath());
-        host.Messages.clear();
-        RefreshCatalogue(state, Platform{*files, host});
-        const BulkResult r = SetMissionsEnabled(state, {*files, host, &journal}, rows, false);
-        return test::CliRun{r.Failed > 0, "", host.Messages.empty() ? "" : host.Messages[0]};
+        PatchJournal journal(*g.Files, *UserJournalPath());
+        g.Host.Messages.clear();
+        g.Refresh(dir);
+        const BulkResult r = SetMissionsEnabled(g.State, {*g.Files, g.Host, &journal}, rows, false);
+        return test::CliRun{r.Failed > 0, "", g.Host.Messages.empty() ? "" : g.Host.Messages[0]};
       }};
   test::ScopedDataFolder data;
   const std::string journalPath = *UserJournalPath();
@@ -173,7 +168,7 @@ TEST(JournalSafety, AWriteOrFlushFailingAnywhereLeavesWholeHeadersAndATruthfulJo
       for (int64_t at = 1; fired; ++at) {
         const std::string trial = "command " + std::to_string(command) + " kind " +
                                   std::to_string(kind) + " at " + std::to_string(at);
-        const size_t before = PatchJournal(*files, journalPath).Read()->Records.size();
+        const size_t before = PatchJournal(*g.Files, journalPath).Read()->Records.size();
         int64_t writes = 0, flushes = 0, laterWrites = 0;
         bool failed = false, journalFailed = false;
         fired = false;
@@ -205,7 +200,7 @@ TEST(JournalSafety, AWriteOrFlushFailingAnywhereLeavesWholeHeadersAndATruthfulJo
         EXPECT_EQ(laterWrites, 0) << trial;
         // Which missions are switched: by their whole headers, and by the journal.
         std::set<std::pair<std::string, int32_t>> onDisk, journalled;
-        for (const MissionEntry& m : state.Missions) {
+        for (const MissionEntry& m : g.State.Missions) {
           const auto from = [&](const sample::Bytes& File) {
             const auto start = File.begin() + m.DataOffset;
             return sample::Bytes(start, start + 128);
@@ -217,7 +212,7 @@ TEST(JournalSafety, AWriteOrFlushFailingAnywhereLeavesWholeHeadersAndATruthfulJo
           EXPECT_TRUE(header == old || header == switched) << trial << " " << m.FileName;
           if (header == switched) onDisk.insert({m.SourceFile, m.DataOffset});
         }
-        const auto contents = PatchJournal(*files, journalPath).Read();
+        const auto contents = PatchJournal(*g.Files, journalPath).Read();
         ASSERT_TRUE(contents) << trial;
         EXPECT_TRUE(contents->Problems.empty()) << trial << contents->Problems[0];
         std::set<std::string> notApplied;
@@ -229,8 +224,8 @@ TEST(JournalSafety, AWriteOrFlushFailingAnywhereLeavesWholeHeadersAndATruthfulJo
             journalled.insert({r.SourceFile, r.DataOffset});
         }
         EXPECT_EQ(onDisk, journalled) << trial;
-        PatchJournal journal(*files, journalPath);
-        const UndoResult undo = UndoLastPatches(state, {*files, host, &journal});
+        PatchJournal journal(*g.Files, journalPath);
+        const UndoResult undo = UndoLastPatches(g.State, {*g.Files, g.Host, &journal});
         EXPECT_FALSE(undo.Failed()) << trial << undo.Message();
         for (const auto& [path, bytes] : original)
           EXPECT_TRUE(test::ReadBytes(path) == bytes) << trial << " " << path;
@@ -309,11 +304,9 @@ TEST(JournalSafetyProcesses, KilledOrSimultaneousSwitchesAreUndoneToTheOriginalB
   for (const auto& entry : std::filesystem::directory_iterator(NativePath(dir)))
     original[entry.path().string()] = test::ReadBytes(entry.path().string());
   const auto undoToOriginal = [&](int32_t Count, const std::string& Trial) {
-    auto files = MakeNativeFileSystem();
-    CatalogueState state;
-    test::RecordingHost host;
-    PatchJournal journal(*files, *UserJournalPath());
-    const UndoResult undo = UndoLastPatches(state, Platform{*files, host, &journal}, Count);
+    test::NativeGame g;
+    PatchJournal journal(*g.Files, *UserJournalPath());
+    const UndoResult undo = UndoLastPatches(g.State, {*g.Files, g.Host, &journal}, Count);
     EXPECT_EQ(undo.Count(UndoStatus::ChangedSince) + undo.Count(UndoStatus::Failed), 0) << Trial;
     for (const auto& [path, bytes] : original)
       EXPECT_TRUE(test::ReadBytes(path) == bytes) << Trial << ": " << path << undo.Message();

@@ -56,8 +56,7 @@ TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset)
     for (const size_t row : {0, 1})
       for (size_t at : test::PatchedBytes(static_cast<size_t>(result.Rows[row].DataOffset)))
         expected.push_back(at);
-    EXPECT_NE(result.Rows[4].Reason.find(test::GamePath("x.pff") + ":\r\nDisk quota"),
-              std::string::npos);
+    EXPECT_TRUE(test::Has(result.Rows[4].Reason, test::GamePath("x.pff") + ":\r\nDisk quota"));
   }
   // Only the switched missions changed, and one undo takes the whole list back.
   for (size_t at : test::DifferingBytes(original.at(test::GamePath("m.pff")),
@@ -87,7 +86,7 @@ TEST(ApplyListToFolder, AMissionAlreadySoNeedsNoWriteInAReadOnlyFolder) {
       ApplyListToFolder(g.P, {on, Row("C:\\G\\m.pff", "OFF.BMS", 1, true)}, "/g", ApplyMode::Write);
   EXPECT_EQ(result.Rows[0].Outcome, O::AlreadySo);
   EXPECT_EQ(result.Rows[1].Outcome, O::Failed);
-  EXPECT_NE(result.Rows[1].Reason.find("Read-only file system"), std::string::npos);
+  EXPECT_TRUE(test::Has(result.Rows[1].Reason, "Read-only file system"));
 
   // A switch to the state a stale catalogue did not know the mission had, alone or in bulk.
   g.Refresh();
@@ -151,8 +150,8 @@ TEST(CliImportFolder, PrintsEachRowTheSummaryAndTheMissingRowsWithExitCodes) {
     const sample::Bytes before = test::ReadBytes(game.File("a.pff"));
     const test::CliRun r = test::RunCli(c.Command, c.Args);
     EXPECT_EQ(r.Exit, c.Exit) << c.Args[1] << r.Err;
-    EXPECT_NE(r.Out.find(c.Out), std::string::npos) << r.Out;
-    EXPECT_NE(r.Err.find(c.Err), std::string::npos) << r.Err;
+    EXPECT_TRUE(test::Has(r.Out, c.Out)) << r.Out;
+    EXPECT_TRUE(test::Has(r.Err, c.Err)) << r.Err;
     EXPECT_TRUE(c.Args.back() != "json" || r.Out.find("Applied") == std::string::npos) << r.Out;
     EXPECT_EQ(test::ReadBytes(game.File("a.pff")) != before, c.Writes);
   }

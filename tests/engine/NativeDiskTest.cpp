@@ -33,11 +33,10 @@ using test::MissionBytes;
 
 constexpr bool kWindows = kSeparator == '\\';
 
-class NativeDisk : public ::testing::Test {
+class NativeDisk : public ::testing::Test, protected test::NativeGame {
  protected:
   RefreshReport Refresh(const std::string& Path = "") {
-    State.GameDirectory = Path.empty() ? Folder.Path() : Path;
-    return RefreshCatalogue(State, P);
+    return NativeGame::Refresh(Path.empty() ? Folder.Path() : Path);
   }
   std::set<std::string> OnDisk() const {
     std::set<std::string> names;
@@ -47,10 +46,6 @@ class NativeDisk : public ::testing::Test {
   }
 
   test::TempFolder Folder;
-  std::unique_ptr<FileSystem> Files = MakeNativeFileSystem();
-  test::RecordingHost Host;
-  CatalogueState State;
-  Platform P{*Files, Host};
 };
 
 TEST_F(NativeDisk, APatchCostsOneOpenReadWriteFlushAndCloseAndTouchesElevenBytes) {
@@ -62,8 +57,7 @@ TEST_F(NativeDisk, APatchCostsOneOpenReadWriteFlushAndCloseAndTouchesElevenBytes
   for (int32_t row = 0; row < 3; ++row) {
     const std::string path = State.Missions[static_cast<size_t>(row)].SourceFile;
     const auto at = static_cast<size_t>(State.Missions[static_cast<size_t>(row)].DataOffset);
-    Bytes expected = test::ReadBytes(path);
-    WriteMissionState(std::span(expected).subspan(at, 128), row == 1);
+    const Bytes expected = test::Switched(test::ReadBytes(path), at, row == 1);
     Files->ResetCounters();
     EXPECT_EQ(ToggleMissionEnabled(State, P, row, row), PatchOutcome::Patched);
     const IoCounters& c = Files->Counters();
@@ -189,8 +183,8 @@ TEST_F(NativeDisk, ReadOnlyFilesAndFolders) {
   const Bytes before = test::ReadBytes(Folder.File("m.bms"));
   EXPECT_EQ(ToggleMissionEnabled(State, P, 0, 0), PatchOutcome::Failed);
   ASSERT_EQ(Host.Messages.size(), 1u);
-  EXPECT_NE(Host.Messages[0].find(Folder.File("m.bms")), std::string::npos);
-  EXPECT_NE(Host.Messages[0].find(test::kAccessDenied), std::string::npos);
+  EXPECT_TRUE(test::Has(Host.Messages[0], Folder.File("m.bms")));
+  EXPECT_TRUE(test::Has(Host.Messages[0], test::kAccessDenied));
   EXPECT_EQ(test::ReadBytes(Folder.File("m.bms")), before);
   EXPECT_EQ(State.Missions[0].Enabled, kTrue);
   EXPECT_EQ(static_cast<bool>(Files->ReplaceFile(Folder.File("list.BRL"), Bytes{3})), !kWindows);
@@ -203,7 +197,7 @@ TEST_F(NativeDisk, ReadOnlyFilesAndFolders) {
   const ExportResult exported = ExportListFile(State, *Files, list);
   EXPECT_EQ(exported.Ok, kWindows) << exported.Message;  // a folder's mark refuses nothing there
   if (!kWindows) {
-    EXPECT_NE(exported.Message.find(test::kAccessDenied), std::string::npos) << exported.Message;
+    EXPECT_TRUE(test::Has(exported.Message, test::kAccessDenied)) << exported.Message;
     EXPECT_EQ(test::ReadBytes(list), (Bytes{0xFF, 0xFF}));
   }
 }
@@ -226,8 +220,8 @@ TEST_F(NativeDisk, AnExportThatRunsOutOfSpaceLeavesTheOldListWhole) {
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   EXPECT_FALSE(exported.Ok);
-  EXPECT_NE(exported.Message.find(Folder.File("saved.BRL")), std::string::npos) << exported.Message;
-  EXPECT_NE(exported.Message.find("File too large"), std::string::npos) << exported.Message;
+  EXPECT_TRUE(test::Has(exported.Message, Folder.File("saved.BRL"))) << exported.Message;
+  EXPECT_TRUE(test::Has(exported.Message, "File too large")) << exported.Message;
   EXPECT_EQ(test::ReadBytes(Folder.File("saved.BRL")), old);
   EXPECT_EQ(OnDisk(), names);
 }
@@ -261,9 +255,8 @@ TEST_F(NativeDisk, RefreshReadsEachFileOnceAndWritesNothing) {
   std::filesystem::create_directory(Folder.File("folder.pff"));
   Files->ResetCounters();
   EXPECT_TRUE(Refresh(Folder.Path() + kSeparator).Problems.empty());
-  EXPECT_EQ(Files->Counters().Opens, 3u + 4u);
-  EXPECT_EQ(Files->Counters().Closes, Files->Counters().Opens);
-  EXPECT_EQ(Files->Counters().Reads, Files->Counters().Opens);
+  const IoCounters& c = Files->Counters();
+  EXPECT_EQ(std::vector<uint64_t>({c.Opens, c.Reads, c.Closes}), std::vector<uint64_t>(3, 3 + 4));
   const auto first = State.Missions;
   EXPECT_EQ(static_cast<int>(first.size()), summary.Missions);
   EXPECT_EQ(first[0].SourceFile.find(std::string(2, kSeparator)), std::string::npos);

@@ -114,7 +114,7 @@ TEST_F(FollowDiskTest, BurstOfChangesGivesOneRefresh) {
   EXPECT_EQ(refreshes.count(), 1);
 }
 
-TEST_F(FollowDiskTest, PlacementRoundTripsThroughTheSettings) {
+TEST_F(FollowDiskTest, PlacementRoundTripsThroughTheSettingsAndAbsurdOnesAreCentred) {
   Window->RememberPlacement(Settings);
   Window->close();
   EXPECT_TRUE(Settings.Entries.empty());  // a window closed as it opened writes nothing
@@ -133,27 +133,22 @@ TEST_F(FollowDiskTest, PlacementRoundTripsThroughTheSettings) {
   third->showMaximized();
   third->close();
   EXPECT_TRUE(reopen()->isMaximized());
-  Settings.Entries[QStringLiteral("Brieflist/Window/Left")] = QStringLiteral("-30000");
-  auto offScreen = reopen();
-  EXPECT_EQ(offScreen->size(), Window->size());  // the design size
-}
 
-TEST_F(FollowDiskTest, AbsurdRememberedPlacementsLeaveTheWindowCentredAtItsDesignSize) {
+  // Off every screen, or beyond what a window can be: centred at the design size.
+  Settings.Entries.clear();
   constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
   // Left, top, width, height as stored.
-  const std::array<int, 4> cases[] = {{kMax, 0, 600, 300},     {kMax - 100, kMax - 100, 600, 300},
-                                      {0, 0, kMax, kMax},      {kMin, kMin, 600, 300},
-                                      {-600, 0, kMax, 300},    {0, 0, -600, 300},
-                                      {0, 0, 600, kMin},       {0, 0, 1 << 30, 1 << 30},
-                                      {kMin, kMax, kMax, kMin}};
+  const std::array<int, 4> cases[] = {
+      {-30000, 0, 600, 300},   {kMax, 0, 600, 300},    {kMax - 100, kMax - 100, 600, 300},
+      {0, 0, kMax, kMax},      {kMin, kMin, 600, 300}, {-600, 0, kMax, 300},
+      {0, 0, -600, 300},       {0, 0, 600, kMin},      {0, 0, 1 << 30, 1 << 30},
+      {kMin, kMax, kMax, kMin}};
   for (const auto& c : cases) {
     const char* keys[] = {"Left", "Top", "Width", "Height"};
     for (size_t k = 0; k < 4; ++k)
       Settings.Entries[QStringLiteral("Brieflist/Window/") + keys[k]] = QString::number(c[k]);
-    Form1 window(State, *Files, Dialogs);
-    window.RememberPlacement(Settings);
-    window.show();
-    EXPECT_EQ(QRect(window.pos(), window.size()), QRect(Window->pos(), Window->size()))
+    const auto window = reopen();
+    EXPECT_EQ(QRect(window->pos(), window->size()), QRect(Window->pos(), Window->size()))
         << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
   }
 }

@@ -9,10 +9,8 @@ class ListApplyWindowTest : public WindowTest {
  protected:
   void Import(const std::vector<MissionEntry>& Rows) {
     Lists.Write("shared.BRL", EncodeListFile(Rows).Bytes);
-    Dialogs.FileNames = {QString::fromStdString(Lists.File("shared.BRL"))};
-    Click("Command4");
+    WindowTest::Import(List("shared.BRL"));
   }
-  TempFolder Lists;
 };
 
 TEST_F(ListApplyWindowTest, AListFromElsewhereIsAppliedToTheOpenFolderOnlyAfterYes) {

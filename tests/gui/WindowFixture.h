@@ -252,6 +252,17 @@ class WindowTest : public testing::Test {
              (Cell(r, GridColumn::Enabled) == "True" ? "T " : "F ");
     return out + "| " + Summary().toStdString();
   }
+  // A list of Lists, as the list dialogs take it.
+  QString List(const std::string& Name) { return Native(Lists.File(Name)); }
+  // ExportList and ImportList, their dialog answered with Name.
+  void Export(const QString& Name) {
+    Dialogs.FileNames = {Name};
+    Click("Command3");
+  }
+  void Import(const QString& Name) {
+    Dialogs.FileNames = {Name};
+    Click("Command4");
+  }
   bool CatalogueCommandsEnabled() {
     bool all = true, none = true;
     for (const char* name : {"Command3", "Command5", "Command6", "ResolveMapName"}) {
@@ -262,7 +273,7 @@ class WindowTest : public testing::Test {
     return all;
   }
 
-  TempFolder Folder;
+  TempFolder Folder, Lists;
   std::vector<sample::ArchiveEntry> ArchiveA;
   std::vector<sample::ArchiveEntry> ArchiveB;
   std::unique_ptr<FileSystem> Files = MakeNativeFileSystem();

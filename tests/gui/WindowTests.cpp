@@ -11,7 +11,6 @@
 namespace brieflist {
 namespace {
 
-using test::Native;
 using Rows = std::vector<int32_t>;
 constexpr const char* kAsWritten = "BMS VyK BMS BMS VyK BMS";
 
@@ -386,19 +385,7 @@ TEST_F(Form1Test, KeysUndoCopyOpenMenusSwitchAndMoveTheFocus) {
 }
 
 // Export and import as the window wires them: dialogs, names, messages and the grid.
-class ListFileTest : public test::WindowTest {
- protected:
-  QString List(const std::string& Name) { return Native(Lists.File(Name)); }
-  void Export(const QString& Name) {
-    Dialogs.FileNames = {Name};
-    Click("Command3");
-  }
-  void Import(const QString& Name) {
-    Dialogs.FileNames = {Name};
-    Click("Command4");
-  }
-  test::TempFolder Lists;
-};
+class ListFileTest : public test::WindowTest {};
 
 TEST_F(ListFileTest, ExportAndImportThroughTheirDialogs) {
   Open();

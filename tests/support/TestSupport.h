@@ -11,8 +11,11 @@
 
 #include "catalogue/CatalogueState.h"
 #include "catalogue/MissionEntry.h"
+#include "catalogue/RefreshCatalogue.h"
+#include "editing/Patching.h"
 #include "exchange/ListFile.h"
 #include "platform/EngineHost.h"
+#include "platform/FileSystem.h"
 #include "platform/NativeNames.h"
 #include "platform/Paths.h"
 #include "sample/SampleWriter.h"
@@ -20,6 +23,10 @@
 namespace brieflist::test {
 
 using sample::Bytes;
+
+inline bool Has(const std::string& Text, const std::string& Part) {
+  return Text.find(Part) != std::string::npos;
+}
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
@@ -144,6 +151,12 @@ inline MissionEntry ListRow(std::string SourceFile, std::string Name, int32_t Of
   return row;
 }
 
+// File with the mission header at Offset switched to Enabled, and nothing else changed.
+inline Bytes Switched(Bytes File, size_t Offset, bool Enabled) {
+  WriteMissionState(std::span(File).subspan(Offset, 128), Enabled);
+  return File;
+}
+
 // Writes Rows as a list file at Path.
 inline void WriteList(const std::string& Path, const std::vector<MissionEntry>& Rows) {
   sample::WriteFile(Path, EncodeListFile(Rows).Bytes);
@@ -189,6 +202,18 @@ class RecordingHost : public EngineHost {
   int Refreshes = 0;
   RefreshReport LastReport;
   std::vector<std::pair<int64_t, bool>> CellChanges;
+};
+
+// A catalogue read through the native file system, with a recording host.
+struct NativeGame {
+  RefreshReport Refresh(const std::string& Folder) {
+    State.GameDirectory = Folder;
+    return RefreshCatalogue(State, P);
+  }
+  std::unique_ptr<FileSystem> Files = MakeNativeFileSystem();
+  RecordingHost Host;
+  CatalogueState State;
+  Platform P{*Files, Host};
 };
 
 // Points the per-user data folder (where the undo journal lives) at a fresh temporary folder
