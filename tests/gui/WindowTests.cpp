@@ -267,35 +267,6 @@ TEST_F(Form1Test, AFailedMissionOfABulkSwitchIsNamedInOneMessage) {
   EXPECT_EQ(Seen(), "3F 4F | 2 of 5 shown, 2 enabled, 1 duplicate names");
 }
 
-// No other program waits while a person reads: the journal's lock is free whenever the window
-// shows or asks something in the middle of a command (the fixture checks every dialog).
-TEST_F(Form1Test, NoMessageOrQuestionKeepsTheJournalLocked) {
-  Open();
-  const auto breakSignature = [&](const char* Archive, const auto& Entries, size_t Entry) {
-    test::Bytes bytes = test::ReadBytes(Folder.File(Archive));
-    bytes[static_cast<size_t>(sample::ArchiveDataOffsets(Entries)[Entry])] = 'X';
-    Folder.Write(Archive, bytes);
-  };
-  // A refused undo: CHARLIE.BMS was changed since it was switched.
-  ChooseOnEnabledCell(3);
-  breakSignature("b.pff", ArchiveB, 0);
-  Window->UndoLastPatch();
-  // A switch whose locate step asks about an invalid archive, then finds nothing.
-  sample::ArchiveOptions invalid;
-  invalid.Magic = "XXXX";
-  Folder.Write("c.pff", sample::BuildArchive(ArchiveB, invalid));
-  breakSignature("a.pff", ArchiveA, 2);
-  ChooseOnEnabledCell(2);
-  // A bulk switch that fails the same way.
-  Filter("alpha");
-  breakSignature("a.pff", ArchiveA, 0);
-  Click("DisableShown");
-  EXPECT_EQ(Dialogs.Questions.size(), 3);  // the archive twice, the bulk's question once
-  ASSERT_EQ(Dialogs.Messages.size(), 3);
-  EXPECT_TRUE(Dialogs.Messages[0].contains("refused")) << Dialogs.Messages[0].toStdString();
-  EXPECT_EQ(OnDisk(), "XMS VyK XMS XyK VyK BMS");
-}
-
 TEST_F(Form1Test, ADuplicateNamesEverySourceFileInItsTooltip) {
   Open();
   const QString sources = QString::fromStdString(
