@@ -18,7 +18,7 @@ build=${1:-$root/build-windows}
 started=$(date +%s)
 
 packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine googletest
-          cmake ninja-build xvfb xauth xdotool imagemagick unzip)
+          cmake ninja-build xvfb xauth xdotool imagemagick unzip fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
