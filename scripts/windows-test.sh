@@ -106,6 +106,10 @@ sleep 3  # the grid fills after the window shows
 eval "$(xdotool getwindowgeometry --shell "$window")"
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$build/screenshot-windows.png"
 echo "windows-test: wrote $build/screenshot-windows.png"
+# Moved, so that closing it stores its place: in the registry, where a Windows program keeps
+# its settings.
+xdotool windowmove "$window" 40 30
+sleep 1
 # Closed as Windows closes a window (WM_CLOSE): the program must end by itself, at once.
 wine taskkill /im brieflist.exe </dev/null >/dev/null 2>&1 || true
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
@@ -117,5 +121,10 @@ status=0
 wait "$app" || status=$?
 app=
 [ "$status" -eq 0 ] || { echo "windows-test: brieflist.exe ended with status $status" >&2; exit 1; }
+if ! wine reg query 'HKCU\Software\Brieflist\Brieflist\Window' </dev/null 2>/dev/null |
+    grep -q 'Left'; then
+  echo "windows-test: brieflist.exe kept no window place under HKCU\Software\Brieflist" >&2
+  exit 1
+fi
 echo "windows-test: $(basename "$zip") ($(du -k "$zip" | cut -f1) KiB) runs in a fresh prefix"
 echo "windows-test: done in $(($(date +%s) - started)) s"
