@@ -115,6 +115,27 @@ if [ ! -f "$work/source/.unpacked" ]; then
   touch "$work/source/.unpacked"
 fi
 
+# Debian's source leaves out Wintab's headers (their licence forbids changes); only the windows
+# platform plugin's support for old tablet drivers uses them. That support is left out: pens
+# still work through Windows' own pointer messages. (Not part of the key: without this change
+# the build fails, so no finished build lacks it.)
+if [ ! -f "$work/source/.no-wintab" ]; then
+  plugin=$work/source/src/plugins/platforms/windows
+  sed -i 's|CONDITION QT_FEATURE_tabletevent$|CONDITION QT_FEATURE_tabletevent AND EXISTS ${QtBase_SOURCE_DIR}/src/3rdparty/wintab/wintab.h|' \
+    "$plugin/CMakeLists.txt"
+  sed -i 's|QT_CONFIG(tabletevent)|defined(QT_WINTAB_HEADERS)|' "$plugin/qwindowscontext.cpp"
+  sed -i '/^#if QT_CONFIG(tabletevent)$/{N;s|^#if QT_CONFIG(tabletevent)\n#  include "qwindowstabletsupport.h"|#if defined(QT_WINTAB_HEADERS)\n#  include "qwindowstabletsupport.h"|}' \
+    "$plugin/qwindowspointerhandler.cpp"
+  if ! grep -q 'wintab/wintab.h$' "$plugin/CMakeLists.txt" ||
+     grep -q 'QT_CONFIG(tabletevent)' "$plugin/qwindowscontext.cpp" ||
+     ! grep -B1 'include "qwindowstabletsupport.h"' "$plugin/qwindowspointerhandler.cpp" |
+       grep -q QT_WINTAB_HEADERS; then
+    say "Qt's windows platform plugin is not as expected: leaving out Wintab failed"
+    exit 1
+  fi
+  touch "$work/source/.no-wintab"
+fi
+
 cat >"$work/toolchain.cmake" <<'EOF'
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
