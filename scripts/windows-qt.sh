@@ -115,25 +115,31 @@ if [ ! -f "$work/source/.unpacked" ]; then
   touch "$work/source/.unpacked"
 fi
 
-# Debian's source leaves out Wintab's headers (their licence forbids changes); only the windows
-# platform plugin's support for old tablet drivers uses them. That support is left out: pens
-# still work through Windows' own pointer messages. (Not part of the key: without this change
-# the build fails, so no finished build lacks it.)
-if [ ! -f "$work/source/.no-wintab" ]; then
+# Two changes to the windows platform plugin, without which it does not build here:
+# - Debian's source leaves out Wintab's headers (their licence forbids changes); only the
+#   plugin's support for old tablet drivers uses them. That support is left out: pens still work
+#   through Windows' own pointer messages.
+# - With OpenGL switched off, one function still asks for dynamic OpenGL, whose feature does not
+#   follow OpenGL's.
+# (Not part of the key: without them the build fails, so no finished build lacks them.)
+if [ ! -f "$work/source/.brieflist-patched" ]; then
   plugin=$work/source/src/plugins/platforms/windows
   sed -i 's|CONDITION QT_FEATURE_tabletevent$|CONDITION QT_FEATURE_tabletevent AND EXISTS ${QtBase_SOURCE_DIR}/src/3rdparty/wintab/wintab.h|' \
     "$plugin/CMakeLists.txt"
   sed -i 's|QT_CONFIG(tabletevent)|defined(QT_WINTAB_HEADERS)|' "$plugin/qwindowscontext.cpp"
   sed -i '/^#if QT_CONFIG(tabletevent)$/{N;s|^#if QT_CONFIG(tabletevent)\n#  include "qwindowstabletsupport.h"|#if defined(QT_WINTAB_HEADERS)\n#  include "qwindowstabletsupport.h"|}' \
     "$plugin/qwindowspointerhandler.cpp"
+  sed -i 's|^#if QT_CONFIG(dynamicgl)$|#if QT_CONFIG(opengl) \&\& QT_CONFIG(dynamicgl)|' \
+    "$plugin/qwindowswindow.cpp"
   if ! grep -q 'wintab/wintab.h$' "$plugin/CMakeLists.txt" ||
      grep -q 'QT_CONFIG(tabletevent)' "$plugin/qwindowscontext.cpp" ||
      ! grep -B1 'include "qwindowstabletsupport.h"' "$plugin/qwindowspointerhandler.cpp" |
-       grep -q QT_WINTAB_HEADERS; then
-    say "Qt's windows platform plugin is not as expected: leaving out Wintab failed"
+       grep -q QT_WINTAB_HEADERS ||
+     grep -q '^#if QT_CONFIG(dynamicgl)$' "$plugin/qwindowswindow.cpp"; then
+    say "Qt's windows platform plugin is not as expected: changing it failed"
     exit 1
   fi
-  touch "$work/source/.no-wintab"
+  touch "$work/source/.brieflist-patched"
 fi
 
 cat >"$work/toolchain.cmake" <<'EOF'
