@@ -122,16 +122,20 @@ fi
 # - With OpenGL switched off, one function still asks for dynamic OpenGL, whose feature does not
 #   follow OpenGL's.
 # (Not part of the key: without them the build fails, so no finished build lacks them.)
-if [ ! -f "$work/source/.brieflist-patched" ]; then
+# Each change is made only where it is not made yet.
+(
   plugin=$work/source/src/plugins/platforms/windows
-  sed -i 's|CONDITION QT_FEATURE_tabletevent$|CONDITION QT_FEATURE_tabletevent AND EXISTS ${QtBase_SOURCE_DIR}/src/3rdparty/wintab/wintab.h|' \
-    "$plugin/CMakeLists.txt"
+  for list in "$plugin/CMakeLists.txt" "$plugin/../direct2d/CMakeLists.txt"; do
+    sed -i 's|CONDITION QT_FEATURE_tabletevent$|CONDITION QT_FEATURE_tabletevent AND EXISTS ${QtBase_SOURCE_DIR}/src/3rdparty/wintab/wintab.h|' \
+      "$list"
+  done
   sed -i 's|QT_CONFIG(tabletevent)|defined(QT_WINTAB_HEADERS)|' "$plugin/qwindowscontext.cpp"
   sed -i '/^#if QT_CONFIG(tabletevent)$/{N;s|^#if QT_CONFIG(tabletevent)\n#  include "qwindowstabletsupport.h"|#if defined(QT_WINTAB_HEADERS)\n#  include "qwindowstabletsupport.h"|}' \
     "$plugin/qwindowspointerhandler.cpp"
   sed -i 's|^#if QT_CONFIG(dynamicgl)$|#if QT_CONFIG(opengl) \&\& QT_CONFIG(dynamicgl)|' \
     "$plugin/qwindowswindow.cpp"
   if ! grep -q 'wintab/wintab.h$' "$plugin/CMakeLists.txt" ||
+     ! grep -q 'wintab/wintab.h$' "$plugin/../direct2d/CMakeLists.txt" ||
      grep -q 'QT_CONFIG(tabletevent)' "$plugin/qwindowscontext.cpp" ||
      ! grep -B1 'include "qwindowstabletsupport.h"' "$plugin/qwindowspointerhandler.cpp" |
        grep -q QT_WINTAB_HEADERS ||
@@ -139,8 +143,7 @@ if [ ! -f "$work/source/.brieflist-patched" ]; then
     say "Qt's windows platform plugin is not as expected: changing it failed"
     exit 1
   fi
-  touch "$work/source/.brieflist-patched"
-fi
+)
 
 cat >"$work/toolchain.cmake" <<'EOF'
 set(CMAKE_SYSTEM_NAME Windows)
