@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <set>
+#include <thread>
 
 #include "catalogue/RefreshCatalogue.h"
 #include "editing/PatchJournal.h"
@@ -287,6 +288,24 @@ TEST_F(NativeDisk, NamesOutsideAsciiRoundTrip) {
     EXPECT_EQ(ToggleMissionEnabled(State, P, row, row), PatchOutcome::Patched);
   Refresh();
   for (const MissionEntry& row : State.Missions) EXPECT_EQ(row.Enabled, kFalse) << row.FileName;
+}
+
+// The journal's lock (flock on POSIX systems, LockFileEx on Windows) holds between two holders
+// in one program as between programs: the second waits until the first lets go.
+TEST_F(NativeDisk, ASecondLockOfTheSameFileWaitsForTheFirst) {
+  const std::string path = Folder.File("journal.tsv.lock");
+  auto first = Files->LockFile(path);
+  ASSERT_TRUE(first) << first.Error().Reason;
+  std::atomic<bool> taken{false};
+  std::thread second([&] {
+    auto lock = MakeNativeFileSystem()->LockFile(path);
+    taken = static_cast<bool>(lock);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(taken);
+  first->reset();
+  second.join();
+  EXPECT_TRUE(taken);
 }
 
 }  // namespace

@@ -20,10 +20,13 @@ class SettingsStore {
 
 // The store through QSettings, one file (or registry key) per application: on Linux
 // $XDG_CONFIG_HOME/<Application>/<Application>.conf, on Windows
-// HKEY_CURRENT_USER\Software\<Application>\<Application>.
+// HKEY_CURRENT_USER\Software\<Application>\<Application>. By default in QSettings' default
+// format, which is the native one unless a test turned it to INI files (the registry has no
+// path a test could point elsewhere).
 class QtSettingsStore : public SettingsStore {
  public:
-  explicit QtSettingsStore(QSettings::Format Format = QSettings::NativeFormat) : Format_(Format) {}
+  explicit QtSettingsStore(QSettings::Format Format = QSettings::defaultFormat())
+      : Format_(Format) {}
 
   QString Read(const QString& Application, const QString& Section, const QString& Key,
                const QString& Default) override;
