@@ -94,9 +94,8 @@ TEST(BoundedCost, BytesReadSurviveTheFileShrinking) {
   EXPECT_EQ(view[kSize - 1], 7);
 }
 
-// An archive too large to read whole is read by parts; it gives the rows and map names a whole
-// read gives, also where its directory claims more records than the file holds, runs past its
-// end, starts before it or needs several parts, and where a string table needs several.
+// Read by parts, an archive gives what a whole read gives: directories claiming too many records,
+// running past the end, starting before it or needing several parts; string tables in parts.
 TEST(BoundedCost, ArchivesReadByPartsGiveWhatAWholeReadGives) {
   std::vector<std::pair<std::string, std::string>> pairs;
   for (int i = 0; i < 70000; ++i)
@@ -135,9 +134,8 @@ TEST(BoundedCost, ArchivesReadByPartsGiveWhatAWholeReadGives) {
   EXPECT_GE(whole.State.MapNames.size(), 1 + 70000u + 2);
 }
 
-// A huge archive (64 GiB here, of which the first kilobyte is written: a sparse file costs no
-// disk) is read by its parts with a few reads, never whole, and gives the rows and map names of
-// its small original; a mission in it switches as in any other.
+// A 64 GiB sparse archive is read and switched by its parts with a few reads, never whole, and
+// gives the rows and map names of its small original.
 TEST(BoundedCost, AHugeSparseArchiveIsReadByItsParts) {
   test::TempFolder folder;
   const test::Bytes small =

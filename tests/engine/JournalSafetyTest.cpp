@@ -124,11 +124,9 @@ TEST(JournalSafety, ACommandWithoutTheLockWaitsOnceAndWritesNothing) {
   EXPECT_TRUE(Has(g.Host.Messages[0], kJournal + kJournalLockSuffix));
 }
 
-// The native file system cuts its N-th write short (and fails the next one, or not), or fails
-// its N-th flush, for every N of a bulk switch and of two kinds of import: each header
-// is then wholly as it was or wholly switched, the journal holds whole lines and records exactly
-// the switched ones, nothing is switched once the journal failed, a failure names its file and
-// fails the command, and once the fault is gone undo restores every byte.
+// The N-th write cut short (then the next failing, or not), or the N-th flush failing, for every N
+// of a bulk switch and two imports: headers stay wholly old or new, the journal records exactly
+// what is on disk, nothing is switched after it failed, the failure is named, undo restores all.
 TEST(JournalSafety, AWriteOrFlushFailingAnywhereLeavesWholeHeadersAndATruthfulJournal) {
   test::TempFolder folder;
   const std::string dir = folder.File("game"), list = folder.File("list.BRL");

@@ -8,7 +8,6 @@
 #include <csignal>
 #include <cstdio>
 #include <set>
-#include <thread>
 
 #include "catalogue/RefreshCatalogue.h"
 #include "editing/PatchJournal.h"
@@ -130,9 +129,8 @@ TEST_F(NativeDisk, ReplacingAFile) {
   EXPECT_EQ(OnDisk(), (std::set<std::string>{"list.BRL", "folder.BRL"}));
 }
 
-// A list published through a link is written where the link points, and the link stays: a
-// chain of an absolute and a relative link, as "ln -s" makes them. The file keeps its mode; a
-// new one gets the usual mode less the umask (Windows has neither: the folder's security holds).
+// A list published through a chain of links is written where they point, the links stay, and the
+// file keeps its mode; a new one gets the usual mode less the umask (POSIX systems only).
 TEST_F(NativeDisk, ReplacingWritesThroughLinksAndKeepsTheMode) {
   namespace fs = std::filesystem;
   Folder.Write("m.bms", MissionBytes());
@@ -169,9 +167,8 @@ TEST_F(NativeDisk, ReplacingWritesThroughLinksAndKeepsTheMode) {
 }
 
 // CI runs the tests named ReadOnly as an unprivileged user, for whom the marks bind. A read-only
-// file is not patched. A read-only list is not replaced on Windows, where renaming over a file
-// needs leave from the file itself; on POSIX systems it needs leave from the folder, so a
-// read-only folder refuses the export's temporary file there.
+// file is not patched, nor a read-only list replaced on Windows (on POSIX systems renaming over a
+// file needs leave from the folder, whose read-only mark refuses the export's temporary file).
 TEST_F(NativeDisk, ReadOnlyFilesAndFolders) {
   Folder.Write("m.bms", MissionBytes());
   Folder.Write("list.BRL", {1, 2});
@@ -288,24 +285,6 @@ TEST_F(NativeDisk, NamesOutsideAsciiRoundTrip) {
     EXPECT_EQ(ToggleMissionEnabled(State, P, row, row), PatchOutcome::Patched);
   Refresh();
   for (const MissionEntry& row : State.Missions) EXPECT_EQ(row.Enabled, kFalse) << row.FileName;
-}
-
-// The journal's lock (flock on POSIX systems, LockFileEx on Windows) holds between two holders
-// in one program as between programs: the second waits until the first lets go.
-TEST_F(NativeDisk, ASecondLockOfTheSameFileWaitsForTheFirst) {
-  const std::string path = Folder.File("journal.tsv.lock");
-  auto first = Files->LockFile(path);
-  ASSERT_TRUE(first) << first.Error().Reason;
-  std::atomic<bool> taken{false};
-  std::thread second([&] {
-    auto lock = MakeNativeFileSystem()->LockFile(path);
-    taken = static_cast<bool>(lock);
-  });
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_FALSE(taken);
-  first->reset();
-  second.join();
-  EXPECT_TRUE(taken);
 }
 
 }  // namespace

@@ -82,9 +82,8 @@ inline void MakeReadOnly(const std::string& Path) {
                   fs::perm_options::remove);
 }
 
-// True when a file marked read-only refuses writes from this user: always on Windows, whose
-// mark binds every user; on POSIX systems for every user but root. CI runs these tests as an
-// unprivileged user too.
+// True when a read-only mark refuses this user's writes: always on Windows; on POSIX systems for
+// every user but root (CI runs these tests as an unprivileged user too).
 inline bool ReadOnlyBinds(const std::string& File) {
 #ifdef _WIN32
   (void)File;
@@ -94,9 +93,8 @@ inline bool ReadOnlyBinds(const std::string& File) {
 #endif
 }
 
-// Puts an archive into Folder that no user can read, root included, and returns its name as the
-// engine reports it: a link to itself on POSIX systems; on Windows a name outside Windows-1252,
-// which the engine cannot open.
+// Puts an archive no user can read, root included, into Folder and returns its name: a link to
+// itself on POSIX systems; on Windows a name outside Windows-1252, which the engine cannot open.
 inline std::string PutUnreadableArchive(const TempFolder& Folder) {
 #ifdef _WIN32
   std::ofstream(NativePath(Folder.Path()) / std::wstring(L"\u4E2D.pff")) << "x";
@@ -216,9 +214,8 @@ struct NativeGame {
   Platform P{*Files, Host};
 };
 
-// Points the per-user data folder (where the undo journal lives) at a fresh temporary folder
-// while it lives, and puts the old setting back after. Each test program holds one for its whole
-// run, so no test ever writes the user's own journal.
+// Points the per-user data folder (the undo journal's) at a fresh temporary folder while it lives;
+// each test program holds one for its whole run, so no test writes the user's own journal.
 class ScopedDataFolder {
  public:
   ScopedDataFolder() : Old_(Get()) { Set(Folder_.Path()); }
