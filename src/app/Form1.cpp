@@ -112,7 +112,7 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
     : QWidget(Parent),
       State_(State),
       Dialogs_(D),
-      Host_(*this, D),
+      Host_(D),
       Watch_(std::make_unique<DiskWatch>(Files)),
       Platform_{Watch_->Files(), EngineHost_} {
   setObjectName(QStringLiteral("Form1"));
@@ -125,21 +125,13 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
   // it cannot.
   if (auto path = UserJournalPath()) {
     Journal_ = std::make_unique<PatchJournal>(Files, *path);
-    Journal_->OnNotice = [this](const std::string& Text) { Host_.ShowMessage(Text); };
+    Journal_->OnNotice = [this](const std::string& Text) {
+      if (!Host_.Quiet) Dialogs_.ShowMessage(FromEngineMessage(Text));
+    };
     Platform_.Journal = Journal_.get();
     EngineHost_.Journal = Journal_.get();
   }
 
-  Host_.OnCatalogueRefreshed = [this](const RefreshReport& Report) {
-    LastRefresh_ = Catalogued_ = Report;
-    Unread_ = Host_.Quiet ? Report : RefreshReport{};
-    Watch_->Follow(State_.GameDirectory);
-    if (Toggling_) RefreshedWhileToggling_ = true;
-    FillGrid();
-  };
-  Host_.OnEnabledCellChanged = [this](int64_t GridRow, bool Enabled) {
-    SetEnabledCell(GridRow, Enabled);
-  };
   connect(Watch_.get(), &DiskWatch::Changed, this, &Form1::FollowDisk);
   setAcceptDrops(true);
 
@@ -407,6 +399,11 @@ void Form1::ImportListNamed(const QString& name) {
     BusyCursor busy;
     result = ImportListFile(State_, Platform_, path);
   }
+  for (const SwitchResult& told : result.Told) {
+    if (!told.Refreshes.empty()) Rebuilt(told.Refreshes.back());
+    ShowProblems(told.Problems);
+  }
+  if (result.Refreshed) Rebuilt(*result.Refreshed);
   switch (result.Status) {
     case ImportStatus::BadListFile:
       Dialogs_.ShowMessage(FromEngineMessage(result.Message));
@@ -414,7 +411,7 @@ void Form1::ImportListNamed(const QString& name) {
     case ImportStatus::NoRows:
       return;
     case ImportStatus::Stopped:
-      // The file that stopped it was named in a message as it happened.
+      // The file that stopped it was named in the message of its row.
       ShowImportSummary(Dialogs_, ApplyResultOfImport(result, State_.ImportedMissions));
       return;
     case ImportStatus::Done:
@@ -468,6 +465,7 @@ RefreshReport Form1::Refresh() {
   {
     BusyCursor busy;
     report = RefreshCatalogue(State_, Platform_);
+    Rebuilt(report);
   }
   if (!report.Problems.empty() && !Ending_) Dialogs_.ShowMessage(ProblemsText(report));
   return report;
@@ -601,16 +599,12 @@ void Form1::EnableDisable() {
     Dialogs_.ShowMessage(QString::fromLatin1(kNotInList));
     return;
   }
-  Toggling_ = true;
-  RefreshedWhileToggling_ = false;
+  SwitchResult result;
   {
     BusyCursor busy;
-    ToggleMissionEnabled(State_, Platform_, FG_->Model().CatalogueIndex(row), row + 1, 0);
+    result = ToggleMissionEnabled(State_, Platform_, FG_->Model().CatalogueIndex(row), row, 0);
   }
-  Toggling_ = false;
-  // A refresh on the way refilled the grid in catalogue order, so the row number no longer
-  // names the switched mission; a fresh fill shows every row as the catalogue now has it.
-  if (RefreshedWhileToggling_ && !Ending_) FillGrid();
+  ShowSwitched(result);
   UpdateSummary();
 }
 
@@ -627,7 +621,7 @@ void Form1::SwitchShown(bool Enabled) {
   const DiskWatch::Pause pause(*Watch_);
   std::vector<BulkRow> shown;
   for (int r = 0; r < FG_->Model().rowCount(); ++r)
-    if (RowStillShowsItsMission(r)) shown.push_back({FG_->Model().CatalogueIndex(r), r + 1});
+    if (RowStillShowsItsMission(r)) shown.push_back({FG_->Model().CatalogueIndex(r), r});
   const std::vector<BulkRow> rows = RowsToSwitch(State_, shown, Enabled);
   if (rows.empty()) return;  // every shown mission is in that state already
   const QString question = QStringLiteral("%1 %2 missions?")
@@ -637,15 +631,23 @@ void Form1::SwitchShown(bool Enabled) {
 
   // Shown rows stay shown even when they no longer match the state chosen, so the person sees
   // what was switched; the next change of the filter hides them.
-  Toggling_ = true;
-  RefreshedWhileToggling_ = false;
+  BulkResult result;
   {
     BusyCursor busy;
-    SetMissionsEnabled(State_, Platform_, rows, Enabled);
+    result = SetMissionsEnabled(State_, Platform_, rows, Enabled);
   }
-  Toggling_ = false;
+  // A refresh on the way refilled the grid in catalogue order: the grid rows asked for no
+  // longer name their missions.
+  if (!result.Refreshes.empty()) {
+    Rebuilt(result.Refreshes.back());
+  } else {
+    for (const BulkRowResult& r : result.Rows)
+      if (r.Outcome == PatchOutcome::Patched || r.Outcome == PatchOutcome::AlreadySo)
+        FG_->Model().SetCell(static_cast<int>(r.Row.GridRow), GridColumn::Enabled,
+                             QLatin1String(TrueFalseText(r.Enabled)));
+  }
+  if (result.Failed > 0 && !Ending_) Dialogs_.ShowMessage(FromEngineMessage(result.FailureMessage()));
   if (Ending_) return;
-  if (RefreshedWhileToggling_) FillGrid();
   UpdateSummary();
 }
 
@@ -656,16 +658,33 @@ void Form1::UndoLastPatch() {
     BusyCursor busy;
     result = UndoLastPatches(State_, Platform_, 1);
   }
+  if (const std::string said = result.Message(); !said.empty() && !Ending_)
+    Dialogs_.ShowMessage(FromEngineMessage(said));
   if (Ending_) return;
   // The catalogue rows already have their state back; the grid shows them afresh.
   if (!result.ChangedRows.empty()) FillGrid();
 }
 
-void Form1::SetEnabledCell(int64_t GridRow, bool Enabled) {
-  if (RefreshedWhileToggling_) return;  // the grid is refilled after the command
-  // Grid rows count the title row as row 0.
-  FG_->Model().SetCell(static_cast<int>(GridRow - 1), GridColumn::Enabled,
-                       QLatin1String(TrueFalseText(Enabled)));
+void Form1::Rebuilt(const RefreshReport& Report) {
+  LastRefresh_ = Catalogued_ = Report;
+  Unread_ = Host_.Quiet ? Report : RefreshReport{};
+  Watch_->Follow(State_.GameDirectory);
+  FillGrid();
+}
+
+void Form1::ShowSwitched(const SwitchResult& Result) {
+  // A refresh on the way refilled the grid in catalogue order: the grid row asked for no longer
+  // names the switched mission.
+  if (!Result.Refreshes.empty())
+    Rebuilt(Result.Refreshes.back());
+  else if (Result.Outcome == PatchOutcome::Patched)
+    FG_->Model().SetCell(static_cast<int>(Result.GridRow), GridColumn::Enabled,
+                         QLatin1String(TrueFalseText(Result.Enabled)));
+  ShowProblems(Result.Problems);
+}
+
+void Form1::ShowProblems(const std::vector<Problem>& Problems) {
+  if (!Problems.empty() && !Ending_) Dialogs_.ShowMessage(FromEngineMessage(brieflist::ProblemsText(Problems)));
 }
 
 void Form1::resizeEvent(QResizeEvent* Event) {
@@ -707,7 +726,7 @@ void Form1::FollowDisk() {
   const int left = FG_->horizontalScrollBar()->value();
 
   Host_.Quiet = true;
-  RefreshCatalogue(State_, Platform_);  // fills the grid, in catalogue order
+  Rebuilt(RefreshCatalogue(State_, Platform_));  // fills the grid, in catalogue order
   Host_.Quiet = false;
 
   if (sortColumn >= 0) {

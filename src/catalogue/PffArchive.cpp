@@ -127,7 +127,6 @@ bool ReadPffArchiveByParts(CatalogueState& State, EngineHost& Host, const std::s
 
   const int32_t firstRow = State.FirstArchive ? State.LastMission : State.LastMission + 1;
   const size_t namesBefore = State.MapNames.size();
-  Host.SetWindowEnabled(false);
   State.BinEntries.resize(1);
   State.PffMissions.clear();
   // Each mission's header is read once: its signature decides whether the record is kept, and
@@ -161,7 +160,6 @@ bool ReadPffArchiveByParts(CatalogueState& State, EngineHost& Host, const std::s
     State.Missions.resize(static_cast<size_t>(firstRow));
     std::move(rows.begin(), rows.end(), std::back_inserter(State.Missions));
   }
-  Host.SetWindowEnabled(true);
   return read;
 }
 
@@ -189,7 +187,6 @@ void ReadPffArchive(CatalogueState& State, const Platform& P, const std::string&
   State.DirectoryCount = ComputeDirectoryCount(State.ArchiveHeader, file.Size());
 
   const int32_t firstRow = State.FirstArchive ? State.LastMission : State.LastMission + 1;
-  P.Host.SetWindowEnabled(false);
   const int32_t k = WalkPffDirectory(State, file);
   if (k >= 1) {
     State.LastMission = firstRow + k - 1;
@@ -197,7 +194,6 @@ void ReadPffArchive(CatalogueState& State, const Platform& P, const std::string&
     DecodeArchiveMissions(State, file, firstRow, Path);
     ReadMapNames(State, file);
   }
-  P.Host.SetWindowEnabled(true);
 }
 
 }  // namespace brieflist

@@ -96,7 +96,6 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
     }
   }
   State.Missions.resize(static_cast<size_t>(State.LastMission + 1));
-  P.Host.CatalogueRefreshed(report);
   return report;
 }
 

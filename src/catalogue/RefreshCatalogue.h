@@ -9,8 +9,7 @@ inline constexpr const char* kUnrepresentableName =
     "its name has characters outside Windows-1252 (shown as ?); rename the file to catalogue it";
 
 // Rebuilds the catalogue and MapNames from State.GameDirectory: archives in name order, then
-// loose mission files. Calls the host's CatalogueRefreshed at the end and returns what could
-// not be read.
+// loose mission files. Returns what could not be read.
 RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P);
 
 }  // namespace brieflist

@@ -230,6 +230,8 @@ int RunImport(const std::vector<std::string>& Args) {
   CliHost host;
   CatalogueState state;
   const ImportResult result = ImportListFile(state, Platform{*files, host, journal.get()}, path);
+  for (const SwitchResult& told : result.Told) PrintProblems(told.Problems, told.Refreshes);
+  if (result.Refreshed) PrintRefreshWarnings(*result.Refreshed);
   switch (result.Status) {
     case ImportStatus::BadListFile:
       PrintError(result.Message);
@@ -238,7 +240,7 @@ int RunImport(const std::vector<std::string>& Args) {
       return Print(NativeNameToUtf8(path) + " holds no rows: nothing to do\n") ? kExitOk
                                                                                : kExitFailed;
     case ImportStatus::Stopped:
-      // The reason is already on stderr, from the host.
+      // The reason is already on stderr, with the row's problems.
       PrintError("the import stopped at row " + std::to_string(result.Row + 1) + " of " +
                  std::to_string(state.LastImported + 1) + "; the rows before it were applied");
       Print(SummaryLine("Applied", result.Row + 1, result.Patched, result.AlreadySo,

@@ -213,7 +213,7 @@ ApplyResult ApplyListToFolder(const Platform& P, const std::vector<MissionEntry>
       const std::vector<size_t>& rows = rowsOf[inFile[k]];
       std::string reason;
       if (!change.Written && done.Failed() && change.Decision != HeaderDecision::AlreadySo)
-        reason = done.Message(file);
+        reason = ProblemsText(done.Problems(file));
       else if (change.Decision == HeaderDecision::NoSignature)
         reason = "No mission at offset " + std::to_string(change.Offset) + " of " + file +
                  " any more: the file changed while the list was applied";

@@ -11,18 +11,6 @@
 namespace brieflist {
 namespace {
 
-// Passes everything on and keeps the last message, so a stopped import can say why.
-class RememberingHost : public ForwardingHost {
- public:
-  using ForwardingHost::ForwardingHost;
-  void ShowMessage(const std::string& Text) override {
-    LastMessage = Text;
-    ForwardingHost::ShowMessage(Text);
-  }
-
-  std::string LastMessage;
-};
-
 ImportAction ActionFor(bool Enabled, BooleanFlag Wanted) {
   if (Wanted == kTrue && !Enabled) return ImportAction::Enable;
   if (Wanted == kFalse && Enabled) return ImportAction::Disable;
@@ -67,14 +55,15 @@ ImportResult ImportListFile(CatalogueState& State, const Platform& P, const std:
   State.ImportedMissions = std::move(list.Rows);
   State.LastImported = static_cast<int32_t>(State.ImportedMissions.size()) - 1;
 
-  RememberingHost host(P.Host);
-  const Platform through{P.Files, host, P.Journal};
   // One operation: an undo takes the whole import back.
   const PatchJournal::Operation operation(P.Journal, JournalKind::Import);
   LocateCache located;
   for (int32_t i = 0; i <= State.LastImported; ++i) {
-    const PatchOutcome outcome = ApplyImportedState(State, through, i, 0, &located);
+    SwitchResult applied = ApplyImportedState(State, P, i, 0, &located);
+    const PatchOutcome outcome = applied.Outcome;
     result.Outcomes.push_back(outcome);
+    if (!applied.Problems.empty() || !applied.Refreshes.empty())
+      result.Told.push_back(std::move(applied));
     switch (outcome) {
       case PatchOutcome::Patched:
         ++result.Patched;
@@ -88,12 +77,12 @@ ImportResult ImportListFile(CatalogueState& State, const Platform& P, const std:
       case PatchOutcome::Failed:
         result.Status = ImportStatus::Stopped;
         result.Row = i;
-        result.Message = host.LastMessage;
+        result.Message = ProblemsText(result.Told.back().Problems);
         return result;
     }
   }
   State.GameDirectory = FolderOfPath(State.ImportedMissions.front().SourceFile);
-  RefreshCatalogue(State, P);
+  result.Refreshed = RefreshCatalogue(State, P);
   return result;
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,7 @@ enum class ImportStatus {
   NoRows,       // the list holds no row: nothing changed
   BadListFile,  // the list could not be read: nothing patched, nothing shown
   Stopped,      // a mission file could not be read or written at Row: rows before it stay
-                // patched, no refresh followed; the message was shown through the host
+                // patched, no closing refresh followed; Told's last row says why
 };
 
 struct ImportResult {
@@ -68,8 +69,11 @@ struct ImportResult {
   int32_t Row = -1;     // the row at which a Stopped import stopped
   int32_t Patched = 0;
   int32_t AlreadySo = 0;
-  int32_t Reported = 0;  // rows whose mission could not be located (a message was shown)
+  int32_t Reported = 0;  // rows whose mission could not be located (a problem says why)
   std::vector<PatchOutcome> Outcomes;  // of each row applied, in row order
+  // The rows that met problems or rebuilt the catalogue, in row order, for the caller to show.
+  std::vector<SwitchResult> Told;
+  std::optional<RefreshReport> Refreshed;  // the closing refresh, for Done
 };
 
 // Reads the list at Path into ImportedMissions, applies each row's state in order with

@@ -176,7 +176,7 @@ TEST(BoundedCost, AHugeSparseArchiveIsReadByItsParts) {
   const test::Bytes expected =
       test::Switched(small, static_cast<size_t>(g.State.Missions[3].DataOffset), true);
   files->ResetCounters();  // the switch too passes the holes over
-  EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, 3, 3), PatchOutcome::Patched);
+  EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, 3, 3).Outcome, PatchOutcome::Patched);
   EXPECT_LE(files->Counters().Reads, 20u);
   EXPECT_EQ(*files->ReadPrefix(folder.File("b.pff"), small.size()), expected);
 }

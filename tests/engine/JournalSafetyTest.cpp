@@ -46,7 +46,7 @@ TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKept
     return out;
   };
   for (int i = 0; i < 4; ++i)
-    ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
+    ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0).Outcome, PatchOutcome::Patched);
   const auto both = [&] { return std::make_pair(g.File("a.pff"), g.File("b.pff")); };
   const auto original = both();
   std::vector<BulkRow> rows;
@@ -54,7 +54,7 @@ TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKept
   ASSERT_EQ(SetMissionsEnabled(g.State, g.P, rows, false).Patched, 30);
   // The bulk alone is beyond the limit: it stays whole; the older toggles go.
   EXPECT_EQ(commands(), (std::vector<size_t>{30}));
-  ASSERT_EQ(SetMissionEnabled(g.State, g.P, 1, 1, true), PatchOutcome::Patched);
+  ASSERT_EQ(SetMissionEnabled(g.State, g.P, 1, 1, true).Outcome, PatchOutcome::Patched);
   // The toggle goes; the bulk, the newest before this command, stays.
   EXPECT_EQ(commands(), (std::vector<size_t>{30, 1}));
   const UndoResult undo = UndoLastPatches(g.State, g.P, 2);
@@ -69,7 +69,7 @@ TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKept
   g.JournalFiles.Files[kJournal] = sample::Bytes(text.begin(), text.end());
   std::vector<std::string> notices;
   journal.OnNotice = [&](const std::string& Text) { notices.push_back(Text); };
-  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
+  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0).Outcome, PatchOutcome::Patched);
   EXPECT_EQ(g.JournalFiles.Files[kJournal + kJournalDamagedSuffix],
             sample::Bytes(text.begin() + static_cast<ptrdiff_t>(start), text.end()));
   EXPECT_EQ(commands(), (std::vector<size_t>{29, 1}));
@@ -120,8 +120,10 @@ TEST(JournalSafety, ACommandWithoutTheLockWaitsOnceAndWritesNothing) {
   EXPECT_EQ(result.Failed, 2);
   EXPECT_EQ(files.Tries, 1);
   EXPECT_EQ(std::make_pair(g.File("a.pff"), g.File("b.pff")), before);
-  ASSERT_EQ(g.Host.Messages.size(), 1u);
-  EXPECT_TRUE(Has(g.Host.Messages[0], kJournal + kJournalLockSuffix));
+  for (const BulkRowResult& r : result.Rows) {
+    ASSERT_EQ(test::CodesOf(r.Problems), std::vector<ProblemCode>{ProblemCode::JournalUnwritable});
+    EXPECT_EQ(r.Problems[0].Journal, kJournal + kJournalLockSuffix);
+  }
 }
 
 // The N-th write cut short (then the next failing, or not), or the N-th flush failing, for every N
@@ -152,10 +154,9 @@ TEST(JournalSafety, AWriteOrFlushFailingAnywhereLeavesWholeHeadersAndATruthfulJo
       [&] { return test::RunCli(cli::RunImport, {list}); },
       [&] {
         PatchJournal journal(*g.Files, *UserJournalPath());
-        g.Host.Messages.clear();
         g.Refresh(dir);
         const BulkResult r = SetMissionsEnabled(g.State, {*g.Files, g.Host, &journal}, rows, false);
-        return test::CliRun{r.Failed > 0, "", g.Host.Messages.empty() ? "" : g.Host.Messages[0]};
+        return test::CliRun{r.Failed > 0, "", r.FailureMessage()};
       }};
   test::ScopedDataFolder data;
   const std::string journalPath = *UserJournalPath();

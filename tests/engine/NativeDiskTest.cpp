@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <set>
@@ -59,7 +60,7 @@ TEST_F(NativeDisk, APatchCostsOneOpenReadWriteFlushAndCloseAndTouchesElevenBytes
     const auto at = static_cast<size_t>(State.Missions[static_cast<size_t>(row)].DataOffset);
     const Bytes expected = test::Switched(test::ReadBytes(path), at, row == 1);
     Files->ResetCounters();
-    EXPECT_EQ(ToggleMissionEnabled(State, P, row, row), PatchOutcome::Patched);
+    EXPECT_EQ(ToggleMissionEnabled(State, P, row, row).Outcome, PatchOutcome::Patched);
     const IoCounters& c = Files->Counters();
     // An archive's header and directory are read in the same open, to check the mission.
     const uint64_t reads = EndsWithIgnoringCase(path, ".pff") ? 3 : 1;
@@ -179,10 +180,11 @@ TEST_F(NativeDisk, ReadOnlyFilesAndFolders) {
   Refresh();
   ASSERT_EQ(State.Missions.size(), 1u);
   const Bytes before = test::ReadBytes(Folder.File("m.bms"));
-  EXPECT_EQ(ToggleMissionEnabled(State, P, 0, 0), PatchOutcome::Failed);
-  ASSERT_EQ(Host.Messages.size(), 1u);
-  EXPECT_TRUE(test::Has(Host.Messages[0], Folder.File("m.bms")));
-  EXPECT_TRUE(test::Has(Host.Messages[0], test::kAccessDenied));
+  const SwitchResult r = ToggleMissionEnabled(State, P, 0, 0);
+  EXPECT_EQ(r.Outcome, PatchOutcome::Failed);
+  ASSERT_EQ(test::CodesOf(r.Problems), std::vector<ProblemCode>{ProblemCode::Unwritable});
+  EXPECT_EQ(r.Problems[0].File, Folder.File("m.bms"));
+  EXPECT_EQ(r.Problems[0].SystemCode, kWindows ? 5 : EACCES);  // ERROR_ACCESS_DENIED
   EXPECT_EQ(test::ReadBytes(Folder.File("m.bms")), before);
   EXPECT_EQ(State.Missions[0].Enabled, kTrue);
   EXPECT_EQ(static_cast<bool>(Files->ReplaceFile(Folder.File("list.BRL"), Bytes{3})), !kWindows);
@@ -282,7 +284,7 @@ TEST_F(NativeDisk, NamesOutsideAsciiRoundTrip) {
   EXPECT_EQ(State.Missions[1].FileName, "\x80uro \xE9t\xE9.bms");
   EXPECT_EQ(State.Missions[0].SourceFile, JoinPath(Folder.Path(), "M\xFCller.pff"));
   for (int32_t row : {0, 1})
-    EXPECT_EQ(ToggleMissionEnabled(State, P, row, row), PatchOutcome::Patched);
+    EXPECT_EQ(ToggleMissionEnabled(State, P, row, row).Outcome, PatchOutcome::Patched);
   Refresh();
   for (const MissionEntry& row : State.Missions) EXPECT_EQ(row.Enabled, kFalse) << row.FileName;
 }
