@@ -283,7 +283,6 @@ void Form1::EnableCatalogueCommands(bool WithResolveMapName) {
 
 void Form1::Load() {
   ResolveMapName_->setChecked(false);
-  State_.BinEntries.resize(1);
   State_.MapNames.resize(1);
   State_.Missions.clear();
   State_.LastMission = -1;
@@ -646,7 +645,8 @@ void Form1::SwitchShown(bool Enabled) {
         FG_->Model().SetCell(static_cast<int>(r.Row.GridRow), GridColumn::Enabled,
                              QLatin1String(TrueFalseText(r.Enabled)));
   }
-  if (result.Failed > 0 && !Ending_) Dialogs_.ShowMessage(FromEngineMessage(result.FailureMessage()));
+  if (result.Failed > 0 && !Ending_)
+    Dialogs_.ShowMessage(FromEngineMessage(result.FailureMessage()));
   if (Ending_) return;
   UpdateSummary();
 }
@@ -684,7 +684,8 @@ void Form1::ShowSwitched(const SwitchResult& Result) {
 }
 
 void Form1::ShowProblems(const std::vector<Problem>& Problems) {
-  if (!Problems.empty() && !Ending_) Dialogs_.ShowMessage(FromEngineMessage(brieflist::ProblemsText(Problems)));
+  if (!Problems.empty() && !Ending_)
+    Dialogs_.ShowMessage(FromEngineMessage(brieflist::ProblemsText(Problems)));
 }
 
 void Form1::resizeEvent(QResizeEvent* Event) {

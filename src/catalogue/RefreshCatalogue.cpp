@@ -53,8 +53,7 @@ class ReadOnce {
 RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   RefreshReport report;
   State.Missions.clear();
-  State.LastMission = 0;
-  State.FirstArchive = true;
+  State.LastMission = -1;
   State.MapNames.resize(1);
 
   const std::string& folder = State.GameDirectory;
@@ -84,9 +83,6 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
       if (!once.ReadBefore(P.Files, path, report)) ReadPffArchive(State, P, path, report);
     }
   }
-  // With no archive row stored, the first loose mission becomes row 0.
-  if (State.FirstArchive) State.LastMission = -1;
-
   if (!loose) report.Problems.push_back(loose.Error());
   if (loose) {
     ReportUnrepresentable(folder, *loose, report);

@@ -23,8 +23,8 @@ struct BulkRowResult {
   std::string SourceFile;
   int32_t DataOffset = 0;
   PatchOutcome Outcome = PatchOutcome::AlreadySo;
-  bool Enabled = false;            // for Patched and AlreadySo: the state it has now
-  int32_t Now = -1;                // its catalogue row once the call is done; -1 for none
+  bool Enabled = false;           // for Patched and AlreadySo: the state it has now
+  int32_t Now = -1;               // its catalogue row once the call is done; -1 for none
   std::vector<Problem> Problems;  // for Reported and Failed: why
 };
 
@@ -32,7 +32,7 @@ struct BulkResult {
   std::vector<BulkRowResult> Rows;  // one per distinct index asked, in the order asked
   int32_t Patched = 0;
   int32_t AlreadySo = 0;
-  int32_t Failed = 0;  // Reported and Failed rows
+  int32_t Failed = 0;                    // Reported and Failed rows
   std::vector<RefreshReport> Refreshes;  // each rebuild of the catalogue by a locate step
 
   // One message listing every row that could not be switched and why; empty when none failed.

@@ -141,9 +141,7 @@ void PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t Index,
     case EditResult::NoSignature:
       return LocateAndRetry(
           State, P, MissionEntry(row), Retry,
-          [&](int32_t j) {
-            PatchCatalogueRow(State, P, j, Wanted, kRetryAttempt, Result, Cache);
-          },
+          [&](int32_t j) { PatchCatalogueRow(State, P, j, Wanted, kRetryAttempt, Result, Cache); },
           Result, Cache);
     case EditResult::AlreadySo:
       Result.Outcome = PatchOutcome::AlreadySo;
@@ -188,8 +186,12 @@ void ApplyAt(CatalogueState& State, const Platform& P, const MissionEntry& Posit
   if (probe->Enabled == wanted) return;
   if (probe->Place.Place == MissionPlace::Misplaced)
     return Report(Result, PatchOutcome::Reported,
-                  Problem{ProblemCode::Misplaced, Position.SourceFile, Position.FileName, 0,
-                          probe->Place.Why, {}});
+                  Problem{ProblemCode::Misplaced,
+                          Position.SourceFile,
+                          Position.FileName,
+                          0,
+                          probe->Place.Why,
+                          {}});
   bool nowEnabled = false;
   switch (PatchMissionState(P, Position.SourceFile, Position.DataOffset, Position.FileName, wanted,
                             nowEnabled, Result)) {
@@ -267,9 +269,7 @@ SwitchResult RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
   Name(result, Failing);
   LocateAndRetry(
       State, P, Failing, 0,
-      [&](int32_t j) {
-        PatchCatalogueRow(State, P, j, Enabled, kRetryAttempt, result, Cache);
-      },
+      [&](int32_t j) { PatchCatalogueRow(State, P, j, Enabled, kRetryAttempt, result, Cache); },
       result, Cache);
   return result;
 }

@@ -37,8 +37,7 @@ Problem RefusalOf(const JournalRecord& R, const HeaderChange& Change) {
 // An undo's text of a problem: a misplaced header was not restored, rather than not switched.
 std::string UndoText(const Problem& P) {
   if (P.Code == ProblemCode::Misplaced)
-    return P.Mission + " in " + P.File + " was not restored: " + P.Detail +
-           "; nothing was written";
+    return P.Mission + " in " + P.File + " was not restored: " + P.Detail + "; nothing was written";
   return ProblemText(P);
 }
 

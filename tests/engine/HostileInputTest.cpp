@@ -1,5 +1,7 @@
 // Crafted archives and lists, files changed or replaced by another program, FIFOs and terminal
 // escapes: a switch changes the 11 bytes of the mission asked for, or nothing.
+#include <numeric>
+
 #include "cli/CliCatalogue.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
@@ -95,7 +97,8 @@ TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
       ASSERT_GE(row, 0) << name << " is still listed";
       const SwitchResult r = ToggleMissionEnabled(h.State, h.P, row, row);
       EXPECT_EQ(r.Outcome, PatchOutcome::Reported) << name;
-      ASSERT_EQ(test::CodesOf(r.Problems), std::vector<ProblemCode>{ProblemCode::Misplaced}) << name;
+      ASSERT_EQ(test::CodesOf(r.Problems), std::vector<ProblemCode>{ProblemCode::Misplaced})
+          << name;
       EXPECT_TRUE(r.Problems[0].Mission == name &&
                   r.Problems[0].File == h.State.Missions[row].SourceFile)
           << ProblemText(r.Problems[0]);
@@ -105,7 +108,8 @@ TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
     EXPECT_EQ(h.Files.Files, before);
     EXPECT_TRUE(h.Journal.Read()->Records.empty());
     if (c.Good != 0) {
-      ASSERT_EQ(ToggleMissionEnabled(h.State, h.P, h.Row("M1.BMS"), 0).Outcome, PatchOutcome::Patched);
+      ASSERT_EQ(ToggleMissionEnabled(h.State, h.P, h.Row("M1.BMS"), 0).Outcome,
+                PatchOutcome::Patched);
       EXPECT_EQ(h.File("a.pff"), test::Switched(archive, static_cast<size_t>(c.Good), false));
     }
   }
@@ -216,9 +220,8 @@ TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
   h.Put("l.BRL", EncodeListFile(rows).Bytes);
   // The locate steps' refreshes and the closing one.
   const auto refreshes = [](const ImportResult& R) {
-    size_t n = R.Refreshed ? 1 : 0;
-    for (const SwitchResult& told : R.Told) n += told.Refreshes.size();
-    return n;
+    return std::accumulate(R.Told.begin(), R.Told.end(), size_t{R.Refreshed ? 1u : 0u},
+                           [](size_t n, const SwitchResult& t) { return n + t.Refreshes.size(); });
   };
   ImportResult imported = ImportListFile(h.State, h.P, GamePath("l.BRL"));
   EXPECT_EQ(imported.Patched, 30);

@@ -130,6 +130,24 @@ TEST_F(NativeDisk, ReplacingAFile) {
   EXPECT_EQ(OnDisk(), (std::set<std::string>{"list.BRL", "folder.BRL"}));
 }
 
+#ifdef _WIN32
+// The game holds its archive open and shares it with no one: a switch says so and changes nothing.
+TEST_F(NativeDisk, ASwitchOfAnArchiveTheGameHoldsOpenSaysSoAndChangesNothing) {
+  const std::string path = Folder.File("m.pff");
+  Folder.Write("m.pff", ArchiveBytes({{"ONE.BMS", MissionBytes()}}));
+  Refresh();
+  const Bytes before = test::ReadBytes(path);
+  const HANDLE held = CreateFileW(NativePath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const SwitchResult r = ToggleMissionEnabled(State, P, 0, 0);
+  CloseHandle(held);
+  ASSERT_EQ(test::CodesOf(r.Problems), std::vector<ProblemCode>{ProblemCode::HeldElsewhere});
+  EXPECT_EQ(r.Problems[0].SystemCode, ERROR_SHARING_VIOLATION);
+  EXPECT_TRUE(test::ReadBytes(path) == before && State.Missions.at(0).Enabled == kTrue);
+}
+#endif
+
 // A list published through a chain of links is written where they point, the links stay, and the
 // file keeps its mode; a new one gets the usual mode less the umask (POSIX systems only).
 TEST_F(NativeDisk, ReplacingWritesThroughLinksAndKeepsTheMode) {

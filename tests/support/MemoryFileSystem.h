@@ -27,22 +27,10 @@ class MemoryFileSystem : public FileSystem {
   // another program holds (Held) does.
   std::map<std::string, IoFault> ReadOnly;
 
-  // The error a system gives for such a failure, with its code and words.
+  // The error a system gives for such a failure: a code and words of its own.
   static IoError Failure(const std::string& Path, IoFault Fault) {
-    switch (Fault) {
-      case IoFault::Denied:
-        return IoError{Path, "Permission denied", 13, Fault};
-      case IoFault::Held:
-        return IoError{Path, "used by another program; close that program and try again", 32,
-                       Fault};
-      case IoFault::NoSpace:
-        return IoError{Path, "No space left on device", 28, Fault};
-      case IoFault::Missing:
-        return IoError{Path, "No such file or directory", 2, Fault};
-      case IoFault::Other:
-        break;
-    }
-    return IoError{Path, "Input/output error", 5, Fault};
+    const int code = 100 + static_cast<int>(Fault);
+    return IoError{Path, "system error " + std::to_string(code), code, Fault};
   }
   // Run before each patch and each read of a file, e.g. to change it under the engine.
   std::function<void(const std::string&Path)> BeforePatch, BeforeRead;
