@@ -260,11 +260,11 @@ TEST(HostileFile, AFifoIsRefusedWithoutWaiting) {
 
 TEST(CliText, StarsInNamesMatchAsCharactersAndControlBytesAreShownEscaped) {
   EXPECT_TRUE(cli::MatchesPattern("CASE*.BMS", "CASE*S"));
-  cli::TextTable table;
-  table.Titles = {"FileName"};
-  table.Rows = {{"\x1b]0;owned\x07"}, {"ok\x7f\xc2\x9b"}};
-  EXPECT_EQ(cli::RenderAligned(table),
-            "FileName\n----------------\n\\x1B]0;owned\\x07\nok\\x7F\\u009B\n");
+  const std::vector<std::string> names = {"\x1b]0;owned\x07", "ok\x7f\xc2\x9b"};
+  std::string out;
+  cli::WriteTable({{{"FileName"}}, 2, [&](size_t R, cli::RowWriter& Row) { Row.Text(names[R]); }},
+                  cli::OutputFormat::Table, cli::StringSink(out));
+  EXPECT_EQ(out, "FileName\n----------------\n\\x1B]0;owned\\x07\nok\\x7F\\u009B\n");
 }
 
 TEST(CliExport, ARelativeFolderIsWrittenAsAbsolutePaths) {

@@ -12,6 +12,7 @@
 #include "catalogue/CatalogueState.h"
 #include "catalogue/MissionEntry.h"
 #include "catalogue/RefreshCatalogue.h"
+#include "cli/Commands.h"
 #include "editing/Patching.h"
 #include "exchange/ListFile.h"
 #include "platform/EngineHost.h"
@@ -260,13 +261,11 @@ struct CliRun {
   std::string Err;
 };
 
-inline CliRun RunCli(int (*Command)(const std::vector<std::string>&),
-                     std::vector<std::string> Args) {
-  testing::internal::CaptureStdout();
+// A command run in-process: its output through a sink of its own, stderr captured.
+inline CliRun RunCli(cli::CommandFunction Command, std::vector<std::string> Args) {
   testing::internal::CaptureStderr();
   CliRun r;
-  r.Exit = Command(Args);
-  r.Out = testing::internal::GetCapturedStdout();
+  r.Exit = Command(Args, cli::StringSink(r.Out));
   r.Err = testing::internal::GetCapturedStderr();
   return r;
 }
