@@ -258,15 +258,6 @@ TEST(HostileFile, AFifoIsRefusedWithoutWaiting) {
 }
 #endif
 
-TEST(CliText, StarsInNamesMatchAsCharactersAndControlBytesAreShownEscaped) {
-  EXPECT_TRUE(cli::MatchesPattern("CASE*.BMS", "CASE*S"));
-  const std::vector<std::string> names = {"\x1b]0;owned\x07", "ok\x7f\xc2\x9b"};
-  std::string out;
-  cli::WriteTable({{{"FileName"}}, 2, [&](size_t R, cli::RowWriter& Row) { Row.Text(names[R]); }},
-                  cli::OutputFormat::Table, cli::StringSink(out));
-  EXPECT_EQ(out, "FileName\n----------------\n\\x1B]0;owned\\x07\nok\\x7F\\u009B\n");
-}
-
 TEST(CliExport, ARelativeFolderIsWrittenAsAbsolutePaths) {
   test::TempFolder work;
   std::filesystem::create_directory(NativePath(work.File("game")));

@@ -21,8 +21,7 @@ std::string Written(OutputFormat Format, std::vector<Column> Columns,
   return out;
 }
 
-// What a lone cell becomes: the output without the title line (and the terminal's rule), the
-// line end, or JSON's frame.
+// What a lone cell becomes, without the title line, the rule, the line end or JSON's frame.
 std::string Form(OutputFormat Format, const Cell& C) {
   const std::string out = Written(Format, {{"T"}}, {{C}});
   const size_t body = Format == Json    ? out.find(": ") + 2
@@ -32,64 +31,46 @@ std::string Form(OutputFormat Format, const Cell& C) {
 }
 
 TEST(CliOutput, EachFormatEscapesWhatItMustAndNothingElse) {
-  // Cells of eight bytes and more put the awkward byte past the fast path's first word, in a
-  // middle word, or only in the last word, which overlaps the one before.
+  // A comma, a quote or CR within the fast path's first eight-byte word, in a later one, and in
+  // the last word only, which overlaps the one before.
   const std::vector<std::array<std::string, 5>> cases = {
       // cell, as TSV, CSV, JSON and on a terminal
       {"a,b", "a,b", "\"a,b\"", "\"a,b\"", "a,b"},
       {"12345678,", "12345678,", "\"12345678,\"", "\"12345678,\"", "12345678,"},
-      {"123456789,abcdefghijkl", "123456789,abcdefghijkl", "\"123456789,abcdefghijkl\"",
-       "\"123456789,abcdefghijkl\"", "123456789,abcdefghijkl"},
-      {"0123456789abcdef,", "0123456789abcdef,", "\"0123456789abcdef,\"", "\"0123456789abcdef,\"",
-       "0123456789abcdef,"},
+      {"123456789,abcdef", "123456789,abcdef", "\"123456789,abcdef\"", "\"123456789,abcdef\"",
+       "123456789,abcdef"},
       {"say \"hi\"", "say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \\\"hi\\\"\"", "say \"hi\""},
-      {"a\rb", "a b", "\"a\rb\"", "\"a\\rb\"", "a\\x0Db"},
       {"12345678\r", "12345678 ", "\"12345678\r\"", "\"12345678\\r\"", "12345678\\x0D"},
       {"a\nb", "a b", "\"a\nb\"", "\"a\\nb\"", "a\\x0Ab"},
       {"a\tb", "a b", "a\tb", "\"a\\tb\"", "a\\x09b"},
       {"\x1F", "\x1F", "\x1F", "\"\\u001f\"", "\\x1F"},
       {" ~", " ~", " ~", "\" ~\"", " ~"},
       {"\x7F", "\x7F", "\x7F", "\"\x7F\"", "\\x7F"},  // JSON allows DEL; a terminal must not get it
-      {"\x1B[2J", "\x1B[2J", "\x1B[2J", "\"\\u001b[2J\"", "\\x1B[2J"},
       {std::string(1, '\0'), std::string(1, '\0'), std::string(1, '\0'), "\"\\u0000\"", "\\x00"},
-      {"\\", "\\", "\\", "\"\\\\\"", "\\"},
       {"\xC2\x80", "\xC2\x80", "\xC2\x80", "\"\xC2\x80\"", "\\u0080"},  // C1 controls, as UTF-8
       {"\xC2\x9F", "\xC2\x9F", "\xC2\x9F", "\"\xC2\x9F\"", "\\u009F"},
-      {"\xC2\xA0\xC3\xA9", "\xC2\xA0\xC3\xA9", "\xC2\xA0\xC3\xA9", "\"\xC2\xA0\xC3\xA9\"",
-       "\xC2\xA0\xC3\xA9"},                          // no-break space, e acute
-      {"\xC2", "\xC2", "\xC2", "\"\xC2\"", "\xC2"},  // a lead byte at the end
+      {"\xC2\xA0", "\xC2\xA0", "\xC2\xA0", "\"\xC2\xA0\"", "\xC2\xA0"},  // no-break space
+      {"\xC2", "\xC2", "\xC2", "\"\xC2\"", "\xC2"},                      // a lead byte at the end
   };
   for (const auto& c : cases)
     for (const OutputFormat format : {Tsv, Csv, Json, Table})
-      EXPECT_EQ(Form(format, {c[0]}), c[1 + (static_cast<int>(format) + 3) % 4])
-          << c[4] << " as " << static_cast<int>(format);
+      EXPECT_EQ(Form(format, {c[0]}), c[1 + (static_cast<int>(format) + 3) % 4]) << c[4];
   // A game's single-byte text becomes UTF-8 first: its undefined bytes are C1 controls.
   EXPECT_EQ(Form(Table, {"\x80\x81", 0, TextCode::Windows1252}), "\xE2\x82\xAC\\u0081");
 }
 
-TEST(CliOutput, ColumnsKeepTheirKindsAndATerminalAlignsWhatItShows) {
-  using enum ColumnKind;
-  const std::vector<Column> columns = {{"A"}, {"N", Integer, "Number"}, {"B", Boolean}};
-  const std::vector<std::vector<Cell>> rows = {
-      {{"\xC3\xA9\xC3\xA9"}, {"", 0}, {"False", 0}},
-      {{"\x07"}, {"12", 12}, {"True", 1}, {"no such column"}}};
-  EXPECT_EQ(Written(Json, columns, rows),
-            "[\n  {\"A\": \"\xC3\xA9\xC3\xA9\", \"Number\": 0, \"B\": false},\n"
-            "  {\"A\": \"\\u0007\", \"Number\": 12, \"B\": true}\n]\n");
-  EXPECT_EQ(Written(Csv, columns, rows), "A,N,B\r\n\xC3\xA9\xC3\xA9,,False\r\n\x07,12,True\r\n");
+TEST(CliOutput, ATerminalAlignsWhatItShowsAndLargeOutputArrivesWhole) {
   // Widths in characters, escapes included.
-  EXPECT_EQ(Written(Table, columns, rows),
-            "A     N   B\n----  --  -----\n\xC3\xA9\xC3\xA9    "
-            "    False\n\\x07  12  True\n");
-  EXPECT_EQ(Written(Json, columns, {}), "[]\n");
-
-  // Output larger than the writers' pieces arrives whole, in order.
+  EXPECT_EQ(Written(Table, {{"A"}, {"B"}}, {{{"\xC3\xA9\xC3\xA9"}, {"x"}}, {{"\x07"}, {"y"}}}),
+            "A     B\n----  -\n\xC3\xA9\xC3\xA9    x\n\\x07  y\n");
+  EXPECT_EQ(Written(Json, {{"A"}}, {}), "[]\n");
+  // More than the writers' pieces of 64 KiB, so none may be lost or repeated.
   std::vector<std::vector<Cell>> many(5000, {{"0123456789abcdef0123456789"}, {"7", 7}});
   many.back()[0] = {"last"};
   for (const auto& [format, tail] :
        {std::pair(Tsv, "0123456789\t7\nlast\t7\n"),
-        std::pair(Json, "\"Number\": 7},\n  {\"A\": \"last\", \"Number\": 7}\n]\n")}) {
-    const std::string out = Written(format, columns, many);
+        std::pair(Json, "\"N\": 7},\n  {\"A\": \"last\", \"N\": 7}\n]\n")}) {
+    const std::string out = Written(format, {{"A"}, {"N", ColumnKind::Integer}}, many);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 5001 + (format == Json)) << out.size();
     EXPECT_TRUE(out.ends_with(tail)) << out.substr(out.size() - 80);
   }

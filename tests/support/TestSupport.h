@@ -270,4 +270,14 @@ inline CliRun RunCli(cli::CommandFunction Command, std::vector<std::string> Args
   return r;
 }
 
+// RunCli, checking the exit code and that the output and stderr hold Out and Err.
+inline CliRun CheckCli(cli::CommandFunction Command, std::vector<std::string> Args, int Exit,
+                       const std::string& Out = "", const std::string& Err = "") {
+  CliRun r = RunCli(Command, std::move(Args));
+  EXPECT_EQ(r.Exit, Exit) << r.Err;
+  EXPECT_TRUE(Has(r.Out, Out)) << r.Out;
+  EXPECT_TRUE(Has(r.Err, Err)) << r.Err;
+  return r;
+}
+
 }  // namespace brieflist::test
