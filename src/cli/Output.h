@@ -70,35 +70,6 @@ struct TypedTable {
 // sink failed.
 bool WriteTable(const TypedTable& Source, OutputFormat Format, const TextSink& Sink);
 
-// Builds TSV or CSV text line by line and hands it to Sink in pieces of some 64 KiB, so large
-// output never sits whole in memory.
-class DelimitedWriter {
- public:
-  DelimitedWriter(OutputFormat Format, TextSink Sink);
-  // A line cell by cell: Cell for each, then EndLine.
-  void Cell(std::string_view Utf8);
-  // Writes Text as a cell and returns true when it is printable ASCII with nothing to quote or
-  // replace; otherwise writes nothing and returns false. One pass, for the common case.
-  bool PlainCell(std::string_view Text);
-  void EndLine();
-  bool Finish();  // hands over what is left; false when any piece could not be written
-
- private:
-  // Room for N more bytes at Out_.data() + Used_.
-  char* Room(size_t N);
-  void Put(std::string_view Text);
-
-  bool Csv_;
-  TextSink Sink_;
-  // Out_ is kept sized to its room: cells are written straight into it, and only its first
-  // Used_ bytes count, so a cell that turns out not to be plain is simply not counted.
-  std::string Out_;
-  size_t Used_ = 0;
-  std::string Cell_;  // the careful way's cell
-  bool Ok_ = true;
-  bool LineStarted_ = false;
-};
-
 void AppendJsonString(std::string& Out, std::string_view Utf8);
 // Text for a terminal: control characters (C0, DEL and C1) shown as \xNN or \u00NN, so a
 // crafted name cannot move the cursor, set the title or clear the screen.
