@@ -121,6 +121,18 @@ bool IsUndoKind(std::string_view Kind) {
          Kind == JournalKind::NotApplied;
 }
 
+std::unordered_set<std::string> LookedAtRecords(std::span<const JournalRecord> Records) {
+  std::unordered_set<std::string> notApplied, lookedAt;
+  for (const JournalRecord& r : Records)
+    if (r.Kind == JournalKind::NotApplied) notApplied.insert(r.Reverses);
+  for (const JournalRecord& r : Records) {
+    if (!IsUndoKind(r.Kind) || r.Reverses.empty()) continue;
+    if (r.Kind == JournalKind::Undo && notApplied.count(r.Id)) continue;
+    lookedAt.insert(r.Reverses);
+  }
+  return lookedAt;
+}
+
 PatchedBytes PatchedBytesOf(std::span<const uint8_t> Header) {
   PatchedBytes out{};
   for (size_t i = 0; i < kJournalByteCount; ++i)

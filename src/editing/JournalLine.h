@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace brieflist {
@@ -46,6 +47,11 @@ struct JournalRecord {
 
   bool operator==(const JournalRecord&) const = default;
 };
+
+// The Ids of the records an undo has looked at (restored, refused or found never applied),
+// which leave the undo stack. An undo whose write failed is marked not applied: it took nothing
+// back, and its record stays on the stack.
+std::unordered_set<std::string> LookedAtRecords(std::span<const JournalRecord> Records);
 
 // The 11 bytes of a mission header (zeros where it is shorter), and putting them back.
 PatchedBytes PatchedBytesOf(std::span<const uint8_t> Header);

@@ -20,9 +20,7 @@ JournalTrimPlan PlanJournalTrim(std::span<const JournalRecord> Records, size_t A
   if (!Writing.empty()) kept.emplace(Writing);
   if (!old.empty()) kept.insert(old.back().Operation);
   // An undo stopped half way leaves the rest of its command to take back.
-  std::unordered_set<std::string> lookedAt;
-  for (const JournalRecord& r : old)
-    if (IsUndoKind(r.Kind)) lookedAt.insert(r.Reverses);
+  const std::unordered_set<std::string> lookedAt = LookedAtRecords(old);
   for (auto r = old.rbegin(); r != old.rend(); ++r) {
     if (IsUndoKind(r->Kind) || lookedAt.count(r->Id)) continue;
     kept.insert(r->Operation);

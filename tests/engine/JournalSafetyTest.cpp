@@ -2,12 +2,14 @@
 // other programs.
 #include "cli/Commands.h"
 #include "editing/BulkSwitch.h"
+#include "editing/JournalTrim.h"
 #include "editing/Patching.h"
 #include "editing/Undo.h"
 #include "exchange/ListFile.h"
 #include "support/MemoryFileSystem.h"
 
 #include <cstring>
+#include <sstream>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -22,6 +24,131 @@ namespace {
 using test::Has;
 
 const std::string kJournal = test::GamePath("journal.tsv");
+
+// A journal in shorthand: "A A B<A0 C!B0" is two records of command A, one of B reversing A's
+// first record (an undo) and a not-applied marker C on B's. A record's Id is its command and
+// its place in it.
+std::vector<JournalRecord> Shorthand(const std::string& Text) {
+  std::vector<JournalRecord> out;
+  std::map<std::string, int> count;
+  std::istringstream in(Text);
+  for (std::string token; in >> token;) {
+    const size_t mark = token.find_first_of("<!");
+    JournalRecord& r = out.emplace_back();
+    r.Operation = token.substr(0, mark);
+    r.Id = r.Operation + std::to_string(count[r.Operation]++);
+    r.Kind = mark == std::string::npos ? JournalKind::Set
+             : token[mark] == '<'      ? JournalKind::Undo
+                                       : JournalKind::NotApplied;
+    if (mark != std::string::npos) r.Reverses = token.substr(mark + 1);
+  }
+  return out;
+}
+
+struct TrimCase {
+  const char* Journal;  // the records added last among them
+  size_t Adding;
+  const char* Writing;
+  size_t Limit;
+  const char* Kept;  // the commands of the records kept, one letter per record
+};
+
+void ExpectTrims(const std::vector<TrimCase>& Cases) {
+  for (const TrimCase& c : Cases) {
+    const std::vector<JournalRecord> records = Shorthand(c.Journal);
+    const JournalTrimPlan plan = PlanJournalTrim(records, c.Adding, c.Writing, c.Limit);
+    std::string kept;
+    for (const JournalRecord& r : records)
+      if (!plan.Dropped.count(r.Operation)) kept += r.Operation;
+    EXPECT_EQ(kept, c.Kept) << c.Journal << " limit " << c.Limit;
+    EXPECT_EQ(plan.Kept, kept.size()) << c.Journal;
+  }
+}
+
+TEST(JournalTrimPlan, PastTheLimitOtherCommandsGoOldestFirstToATenthBelowIt) {
+  struct Due {
+    size_t Lines, Adding, Own, Limit;
+    bool Undoing, Trims;
+  };
+  for (const Due d : {Due{10, 1, 0, 10, false, true}, Due{9, 1, 0, 10, false, false},
+                      Due{10, 1, 9, 10, false, true}, Due{10, 1, 10, 10, false, false},
+                      Due{10, 1, 0, 10, true, false}, Due{3, 40, 0, 10, false, true}})
+    EXPECT_EQ(JournalTrimDue(d.Lines, d.Adding, d.Own, d.Limit, d.Undoing), d.Trims)
+        << d.Lines << "+" << d.Adding << " own " << d.Own << " limit " << d.Limit;
+  ExpectTrims({{"A B C D E F G H I J K", 1, "", 10, "CDEFGHIJK"},
+               {"A B C D E F G H I J K", 1, "", 20, "ABCDEFGHIJK"},
+               {"A B C D E F G H I J K", 1, "", 1, "JK"}});
+}
+
+TEST(JournalTrimPlan, OnlyWholeCommandsGo) {
+  ExpectTrims({{"A A A B C D", 1, "", 5, "BCD"},
+               {"A B B B C D", 1, "", 5, "BBBCD"},
+               {"A B B B C D", 1, "", 4, "CD"}});
+}
+
+TEST(JournalTrimPlan, TheCommandBeingWrittenStaysWhereverItsRecordsLie) {
+  ExpectTrims({{"A A B C A", 1, "A", 3, "AACA"},
+               {"A B C A", 1, "", 2, "ACA"},
+               {"A B C D", 1, "A", 2, "ACD"},
+               {"A B C D D D", 3, "D", 1, "CDDD"}});
+}
+
+TEST(JournalTrimPlan, TheNewestCommandBeforeItStaysHoweverLarge) {
+  ExpectTrims({{"A B C", 1, "", 1, "BC"}, {"A B B B B C", 1, "", 2, "BBBBC"}});
+}
+
+TEST(JournalTrimPlan, TheNewestCommandAnUndoCanTakeBackStays) {
+  ExpectTrims({{"A B C<B0 D", 1, "", 2, "ACD"},
+               {"A A B<A1 C", 1, "", 2, "AABC"},
+               {"A B<A0 C", 1, "", 1, "BC"},
+               {"A B!A0 C", 1, "", 1, "BC"},
+               {"A B C<B0 D!C0 E", 1, "", 2, "BCDE"}});  // an undo whose write failed
+}
+
+TEST(JournalTrimPlan, AnUndoGoesOnlyAfterWhatItTookBack) {
+  ExpectTrims({{"A B<A0 C A", 1, "A", 1, "ABCA"},
+               {"A B C<A0 D E F", 1, "", 3, "DEF"},
+               {"A B<Z0 C D", 1, "", 2, "CD"}});
+}
+
+// A program stopped while it appended leaves a torn last line: the next writer moves it to the
+// file beside the journal and starts on a fresh line; a whole last line only lacking its line
+// end is a record. Should the move fail, the record still goes on a line of its own.
+TEST(JournalSafety, ATornLastLineIsSetAsideByTheNextWriter) {
+  JournalRecord sample = Shorthand("A")[0];
+  sample.Time = "2024-03-09T17:05:59Z", sample.Operation = sample.Id = "0123456789abcdef";
+  const std::string whole = FormatJournalLine(sample), line(whole, 0, whole.size() - 1);
+  struct Case {
+    std::string Tail, Aside;
+    size_t Records;
+    bool AsideFails = false;
+  };
+  for (const Case& c :
+       {Case{line.substr(0, 30), line.substr(0, 30) + "\n", 2},
+        Case{line.substr(0, line.size() - 1), line.substr(0, line.size() - 1) + "\n", 2},
+        Case{line, "", 3}, Case{"\r", "", 2},
+        Case{"?\n" + line.substr(0, 9), "?\n" + line.substr(0, 9) + "\n", 2},
+        Case{line.substr(0, 30), "", 2, true}}) {
+    test::MemoryFileSystem files;
+    files.Files[kJournal] = test::Bytes(whole.begin(), whole.end());
+    files.Files[kJournal].insert(files.Files[kJournal].end(), c.Tail.begin(), c.Tail.end());
+    if (c.AsideFails) files.FailWrite[kJournal + kJournalDamagedSuffix] = "No space left on device";
+    PatchJournal journal(files, kJournal);
+    std::vector<std::string> notices;
+    journal.OnNotice = [&](const std::string& Text) { notices.push_back(Text); };
+    std::vector<JournalRecord> added(1);
+    added[0].FileName = "NEW.BMS";
+    ASSERT_TRUE(journal.Append(added)) << c.Tail;
+    const auto contents = journal.Read();
+    ASSERT_TRUE(contents);
+    EXPECT_EQ(contents->Records.size(), c.Records) << c.Tail;
+    EXPECT_EQ(contents->Records.back().FileName, "NEW.BMS") << c.Tail;
+    EXPECT_EQ(contents->Problems.size(), c.AsideFails ? 1u : 0u) << c.Tail;
+    const test::Bytes& aside = files.Files[kJournal + kJournalDamagedSuffix];
+    EXPECT_EQ(std::string(aside.begin(), aside.end()), c.Aside) << c.Tail;
+    EXPECT_EQ(notices.size(), c.Aside.empty() ? 0u : 1u) << c.Tail;
+  }
+}
 
 TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKeptAside) {
   test::MemoryGame g;
