@@ -12,12 +12,11 @@ bool JournalTrimDue(size_t Lines, size_t Adding, size_t Own, size_t Limit, bool 
 }
 
 JournalTrimPlan PlanJournalTrim(std::span<const JournalRecord> Records, size_t Adding,
-                                std::string_view Writing, size_t Limit) {
+                                size_t Limit) {
   Adding = std::min(Adding, Records.size());
   const auto old = Records.first(Records.size() - Adding);
   std::unordered_set<std::string> kept;
   for (const JournalRecord& r : Records.last(Adding)) kept.insert(r.Operation);
-  if (!Writing.empty()) kept.emplace(Writing);
   if (!old.empty()) kept.insert(old.back().Operation);
   // An undo stopped half way leaves the rest of its command to take back.
   const std::unordered_set<std::string> lookedAt = LookedAtRecords(old);

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <span>
 #include <string>
-#include <string_view>
 #include <unordered_set>
 
 #include "editing/JournalLine.h"
@@ -23,11 +22,11 @@ struct JournalTrimPlan {
 
 // Records: the journal's records, oldest first, ending with the Adding records being appended.
 // Drops whole commands, oldest first, until a tenth below Limit is left (so that a full journal
-// is not rewritten on every patch), never these: the command being written (Writing and the
-// operations of the added records), the newest before it, and the newest that an undo can
-// still take back. An undo goes only after the records it took back, or they would count as
-// never undone. Works on no file.
+// is not rewritten on every patch), never these: the command being written (that of the added
+// records, wherever its earlier records lie), the newest before it, and the newest that an undo
+// can still take back. An undo goes only after the records it took back, or they would count
+// as never undone.
 JournalTrimPlan PlanJournalTrim(std::span<const JournalRecord> Records, size_t Adding,
-                                std::string_view Writing, size_t Limit);
+                                size_t Limit);
 
 }  // namespace brieflist

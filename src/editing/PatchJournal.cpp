@@ -152,7 +152,7 @@ IoResult<bool> PatchJournal::Rewrite(std::span<const JournalRecord> Added, bool 
   std::vector<JournalRecord>& all = contents->Records;
   all.insert(all.end(), Added.begin(), Added.end());
   JournalTrimPlan plan{{}, all.size()};
-  if (Trim) plan = PlanJournalTrim(all, Added.size(), OperationId_, Limit_);
+  if (Trim) plan = PlanJournalTrim(all, Added.size(), Limit_);
   if (plan.Dropped.empty() && contents->Damaged.empty()) return false;
 
   // Damaged lines may be all that is left of a patch: they are kept aside, never deleted.

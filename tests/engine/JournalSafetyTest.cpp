@@ -25,128 +25,115 @@ using test::Has;
 
 const std::string kJournal = test::GamePath("journal.tsv");
 
-// A journal in shorthand: "A A B<A0 C!B0" is two records of command A, one of B reversing A's
-// first record (an undo) and a not-applied marker C on B's. A record's Id is its command and
-// its place in it.
+// A journal in shorthand: "A A B<A0 C!B0" is two records of command A, an undo B of A's first
+// record and a not-applied marker C on B's. A record's Id is its command and its place in it.
 std::vector<JournalRecord> Shorthand(const std::string& Text) {
   std::vector<JournalRecord> out;
   std::map<std::string, int> count;
   std::istringstream in(Text);
   for (std::string token; in >> token;) {
-    const size_t mark = token.find_first_of("<!");
+    const size_t mark = std::min(token.find_first_of("<!"), token.size());
     JournalRecord& r = out.emplace_back();
     r.Operation = token.substr(0, mark);
     r.Id = r.Operation + std::to_string(count[r.Operation]++);
-    r.Kind = mark == std::string::npos ? JournalKind::Set
-             : token[mark] == '<'      ? JournalKind::Undo
-                                       : JournalKind::NotApplied;
-    if (mark != std::string::npos) r.Reverses = token.substr(mark + 1);
+    r.Kind = mark == token.size() ? JournalKind::Set
+             : token[mark] == '<' ? JournalKind::Undo
+                                  : JournalKind::NotApplied;
+    r.Reverses = token.substr(mark + (mark < token.size()));
   }
   return out;
 }
 
-struct TrimCase {
-  const char* Journal;  // the records added last among them
-  size_t Adding;
-  const char* Writing;
-  size_t Limit;
-  const char* Kept;  // the commands of the records kept, one letter per record
-};
-
-void ExpectTrims(const std::vector<TrimCase>& Cases) {
-  for (const TrimCase& c : Cases) {
-    const std::vector<JournalRecord> records = Shorthand(c.Journal);
-    const JournalTrimPlan plan = PlanJournalTrim(records, c.Adding, c.Writing, c.Limit);
+// Each row: the journal ending with the records being added, how many, the limit, and the
+// commands of the records the plan keeps, one letter per record.
+void ExpectTrims(const std::vector<std::tuple<const char*, size_t, size_t, const char*>>& Rows) {
+  for (const auto& [journal, adding, limit, expected] : Rows) {
+    const std::vector<JournalRecord> records = Shorthand(journal);
+    const JournalTrimPlan plan = PlanJournalTrim(records, adding, limit);
     std::string kept;
     for (const JournalRecord& r : records)
       if (!plan.Dropped.count(r.Operation)) kept += r.Operation;
-    EXPECT_EQ(kept, c.Kept) << c.Journal << " limit " << c.Limit;
-    EXPECT_EQ(plan.Kept, kept.size()) << c.Journal;
+    EXPECT_EQ(kept, expected) << journal << " limit " << limit;
+    EXPECT_EQ(plan.Kept, kept.size()) << journal;
   }
 }
 
 TEST(JournalTrimPlan, PastTheLimitOtherCommandsGoOldestFirstToATenthBelowIt) {
-  struct Due {
-    size_t Lines, Adding, Own, Limit;
-    bool Undoing, Trims;
-  };
-  for (const Due d : {Due{10, 1, 0, 10, false, true}, Due{9, 1, 0, 10, false, false},
-                      Due{10, 1, 9, 10, false, true}, Due{10, 1, 10, 10, false, false},
-                      Due{10, 1, 0, 10, true, false}, Due{3, 40, 0, 10, false, true}})
-    EXPECT_EQ(JournalTrimDue(d.Lines, d.Adding, d.Own, d.Limit, d.Undoing), d.Trims)
-        << d.Lines << "+" << d.Adding << " own " << d.Own << " limit " << d.Limit;
-  ExpectTrims({{"A B C D E F G H I J K", 1, "", 10, "CDEFGHIJK"},
-               {"A B C D E F G H I J K", 1, "", 20, "ABCDEFGHIJK"},
-               {"A B C D E F G H I J K", 1, "", 1, "JK"}});
+  // Lines, adding, the open command's own lines, limit, undoing: trims?
+  for (const auto& [lines, adding, own, limit, undoing, trims] :
+       std::vector<std::tuple<int, int, int, int, bool, bool>>{{10, 1, 0, 10, false, true},
+                                                               {9, 1, 0, 10, false, false},
+                                                               {10, 1, 9, 10, false, true},
+                                                               {10, 1, 10, 10, false, false},
+                                                               {10, 1, 0, 10, true, false},
+                                                               {3, 40, 0, 10, false, true}})
+    EXPECT_EQ(JournalTrimDue(lines, adding, own, limit, undoing), trims) << lines << "+" << adding;
+  ExpectTrims({{"A B C D E F G H I J K", 1, 10, "CDEFGHIJK"},
+               {"A B C D E F G H I J K", 1, 20, "ABCDEFGHIJK"},
+               {"A B C D E F G H I J K", 1, 1, "JK"}});
 }
 
 TEST(JournalTrimPlan, OnlyWholeCommandsGo) {
-  ExpectTrims({{"A A A B C D", 1, "", 5, "BCD"},
-               {"A B B B C D", 1, "", 5, "BBBCD"},
-               {"A B B B C D", 1, "", 4, "CD"}});
+  ExpectTrims(
+      {{"A A A B C D", 1, 5, "BCD"}, {"A B B B C D", 1, 5, "BBBCD"}, {"A B B B C D", 1, 4, "CD"}});
 }
 
 TEST(JournalTrimPlan, TheCommandBeingWrittenStaysWhereverItsRecordsLie) {
-  ExpectTrims({{"A A B C A", 1, "A", 3, "AACA"},
-               {"A B C A", 1, "", 2, "ACA"},
-               {"A B C D", 1, "A", 2, "ACD"},
-               {"A B C D D D", 3, "D", 1, "CDDD"}});
+  ExpectTrims({{"A A B C A", 1, 3, "AACA"}, {"A B C D D D", 3, 1, "CDDD"}});
 }
 
 TEST(JournalTrimPlan, TheNewestCommandBeforeItStaysHoweverLarge) {
-  ExpectTrims({{"A B C", 1, "", 1, "BC"}, {"A B B B B C", 1, "", 2, "BBBBC"}});
+  // Here the newest is an undo: the newest command an undo can take back is another.
+  ExpectTrims({{"A B C<B0 D", 1, 1, "ACD"}, {"A B B B C<B0 C<B1 C<B2 D", 1, 2, "ACCCD"}});
 }
 
 TEST(JournalTrimPlan, TheNewestCommandAnUndoCanTakeBackStays) {
-  ExpectTrims({{"A B C<B0 D", 1, "", 2, "ACD"},
-               {"A A B<A1 C", 1, "", 2, "AABC"},
-               {"A B<A0 C", 1, "", 1, "BC"},
-               {"A B!A0 C", 1, "", 1, "BC"},
-               {"A B C<B0 D!C0 E", 1, "", 2, "BCDE"}});  // an undo whose write failed
+  ExpectTrims({{"A B C<B0 D", 1, 2, "ACD"},
+               {"A A B<A1 C", 1, 2, "AABC"},
+               {"A B<A0 C", 1, 1, "BC"},
+               {"A B!A0 C", 1, 1, "BC"},
+               {"A B C<B0 D!C0 E", 1, 2, "BCDE"}});  // an undo whose write failed
 }
 
 TEST(JournalTrimPlan, AnUndoGoesOnlyAfterWhatItTookBack) {
-  ExpectTrims({{"A B<A0 C A", 1, "A", 1, "ABCA"},
-               {"A B C<A0 D E F", 1, "", 3, "DEF"},
-               {"A B<Z0 C D", 1, "", 2, "CD"}});
+  ExpectTrims(
+      {{"A B<A0 C A", 1, 1, "ABCA"}, {"A B C<A0 D E F", 1, 3, "DEF"}, {"A B<Z0 C D", 1, 2, "CD"}});
 }
 
-// A program stopped while it appended leaves a torn last line: the next writer moves it to the
-// file beside the journal and starts on a fresh line; a whole last line only lacking its line
-// end is a record. Should the move fail, the record still goes on a line of its own.
+// A program stopped while appending leaves a torn last line: the next writer moves it beside
+// the journal and writes on a fresh line; a whole last line lacking only its line end is a
+// record. Should the move fail, the record still goes on a line of its own.
 TEST(JournalSafety, ATornLastLineIsSetAsideByTheNextWriter) {
   JournalRecord sample = Shorthand("A")[0];
   sample.Time = "2024-03-09T17:05:59Z", sample.Operation = sample.Id = "0123456789abcdef";
   const std::string whole = FormatJournalLine(sample), line(whole, 0, whole.size() - 1);
-  struct Case {
-    std::string Tail, Aside;
-    size_t Records;
-    bool AsideFails = false;
-  };
-  for (const Case& c :
-       {Case{line.substr(0, 30), line.substr(0, 30) + "\n", 2},
-        Case{line.substr(0, line.size() - 1), line.substr(0, line.size() - 1) + "\n", 2},
-        Case{line, "", 3}, Case{"\r", "", 2},
-        Case{"?\n" + line.substr(0, 9), "?\n" + line.substr(0, 9) + "\n", 2},
-        Case{line.substr(0, 30), "", 2, true}}) {
+  const std::string cut = line.substr(0, 30), last = line.substr(0, line.size() - 1), fails = "!";
+  // What follows a whole line, what goes aside (fails: nothing, as that write fails), records.
+  for (const auto& [tail, aside, records] :
+       std::vector<std::tuple<std::string, std::string, size_t>>{
+           {cut, cut + "\n", 2},
+           {last, last + "\n", 2},
+           {line, "", 3},
+           {"\r", "", 2},
+           {"?\n" + cut, "?\n" + cut + "\n", 2},
+           {cut, fails, 2}}) {
     test::MemoryFileSystem files;
-    files.Files[kJournal] = test::Bytes(whole.begin(), whole.end());
-    files.Files[kJournal].insert(files.Files[kJournal].end(), c.Tail.begin(), c.Tail.end());
-    if (c.AsideFails) files.FailWrite[kJournal + kJournalDamagedSuffix] = "No space left on device";
+    const std::string text = whole + tail;
+    files.Files[kJournal] = test::Bytes(text.begin(), text.end());
+    if (aside == fails) files.FailWrite[kJournal + kJournalDamagedSuffix] = "No space left";
     PatchJournal journal(files, kJournal);
     std::vector<std::string> notices;
     journal.OnNotice = [&](const std::string& Text) { notices.push_back(Text); };
     std::vector<JournalRecord> added(1);
     added[0].FileName = "NEW.BMS";
-    ASSERT_TRUE(journal.Append(added)) << c.Tail;
+    ASSERT_TRUE(journal.Append(added)) << tail;
     const auto contents = journal.Read();
-    ASSERT_TRUE(contents);
-    EXPECT_EQ(contents->Records.size(), c.Records) << c.Tail;
-    EXPECT_EQ(contents->Records.back().FileName, "NEW.BMS") << c.Tail;
-    EXPECT_EQ(contents->Problems.size(), c.AsideFails ? 1u : 0u) << c.Tail;
-    const test::Bytes& aside = files.Files[kJournal + kJournalDamagedSuffix];
-    EXPECT_EQ(std::string(aside.begin(), aside.end()), c.Aside) << c.Tail;
-    EXPECT_EQ(notices.size(), c.Aside.empty() ? 0u : 1u) << c.Tail;
+    ASSERT_TRUE(contents && contents->Records.size() == records) << tail;
+    EXPECT_EQ(contents->Records.back().FileName, "NEW.BMS") << tail;
+    EXPECT_EQ(contents->Problems.size(), aside == fails) << tail;
+    const test::Bytes& kept = files.Files[kJournal + kJournalDamagedSuffix];
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), aside == fails ? "" : aside) << tail;
+    EXPECT_EQ(notices.size(), !aside.empty() && aside != fails) << tail;
   }
 }
 
@@ -219,6 +206,23 @@ TEST(JournalSafety, AFolderInThePlaceOfTheJournalIsAnErrorNeverAnEmptyJournal) {
   }
   EXPECT_NE(test::RunCli(cli::RunDisable, {game.Path(), "*"}).Exit, 0);
   EXPECT_EQ(test::ReadBytes(game.File("a.pff")), before);
+}
+
+// Where letter case tells names apart, a file named like the journal but for case is another
+// program's: switches go on, and it is left as it is.
+TEST(JournalSafety, AFileNamedLikeTheJournalButForCaseIsNoJournal) {
+  test::ScopedDataFolder data;
+  test::TempFolder game;
+  game.Write("a.pff", test::ArchiveBytes({{"ONE.BMS", test::MissionBytes()}}));
+  const std::string journal = *UserJournalPath();
+  const std::string stray = journal.substr(0, journal.size() - 11) + "JOURNAL.TSV";
+  const sample::Bytes torn = {'2', '0', '2', '4', '\t', 'x'};  // a trim would set it aside
+  sample::WriteFile(stray, torn);
+  if (std::filesystem::exists(NativePath(journal))) GTEST_SKIP() << "names ignore case here";
+  const test::CliRun r = test::RunCli(cli::RunToggle, {game.Path(), "*"});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(PatchJournal(*MakeNativeFileSystem(), journal).Read()->Records.size(), 1u);
+  EXPECT_EQ(test::ReadBytes(stray), torn);
 }
 
 // Another program holds the lock: each try is counted.
