@@ -60,42 +60,31 @@ void ExpectTrims(const std::vector<std::tuple<const char*, size_t, size_t, const
 
 TEST(JournalTrimPlan, PastTheLimitOtherCommandsGoOldestFirstToATenthBelowIt) {
   // Lines, adding, the open command's own lines, limit, undoing: trims?
-  for (const auto& [lines, adding, own, limit, undoing, trims] :
-       std::vector<std::tuple<int, int, int, int, bool, bool>>{{10, 1, 0, 10, false, true},
-                                                               {9, 1, 0, 10, false, false},
-                                                               {10, 1, 9, 10, false, true},
-                                                               {10, 1, 10, 10, false, false},
-                                                               {10, 1, 0, 10, true, false},
-                                                               {3, 40, 0, 10, false, true}})
-    EXPECT_EQ(JournalTrimDue(lines, adding, own, limit, undoing), trims) << lines << "+" << adding;
+  const size_t due[][6] = {{10, 1, 0, 10, 0, 1},  {9, 1, 0, 10, 0, 0},  {10, 1, 9, 10, 0, 1},
+                           {10, 1, 10, 10, 0, 0}, {10, 1, 0, 10, 1, 0}, {3, 40, 0, 10, 0, 1}};
+  for (const auto& d : due)
+    EXPECT_EQ(JournalTrimDue(d[0], d[1], d[2], d[3], d[4]), d[5] == 1) << d[0] << "+" << d[1];
   ExpectTrims({{"A B C D E F G H I J K", 1, 10, "CDEFGHIJK"},
                {"A B C D E F G H I J K", 1, 20, "ABCDEFGHIJK"},
                {"A B C D E F G H I J K", 1, 1, "JK"}});
 }
 
-TEST(JournalTrimPlan, OnlyWholeCommandsGo) {
+TEST(JournalTrimPlan, WhatStays) {
+  // Only whole commands go.
   ExpectTrims(
       {{"A A A B C D", 1, 5, "BCD"}, {"A B B B C D", 1, 5, "BBBCD"}, {"A B B B C D", 1, 4, "CD"}});
-}
-
-TEST(JournalTrimPlan, TheCommandBeingWrittenStaysWhereverItsRecordsLie) {
+  // The command being written stays, wherever its records lie.
   ExpectTrims({{"A A B C A", 1, 3, "AACA"}, {"A B C D D D", 3, 1, "CDDD"}});
-}
-
-TEST(JournalTrimPlan, TheNewestCommandBeforeItStaysHoweverLarge) {
-  // Here the newest is an undo: the newest command an undo can take back is another.
+  // The newest before it stays, however large; here an undo, so that the newest command an undo
+  // can take back is another.
   ExpectTrims({{"A B C<B0 D", 1, 1, "ACD"}, {"A B B B C<B0 C<B1 C<B2 D", 1, 2, "ACCCD"}});
-}
-
-TEST(JournalTrimPlan, TheNewestCommandAnUndoCanTakeBackStays) {
+  // The newest command an undo can take back stays; an undo whose write failed took none back.
   ExpectTrims({{"A B C<B0 D", 1, 2, "ACD"},
                {"A A B<A1 C", 1, 2, "AABC"},
                {"A B<A0 C", 1, 1, "BC"},
                {"A B!A0 C", 1, 1, "BC"},
-               {"A B C<B0 D!C0 E", 1, 2, "BCDE"}});  // an undo whose write failed
-}
-
-TEST(JournalTrimPlan, AnUndoGoesOnlyAfterWhatItTookBack) {
+               {"A B C<B0 D!C0 E", 1, 2, "BCDE"}});
+  // An undo goes only after what it took back.
   ExpectTrims(
       {{"A B<A0 C A", 1, 1, "ABCA"}, {"A B C<A0 D E F", 1, 3, "DEF"}, {"A B<Z0 C D", 1, 2, "CD"}});
 }
