@@ -16,6 +16,7 @@ namespace {
 // The text of the file at Path; empty when nothing is there. What cannot be looked at or read
 // (no handles left, no leave) is an error with its cause, never taken for an empty file.
 IoResult<std::string> ReadIfThere(FileSystem& Files, const std::string& Path) {
+  // Asked of the file system by this very name: a folder listing ignores letter case.
   auto kind = Files.KindOf(Path);
   if (!kind) return kind.Error();
   // A folder in the journal's place is no empty journal: its records may be anywhere.
