@@ -114,7 +114,7 @@ TEST_F(FolderChooserTest, FirstRunOpensOnTheDefaultAndOkStoresAndRefreshesIt) {
   qputenv("HOME", savedHome);
 #endif
   EXPECT_FALSE(seen.WindowEnabled);
-  EXPECT_EQ(seen.GameDirectory, "SetPath");
+  EXPECT_EQ(seen.GameDirectory, "");  // unchanged until OK
   EXPECT_TRUE(Window->isEnabled());
   EXPECT_EQ(Settings.Path(), expected);
   EXPECT_EQ(QString::fromStdString(State.GameDirectory), expected);
