@@ -20,6 +20,8 @@
 #include <QStyle>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
+#include <span>
 
 #include "app/About.h"
 #include "app/DiskWatch.h"
@@ -502,14 +504,14 @@ void Form1::ApplyFilter() {
 
 void Form1::UpdateSummary() {
   const CatalogueModel& model = FG_->Model();
-  int total = 0;
-  int enabled = 0;
-  for (const GridRow& row : model.AllRows()) {
-    if (row.Index < 0) continue;  // the empty row before the first fill
-    ++total;
-    if (row.Cells[GridColumn::Enabled] == QLatin1String("True")) ++enabled;
-  }
-  QString summary = SummaryText(model.rowCount(), total, enabled, model.DuplicateNameCount());
+  // Counted in the catalogue, which the grid shows row for row.
+  const auto missions =
+      std::span(State_.Missions)
+          .first(std::min(State_.Missions.size(), static_cast<size_t>(State_.LastMission + 1)));
+  const auto enabled = std::count_if(missions.begin(), missions.end(),
+                                     [](const MissionEntry& M) { return M.Enabled != kFalse; });
+  QString summary = SummaryText(model.rowCount(), static_cast<int>(missions.size()),
+                                static_cast<int>(enabled), model.DuplicateNameCount());
   // A refresh nobody asked for shows no message box; what it could not read is named here.
   const size_t unread = Unread_.Problems.size();
   if (unread > 0)
