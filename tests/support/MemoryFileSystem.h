@@ -63,15 +63,6 @@ class MemoryFileSystem : public FileSystem {
     return Files.count(Path) ? PathKind::File : PathKind::Missing;
   }
 
-  // A file's contents stand for its times: any write that changes them shows.
-  std::optional<FileStamp> StampOf(const std::string& Path) override {
-    const auto kind = KindOf(Path);
-    if (!kind || *kind != PathKind::File) return FileSystem::StampOf(Path);
-    const Bytes& data = Files.at(Path);
-    const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
-    const auto hash = static_cast<int64_t>(std::hash<std::string_view>{}(text));
-    return FileStamp{*kind, data.size(), hash, 0, {}};
-  }
   IoResult<std::unique_ptr<FileBytes>> ReadWhole(const std::string& Path) override {
     auto file = Read(Path);
     if (!file) return file.Error();
