@@ -13,12 +13,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
+#include <span>
 
 #include "app/About.h"
 #include "app/DiskWatch.h"
@@ -68,15 +71,6 @@ constexpr int kGridRightGap = 2520;
 constexpr int kGridBottomGap = 616;
 // The summary's height: one line.
 constexpr int kSummaryHeight = 255;
-
-// The busy cursor for the length of a command that reads the disk.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 QPushButton* MakeButton(QWidget& Window, const char* Name, const char* Caption, int Left, int Top,
                         bool Enabled) {
@@ -146,6 +140,13 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
 }
 
 Form1::~Form1() = default;
+
+template <typename Call>
+auto Form1::Busy(Call&& C) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+  return C();
+}
 
 void Form1::RememberPlacement(SettingsStore& Settings) {
   PlacementStore_ = &Settings;
@@ -291,7 +292,7 @@ void Form1::Load() {
 }
 
 void Form1::OpenFolder(const std::string& Folder) {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   State_.GameDirectory = Folder;
   if (!EndsWithSeparator(State_.GameDirectory)) State_.GameDirectory += kSeparator;
   Refresh();
@@ -307,27 +308,21 @@ void Form1::EnsureChooserSources() {
 }
 
 void Form1::OpenPath() {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   EnsureChooserSources();
-  Form2 chooser(State_.GameDirectory, *Settings_, *Drives_, Dialogs_);
+  Form2 chooser(*Settings_, *Drives_, Dialogs_);
   setEnabled(false);
-  const std::string saved = State_.GameDirectory;
-  State_.GameDirectory = kSetPath;
-  // The chooser's OK writes the folder into GameDirectory, its Cancel "Canceled!".
   chooser.exec();
-  if (Ending_) return;
+  if (!command) return;
   setEnabled(true);
   raise();
   activateWindow();
-  if (State_.GameDirectory == kCanceled || State_.GameDirectory == kSetPath) {
-    State_.GameDirectory = saved;
-    return;
-  }
-  OpenFolder(State_.GameDirectory);
+  // A cancel leaves the folder, the catalogue and the commands as they were.
+  if (chooser.Chosen()) OpenFolder(*chooser.Chosen());
 }
 
 void Form1::ExportList() {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   // A list without some missions looks whole, and may replace one that is: ask first.
   if (!Catalogued_.Problems.empty() &&
       !Dialogs_.AskYesNo(ProblemsText(Catalogued_) +
@@ -349,11 +344,7 @@ void Form1::ExportList() {
                              .arg(name));
     return;
   }
-  ExportResult result;
-  {
-    BusyCursor busy;
-    result = ExportListFile(State_, Platform_.Files, path);
-  }
+  const ExportResult result = Busy([&] { return ExportListFile(State_, Platform_.Files, path); });
   if (!result.Ok) {
     Dialogs_.ShowMessage(FromEngineMessage(result.Message));
     return;
@@ -362,12 +353,13 @@ void Form1::ExportList() {
 }
 
 void Form1::ImportList() {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   ImportListNamed(Dialogs_.OpenFileName(QString::fromLatin1(kListFilter), LastListFile_));
 }
 
 void Form1::ImportListNamed(const QString& name) {
   if (name.isEmpty()) return;
+  const Command command(*this);
   LastListFile_ = name;
   if (name.size() < kShortestListName) {
     Dialogs_.ShowMessage(QString::fromLatin1(kImportPathInvalid));
@@ -393,11 +385,7 @@ void Form1::ImportListNamed(const QString& name) {
     }
   }
   LastRefresh_ = {};
-  ImportResult result;
-  {
-    BusyCursor busy;
-    result = ImportListFile(State_, Platform_, path);
-  }
+  const ImportResult result = Busy([&] { return ImportListFile(State_, Platform_, path); });
   for (const SwitchResult& told : result.Told) {
     if (!told.Refreshes.empty()) Rebuilt(told.Refreshes.back());
     ShowProblems(told.Problems);
@@ -419,15 +407,14 @@ void Form1::ImportListNamed(const QString& name) {
   FillGrid();
   EnableCatalogueCommands(false);
   UpdateSummary();
-  if (Ending_) return;
+  if (!command) return;
   if (!LastRefresh_.Problems.empty()) Dialogs_.ShowMessage(ProblemsText(LastRefresh_));
   ShowImportSummary(Dialogs_, ApplyResultOfImport(result, State_.ImportedMissions));
 }
 
 void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows) {
   const QString saved = FromNativeName(ListFolderOf(Rows.front().SourceFile));
-  if (State_.GameDirectory.empty() || State_.GameDirectory == kSetPath ||
-      State_.GameDirectory == kCanceled || !Platform_.Files.IsFolder(State_.GameDirectory)) {
+  if (State_.GameDirectory.empty() || !Platform_.Files.IsFolder(State_.GameDirectory)) {
     Dialogs_.ShowMessage(QStringLiteral("This list was saved for %1, which is not on this "
                                         "computer, and no game folder is open. Open one with "
                                         "OpenPath, then import the list again to apply it there.")
@@ -439,11 +426,8 @@ void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows) {
                                "computer. Apply it to the open folder %2?")
                                .arg(saved, FromNativeName(State_.GameDirectory));
   if (!Dialogs_.AskYesNo(question)) return;
-  ApplyResult result;
-  {
-    BusyCursor busy;
-    result = ApplyListToFolder(Platform_, Rows, State_.GameDirectory, ApplyMode::Write);
-  }
+  const ApplyResult result = Busy(
+      [&] { return ApplyListToFolder(Platform_, Rows, State_.GameDirectory, ApplyMode::Write); });
   State_.ImportedMissions = std::move(Rows);
   State_.LastImported = static_cast<int32_t>(State_.ImportedMissions.size()) - 1;
   if (Ending_) return;
@@ -453,19 +437,15 @@ void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows) {
 }
 
 void Form1::About() {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   setEnabled(false);
   Dialogs_.ShowMessage(AboutText());
-  if (!Ending_) setEnabled(true);
+  if (command) setEnabled(true);
 }
 
 RefreshReport Form1::Refresh() {
-  RefreshReport report;
-  {
-    BusyCursor busy;
-    report = RefreshCatalogue(State_, Platform_);
-    Rebuilt(report);
-  }
+  RefreshReport report = Busy([&] { return RefreshCatalogue(State_, Platform_); });
+  Rebuilt(report);
   if (!report.Problems.empty() && !Ending_) Dialogs_.ShowMessage(ProblemsText(report));
   return report;
 }
@@ -478,7 +458,7 @@ QString Form1::ProblemsText(const RefreshReport& Report) {
 }
 
 void Form1::UpDateList() {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   Refresh();
 }
 
@@ -521,14 +501,14 @@ void Form1::ApplyFilter() {
 
 void Form1::UpdateSummary() {
   const CatalogueModel& model = FG_->Model();
-  int total = 0;
-  int enabled = 0;
-  for (const GridRow& row : model.AllRows()) {
-    if (row.Index < 0) continue;  // the empty row before the first fill
-    ++total;
-    if (row.Cells[GridColumn::Enabled] == QLatin1String("True")) ++enabled;
-  }
-  QString summary = SummaryText(model.rowCount(), total, enabled, model.DuplicateNameCount());
+  // Counted in the catalogue, which the grid shows row for row.
+  const auto missions =
+      std::span(State_.Missions)
+          .first(std::min(State_.Missions.size(), static_cast<size_t>(State_.LastMission + 1)));
+  const auto enabled = std::count_if(missions.begin(), missions.end(),
+                                     [](const MissionEntry& M) { return M.Enabled != kFalse; });
+  QString summary = SummaryText(model.rowCount(), static_cast<int>(missions.size()),
+                                static_cast<int>(enabled), model.DuplicateNameCount());
   // A refresh nobody asked for shows no message box; what it could not read is named here.
   const size_t unread = Unread_.Problems.size();
   if (unread > 0)
@@ -565,7 +545,7 @@ void Form1::GridMouseUp(Qt::MouseButton Button, QPoint GlobalPos) {
 
 void Form1::GridMenuKey(QPoint GlobalPos) {
   if (State_.LastMission < 0) return;
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   // A click below the last row leaves the current cell, and so the menu, as they were.
   const QModelIndex current = FG_->currentIndex();
   if (!current.isValid()) return;
@@ -588,7 +568,7 @@ bool Form1::RowStillShowsItsMission(int Row) const {
 
 void Form1::EnableDisable() {
   if (State_.LastMission < 0) return;
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   const QModelIndex current = FG_->currentIndex();
   if (!current.isValid()) return;
   // The row knows its mission: two missions of one file name in two archives each switch their
@@ -598,11 +578,9 @@ void Form1::EnableDisable() {
     Dialogs_.ShowMessage(QString::fromLatin1(kNotInList));
     return;
   }
-  SwitchResult result;
-  {
-    BusyCursor busy;
-    result = ToggleMissionEnabled(State_, Platform_, FG_->Model().CatalogueIndex(row), row, 0);
-  }
+  const SwitchResult result = Busy([&] {
+    return ToggleMissionEnabled(State_, Platform_, FG_->Model().CatalogueIndex(row), row, 0);
+  });
   ShowSwitched(result);
   UpdateSummary();
 }
@@ -617,7 +595,7 @@ void Form1::DisableShown() {
 
 void Form1::SwitchShown(bool Enabled) {
   if (State_.LastMission < 0) return;
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   std::vector<BulkRow> shown;
   for (int r = 0; r < FG_->Model().rowCount(); ++r)
     if (RowStillShowsItsMission(r)) shown.push_back({FG_->Model().CatalogueIndex(r), r});
@@ -630,11 +608,8 @@ void Form1::SwitchShown(bool Enabled) {
 
   // Shown rows stay shown even when they no longer match the state chosen, so the person sees
   // what was switched; the next change of the filter hides them.
-  BulkResult result;
-  {
-    BusyCursor busy;
-    result = SetMissionsEnabled(State_, Platform_, rows, Enabled);
-  }
+  const BulkResult result =
+      Busy([&] { return SetMissionsEnabled(State_, Platform_, rows, Enabled); });
   // A refresh on the way refilled the grid in catalogue order: the grid rows asked for no
   // longer name their missions.
   if (!result.Refreshes.empty()) {
@@ -645,22 +620,18 @@ void Form1::SwitchShown(bool Enabled) {
         FG_->Model().SetCell(static_cast<int>(r.Row.GridRow), GridColumn::Enabled,
                              QLatin1String(TrueFalseText(r.Enabled)));
   }
-  if (result.Failed > 0 && !Ending_)
+  if (result.Failed > 0 && command)
     Dialogs_.ShowMessage(FromEngineMessage(result.FailureMessage()));
-  if (Ending_) return;
+  if (!command) return;
   UpdateSummary();
 }
 
 void Form1::UndoLastPatch() {
-  const DiskWatch::Pause pause(*Watch_);
-  UndoResult result;
-  {
-    BusyCursor busy;
-    result = UndoLastPatches(State_, Platform_, 1);
-  }
-  if (const std::string said = result.Message(); !said.empty() && !Ending_)
+  const Command command(*this);
+  const UndoResult result = Busy([&] { return UndoLastPatches(State_, Platform_, 1); });
+  if (const std::string said = result.Message(); !said.empty() && command)
     Dialogs_.ShowMessage(FromEngineMessage(said));
-  if (Ending_) return;
+  if (!command) return;
   // The catalogue rows already have their state back; the grid shows them afresh.
   if (!result.ChangedRows.empty()) FillGrid();
 }
@@ -713,7 +684,7 @@ void Form1::closeEvent(QCloseEvent* Event) {
 
 void Form1::FollowDisk() {
   if (Ending_ || Watch_->Paused() || State_.GameDirectory.empty()) return;
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
 
   // The mission of the current cell is found again by its file name and file: a refresh may
   // have moved it to another catalogue row.
@@ -780,7 +751,7 @@ void Form1::dropEvent(QDropEvent* Event) {
   // refresh may show messages.
   QTimer::singleShot(0, this, [this, item] {
     if (Ending_ || Watch_->Paused()) return;
-    const DiskWatch::Pause pause(*Watch_);
+    const Command command(*this);
     if (item.What == DroppedItem::List)
       ImportListNamed(item.Path);
     else

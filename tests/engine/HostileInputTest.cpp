@@ -97,8 +97,7 @@ TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
       ASSERT_GE(row, 0) << name << " is still listed";
       const SwitchResult r = ToggleMissionEnabled(h.State, h.P, row, row);
       EXPECT_EQ(r.Outcome, PatchOutcome::Reported) << name;
-      ASSERT_EQ(test::CodesOf(r.Problems), std::vector<ProblemCode>{ProblemCode::Misplaced})
-          << name;
+      ASSERT_EQ(test::CodesOf(r.Problems), test::Codes{ProblemCode::Misplaced}) << name;
       EXPECT_TRUE(r.Problems[0].Mission == name &&
                   r.Problems[0].File == h.State.Missions[row].SourceFile)
           << ProblemText(r.Problems[0]);
@@ -224,8 +223,7 @@ TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
                            [](size_t n, const SwitchResult& t) { return n + t.Refreshes.size(); });
   };
   ImportResult imported = ImportListFile(h.State, h.P, GamePath("l.BRL"));
-  EXPECT_EQ(imported.Patched, 30);
-  EXPECT_EQ(refreshes(imported), 2u);
+  EXPECT_TRUE(imported.Patched == 30 && refreshes(imported) == 2u);
   // A folder that lists other files since the catalogue was read is read again.
   h.Put("a.pff", test::ArchiveBytes(missions));
   h.Files.BeforePatch = [&](const std::string&) { h.Put("c.pff", test::ArchiveBytes({})); };
@@ -241,8 +239,7 @@ TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
   for (auto& [name, bytes] : missions) bytes = MissionBytes("VyK", 0, 1);
   h.Put("a.pff", test::ArchiveBytes(missions));
   const BulkResult bulk = SetMissionsEnabled(h.State, h.P, all, true);
-  EXPECT_EQ(bulk.Patched, 30);
-  EXPECT_EQ(bulk.Refreshes.size(), 1u);
+  EXPECT_TRUE(bulk.Patched == 30 && bulk.Refreshes.size() == 1u);
   // Each row names its mission where it is now, in the rebuilt catalogue.
   for (const BulkRowResult& r : bulk.Rows)
     EXPECT_EQ(h.State.Missions.at(static_cast<size_t>(r.Now)).FileName, r.FileName);

@@ -216,7 +216,7 @@ TEST(JournalSafety, ACommandWithoutTheLockWaitsOnceAndWritesNothing) {
   EXPECT_EQ(files.Tries, 1);
   EXPECT_EQ(std::make_pair(g.File("a.pff"), g.File("b.pff")), before);
   for (const BulkRowResult& r : result.Rows) {
-    ASSERT_EQ(test::CodesOf(r.Problems), std::vector<ProblemCode>{ProblemCode::JournalUnwritable});
+    ASSERT_EQ(test::CodesOf(r.Problems), test::Codes{ProblemCode::JournalUnwritable});
     EXPECT_EQ(r.Problems[0].Journal, kJournal + kJournalLockSuffix);
   }
 }

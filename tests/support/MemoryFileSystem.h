@@ -23,8 +23,7 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, IoFault> FailOpen;
   // Path -> failure: the file opens and reads, but writing to it fails; nothing changes.
   std::map<std::string, IoFault> FailWrite;
-  // Path -> failure: the file opens for reading only, as a read-only file does, or as one that
-  // another program holds (Held) does.
+  // Path -> failure: the file opens for reading only, as a read-only file does.
   std::map<std::string, IoFault> ReadOnly;
 
   // The error a system gives for such a failure: a code and words of its own.

@@ -191,6 +191,7 @@ class RecordingHost : public EngineHost {
 };
 
 // The codes of problems, to compare with a list of them.
+using Codes = std::vector<ProblemCode>;
 inline std::vector<ProblemCode> CodesOf(const std::vector<Problem>& Problems) {
   std::vector<ProblemCode> out;
   for (const Problem& p : Problems) out.push_back(p.Code);
