@@ -72,6 +72,8 @@ struct FolderCatalogue {
   const IoError* Unlisted = nullptr;  // the folder could not be listed: any row may be there
 
   FolderCatalogue(const Platform& P, const std::string& Folder, EngineHost* Asking) {
+    // A row without a folder of this system's kind names no file here to read.
+    if (Folder.empty()) return;
     State.GameDirectory = Folder;
     AskingOnlyHost host(Asking);
     Report = RefreshCatalogue(State, Platform{P.Files, host});

@@ -470,28 +470,36 @@ TEST(ListExchange, ExportThenImportPatchesNothingAndRowZeroPicksTheFolder) {
   EXPECT_EQ(g.Mission("A2.BMS").Enabled, kTrue);
 }
 
-TEST(ListExchange, AMissingMissionFileStopsTheImportAtItsRow) {
-  ThreeFiles g;
-  std::vector<MissionEntry> rows(g.State.Missions.begin(), g.State.Missions.begin() + 3);  // A1..A3
-  for (MissionEntry& r : rows) r.Enabled = r.Enabled == kTrue ? kFalse : kTrue;
-  rows[1].SourceFile = GamePath("gone.pff");
-  g.Files.Files["/l/l.BRL"] = EncodeListFile(rows).Bytes;
-  g.State.GameDirectory = "before";
-  const ImportResult imported = ImportListFile(g.State, g.P, "/l/l.BRL");
-  EXPECT_EQ(imported.Status, ImportStatus::Stopped);
-  const ApplyResult& applied = imported.Applied;
-  EXPECT_EQ(applied.StoppedAt, 1);
-  ASSERT_EQ(applied.Rows.size(), 2u);
-  EXPECT_NE(applied.Rows[0].Outcome, ApplyOutcome::AlreadySo);
-  ASSERT_TRUE(applied.Rows[1].Fault);
-  EXPECT_EQ(applied.Rows[1].Fault->Code, ProblemCode::Unreadable);
-  EXPECT_EQ(applied.Rows[1].Fault->File, GamePath("gone.pff"));
-  EXPECT_TRUE(g.Host.Messages.empty());
-  EXPECT_EQ(g.Host.Refreshes, 1);  // the steps after the failing row do not run
-  EXPECT_EQ(g.State.GameDirectory, "before");
-  g.Refresh();
-  EXPECT_EQ(g.Mission("A1.BMS").Enabled, kFalse);  // row 0 stays patched
-  EXPECT_EQ(g.Mission("A3.BMS").Enabled, kTrue);   // rows after the failure are not applied
+// Rows of other files after the failing one are not applied, though a file before it is the same.
+TEST(ListExchange, AFileThatCannotBeReadOrWrittenStopsTheImportAtItsRow) {
+  for (const ProblemCode code : {ProblemCode::Unreadable, ProblemCode::Unwritable}) {
+    ThreeFiles g;
+    std::vector<MissionEntry> rows = {g.Mission("A1.BMS"), g.Mission("B1.BMS"),
+                                      g.Mission("A3.BMS")};
+    for (MissionEntry& r : rows) r.Enabled = r.Enabled == kTrue ? kFalse : kTrue;
+    std::string failing = GamePath("b.pff");
+    if (code == ProblemCode::Unreadable)
+      rows[1].SourceFile = failing = GamePath("gone.pff");
+    else
+      g.Files.FailWrite[failing] = "Read-only file system";
+    g.Files.Files["/l/l.BRL"] = EncodeListFile(rows).Bytes;
+    g.State.GameDirectory = "before";
+    const ImportResult imported = ImportListFile(g.State, g.P, "/l/l.BRL");
+    EXPECT_EQ(imported.Status, ImportStatus::Stopped);
+    const ApplyResult& applied = imported.Applied;
+    EXPECT_EQ(applied.StoppedAt, 1);
+    ASSERT_EQ(applied.Rows.size(), 2u);
+    EXPECT_EQ(applied.Rows[0].Outcome, ApplyOutcome::SwitchedOff);
+    ASSERT_TRUE(applied.Rows[1].Fault);
+    EXPECT_EQ(applied.Rows[1].Fault->Code, code);
+    EXPECT_EQ(applied.Rows[1].Fault->File, failing);
+    EXPECT_TRUE(g.Host.Messages.empty());
+    EXPECT_EQ(g.State.GameDirectory, "before");
+    g.Refresh();
+    EXPECT_EQ(g.Mission("A1.BMS").Enabled, kFalse);  // row 0 stays patched
+    EXPECT_EQ(g.Mission("B1.BMS").Enabled, kTrue);
+    EXPECT_EQ(g.Mission("A3.BMS").Enabled, kTrue);  // rows after the failure are not applied
+  }
 }
 
 TEST(ListExchange, AFailedExportNamesTheFileAndTheReasonAndLeavesTheOldList) {
