@@ -57,8 +57,8 @@ std::optional<bool> WantedOf(BooleanFlag Enabled) {
   return std::nullopt;  // a flag other than True or False asks for nothing
 }
 
-Problem ProblemOf(ProblemCode Code, const IoError& Error, const std::string& Mission = {}) {
-  return Problem{Code, Error.Path, Mission, 0, Error.Reason};
+Problem ProblemOf(ProblemCode Code, const IoError& Error) {
+  return Problem{Code, Error.Path, {}, 0, Error.Reason};
 }
 
 // One folder read once, indexed by name and by place.
@@ -204,7 +204,7 @@ class ListApplier {
     Targets_[Row].Found = false;
   }
 
-  // What the list's own folder says of a row's problem: it is Missing, and so reported.
+  // A row of the list's own folders that leads to no mission, with the locate step's code.
   void Missing(size_t Row, ProblemCode Code) {
     NotApplied(Row, ApplyOutcome::Missing,
                Problem{Code, Rows_[Row].SourceFile, Rows_[Row].FileName, 0, {}});
