@@ -144,6 +144,35 @@ TEST(HostileArchive, ASwappedArchiveSwitchesTheMissionNamedOrNone) {
   }
 }
 
+// Rewritten between the read of the folder and the write, an archive is read again and the
+// mission found there; rewritten once more, the row is StillInvalid and nothing is written.
+TEST(HostileList, AnArchiveRewrittenBeforeTheWriteIsReadAgainOnce) {
+  const sample::Bytes alpha = MissionBytes("BMS", 0x00, 0x0A);
+  const sample::Bytes bravo = MissionBytes("BMS", 0x00, 0x0B, 0, 400);
+  const sample::Bytes original = test::ArchiveBytes({{"ALPHA.BMS", alpha}, {"BRAVO.BMS", bravo}});
+  const sample::Bytes swapped = test::ArchiveBytes({{"BRAVO.BMS", bravo}, {"ALPHA.BMS", alpha}});
+  for (const size_t rewrites : {1u, 2u}) {
+    Hostile h;
+    h.Put("a.pff", original);
+    h.State.ImportedMissions = {ListRow(GamePath("a.pff"), "ALPHA.BMS", 20, false)};
+    h.State.LastImported = 0;
+    size_t patches = 0;
+    h.Files.BeforePatch = [&](const std::string&) {
+      if (patches < rewrites) h.File("a.pff") = patches % 2 ? original : swapped;
+      ++patches;
+    };
+    const ApplyResult result = ApplyImportedState(h.State, h.P, ApplyMode::Write);
+    ASSERT_EQ(patches, 2u);
+    if (rewrites == 1) {
+      EXPECT_EQ(result.Rows[0].Outcome, ApplyOutcome::SwitchedOff);
+      EXPECT_EQ(h.File("a.pff"), test::Switched(swapped, 20 + bravo.size(), false));
+    } else {
+      EXPECT_EQ(result.Rows[0].Fault->Code, ProblemCode::StillInvalid);
+      EXPECT_EQ(h.File("a.pff"), original);
+    }
+  }
+}
+
 TEST(HostileArchive, UndoRefusesARecordWhoseMissionIsGoneFromThatPlace) {
   Hostile h;
   const sample::Bytes old = MissionBytes("BMS", 0x00, 0x0C);
