@@ -200,13 +200,8 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
         g.Files.Files["/l/list.BRL"] = EncodeListFile(rows).Bytes;
         const ImportResult result = ImportListFile(g.State, g.P, "/l/list.BRL");
         g.Files.Files.erase("/l/list.BRL");
-        ASSERT_EQ(result.Status, ImportStatus::Done) << what;
-        const ApplyResult& applied = result.Applied;
-        ASSERT_EQ(
-            applied.Count(ApplyOutcome::SwitchedOn) + applied.Count(ApplyOutcome::SwitchedOff),
-            switchedRows)
-            << what;
-        ASSERT_EQ(applied.Count(ApplyOutcome::AlreadySo),
+        ASSERT_TRUE(result.Applied.Complete()) << what;
+        ASSERT_EQ(result.Applied.Count(ApplyOutcome::AlreadySo),
                   static_cast<int32_t>(rows.size()) - switchedRows)
             << what;
         // A file whose rows are all in the wanted state is never opened for writing.
@@ -493,7 +488,6 @@ TEST(ListExchange, AFileThatCannotBeReadOrWrittenStopsTheImportAtItsRow) {
     ASSERT_TRUE(applied.Rows[1].Fault);
     EXPECT_EQ(applied.Rows[1].Fault->Code, code);
     EXPECT_EQ(applied.Rows[1].Fault->File, failing);
-    EXPECT_TRUE(g.Host.Messages.empty());
     EXPECT_EQ(g.State.GameDirectory, "before");
     g.Refresh();
     EXPECT_EQ(g.Mission("A1.BMS").Enabled, kFalse);  // row 0 stays patched
