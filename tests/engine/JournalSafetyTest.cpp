@@ -405,9 +405,10 @@ TEST(JournalSafetyProcesses, KilledOrSimultaneousSwitchesAreUndoneToTheOriginalB
       EXPECT_TRUE(test::ReadBytes(path) == bytes) << Trial << ": " << path << undo.Message();
     return undo;
   };
+  const auto run = [&](cli::CommandFunction Command) { Command({dir, "*"}, cli::StdoutSink()); };
   for (const int ms : {0, 1, 3, 6, 12, 25, 50}) {  // after the start
     test::ScopedDataFolder data;
-    const pid_t child = Spawn(nullptr, [&] { cli::RunDisable({dir, "*"}); });
+    const pid_t child = Spawn(nullptr, [&] { run(cli::RunDisable); });
     usleep(static_cast<useconds_t>(ms) * 1000);
     kill(child, SIGKILL);
     Wait(child);
@@ -415,7 +416,7 @@ TEST(JournalSafetyProcesses, KilledOrSimultaneousSwitchesAreUndoneToTheOriginalB
   }
   for (int t = 0; t < 3; ++t) {
     test::ScopedDataFolder data;
-    RunTogether({[&] { cli::RunToggle({dir, "*"}); }, [&] { cli::RunDisable({dir, "*"}); }});
+    RunTogether({[&] { run(cli::RunToggle); }, [&] { run(cli::RunDisable); }});
     // Both ran whole: no patch may be called never applied.
     EXPECT_EQ(undoToOriginal(2, "two at once").Count(UndoStatus::NotApplied), 0) << t;
   }
