@@ -5,7 +5,6 @@
 #include <QString>
 #include <QTimer>
 #include <chrono>
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,28 +14,9 @@
 
 namespace brieflist {
 
-// What a file looked like: enough to tell that something rewrote or replaced it.
-struct FileStamp {
-  uint64_t Size = 0;
-  int64_t Modified = 0;  // nanoseconds, as the system counts them
-  int64_t Changed = 0;   // status change time where the system has one, else 0
-  uint64_t Node = 0;     // file identity where the system has one, else 0
-  friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-
-// The archives and loose mission files of one folder, by file name.
-struct FolderScan {
-  bool Listed = false;  // false when the folder could not be read
-  std::map<std::string, FileStamp> Files;
-  friend bool operator==(const FolderScan&, const FolderScan&) = default;
-};
-
-// Lists Folder's archives and loose mission files with their stamps.
-FolderScan ScanFolder(const std::string& Folder);
-
-// Follows the open game folder on disk. It watches the folder and its archives and loose mission
-// files, and once a burst of changes has been quiet for a while it compares the folder with what
-// the catalogue was read from: only a difference, made by someone else, emits Changed.
+// Follows the open game folder on disk. It watches the folder and its game files, and once a
+// burst of changes has been quiet for a while it compares the folder with what the catalogue
+// was read from: only a difference, made by someone else, emits Changed.
 //
 // The window reads and writes through Files(), which tells the watch what the program itself
 // did: the stamps a refresh listed become what the catalogue was read from once the refresh
@@ -85,29 +65,34 @@ class DiskWatch : public QObject {
  private:
   class RecordingFiles;
   friend class RecordingFiles;
+  // A folder's game files by name, with their stamps; none when it could not be listed.
+  using Stamps = std::optional<std::map<std::string, FileStamp>>;
 
+  Stamps Scan(const std::string& Folder);
+  std::optional<FileIdentity> FolderIdentity();
   void Resume();
   void SomethingMoved();
   void FolderMoved(const QString& Path);
   void Look();
-  void WatchFilesOf(const FolderScan& Scan);
+  void WatchFilesOf(const Stamps& Files);
   // Called by RecordingFiles.
   void Listing(const std::string& Folder);
   void BeforePatch(const std::string& Path);
   void AfterPatch(const std::string& Path);
-  // Name receives Path's file name when Path lies in the followed folder.
-  bool NameInFolder(const std::string& Path, std::string& Name) const;
+  // The stamp the catalogue knows of Path, when Path is one of the followed folder's files.
+  FileStamp* ReadFromStamp(const std::string& Path);
 
+  FileSystem& Underlying_;
   std::unique_ptr<RecordingFiles> Files_;
   QFileSystemWatcher Watcher_;
   QTimer Quiet_;
   QTimer NewFiles_;
   std::string Folder_;
-  QString FolderShown_;                 // Folder_ as the watcher names it
-  std::optional<uint64_t> FolderSeen_;  // which folder was there when last looked
-  FolderScan ReadFrom_;                 // the folder as the shown catalogue was read from it
-  std::map<QString, uint64_t> Nodes_;   // the watched files, with the file each watch follows
-  std::optional<std::pair<std::string, FolderScan>> Listed_;  // a refresh on its way
+  QString FolderShown_;                     // Folder_ as the watcher names it
+  std::optional<FileIdentity> FolderSeen_;  // which folder was there when last looked
+  Stamps ReadFrom_;                         // the folder as the shown catalogue was read from it
+  std::map<QString, FileIdentity> Nodes_;   // the watched files, with the file each watch follows
+  std::optional<std::pair<std::string, Stamps>> Listed_;  // a refresh on its way
   int Paused_ = 0;
   bool LookWhenResumed_ = false;
   bool ChangedByOthers_ = false;

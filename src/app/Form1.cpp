@@ -13,12 +13,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
+#include <span>
 
 #include "app/About.h"
 #include "app/DiskWatch.h"
@@ -68,15 +71,6 @@ constexpr int kGridRightGap = 2520;
 constexpr int kGridBottomGap = 616;
 // The summary's height: one line.
 constexpr int kSummaryHeight = 255;
-
-// The busy cursor for the length of a command that reads the disk.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 QPushButton* MakeButton(QWidget& Window, const char* Name, const char* Caption, int Left, int Top,
                         bool Enabled) {
@@ -154,6 +148,13 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
 }
 
 Form1::~Form1() = default;
+
+template <typename Call>
+auto Form1::Busy(Call&& C) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+  return C();
+}
 
 void Form1::RememberPlacement(SettingsStore& Settings) {
   PlacementStore_ = &Settings;
@@ -300,7 +301,7 @@ void Form1::Load() {
 }
 
 void Form1::OpenFolder(const std::string& Folder) {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   State_.GameDirectory = Folder;
   if (!EndsWithSeparator(State_.GameDirectory)) State_.GameDirectory += kSeparator;
   Refresh();
@@ -316,27 +317,21 @@ void Form1::EnsureChooserSources() {
 }
 
 void Form1::OpenPath() {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   EnsureChooserSources();
-  Form2 chooser(State_.GameDirectory, *Settings_, *Drives_, Dialogs_);
+  Form2 chooser(*Settings_, *Drives_, Dialogs_);
   setEnabled(false);
-  const std::string saved = State_.GameDirectory;
-  State_.GameDirectory = kSetPath;
-  // The chooser's OK writes the folder into GameDirectory, its Cancel "Canceled!".
   chooser.exec();
-  if (Ending_) return;
+  if (!command) return;
   setEnabled(true);
   raise();
   activateWindow();
-  if (State_.GameDirectory == kCanceled || State_.GameDirectory == kSetPath) {
-    State_.GameDirectory = saved;
-    return;
-  }
-  OpenFolder(State_.GameDirectory);
+  // A cancel leaves the folder, the catalogue and the commands as they were.
+  if (chooser.Chosen()) OpenFolder(*chooser.Chosen());
 }
 
 void Form1::ExportList() {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   // A list without some missions looks whole, and may replace one that is: ask first.
   if (!Catalogued_.Problems.empty() &&
       !Dialogs_.AskYesNo(ProblemsText(Catalogued_) +
@@ -358,11 +353,7 @@ void Form1::ExportList() {
                              .arg(name));
     return;
   }
-  ExportResult result;
-  {
-    BusyCursor busy;
-    result = ExportListFile(State_, Platform_.Files, path);
-  }
+  const ExportResult result = Busy([&] { return ExportListFile(State_, Platform_.Files, path); });
   if (!result.Ok) {
     Dialogs_.ShowMessage(FromEngineMessage(result.Message));
     return;
@@ -371,12 +362,13 @@ void Form1::ExportList() {
 }
 
 void Form1::ImportList() {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   ImportListNamed(Dialogs_.OpenFileName(QString::fromLatin1(kListFilter), LastListFile_));
 }
 
 void Form1::ImportListNamed(const QString& name) {
   if (name.isEmpty()) return;
+  const Command command(*this);
   LastListFile_ = name;
   if (name.size() < kShortestListName) {
     Dialogs_.ShowMessage(QString::fromLatin1(kImportPathInvalid));
@@ -399,11 +391,8 @@ void Form1::ImportListNamed(const QString& name) {
       return;
     }
   }
-  ImportResult result;
-  {
-    BusyCursor busy;
-    result = brieflist::ImportList(State_, Platform_, std::move(list));
-  }
+  const ImportResult result =
+      Busy([&] { return brieflist::ImportList(State_, Platform_, std::move(list)); });
   switch (result.Status) {
     case ImportStatus::BadListFile:
       Dialogs_.ShowMessage(FromEngineMessage(result.Message));
@@ -418,29 +407,25 @@ void Form1::ImportListNamed(const QString& name) {
   for (const ApplyRow& row : result.Applied.Rows) {
     if (!row.Fault) continue;
     Dialogs_.ShowMessage(FromEngineMessage(ProblemText(*row.Fault)));
-    if (Ending_) return;
+    if (!command) return;
   }
   if (result.Status == ImportStatus::Stopped) {
     ShowImportSummary(Dialogs_, result.Applied);
     return;
   }
   LastRefresh_ = {};
-  {
-    BusyCursor busy;
-    RefreshCatalogue(State_, Platform_);
-  }
+  Busy([&] { RefreshCatalogue(State_, Platform_); });
   FillGrid();
   EnableCatalogueCommands(false);
   UpdateSummary();
-  if (Ending_) return;
+  if (!command) return;
   if (!LastRefresh_.Problems.empty()) Dialogs_.ShowMessage(ProblemsText(LastRefresh_));
   ShowImportSummary(Dialogs_, result.Applied);
 }
 
 void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows) {
   const QString saved = FromNativeName(ListFolderOf(Rows.front().SourceFile));
-  if (State_.GameDirectory.empty() || State_.GameDirectory == kSetPath ||
-      State_.GameDirectory == kCanceled || !Platform_.Files.IsFolder(State_.GameDirectory)) {
+  if (State_.GameDirectory.empty() || !Platform_.Files.IsFolder(State_.GameDirectory)) {
     Dialogs_.ShowMessage(QStringLiteral("This list was saved for %1, which is not on this "
                                         "computer, and no game folder is open. Open one with "
                                         "OpenPath, then import the list again to apply it there.")
@@ -452,11 +437,8 @@ void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows) {
                                "computer. Apply it to the open folder %2?")
                                .arg(saved, FromNativeName(State_.GameDirectory));
   if (!Dialogs_.AskYesNo(question)) return;
-  ApplyResult result;
-  {
-    BusyCursor busy;
-    result = ApplyListToFolder(Platform_, Rows, State_.GameDirectory, ApplyMode::Write);
-  }
+  const ApplyResult result = Busy(
+      [&] { return ApplyListToFolder(Platform_, Rows, State_.GameDirectory, ApplyMode::Write); });
   State_.ImportedMissions = std::move(Rows);
   State_.LastImported = static_cast<int32_t>(State_.ImportedMissions.size()) - 1;
   if (Ending_) return;
@@ -466,18 +448,14 @@ void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows) {
 }
 
 void Form1::About() {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   setEnabled(false);
   Dialogs_.ShowMessage(AboutText());
-  if (!Ending_) setEnabled(true);
+  if (command) setEnabled(true);
 }
 
 RefreshReport Form1::Refresh() {
-  RefreshReport report;
-  {
-    BusyCursor busy;
-    report = RefreshCatalogue(State_, Platform_);
-  }
+  RefreshReport report = Busy([&] { return RefreshCatalogue(State_, Platform_); });
   if (!report.Problems.empty() && !Ending_) Dialogs_.ShowMessage(ProblemsText(report));
   return report;
 }
@@ -490,7 +468,7 @@ QString Form1::ProblemsText(const RefreshReport& Report) {
 }
 
 void Form1::UpDateList() {
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   Refresh();
 }
 
@@ -533,14 +511,14 @@ void Form1::ApplyFilter() {
 
 void Form1::UpdateSummary() {
   const CatalogueModel& model = FG_->Model();
-  int total = 0;
-  int enabled = 0;
-  for (const GridRow& row : model.AllRows()) {
-    if (row.Index < 0) continue;  // the empty row before the first fill
-    ++total;
-    if (row.Cells[GridColumn::Enabled] == QLatin1String("True")) ++enabled;
-  }
-  QString summary = SummaryText(model.rowCount(), total, enabled, model.DuplicateNameCount());
+  // Counted in the catalogue, which the grid shows row for row.
+  const auto missions =
+      std::span(State_.Missions)
+          .first(std::min(State_.Missions.size(), static_cast<size_t>(State_.LastMission + 1)));
+  const auto enabled = std::count_if(missions.begin(), missions.end(),
+                                     [](const MissionEntry& M) { return M.Enabled != kFalse; });
+  QString summary = SummaryText(model.rowCount(), static_cast<int>(missions.size()),
+                                static_cast<int>(enabled), model.DuplicateNameCount());
   // A refresh nobody asked for shows no message box; what it could not read is named here.
   const size_t unread = Unread_.Problems.size();
   if (unread > 0)
@@ -577,7 +555,7 @@ void Form1::GridMouseUp(Qt::MouseButton Button, QPoint GlobalPos) {
 
 void Form1::GridMenuKey(QPoint GlobalPos) {
   if (State_.LastMission < 0) return;
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   // A click below the last row leaves the current cell, and so the menu, as they were.
   const QModelIndex current = FG_->currentIndex();
   if (!current.isValid()) return;
@@ -600,7 +578,7 @@ bool Form1::RowStillShowsItsMission(int Row) const {
 
 void Form1::EnableDisable() {
   if (State_.LastMission < 0) return;
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   const QModelIndex current = FG_->currentIndex();
   if (!current.isValid()) return;
   // The row knows its mission: two missions of one file name in two archives each switch their
@@ -612,14 +590,13 @@ void Form1::EnableDisable() {
   }
   Toggling_ = true;
   RefreshedWhileToggling_ = false;
-  {
-    BusyCursor busy;
+  Busy([&] {
     ToggleMissionEnabled(State_, Platform_, FG_->Model().CatalogueIndex(row), row + 1, 0);
-  }
+  });
   Toggling_ = false;
   // A refresh on the way refilled the grid in catalogue order, so the row number no longer
   // names the switched mission; a fresh fill shows every row as the catalogue now has it.
-  if (RefreshedWhileToggling_ && !Ending_) FillGrid();
+  if (RefreshedWhileToggling_ && command) FillGrid();
   UpdateSummary();
 }
 
@@ -633,7 +610,7 @@ void Form1::DisableShown() {
 
 void Form1::SwitchShown(bool Enabled) {
   if (State_.LastMission < 0) return;
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
   std::vector<BulkRow> shown;
   for (int r = 0; r < FG_->Model().rowCount(); ++r)
     if (RowStillShowsItsMission(r)) shown.push_back({FG_->Model().CatalogueIndex(r), r + 1});
@@ -648,24 +625,17 @@ void Form1::SwitchShown(bool Enabled) {
   // what was switched; the next change of the filter hides them.
   Toggling_ = true;
   RefreshedWhileToggling_ = false;
-  {
-    BusyCursor busy;
-    SetMissionsEnabled(State_, Platform_, rows, Enabled);
-  }
+  Busy([&] { SetMissionsEnabled(State_, Platform_, rows, Enabled); });
   Toggling_ = false;
-  if (Ending_) return;
+  if (!command) return;
   if (RefreshedWhileToggling_) FillGrid();
   UpdateSummary();
 }
 
 void Form1::UndoLastPatch() {
-  const DiskWatch::Pause pause(*Watch_);
-  UndoResult result;
-  {
-    BusyCursor busy;
-    result = UndoLastPatches(State_, Platform_, 1);
-  }
-  if (Ending_) return;
+  const Command command(*this);
+  const UndoResult result = Busy([&] { return UndoLastPatches(State_, Platform_, 1); });
+  if (!command) return;
   // The catalogue rows already have their state back; the grid shows them afresh.
   if (!result.ChangedRows.empty()) FillGrid();
 }
@@ -702,7 +672,7 @@ void Form1::closeEvent(QCloseEvent* Event) {
 
 void Form1::FollowDisk() {
   if (Ending_ || Watch_->Paused() || State_.GameDirectory.empty()) return;
-  const DiskWatch::Pause pause(*Watch_);
+  const Command command(*this);
 
   // The mission of the current cell is found again by its file name and file: a refresh may
   // have moved it to another catalogue row.
@@ -769,7 +739,7 @@ void Form1::dropEvent(QDropEvent* Event) {
   // refresh may show messages.
   QTimer::singleShot(0, this, [this, item] {
     if (Ending_ || Watch_->Paused()) return;
-    const DiskWatch::Pause pause(*Watch_);
+    const Command command(*this);
     if (item.What == DroppedItem::List)
       ImportListNamed(item.Path);
     else

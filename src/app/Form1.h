@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DiskWatch.h"
 #include "app/WindowPlacement.h"
 #include "catalogue/CatalogueState.h"
 #include "catalogue/GridText.h"
@@ -24,7 +25,6 @@ class QPushButton;
 namespace brieflist {
 
 class Dialogs;
-class DiskWatch;
 class DriveSource;
 class GridFilter;
 class MissionGrid;
@@ -94,6 +94,21 @@ class Form1 : public QWidget {
   void dropEvent(QDropEvent* Event) override;
 
  private:
+  // Held by every command for its length: the disk watch holds still until the last one ends
+  // (commands nest). False once the window is closing: the command then does nothing more.
+  class Command {
+   public:
+    explicit Command(Form1& Window) : Window_(Window), Pause_(*Window.Watch_) {}
+    explicit operator bool() const { return !Window_.Ending_; }
+
+   private:
+    const Form1& Window_;
+    DiskWatch::Pause Pause_;
+  };
+  // Runs an engine call under the busy cursor and returns what it returned.
+  template <typename Call>
+  auto Busy(Call&& C);
+
   void CreateControls();
   void CreateFilterControls();
   void CreateShortcuts();

@@ -10,10 +10,6 @@
 
 namespace brieflist {
 
-// Status texts GameDirectory takes while the folder chooser is open.
-inline constexpr const char* kSetPath = "SetPath";
-inline constexpr const char* kCanceled = "Canceled!";
-
 // The state every part of the program shares. Rebuilt, never merged, by each refresh.
 struct CatalogueState {
   // Rows 0..LastMission; LastMission is -1 while the catalogue is empty.

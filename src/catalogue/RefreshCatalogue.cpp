@@ -50,6 +50,14 @@ class ReadOnce {
 
 }  // namespace
 
+GameFiles ListGameFiles(FileSystem& Files, const std::string& Folder) {
+  GameFiles files{Files.ListFolder(Folder, ".pff"), Files.ListFolder(Folder, ".bms")};
+  if (files.Archives)
+    std::erase_if(files.Archives->Names,
+                  [](const std::string& Name) { return Name.front() == '_'; });
+  return files;
+}
+
 RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   RefreshReport report;
   State.Missions.clear();
@@ -61,9 +69,8 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   auto problem = FolderProblem(P.Files, folder, "folder not found");
   const bool exists = !problem;
   if (problem) report.Problems.push_back(std::move(*problem));
-  auto archives =
-      exists ? P.Files.ListFolder(folder, ".pff") : IoResult<FolderFiles>(FolderFiles{});
-  auto loose = exists ? P.Files.ListFolder(folder, ".bms") : IoResult<FolderFiles>(FolderFiles{});
+  auto [archives, loose] =
+      exists ? ListGameFiles(P.Files, folder) : GameFiles{FolderFiles{}, FolderFiles{}};
 
   ReadOnce once;
   if (!archives) report.Problems.push_back(archives.Error());
@@ -73,7 +80,6 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
     const size_t looseCount = loose ? loose->Names.size() : 0;
     for (size_t i = 0; i < total; ++i) {
       const std::string& name = archives->Names[i];
-      if (name.front() == '_') continue;
       // After the first archive the guess saves most of the regrowth; after the fourth it is
       // steadier, and one more reserve is cheap. Later ones would only move the tables again.
       if (i == 1 || i == 4) {

@@ -9,7 +9,6 @@
 #include <QScreen>
 #include <QSignalBlocker>
 
-#include "catalogue/CatalogueState.h"
 #include "folder/FolderList.h"
 #include "folder/FolderPaths.h"
 #include "platform/qt/Dialogs.h"
@@ -43,11 +42,9 @@ QPushButton* MakeButton(QWidget& Window, const char* Name, const char* Caption, 
 
 }  // namespace
 
-Form2::Form2(std::string& GameDirectory, SettingsStore& Settings, DriveSource& DriveList,
-             Dialogs& D)
+Form2::Form2(SettingsStore& Settings, DriveSource& DriveList, Dialogs& D)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint),
-      GameDirectory_(GameDirectory),
       Settings_(Settings),
       Dialogs_(D),
       Drives_(DriveList.Drives()) {
@@ -167,18 +164,12 @@ std::string ConfirmFolder(const QString& Path, SettingsStore& Settings, Dialogs&
 void Form2::Command1Click() {
   const std::string folder = ConfirmFolder(SelectedPath_, Settings_, Dialogs_);
   if (folder.empty()) return;
-  GameDirectory_ = folder;
+  Chosen_ = folder;
   accept();
 }
 
 void Form2::Command2Click() {
   reject();
-}
-
-void Form2::reject() {
-  // Cancel, Escape and the window's close button end the chooser alike.
-  GameDirectory_ = kCanceled;
-  QDialog::reject();
 }
 
 bool Form2::eventFilter(QObject* Watched, QEvent* Event) {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,15 +29,18 @@ inline constexpr const char* kSettingsKey = "Path";
 std::string ConfirmFolder(const QString& Path, SettingsStore& Settings, Dialogs& D);
 
 // The folder chooser: a drive list, a folder list, the label showing the folder that OK
-// confirms, OK and Cancel. It answers through GameDirectory: OK stores the folder and writes it
-// there; Cancel, Escape and the window's close button write "Canceled!".
+// confirms, OK and Cancel. OK stores the folder and ends the chooser with it; Cancel, Escape and
+// the window's close button end it without one.
 class Form2 : public QDialog {
   Q_OBJECT
 
  public:
   // Loads at once: the remembered folder is read afresh for every chooser.
-  Form2(std::string& GameDirectory, SettingsStore& Settings, DriveSource& DriveList, Dialogs& D);
+  Form2(SettingsStore& Settings, DriveSource& DriveList, Dialogs& D);
   ~Form2() override;
+
+  // The folder confirmed with OK, as the engine's path; none while open or after a cancel.
+  const std::optional<std::string>& Chosen() const { return Chosen_; }
 
   // The folder OK would confirm, always ending with the separator.
   const QString& SelectedPath() const { return SelectedPath_; }
@@ -44,8 +48,6 @@ class Form2 : public QDialog {
   void Command1Click();  // OK
   void Command2Click();  // Cancel
   void Label1Click();
-
-  void reject() override;
 
  protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -58,11 +60,11 @@ class Form2 : public QDialog {
   void ShowDrive(int Index);
   void SetSelectedPath(const QString& Path);
 
-  std::string& GameDirectory_;
   SettingsStore& Settings_;
   Dialogs& Dialogs_;
   std::vector<Drive> Drives_;
   QString SelectedPath_;
+  std::optional<std::string> Chosen_;
 
   QComboBox* Drive1_ = nullptr;
   FolderList* Dir1_ = nullptr;

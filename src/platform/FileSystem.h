@@ -131,6 +131,17 @@ struct FileIdentity {
   auto operator<=>(const FileIdentity&) const = default;
 };
 
+// What stood at a path when looked at: enough to tell that something rewrote or replaced it.
+// Zero where the system keeps no such figure.
+struct FileStamp {
+  PathKind Kind = PathKind::Missing;
+  uint64_t Size = 0;
+  int64_t Modified = 0;  // nanoseconds, as the system counts them
+  int64_t Changed = 0;   // status change (POSIX), creation (Windows): moves when replaced
+  FileIdentity Identity;
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 // An exclusive lock held while this object lives; see FileSystem::LockFile.
 class FileLock {
  public:
@@ -181,6 +192,13 @@ class FileSystem {
   virtual std::optional<FileIdentity> IdentityOf(const std::string& Path) {
     (void)Path;
     return std::nullopt;
+  }
+
+  // What stands at Path, links followed, without opening it; none when the system cannot say.
+  virtual std::optional<FileStamp> StampOf(const std::string& Path) {
+    const auto kind = KindOf(Path);
+    if (!kind) return std::nullopt;
+    return FileStamp{*kind, 0, 0, 0, IdentityOf(Path).value_or(FileIdentity{})};
   }
 
   // The first Count bytes of the file in one read; bytes past its end are zero.

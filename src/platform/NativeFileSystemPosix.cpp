@@ -279,6 +279,22 @@ class PosixFileSystem : public FileSystem {
     return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
   }
 
+  std::optional<FileStamp> StampOf(const std::string& Path) override {
+    struct stat st {};
+    if (stat(Path.c_str(), &st) != 0) return std::nullopt;
+    const auto nanoseconds = [](const timespec& t) {
+      return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
+    };
+    const PathKind kind = S_ISDIR(st.st_mode)   ? PathKind::Folder
+                          : S_ISREG(st.st_mode) ? PathKind::File
+                                                : PathKind::Other;
+    return FileStamp{kind,
+                     static_cast<uint64_t>(st.st_size),
+                     nanoseconds(st.st_mtim),
+                     nanoseconds(st.st_ctim),
+                     {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)}};
+  }
+
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {
     struct stat st {};
     const auto opened = OpenRegular(Path, O_RDONLY, st);

@@ -141,6 +141,19 @@ bool WriteFully(const std::string& Path, HANDLE File, const uint8_t* Buffer, siz
   return true;
 }
 
+// What the system knows of the file or folder at Path, links followed. Opened for no access at
+// all: that needs no rights to its contents and never stands in the way of another program. Like
+// a stat, not counted as an open of the file.
+bool Information(const std::string& Path, BY_HANDLE_FILE_INFORMATION& Info) {
+  const HANDLE file =
+      CreateFileW(WidePath(Path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool known = GetFileInformationByHandle(file, &Info) != 0;
+  CloseHandle(file);
+  return known;
+}
+
 // The lock of one byte of its file, held through its own handle.
 class WindowsLock : public FileLock {
  public:
@@ -271,20 +284,30 @@ class WindowsFileSystem : public FileSystem {
   }
 
   std::optional<FileIdentity> IdentityOf(const std::string& Path) override {
-    // Opened for no access at all: asking who a file is needs no rights to its contents, and
-    // never stands in the way of another program.
-    // Like a stat, not counted as an open of the file.
-    const HANDLE file = CreateFileW(WidePath(Path).c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(file, &info) != 0;
-    CloseHandle(file);
+    if (!Information(Path, info)) return std::nullopt;
     const uint64_t index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     // Some network file systems give every file the index 0: that tells nothing.
-    if (!known || index == 0) return std::nullopt;
+    if (index == 0) return std::nullopt;
     return FileIdentity{info.dwVolumeSerialNumber, index};
+  }
+
+  std::optional<FileStamp> StampOf(const std::string& Path) override {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!Information(Path, info)) return std::nullopt;
+    const auto join = [](DWORD High, DWORD Low) { return (uint64_t{High} << 32) | Low; };
+    // FILETIME counts 100-nanosecond steps.
+    const auto time = [&](const FILETIME& t) {
+      return static_cast<int64_t>(join(t.dwHighDateTime, t.dwLowDateTime) * 100);
+    };
+    const PathKind kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder
+                          : (info.dwFileAttributes & FILE_ATTRIBUTE_DEVICE)  ? PathKind::Other
+                                                                             : PathKind::File;
+    return FileStamp{kind,
+                     join(info.nFileSizeHigh, info.nFileSizeLow),
+                     time(info.ftLastWriteTime),
+                     time(info.ftCreationTime),
+                     {info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow)}};
   }
 
   IoResult<std::vector<uint8_t>> ReadPrefix(const std::string& Path, size_t Count) override {

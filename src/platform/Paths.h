@@ -12,6 +12,14 @@ inline constexpr char kSeparator = '\\';
 inline constexpr char kSeparator = '/';
 #endif
 
+// Whether another program can rename a folder that this one watches: on Windows a watch holds
+// its folder open and may keep it from being renamed.
+#ifdef _WIN32
+inline constexpr bool kWatchedFoldersRename = false;
+#else
+inline constexpr bool kWatchedFoldersRename = true;
+#endif
+
 inline bool EndsWithSeparator(std::string_view Path) {
   if (Path.empty()) return false;
 #ifdef _WIN32

@@ -36,4 +36,12 @@ std::string ToEnginePath(const QString& Path) {
 #endif
 }
 
+QString FromEnginePath(const std::string& Path) {
+#ifdef _WIN32
+  return FromWindows1252(Path);
+#else
+  return QFile::decodeName(QByteArray::fromStdString(Path));
+#endif
+}
+
 }  // namespace brieflist

@@ -19,4 +19,8 @@ QString FromEngineMessage(std::string_view Text);
 // Windows). Empty when the path cannot be held as engine text.
 std::string ToEnginePath(const QString& Path);
 
+// The engine's path text as the system's file name, for Qt's file classes: ToEnginePath's
+// inverse.
+QString FromEnginePath(const std::string& Path);
+
 }  // namespace brieflist
