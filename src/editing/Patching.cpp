@@ -8,7 +8,6 @@
 #include "catalogue/RefreshCatalogue.h"
 #include "catalogue/TextHelpers.h"
 #include "editing/HeaderPatch.h"
-#include "editing/MissionPosition.h"
 #include "editing/PatchJournal.h"
 #include "platform/FolderListing.h"
 #include "platform/Paths.h"
@@ -26,11 +25,6 @@ bool SamePath(const std::string& A, const std::string& B) {
 #else
   return A == B;
 #endif
-}
-
-PatchOutcome ReportFailure(const Platform& P, const char* What, const IoError& Error) {
-  P.Host.ShowMessage(std::string(What) + " " + Error.Path + ":\r\n" + Error.Reason);
-  return PatchOutcome::Failed;
 }
 
 // The folder's archives and loose files, to tell whether a cached catalogue still describes it.
@@ -152,51 +146,6 @@ PatchOutcome PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t
   return PatchOutcome::Patched;
 }
 
-// One attempt of an import row: at the recorded position (Position is the imported row), or
-// on the retry at the catalogue row that the locate step found.
-PatchOutcome ApplyAt(CatalogueState& State, const Platform& P, const MissionEntry& Position,
-                     BooleanFlag Wanted, int Retry, LocateCache* Cache) {
-  auto probe =
-      ProbeImportPosition(P.Files, Position.SourceFile, Position.DataOffset, Position.FileName);
-  if (!probe) return ReportFailure(P, "Could not read", probe.Error());
-  const auto retry = [&] {
-    return LocateAndRetry(
-        State, P, Position, Retry,
-        [&](int32_t j) {
-          return ApplyAt(State, P, MissionEntry(State.Missions[static_cast<size_t>(j)]), Wanted,
-                         kRetryAttempt, Cache);
-        },
-        Cache);
-  };
-  if (probe->Place.Place == MissionPlace::NotListed) return retry();
-  // A flag other than True or False asks for nothing.
-  if (Wanted != kTrue && Wanted != kFalse) return PatchOutcome::AlreadySo;
-  const bool wanted = Wanted == kTrue;
-  // Nothing to write: the file is not opened for writing, so a read-only file in the wanted
-  // state is no failure.
-  if (probe->Enabled == wanted) return PatchOutcome::AlreadySo;
-  if (probe->Place.Place == MissionPlace::Misplaced) {
-    P.Host.ShowMessage(Position.FileName + " in " + Position.SourceFile +
-                       " was not switched: " + probe->Place.Why);
-    return PatchOutcome::Reported;
-  }
-  bool nowEnabled = false;
-  switch (PatchMissionState(P, Position.SourceFile, Position.DataOffset, Position.FileName, wanted,
-                            nowEnabled)) {
-    case EditResult::Failed:
-      return PatchOutcome::Failed;
-    case EditResult::Refused:
-      return PatchOutcome::Reported;
-    case EditResult::NoSignature:
-      return retry();
-    case EditResult::AlreadySo:
-      return PatchOutcome::AlreadySo;
-    case EditResult::Written:
-      break;
-  }
-  return PatchOutcome::Patched;
-}
-
 }  // namespace
 
 int32_t FindPackedMission(const CatalogueState& State, const std::string& FileName,
@@ -242,19 +191,6 @@ PatchOutcome RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
         return PatchCatalogueRow(State, P, j, GridRow, Enabled, kRetryAttempt, Cache);
       },
       Cache);
-}
-
-PatchOutcome ApplyImportedState(CatalogueState& State, const Platform& P, int32_t ImportIndex,
-                                int Retry, LocateCache* Cache) {
-  if (ImportIndex < 0 || ImportIndex > State.LastImported ||
-      ImportIndex >= static_cast<int32_t>(State.ImportedMissions.size())) {
-    P.Host.ShowMessage(kFileInvalidOrNotFound);
-    return PatchOutcome::Reported;
-  }
-  const PatchJournal::Operation operation(P.Journal, JournalKind::Import);
-  const MissionEntry imported = State.ImportedMissions[static_cast<size_t>(ImportIndex)];
-  if (Cache) Cache->Reused = false;
-  return ApplyAt(State, P, imported, imported.Enabled, Retry, Cache);
 }
 
 void WriteMissionState(std::span<uint8_t> Header, bool Enabled) {
