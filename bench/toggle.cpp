@@ -1,5 +1,6 @@
-// Counts the system calls and times one toggle, and one import row, on a sample folder.
-// Usage: toggle [--folder DIR] [--rounds N]
+// Counts the system calls and times one toggle, and one import row, on a sample folder; then
+// times the import of a big list into its own folder.
+// Usage: toggle [--folder DIR] [--rounds N] [--big-rows N]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,18 +30,73 @@ void PrintCalls(const char* What, const brieflist::IoCounters& C, uint64_t Count
               per(C.Writes), per(C.Flushes), per(C.Closes));
 }
 
+// An import as the faces run it: the closing refresh included.
+brieflist::ImportResult ImportAndRefresh(brieflist::CatalogueState& State,
+                                         const brieflist::Platform& P, const std::string& List) {
+  brieflist::ImportResult result = brieflist::ImportListFile(State, P, List);
+  if (result.Status == brieflist::ImportStatus::Done) brieflist::RefreshCatalogue(State, P);
+  return result;
+}
+
+int Switched(const brieflist::ImportResult& Result) {
+  return Result.Applied.Count(brieflist::ApplyOutcome::SwitchedOn) +
+         Result.Applied.Count(brieflist::ApplyOutcome::SwitchedOff);
+}
+
+// A list of Rows rows (about the standard folder's size) that disagrees with the disk on one
+// row in 41, imported into its own folder: the cost of a big import with few switches.
+int BigImport(const std::string& Folder, int Rows) {
+  using namespace brieflist;
+  if (Rows == 0) return 0;
+  std::filesystem::remove_all(Folder);
+  sample::FolderOptions options = sample::StandardFolderOptions();
+  options.MissionsPerArchive = std::max(1, Rows / options.Archives);
+  options.LooseMissions = 0;
+  sample::FolderSummary summary;
+  std::string error;
+  if (!sample::MakeSampleFolder(Folder, options, summary, error)) return 1;
+  auto files = MakeNativeFileSystem();
+  QuietHost host;
+  const Platform p{*files, host};
+  CatalogueState state;
+  state.GameDirectory = Folder;
+  RefreshCatalogue(state, p);
+  std::vector<MissionEntry> rows(state.Missions.begin(), state.Missions.end());
+  int32_t differing = 0;
+  for (size_t i = 0; i < rows.size(); i += 41, ++differing)
+    rows[i].Enabled = ToFlag(rows[i].Enabled == kFalse);
+  const std::string list = Folder + "/big.BRL";
+  if (!files->ReplaceFile(list, EncodeListFile(rows).Bytes)) return 1;
+  files->ResetCounters();
+  const auto start = Clock::now();
+  const ImportResult result = ImportListFile(state, p, list);
+  const double applied = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  RefreshCatalogue(state, p);
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  std::printf(
+      "big import, %zu rows, %d to switch: %d patched, %.1f ms (%.1f ms before the closing "
+      "refresh)\n",
+      rows.size(), differing, Switched(result), ms, applied);
+  PrintCalls("  big import rows (refresh included)", files->Counters(), rows.size());
+  std::filesystem::remove_all(Folder);
+  return Switched(result) == differing ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace brieflist;
   std::string folder = (std::filesystem::temp_directory_path() / "brieflist-bench-toggle").string();
   int rounds = 3;
+  int bigRows = 30000;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string arg = argv[i];
     if (arg == "--folder")
       folder = argv[i + 1];
     else if (arg == "--rounds")
       rounds = std::max(1, std::atoi(argv[i + 1]));
+    else if (arg == "--big-rows")
+      bigRows = std::max(0, std::atoi(argv[i + 1]));
   }
 
   // A fresh folder every run: the benchmark switches its missions.
@@ -93,12 +149,12 @@ int main(int argc, char** argv) {
   for (const bool changing : {true, false}) {
     files->ResetCounters();
     const auto start = Clock::now();
-    const ImportResult result = ImportListFile(state, p, list);
+    const ImportResult result = ImportAndRefresh(state, p, list);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     if (result.Status != ImportStatus::Done) return 1;
     std::printf("import, %s: %d patched, %d already so, %.1f ms\n",
-                changing ? "every row switched" : "nothing to switch", result.Patched,
-                result.AlreadySo, ms);
+                changing ? "every row switched" : "nothing to switch", Switched(result),
+                result.Applied.Count(ApplyOutcome::AlreadySo), ms);
     PrintCalls("  import rows (refresh included)", files->Counters(),
                static_cast<uint64_t>(missions));
   }
@@ -117,12 +173,12 @@ int main(int argc, char** argv) {
   {
     files->ResetCounters();
     const auto start = Clock::now();
-    const ImportResult result = ImportListFile(state, p, staleList);
+    const ImportResult result = ImportAndRefresh(state, p, staleList);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::printf("import of %zu rows at stale offsets: %d patched, %d not found, %.1f ms\n",
-                stale.size(), result.Patched, result.Reported, ms);
+                stale.size(), Switched(result), result.Applied.Count(ApplyOutcome::Missing), ms);
     PrintCalls("  stale rows (refreshes included)", files->Counters(), stale.size());
   }
   std::filesystem::remove_all(folder);
-  return 0;
+  return BigImport(folder, bigRows);
 }

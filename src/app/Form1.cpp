@@ -373,24 +373,17 @@ void Form1::ImportListNamed(const QString& name) {
     return;
   }
   // A list saved on another computer names a folder that is not here: it can only be applied
-  // to the open folder, by name. A list that cannot be read takes the usual road to its message.
-  {
-    ListDecodeResult list = ReadListFile(Platform_.Files, path);
-    if (list.Ok && !list.Rows.empty()) {
-      const std::string folder = FolderOfPath(list.Rows.front().SourceFile);
-      if (folder.empty() || !Platform_.Files.IsFolder(folder)) {
-        ApplyListToOpenFolder(std::move(list.Rows));
-        return;
-      }
+  // to the open folder, by name.
+  ListDecodeResult list = ReadListFile(Platform_.Files, path);
+  if (list.Ok && !list.Rows.empty()) {
+    const std::string folder = FolderOfPath(list.Rows.front().SourceFile);
+    if (folder.empty() || !Platform_.Files.IsFolder(folder)) {
+      ApplyListToOpenFolder(std::move(list.Rows));
+      return;
     }
   }
-  LastRefresh_ = {};
-  const ImportResult result = Busy([&] { return ImportListFile(State_, Platform_, path); });
-  for (const SwitchResult& told : result.Told) {
-    if (!told.Refreshes.empty()) Rebuilt(told.Refreshes.back());
-    ShowProblems(told.Problems);
-  }
-  if (result.Refreshed) Rebuilt(*result.Refreshed);
+  const ImportResult result =
+      Busy([&] { return brieflist::ImportList(State_, Platform_, std::move(list)); });
   switch (result.Status) {
     case ImportStatus::BadListFile:
       Dialogs_.ShowMessage(FromEngineMessage(result.Message));
@@ -398,18 +391,26 @@ void Form1::ImportListNamed(const QString& name) {
     case ImportStatus::NoRows:
       return;
     case ImportStatus::Stopped:
-      // The file that stopped it was named in the message of its row.
-      ShowImportSummary(Dialogs_, ApplyResultOfImport(result, State_.ImportedMissions));
-      return;
     case ImportStatus::Done:
       break;
   }
-  FillGrid();
+  // Each row's problem, in row order, as the import met them; the file that stopped it last.
+  for (const ApplyRow& row : result.Applied.Rows) {
+    if (!row.Fault) continue;
+    Dialogs_.ShowMessage(FromEngineMessage(ProblemText(*row.Fault)));
+    if (!command) return;
+  }
+  if (result.Status == ImportStatus::Stopped) {
+    ShowImportSummary(Dialogs_, result.Applied);
+    return;
+  }
+  const RefreshReport report = Busy([&] { return RefreshCatalogue(State_, Platform_); });
+  Rebuilt(report);
   EnableCatalogueCommands(false);
   UpdateSummary();
   if (!command) return;
-  if (!LastRefresh_.Problems.empty()) Dialogs_.ShowMessage(ProblemsText(LastRefresh_));
-  ShowImportSummary(Dialogs_, ApplyResultOfImport(result, State_.ImportedMissions));
+  if (!report.Problems.empty()) Dialogs_.ShowMessage(ProblemsText(report));
+  ShowImportSummary(Dialogs_, result.Applied);
 }
 
 void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows) {

@@ -1,9 +1,11 @@
 // export, import and show: the list files that save and restore which missions are enabled.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
 
+#include "catalogue/RefreshCatalogue.h"
 #include "catalogue/TextHelpers.h"
 #include "cli/CatalogueOutput.h"
 #include "cli/CliCatalogue.h"
@@ -19,22 +21,25 @@
 namespace brieflist::cli {
 namespace {
 
-const char* ActionText(ImportAction Action) {
-  switch (Action) {
-    case ImportAction::Enable:
+// Found, but switching it would touch other bytes of its file.
+bool Refused(const ApplyRow& Row) {
+  return Row.Fault && Row.Fault->Code == ProblemCode::Misplaced;
+}
+
+// What the import of the list's own folders would do with a row.
+const char* ActionText(const ApplyRow& Row) {
+  switch (Row.Outcome) {
+    case ApplyOutcome::SwitchedOn:
       return "enable";
-    case ImportAction::Disable:
+    case ApplyOutcome::SwitchedOff:
       return "disable";
-    case ImportAction::AlreadySo:
+    case ApplyOutcome::AlreadySo:
       return "already so";
-    case ImportAction::NotFound:
-      return "not found";
-    case ImportAction::Unreadable:
+    case ApplyOutcome::Failed:
       return "cannot read";
-    case ImportAction::Refused:
-      return "refused";
+    default:
+      return Refused(Row) ? "refused" : "not found";
   }
-  return "";
 }
 
 const char* OutcomeText(ApplyOutcome Outcome, ApplyMode Mode) {
@@ -66,41 +71,46 @@ std::string SummaryLine(const char* Verb, int32_t Rows, int32_t Switched, int32_
 }
 
 int DryRun(FileSystem& Files, const std::string& Path, const TextSink& Out) {
-  const ListDecodeResult list = ReadListFile(Files, Path);
+  CatalogueState state;
+  ListDecodeResult list = ReadListFile(Files, Path);
   if (!list.Ok) {
     PrintError(list.Reason);
     return kExitFailed;
   }
-  const std::vector<ImportPreviewRow> preview = PreviewImport(Files, list.Rows);
-  int counts[6] = {};
+  state.ImportedMissions = std::move(list.Rows);
+  state.LastImported = static_cast<int32_t>(state.ImportedMissions.size()) - 1;
+  const std::vector<MissionEntry>& rows = state.ImportedMissions;
+  QuietHost quiet;
+  const ApplyResult preview = ApplyImportedState(state, Platform{Files, quiet}, ApplyMode::DryRun);
   std::string refusals;
-  for (size_t i = 0; i < preview.size(); ++i) {
-    const ImportPreviewRow& p = preview[i];
-    ++counts[static_cast<int>(p.Action)];
-    if (p.Action == ImportAction::Refused)
+  for (size_t i = 0; i < preview.Rows.size(); ++i)
+    if (const ApplyRow& p = preview.Rows[i]; Refused(p))
       refusals += "Row " + std::to_string(i + 1) + " would be refused: " +
-                  TerminalSafe(NativeNameToUtf8(p.SourceFile + ": " + p.Reason)) + "\n";
-  }
+                  TerminalSafe(NativeNameToUtf8(p.SourceFile + ": " + p.Fault->Detail)) + "\n";
   const TypedTable table{{{"Row"}, {"FileName"}, {"Action"}, {"SourceFile"}, {"DataOffset"}},
-                         preview.size(),
+                         preview.Rows.size(),
                          [&](size_t R, RowWriter& Row) {
-                           const ImportPreviewRow& p = preview[R];
-                           const bool found = p.Action != ImportAction::NotFound &&
-                                              p.Action != ImportAction::Unreadable;
+                           const ApplyRow& p = preview.Rows[R];
+                           const bool found = !p.SourceFile.empty();
                            Row.Int(static_cast<int64_t>(R) + 1);
-                           Row.Name(list.Rows[R].FileName);
-                           Row.Text(ActionText(p.Action));
-                           Row.Name(found ? p.SourceFile : list.Rows[R].SourceFile);
-                           Row.Int(found ? p.DataOffset : list.Rows[R].DataOffset);
+                           Row.Name(rows[R].FileName);
+                           Row.Text(ActionText(p));
+                           Row.Name(found ? p.SourceFile : rows[R].SourceFile);
+                           Row.Int(found ? p.DataOffset : rows[R].DataOffset);
                          }};
-  std::string out = std::to_string(counts[0]) + " to enable, " + std::to_string(counts[1]) +
-                    " to disable, " + std::to_string(counts[2]) + " already so, " +
-                    std::to_string(counts[3]) + " not found" +
-                    (counts[5] ? ", " + std::to_string(counts[5]) + " refused\n" : "\n") + refusals;
-  const bool stops = !preview.empty() && preview.back().Action == ImportAction::Unreadable;
-  if (stops)
-    out += "The import would stop at row " + std::to_string(preview.size()) + " of " +
-           std::to_string(list.Rows.size()) + ": " + NativeNameToUtf8(preview.back().Reason) + "\n";
+  const auto refused = std::count_if(preview.Rows.begin(), preview.Rows.end(), Refused);
+  std::string out = std::to_string(preview.Count(ApplyOutcome::SwitchedOn)) + " to enable, " +
+                    std::to_string(preview.Count(ApplyOutcome::SwitchedOff)) + " to disable, " +
+                    std::to_string(preview.Count(ApplyOutcome::AlreadySo)) + " already so, " +
+                    std::to_string(preview.Count(ApplyOutcome::Missing) - refused) + " not found" +
+                    (refused ? ", " + std::to_string(refused) + " refused\n" : "\n") + refusals;
+  const bool stops = preview.StoppedAt >= 0;
+  if (stops) {
+    const Problem& fault = *preview.Rows.back().Fault;
+    out += "The import would stop at row " + std::to_string(preview.Rows.size()) + " of " +
+           std::to_string(rows.size()) + ": " + NativeNameToUtf8(fault.File + ": " + fault.Detail) +
+           "\n";
+  }
   out += "Dry run: nothing was written.\n";
   // The rows after a file that could not be read were not looked at.
   return Printed(WriteTable(table, OutputFormat::Table, Out) && Out(out)) && !stops ? kExitOk
@@ -157,10 +167,12 @@ int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMo
     if (r.Outcome == ApplyOutcome::Missing)
       missing += "missing: " + NativeNameToUtf8(ApplyRowName(r)) + "\n";
     else if (r.Outcome == ApplyOutcome::Ambiguous)
-      missing += "ambiguous: " + NativeNameToUtf8(ApplyRowName(r) + ": " + r.Reason) + "\n";
+      missing += "ambiguous: " +
+                 NativeNameToUtf8(ApplyRowName(r) + ": held more than once in " + r.Fault->Detail) +
+                 "\n";
     else if (r.Outcome == ApplyOutcome::Failed)
       missing += "failed: " + NativeNameToUtf8(ApplyRowName(r)) + ": " +
-                 NativeNameToUtf8(OneLine(r.Reason)) + "\n";
+                 NativeNameToUtf8(OneLine(ProblemText(*r.Fault))) + "\n";
   }
   std::fputs(missing.c_str(), stderr);
   const std::string summary =
@@ -227,10 +239,9 @@ int RunImport(const std::vector<std::string>& Args, const TextSink& Out) {
   const auto lock = LockUserJournal(*journal);
   if (!lock) return kExitFailed;
   CliHost host;
+  const Platform platform{*files, host, journal.get()};
   CatalogueState state;
-  const ImportResult result = ImportListFile(state, Platform{*files, host, journal.get()}, path);
-  for (const SwitchResult& told : result.Told) PrintProblems(told.Problems, told.Refreshes);
-  if (result.Refreshed) PrintRefreshWarnings(*result.Refreshed);
+  const ImportResult result = ImportListFile(state, platform, path);
   switch (result.Status) {
     case ImportStatus::BadListFile:
       PrintError(result.Message);
@@ -239,21 +250,30 @@ int RunImport(const std::vector<std::string>& Args, const TextSink& Out) {
       return Print(Out, NativeNameToUtf8(path) + " holds no rows: nothing to do\n") ? kExitOk
                                                                                     : kExitFailed;
     case ImportStatus::Stopped:
-      // The reason is already on stderr, with the row's problems.
-      PrintError("the import stopped at row " + std::to_string(result.Row + 1) + " of " +
-                 std::to_string(state.LastImported + 1) + "; the rows before it were applied");
-      Print(Out, SummaryLine("Applied", result.Row + 1, result.Patched, result.AlreadySo,
-                             result.Reported, 1));
-      return kExitFailed;
     case ImportStatus::Done:
       break;
   }
-  const std::string out = SummaryLine("Applied", state.LastImported + 1, result.Patched,
-                                      result.AlreadySo, result.Reported, 0) +
+  // Each row's problem, in row order, as the import met them; the file that stopped it last.
+  const ApplyResult& applied = result.Applied;
+  for (const ApplyRow& row : applied.Rows)
+    if (row.Fault) PrintProblems({&*row.Fault, 1});
+  const int32_t switched =
+      applied.Count(ApplyOutcome::SwitchedOn) + applied.Count(ApplyOutcome::SwitchedOff);
+  const int32_t missing = applied.Count(ApplyOutcome::Missing);
+  if (result.Status == ImportStatus::Stopped) {
+    PrintError("the import stopped at row " + std::to_string(applied.StoppedAt + 1) + " of " +
+               std::to_string(applied.ListRows) + "; the rows before it were applied");
+    Print(Out, SummaryLine("Applied", applied.StoppedAt + 1, switched,
+                           applied.Count(ApplyOutcome::AlreadySo), missing, 1));
+    return kExitFailed;
+  }
+  PrintRefreshWarnings(RefreshCatalogue(state, platform));
+  const std::string out = SummaryLine("Applied", applied.ListRows, switched,
+                                      applied.Count(ApplyOutcome::AlreadySo), missing, 0) +
                           "Catalogue of " + NativeNameToUtf8(state.GameDirectory) + ": " +
                           CatalogueCounts(state) + "\n";
   if (!Print(Out, out)) return kExitFailed;
-  return result.Reported > 0 ? kExitFailed : kExitOk;
+  return missing > 0 ? kExitFailed : kExitOk;
 }
 
 int RunShow(const std::vector<std::string>& Args, const TextSink& Out) {

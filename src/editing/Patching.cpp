@@ -8,7 +8,6 @@
 #include "catalogue/RefreshCatalogue.h"
 #include "catalogue/TextHelpers.h"
 #include "editing/HeaderPatch.h"
-#include "editing/MissionPosition.h"
 #include "editing/PatchJournal.h"
 #include "platform/FolderListing.h"
 #include "platform/Paths.h"
@@ -155,60 +154,6 @@ void PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t Index,
   Result.Index = Index;
 }
 
-// One attempt of an import row: at the recorded position (Position is the imported row), or
-// on the retry at the catalogue row that the locate step found.
-void ApplyAt(CatalogueState& State, const Platform& P, const MissionEntry& Position,
-             BooleanFlag Wanted, int Retry, LocateCache* Cache, SwitchResult& Result) {
-  Name(Result, Position);
-  Result.Enabled = Position.Enabled != kFalse;
-  auto probe =
-      ProbeImportPosition(P.Files, Position.SourceFile, Position.DataOffset, Position.FileName);
-  if (!probe)
-    return Report(Result, PatchOutcome::Failed,
-                  FileProblem(ProblemCode::Unreadable, probe.Error()));
-  const auto retry = [&] {
-    LocateAndRetry(
-        State, P, Position, Retry,
-        [&](int32_t j) {
-          ApplyAt(State, P, MissionEntry(State.Missions[static_cast<size_t>(j)]), Wanted,
-                  kRetryAttempt, Cache, Result);
-        },
-        Result, Cache);
-  };
-  if (probe->Place.Place == MissionPlace::NotListed) return retry();
-  Result.Outcome = PatchOutcome::AlreadySo;
-  Result.Enabled = probe->Enabled;
-  // A flag other than True or False asks for nothing.
-  if (Wanted != kTrue && Wanted != kFalse) return;
-  const bool wanted = Wanted == kTrue;
-  // Nothing to write: the file is not opened for writing, so a read-only file in the wanted
-  // state is no failure.
-  if (probe->Enabled == wanted) return;
-  if (probe->Place.Place == MissionPlace::Misplaced)
-    return Report(Result, PatchOutcome::Reported,
-                  Problem{ProblemCode::Misplaced,
-                          Position.SourceFile,
-                          Position.FileName,
-                          0,
-                          probe->Place.Why,
-                          {}});
-  bool nowEnabled = false;
-  switch (PatchMissionState(P, Position.SourceFile, Position.DataOffset, Position.FileName, wanted,
-                            nowEnabled, Result)) {
-    case EditResult::Failed:
-    case EditResult::Refused:
-      return;
-    case EditResult::NoSignature:
-      return retry();
-    case EditResult::AlreadySo:
-      break;
-    case EditResult::Written:
-      Result.Outcome = PatchOutcome::Patched;
-      break;
-  }
-  Result.Enabled = nowEnabled;
-}
-
 }  // namespace
 
 int32_t FindPackedMission(const CatalogueState& State, const std::string& FileName,
@@ -271,21 +216,6 @@ SwitchResult RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
       State, P, Failing, 0,
       [&](int32_t j) { PatchCatalogueRow(State, P, j, Enabled, kRetryAttempt, result, Cache); },
       result, Cache);
-  return result;
-}
-
-SwitchResult ApplyImportedState(CatalogueState& State, const Platform& P, int32_t ImportIndex,
-                                int Retry, LocateCache* Cache) {
-  SwitchResult result;
-  if (ImportIndex < 0 || ImportIndex > State.LastImported ||
-      ImportIndex >= static_cast<int32_t>(State.ImportedMissions.size())) {
-    Report(result, ProblemCode::NotAMission, MissionEntry{});
-    return result;
-  }
-  const PatchJournal::Operation operation(P.Journal, JournalKind::Import);
-  const MissionEntry imported = State.ImportedMissions[static_cast<size_t>(ImportIndex)];
-  if (Cache) Cache->Reused = false;
-  ApplyAt(State, P, imported, imported.Enabled, Retry, Cache, result);
   return result;
 }
 

@@ -65,7 +65,7 @@ SwitchResult ToggleMissionEnabled(CatalogueState& State, const Platform& P, int3
 SwitchResult SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
                                int64_t GridRow, bool Enabled, int Retry = 0);
 
-// What the locate step of one import or bulk switch keeps between its rows: the folder it
+// What the locate step of one bulk switch keeps between its rows: the folder it
 // refreshed State from and the files that folder listed then. While it lists the same files the
 // catalogue is reused, so many moved rows cost one refresh, not one each. Every write still
 // checks the file itself in the same open, so a stale catalogue can cost a refresh, never a
@@ -83,13 +83,6 @@ struct LocateCache {
 SwitchResult RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
                                     const MissionEntry& Failing, int64_t GridRow, bool Enabled,
                                     LocateCache* Cache = nullptr);
-
-// Gives the mission named by row ImportIndex of ImportedMissions the state that row records.
-// The row is untrusted: only a mission that the file itself names at that position (see
-// ProbeImportPosition) is patched; anything else takes the locate-and-retry step. Changes no
-// catalogue row. Callers pass Retry 0; an import passes one Cache for its rows.
-SwitchResult ApplyImportedState(CatalogueState& State, const Platform& P, int32_t ImportIndex,
-                                int Retry = 0, LocateCache* Cache = nullptr);
 
 // Rewrites the first 128 bytes of a mission (fewer for a shorter file) to the given state: the
 // signature, and the four-byte flag block moved between offsets 120 and 124. Only those 11 bytes

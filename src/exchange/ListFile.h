@@ -2,13 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "catalogue/CatalogueState.h"
-#include "editing/Patching.h"
+#include "exchange/ListApply.h"
 
 namespace brieflist {
 
@@ -56,45 +55,24 @@ ExportResult ExportListFile(const CatalogueState& State, FileSystem& Files,
                             const std::string& Path);
 
 enum class ImportStatus {
-  Done,         // every row applied and the catalogue refreshed
+  Done,         // every row looked at; GameDirectory is row 0's folder
   NoRows,       // the list holds no row: nothing changed
-  BadListFile,  // the list could not be read: nothing patched, nothing shown
-  Stopped,      // a mission file could not be read or written at Row: rows before it stay
-                // patched, no closing refresh followed; Told's last row says why
+  BadListFile,  // the list could not be read: nothing patched
+  Stopped,      // a mission file could not be read or written (Applied.StoppedAt): the rows
+                // before it stay patched, GameDirectory is unchanged
 };
 
 struct ImportResult {
   ImportStatus Status = ImportStatus::Done;
-  std::string Message;  // for BadListFile and Stopped
-  int32_t Row = -1;     // the row at which a Stopped import stopped
-  int32_t Patched = 0;
-  int32_t AlreadySo = 0;
-  int32_t Reported = 0;  // rows whose mission could not be located (a problem says why)
-  std::vector<PatchOutcome> Outcomes;  // of each row applied, in row order
-  // The rows that met problems or rebuilt the catalogue, in row order, for the caller to show.
-  std::vector<SwitchResult> Told;
-  std::optional<RefreshReport> Refreshed;  // the closing refresh, for Done
+  std::string Message;  // for BadListFile
+  ApplyResult Applied;  // each row's outcome, and the problem of each row not applied
 };
 
-// Reads the list at Path into ImportedMissions, applies each row's state in order with
-// ApplyImportedState, takes GameDirectory from row 0's folder and refreshes the catalogue.
+// Reads the list at Path into ImportedMissions and applies each row's state in its own folder
+// (ApplyImportedState). Unless it stopped, sets GameDirectory to row 0's folder: the caller
+// shows the rows' problems and then refreshes the catalogue.
 ImportResult ImportListFile(CatalogueState& State, const Platform& P, const std::string& Path);
-
-// What the import would do with one row, found without writing anything.
-// Refused: the mission is found, but switching it would touch other bytes of its file.
-enum class ImportAction { Enable, Disable, AlreadySo, NotFound, Unreadable, Refused };
-
-struct ImportPreviewRow {
-  ImportAction Action = ImportAction::NotFound;
-  std::string SourceFile;  // where the mission was found; empty when not found
-  int32_t DataOffset = 0;
-  std::string Reason;  // for Unreadable: the file and the system's reason; for Refused: why
-};
-
-// The actions ImportListFile would take for Rows, reading only, with the same checks of each
-// position. Rows the locate step would find elsewhere are looked up in a refresh of their folder.
-// Ends after an Unreadable row, where the import would stop.
-std::vector<ImportPreviewRow> PreviewImport(FileSystem& Files,
-                                            const std::vector<MissionEntry>& Rows);
+// The same for a list already read.
+ImportResult ImportList(CatalogueState& State, const Platform& P, ListDecodeResult List);
 
 }  // namespace brieflist

@@ -6,6 +6,7 @@
 #include "editing/BulkSwitch.h"
 #include "editing/Patching.h"
 #include "editing/Undo.h"
+#include "exchange/ListApply.h"
 #include "exchange/ListFile.h"
 #include "support/MemoryFileSystem.h"
 
@@ -168,25 +169,45 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
       } else if (command == 3) {
         what += " import";
         std::vector<MissionEntry> rows;
+        std::vector<uint32_t> at;
         for (uint32_t k = 0, count = 1 + pick(n); k < count; ++k) {
-          const auto j = pick(n);
-          rows.push_back(g.State.Missions[j]);
+          at.push_back(pick(n));
+          rows.push_back(g.State.Missions[at.back()]);
           rows.back().Enabled = ToFlag(pick(2) == 1);
-          if ((rows.back().Enabled == kTrue) != models[j].Enabled) {
-            ++patched;
-            models[j].Enabled = !models[j].Enabled;
-            models[j].Touched = true;
+        }
+        // Rows of one file that follow one another are written together: each mission once, to
+        // what its last row asks; a row counts as switched when it differs from the row before.
+        int32_t switchedRows = 0;
+        uint64_t writeOpens = 0;
+        for (size_t a = 0, b = 0; a < rows.size(); a = b) {
+          std::map<uint32_t, bool> last;
+          for (b = a; b < rows.size() && rows[b].SourceFile == rows[a].SourceFile; ++b) {
+            const bool wanted = rows[b].Enabled == kTrue;
+            const auto seen = last.find(at[b]);
+            const bool now = seen != last.end() ? seen->second : models[at[b]].Enabled;
+            switchedRows += wanted != now;
+            last[at[b]] = wanted;
           }
+          bool wrote = false;
+          for (const auto& [j, wanted] : last) {
+            if (wanted == models[j].Enabled) continue;
+            models[j].Enabled = wanted;
+            models[j].Touched = wrote = true;
+            ++patched;
+          }
+          writeOpens += wrote;
         }
         g.Files.Files["/l/list.BRL"] = EncodeListFile(rows).Bytes;
         const ImportResult result = ImportListFile(g.State, g.P, "/l/list.BRL");
         g.Files.Files.erase("/l/list.BRL");
-        ASSERT_TRUE(result.Status == ImportStatus::Done && result.Told.empty()) << what;
-        ASSERT_EQ(result.Patched, patched) << what;
-        ASSERT_EQ(result.AlreadySo, static_cast<int32_t>(rows.size()) - patched) << what;
-        // A row already in the wanted state never opens its file for writing.
-        ASSERT_EQ(g.Files.WriteOpens, static_cast<uint64_t>(patched)) << what;
+        ASSERT_TRUE(result.Applied.Complete()) << what;
+        ASSERT_EQ(result.Applied.Count(ApplyOutcome::AlreadySo),
+                  static_cast<int32_t>(rows.size()) - switchedRows)
+            << what;
+        // A file whose rows are all in the wanted state is never opened for writing.
+        ASSERT_EQ(g.Files.WriteOpens, writeOpens) << what;
         ASSERT_EQ(g.State.GameDirectory, FolderOfPath(rows[0].SourceFile)) << what;
+        RefreshCatalogue(g.State, g.P);  // as the faces do, once they have shown the problems
       } else {
         what += " undo";
         const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
@@ -316,43 +337,6 @@ TEST(PatchFailures, AreReportedByNameAndChangeNothing) {
   }
 }
 
-// Rows of a list file are untrusted: only real mission positions of game files are patched.
-TEST(ApplyImportedState, PatchesOnlyRealMissionPositions) {
-  const struct {
-    const char* What;
-    std::string Name;
-    Bytes Data;
-    int32_t Offset;
-    BooleanFlag Wanted;
-    PatchOutcome Outcome;
-  } cases[] = {
-      {"a text file", "notes.txt", MissionBytes(), 0, kFalse, PatchOutcome::Reported},
-      {"a loose file at an offset", "A.BMS", MissionBytes(), 20, kFalse, PatchOutcome::Reported},
-      {"a text resource", "bin.pff",
-       ArchiveBytes({{"A.BMS", MissionBytes()}, {"T.BIN", MissionBytes()}}), 320, kFalse,
-       PatchOutcome::Reported},
-      {"a negative offset", "m.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}), -5, kFalse,
-       PatchOutcome::Reported},
-      {"neither True nor False", "m.PFF", ArchiveBytes({{"A.BMS", MissionBytes()}}), 20, 5,
-       PatchOutcome::AlreadySo},
-  };
-  for (const auto& c : cases) {
-    test::MemoryGame g;
-    g.Put(c.Name, c.Data);
-    const char* name = c.Outcome == PatchOutcome::Reported ? "notes.txt" : "A.BMS";
-    g.State.ImportedMissions = {test::ListRow(GamePath(c.Name), name, c.Offset, false)};
-    g.State.ImportedMissions[0].Enabled = c.Wanted;
-    g.State.LastImported = 0;
-    const SwitchResult r = ApplyImportedState(g.State, g.P, 0);
-    EXPECT_EQ(r.Outcome, c.Outcome) << c.What;
-    EXPECT_EQ(g.Files.WriteOpens, 0u) << c.What;
-    // A loose position gives up at once; a packed one refreshes and finds nothing of that name.
-    const ProblemCode code = c.Offset == 0 ? ProblemCode::NotAMission : ProblemCode::NotFound;
-    EXPECT_EQ(test::CodesOf(r.Problems),
-              c.Outcome == PatchOutcome::Reported ? test::Codes{code} : test::Codes{});
-  }
-}
-
 // Two archives and a loose mission, for the bulk, journal and undo cases.
 struct ThreeFiles : test::MemoryGame {
   ThreeFiles() {
@@ -463,7 +447,7 @@ TEST(ListExchange, ExportThenImportPatchesNothingAndRowZeroPicksTheFolder) {
   EXPECT_EQ(exported.Rows, 6);
   EXPECT_EQ(g.Files.Files["/l/saved.BRL"], EncodeListFile(g.State.Missions).Bytes);
   const std::vector<MissionEntry> before = g.State.Missions;
-  EXPECT_EQ(ImportListFile(g.State, g.P, "/l/saved.BRL").AlreadySo, 6);
+  EXPECT_EQ(ImportListFile(g.State, g.P, "/l/saved.BRL").Applied.Count(ApplyOutcome::AlreadySo), 6);
   EXPECT_EQ(g.State.Missions, before);
   EXPECT_EQ(g.State.GameDirectory, GamePath(""));
   EXPECT_EQ(g.State.LastImported, 5);
@@ -474,34 +458,45 @@ TEST(ListExchange, ExportThenImportPatchesNothingAndRowZeroPicksTheFolder) {
                                     g.Mission("A2.BMS")};
   rows[1].Enabled = kTrue;
   g.Files.Files["/l/two.BRL"] = EncodeListFile(rows).Bytes;
-  EXPECT_EQ(ImportListFile(g.State, g.P, "/l/two.BRL").Patched, 2);
+  const ApplyResult two = ImportListFile(g.State, g.P, "/l/two.BRL").Applied;
+  EXPECT_EQ(two.Count(ApplyOutcome::SwitchedOff) + two.Count(ApplyOutcome::SwitchedOn), 2);
   EXPECT_EQ(g.State.GameDirectory, JoinPath("/o", ""));
+  RefreshCatalogue(g.State, g.P);
   EXPECT_EQ(g.FileNames(), std::vector<std::string>{"X.BMS"});
   EXPECT_EQ(g.State.Missions[0].Enabled, kFalse);
   g.Refresh();
   EXPECT_EQ(g.Mission("A2.BMS").Enabled, kTrue);
 }
 
-TEST(ListExchange, AMissingMissionFileStopsTheImportAtItsRow) {
-  ThreeFiles g;
-  std::vector<MissionEntry> rows(g.State.Missions.begin(), g.State.Missions.begin() + 3);  // A1..A3
-  for (MissionEntry& r : rows) r.Enabled = r.Enabled == kTrue ? kFalse : kTrue;
-  rows[1].SourceFile = GamePath("gone.pff");
-  g.Files.Files["/l/l.BRL"] = EncodeListFile(rows).Bytes;
-  g.State.GameDirectory = "before";
-  const ImportResult imported = ImportListFile(g.State, g.P, "/l/l.BRL");
-  EXPECT_EQ(imported.Status, ImportStatus::Stopped);
-  EXPECT_EQ(imported.Row, 1);
-  EXPECT_EQ(imported.Patched, 1);
-  ASSERT_EQ(imported.Told.size(), 1u);  // the steps after the failing row do not run
-  const Problem& why = imported.Told[0].Problems.at(0);
-  EXPECT_TRUE(why.Code == ProblemCode::Unreadable && why.File == GamePath("gone.pff"));
-  EXPECT_EQ(imported.Message, ProblemText(why));
-  EXPECT_FALSE(imported.Refreshed);
-  EXPECT_EQ(g.State.GameDirectory, "before");
-  g.Refresh();
-  EXPECT_EQ(g.Mission("A1.BMS").Enabled, kFalse);  // row 0 stays patched
-  EXPECT_EQ(g.Mission("A3.BMS").Enabled, kTrue);   // rows after the failure are not applied
+// Rows of other files after the failing one are not applied, though a file before it is the same.
+TEST(ListExchange, AFileThatCannotBeReadOrWrittenStopsTheImportAtItsRow) {
+  for (const ProblemCode code : {ProblemCode::Unreadable, ProblemCode::Unwritable}) {
+    ThreeFiles g;
+    std::vector<MissionEntry> rows = {g.Mission("A1.BMS"), g.Mission("B1.BMS"),
+                                      g.Mission("A3.BMS")};
+    for (MissionEntry& r : rows) r.Enabled = r.Enabled == kTrue ? kFalse : kTrue;
+    std::string failing = GamePath("b.pff");
+    if (code == ProblemCode::Unreadable)
+      rows[1].SourceFile = failing = GamePath("gone.pff");
+    else
+      g.Files.FailWrite[failing] = IoFault::Denied;
+    g.Files.Files["/l/l.BRL"] = EncodeListFile(rows).Bytes;
+    g.State.GameDirectory = "before";
+    const ImportResult imported = ImportListFile(g.State, g.P, "/l/l.BRL");
+    EXPECT_EQ(imported.Status, ImportStatus::Stopped);
+    const ApplyResult& applied = imported.Applied;
+    EXPECT_EQ(applied.StoppedAt, 1);
+    ASSERT_EQ(applied.Rows.size(), 2u);
+    EXPECT_EQ(applied.Rows[0].Outcome, ApplyOutcome::SwitchedOff);
+    ASSERT_TRUE(applied.Rows[1].Fault);
+    EXPECT_EQ(applied.Rows[1].Fault->Code, code);
+    EXPECT_EQ(applied.Rows[1].Fault->File, failing);
+    EXPECT_EQ(g.State.GameDirectory, "before");
+    g.Refresh();
+    EXPECT_EQ(g.Mission("A1.BMS").Enabled, kFalse);  // row 0 stays patched
+    EXPECT_EQ(g.Mission("B1.BMS").Enabled, kTrue);
+    EXPECT_EQ(g.Mission("A3.BMS").Enabled, kTrue);  // rows after the failure are not applied
+  }
 }
 
 TEST(ListExchange, AFailedExportNamesTheFileAndTheReasonAndLeavesTheOldList) {

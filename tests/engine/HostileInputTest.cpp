@@ -8,6 +8,7 @@
 #include "editing/BulkSwitch.h"
 #include "editing/Patching.h"
 #include "editing/Undo.h"
+#include "exchange/ListApply.h"
 #include "exchange/ListFile.h"
 #include "support/MemoryFileSystem.h"
 
@@ -147,6 +148,33 @@ TEST(HostileArchive, ASwappedArchiveSwitchesTheMissionNamedOrNone) {
   }
 }
 
+// Rewritten between the read of the folder and the write, an archive is read again and the
+// mission found there; rewritten once more, the row is StillInvalid and nothing is written.
+TEST(HostileList, AnArchiveRewrittenBeforeTheWriteIsReadAgainOnce) {
+  const sample::Bytes alpha = MissionBytes("BMS", 0x00, 0x0A);
+  const sample::Bytes bravo = MissionBytes("BMS", 0x00, 0x0B, 0, 400);
+  const sample::Bytes original = test::ArchiveBytes({{"ALPHA.BMS", alpha}, {"BRAVO.BMS", bravo}});
+  const sample::Bytes swapped = test::ArchiveBytes({{"BRAVO.BMS", bravo}, {"ALPHA.BMS", alpha}});
+  for (const size_t rewrites : {1u, 2u}) {
+    Hostile h;
+    h.Put("a.pff", original);
+    h.State.ImportedMissions = {ListRow(GamePath("a.pff"), "ALPHA.BMS", 20, false)};
+    h.State.LastImported = 0;
+    size_t patches = 0;
+    h.Files.BeforePatch = [&](const std::string&) {
+      if (patches < rewrites) h.File("a.pff") = patches % 2 ? original : swapped;
+      ++patches;
+    };
+    const ApplyResult result = ApplyImportedState(h.State, h.P, ApplyMode::Write);
+    ASSERT_EQ(patches, 2u);
+    const bool found = rewrites == 1;
+    EXPECT_TRUE(found ? !result.Rows[0].Fault
+                      : result.Rows[0].Fault->Code == ProblemCode::StillInvalid);
+    EXPECT_EQ(h.File("a.pff"),
+              found ? test::Switched(swapped, 20 + bravo.size(), false) : original);
+  }
+}
+
 TEST(HostileArchive, UndoRefusesARecordWhoseMissionIsGoneFromThatPlace) {
   Hostile h;
   const sample::Bytes old = MissionBytes("BMS", 0x00, 0x0C);
@@ -164,8 +192,8 @@ TEST(HostileArchive, UndoRefusesARecordWhoseMissionIsGoneFromThatPlace) {
   EXPECT_EQ(h.Files.Files, replaced);
 }
 
-// A shared list is untrusted: the dry run shows what the import does, and the import writes
-// only missions that the archive itself names at the row's offset.
+// A shared list is untrusted: only missions that the file itself names at the row's offset are
+// written, and the dry run is the same resolution, writing nothing.
 TEST(HostileList, RowsArePreviewedAndAppliedAsTheArchiveNamesThem) {
   Hostile h;
   const sample::Bytes m = MissionBytes("BMS", 0x00, 0x0D);
@@ -174,36 +202,46 @@ TEST(HostileList, RowsArePreviewedAndAppliedAsTheArchiveNamesThem) {
   sample::Bytes wrapped = test::ArchiveBytes({{"W.BMS", m}});
   wrapped[16] = 0, wrapped[17] = 0, wrapped[18] = 0, wrapped[19] = 0x80;
   h.Put("w.pff", wrapped);
-  h.Put("l.bms", m);
-  h.Put("other.bms", m);
+  for (const char* name : {"l.bms", "other.bms", "notes.txt", "A.BMS"}) h.Put(name, m);
+  h.Put("bin.pff", test::ArchiveBytes({{"B.BMS", m}, {"T.BIN", m}}));
   const int32_t second = 20 + static_cast<int32_t>(m.size());
-  const std::vector<MissionEntry> rows = {
-      ListRow(GamePath("a.pff"), "HARMLESS.BMS", 20, false),  // another mission's offset
-      ListRow(GamePath("a.pff"), "MOVED.BMS", 20, false),     // found by name at its own place
-      ListRow(GamePath("other.bms"), "l.bms", 0, false),      // a loose file of another name
-      ListRow(GamePath("w.pff"), "W.BMS", 20, false),  // its header lies inside the directory
+  using O = ApplyOutcome;
+  using C = ProblemCode;
+  const struct {
+    MissionEntry Row;
+    O Outcome;
+    std::optional<ProblemCode> Code;
+  } cases[] = {
+      {ListRow(GamePath("a.pff"), "HARMLESS.BMS", 20, false), O::Missing, C::NotFound},
+      {ListRow(GamePath("a.pff"), "MOVED.BMS", 20, false), O::SwitchedOff, {}},  // by name
+      {ListRow(GamePath("other.bms"), "l.bms", 0, false), O::Missing, C::NotAMission},
+      {ListRow(GamePath("w.pff"), "W.BMS", 20, false), O::Missing, C::Misplaced},  // in the dir
+      {ListRow(GamePath("notes.txt"), "notes.txt", 0, false), O::Missing, C::NotAMission},
+      {ListRow(GamePath("A.BMS"), "A.BMS", 20, false), O::Missing, C::NotFound},  // loose, offset
+      {ListRow(GamePath("bin.pff"), "T.BIN", second, false), O::Missing, C::NotFound},
+      {ListRow(GamePath("a.pff"), "NONE.BMS", -5, false), O::Missing, C::NotFound},
+      {ListRow(GamePath("a.pff"), "OTHER.BMS", 20, false), O::AlreadySo, {}},  // flag 5
   };
-  const std::vector<ImportPreviewRow> preview = PreviewImport(h.Files, rows);
-  ASSERT_EQ(preview.size(), rows.size());
-  EXPECT_EQ(preview[0].Action, ImportAction::NotFound);
-  EXPECT_EQ(preview[1].Action, ImportAction::Disable);
-  EXPECT_EQ(preview[1].DataOffset, second);
-  EXPECT_EQ(preview[2].Action, ImportAction::NotFound);
-  EXPECT_EQ(preview[3].Action, ImportAction::Refused);
-
-  const auto before = h.Files.Files;
-  h.Put("l.BRL", EncodeListFile(rows).Bytes);
-  const ImportResult result = ImportListFile(h.State, h.P, GamePath("l.BRL"));
-  EXPECT_EQ(result.Patched, 1);
-  EXPECT_EQ(result.Reported, 3);
-  EXPECT_EQ(h.File("a.pff"),
-            test::Switched(before.at(GamePath("a.pff")), static_cast<size_t>(second), false));
-  for (const char* same : {"w.pff", "l.bms", "other.bms"})
-    EXPECT_EQ(h.File(same), before.at(GamePath(same))) << same;
+  for (const auto& c : cases) h.State.ImportedMissions.push_back(c.Row);
+  h.State.ImportedMissions.back().Enabled = 5;  // neither True nor False: asks for nothing
+  h.State.LastImported = static_cast<int32_t>(std::size(cases)) - 1;
+  auto expected = h.Files.Files;
+  for (const ApplyMode mode : {ApplyMode::DryRun, ApplyMode::Write}) {
+    const ApplyResult result = ApplyImportedState(h.State, h.P, mode);
+    ASSERT_EQ(result.Rows.size(), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+      const ApplyRow& row = result.Rows[i];
+      EXPECT_EQ(row.Outcome, cases[i].Outcome) << i;
+      EXPECT_EQ(row.Fault ? std::optional(row.Fault->Code) : std::nullopt, cases[i].Code) << i;
+    }
+    EXPECT_EQ(result.Rows[1].DataOffset, second);
+    EXPECT_EQ(h.Files.Files, expected);
+    expected[GamePath("a.pff")] = test::Switched(expected[GamePath("a.pff")], second, false);
+  }
 }
 
-// Rows whose offsets are stale are found again in one catalogue, not one refresh per row.
-TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
+// Rows whose offsets are stale are found again in one read of the folder, not one per row.
+TEST(HostileList, AnImportOfMovedRowsReadsTheFolderOnceForAllOfThem) {
   Hostile h;
   std::vector<std::pair<std::string, sample::Bytes>> missions;
   for (int i = 0; i < 30; ++i)
@@ -217,22 +255,13 @@ TEST(HostileList, AnImportOfMovedRowsRefreshesTheFolderOnceForAllOfThem) {
     rows.push_back(
         ListRow(GamePath("a.pff"), name, h.State.Missions[h.Row(name)].DataOffset + 1, false));
   h.Put("l.BRL", EncodeListFile(rows).Bytes);
-  // The locate steps' refreshes and the closing one.
-  const auto refreshes = [](const ImportResult& R) {
-    return std::accumulate(R.Told.begin(), R.Told.end(), size_t{R.Refreshed ? 1u : 0u},
-                           [](size_t n, const SwitchResult& t) { return n + t.Refreshes.size(); });
-  };
-  ImportResult imported = ImportListFile(h.State, h.P, GamePath("l.BRL"));
-  EXPECT_TRUE(imported.Patched == 30 && refreshes(imported) == 2u);
-  // A folder that lists other files since the catalogue was read is read again.
-  h.Put("a.pff", test::ArchiveBytes(missions));
-  h.Files.BeforePatch = [&](const std::string&) { h.Put("c.pff", test::ArchiveBytes({})); };
-  const CatalogueState empty;  // named: a temporary makes g++ 12 -O3 warn falsely
-  h.State = empty;
-  imported = ImportListFile(h.State, h.P, GamePath("l.BRL"));
-  EXPECT_EQ(refreshes(imported), 3u);
+  h.Files.ResetCounters();
+  const ApplyResult result = ImportListFile(h.State, h.P, GamePath("l.BRL")).Applied;
+  EXPECT_EQ(result.Count(ApplyOutcome::SwitchedOff), 30);
+  // The list, each archive once, and one patch of a.pff.
+  EXPECT_EQ(h.Files.Counters().Opens, 4u);
+  h.Refresh();
   // A bulk switch of rows whose archive was rebuilt in another order: one refresh for all.
-  h.Files.BeforePatch = nullptr;
   std::vector<BulkRow> all;
   for (int32_t i = 0; i < 30; ++i) all.push_back({h.Row(missions[i].first), i});
   std::reverse(missions.begin(), missions.end());
@@ -261,7 +290,13 @@ TEST(HostileFile, AFifoIsRefusedWithoutWaiting) {
   };
   for (size_t i = 0; i < paths.size(); ++i) EXPECT_FALSE(paths[i]()) << i;
   const std::vector<MissionEntry> rows = {{"X.BMS", "", "", "", kFalse, 0, fifo, 20, 2, ""}};
-  EXPECT_EQ(PreviewImport(*files, rows)[0].Action, ImportAction::Unreadable);
+  CatalogueState state;
+  state.ImportedMissions = rows;
+  state.LastImported = 0;
+  QuietHost quiet;
+  const ApplyResult preview = ApplyImportedState(state, Platform{*files, quiet}, ApplyMode::DryRun);
+  ASSERT_EQ(preview.StoppedAt, 0);
+  EXPECT_EQ(preview.Rows[0].Fault->Code, ProblemCode::Unreadable);
   // A journal that is a pipe is unreadable, never an empty journal.
   EXPECT_FALSE(PatchJournal(*files, fifo).Read());
 }

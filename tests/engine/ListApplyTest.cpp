@@ -56,9 +56,8 @@ TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset)
     for (const size_t row : {0, 1})
       for (size_t at : test::PatchedBytes(static_cast<size_t>(result.Rows[row].DataOffset)))
         expected.push_back(at);
-    EXPECT_TRUE(test::Has(result.Rows[4].Reason,
-                          test::GamePath("x.pff") + ":\r\n" +
-                              test::MemoryFileSystem::Failure({}, IoFault::NoSpace).Reason));
+    EXPECT_EQ(result.Rows[4].Fault->Code, ProblemCode::Unwritable);
+    EXPECT_EQ(result.Rows[4].Fault->File, test::GamePath("x.pff"));
   }
   // Only the switched missions changed, and one undo takes the whole list back.
   for (size_t at : test::DifferingBytes(original.at(test::GamePath("m.pff")),
@@ -88,7 +87,7 @@ TEST(ApplyListToFolder, AMissionAlreadySoNeedsNoWriteInAReadOnlyFolder) {
       ApplyListToFolder(g.P, {on, Row("C:\\G\\m.pff", "OFF.BMS", 1, true)}, "/g", ApplyMode::Write);
   EXPECT_EQ(result.Rows[0].Outcome, O::AlreadySo);
   EXPECT_EQ(result.Rows[1].Outcome, O::Failed);
-  EXPECT_TRUE(test::Has(result.Rows[1].Reason, test::GamePath("m.pff")));
+  EXPECT_EQ(result.Rows[1].Fault->Code, ProblemCode::Unwritable);
 
   // A switch to the state a stale catalogue did not know the mission had, alone or in bulk.
   g.Refresh();
@@ -112,8 +111,8 @@ TEST(ApplyListToFolder, ANameHeldInTwoArchivesOfOneNameNamesBoth) {
   const ApplyResult result =
       ApplyListToFolder(g.P, {Row("C:\\G\\case.pff", "X.BMS", 20, false)}, "/g", ApplyMode::DryRun);
   EXPECT_EQ(result.Rows[0].Outcome, O::Ambiguous);
-  EXPECT_EQ(result.Rows[0].Reason, "held more than once in " + test::GamePath("CASE.PFF") +
-                                       " and " + test::GamePath("case.pff"));
+  EXPECT_EQ(result.Rows[0].Fault->Detail,
+            test::GamePath("CASE.PFF") + " and " + test::GamePath("case.pff"));
 }
 
 TEST(CliImportFolder, PrintsEachRowTheSummaryAndTheMissingRowsWithExitCodes) {
