@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
   journalFiles->ResetCounters();
   auto start = Clock::now();
   for (const BulkRow& row : rows) {
-    if (SetMissionEnabled(state, p, row.Index, row.GridRow, false) != PatchOutcome::Patched)
+    if (SetMissionEnabled(state, p, row.Index, row.GridRow, false).Outcome != PatchOutcome::Patched)
       return 1;
   }
   double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();

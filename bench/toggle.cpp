@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
   for (int round = 0; round < 2 * rounds; ++round) {
     for (int32_t i = 0; i < missions; ++i) {
       const auto start = Clock::now();
-      if (ToggleMissionEnabled(state, p, i, i) != PatchOutcome::Patched) {
+      if (ToggleMissionEnabled(state, p, i, i).Outcome != PatchOutcome::Patched) {
         std::fprintf(stderr, "toggle: row %d was not switched\n", i);
         return 1;
       }

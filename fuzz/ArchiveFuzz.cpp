@@ -23,19 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   using namespace brieflist;
   const ByteReader file(std::span<const uint8_t>(Data, Size));
   CatalogueState state;
-  state.LastMission = 0;
-  state.FirstArchive = true;
-  state.ArchiveHeader = ParsePffHeader(file);
-  state.DirectoryCount = ComputeDirectoryCount(state.ArchiveHeader, file.Size());
-  const int32_t k = WalkPffDirectory(state, file);
+  ArchiveDirectory directory;
+  directory.ArchiveHeader = ParsePffHeader(file);
+  const int32_t k = WalkPffDirectory(directory, file);
   if (k >= 1) {
-    DecodeArchiveMissions(state, file, 0, "fuzz.pff");
-    ReadMapNames(state, file);
+    DecodeArchiveMissions(state, directory, file, 0, "fuzz.pff");
+    ReadMapNames(state, directory, file);
   }
 
   CatalogueState parts;
-  parts.LastMission = 0;
-  parts.FirstArchive = true;
   ReadingHost host;
   SpanFile open(std::span<const uint8_t>(Data, Size));
   if (!ReadPffArchiveByParts(parts, host, "fuzz.pff", open) || parts.Missions != state.Missions ||

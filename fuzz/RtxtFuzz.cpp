@@ -8,8 +8,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   using namespace brieflist;
   const ByteReader file(std::span<const uint8_t>(Data, Size));
   CatalogueState state;
-  state.BinEntries.push_back(PffEntry{0, 0, 0, 0, "F.BIN"});
-  ReadMapNames(state, file);
+  ArchiveDirectory directory;
+  directory.BinEntries.push_back(PffEntry{0, 0, 0, 0, "F.BIN"});
+  ReadMapNames(state, directory, file);
   // One pair per keyed record at most, and the records lie in the file.
   if (state.MapNames.size() > Size / 16 + 2) __builtin_trap();
   MapNameLookup lookup(state.MapNames);

@@ -106,7 +106,7 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
     : QWidget(Parent),
       State_(State),
       Dialogs_(D),
-      Host_(*this, D),
+      Host_(D),
       Watch_(std::make_unique<DiskWatch>(Files)),
       Platform_{Watch_->Files(), EngineHost_} {
   setObjectName(QStringLiteral("Form1"));
@@ -119,21 +119,13 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
   // it cannot.
   if (auto path = UserJournalPath()) {
     Journal_ = std::make_unique<PatchJournal>(Files, *path);
-    Journal_->OnNotice = [this](const std::string& Text) { Host_.ShowMessage(Text); };
+    Journal_->OnNotice = [this](const std::string& Text) {
+      if (!Host_.Quiet) Dialogs_.ShowMessage(FromEngineMessage(Text));
+    };
     Platform_.Journal = Journal_.get();
     EngineHost_.Journal = Journal_.get();
   }
 
-  Host_.OnCatalogueRefreshed = [this](const RefreshReport& Report) {
-    LastRefresh_ = Catalogued_ = Report;
-    Unread_ = Host_.Quiet ? Report : RefreshReport{};
-    Watch_->Follow(State_.GameDirectory);
-    if (Toggling_) RefreshedWhileToggling_ = true;
-    FillGrid();
-  };
-  Host_.OnEnabledCellChanged = [this](int64_t GridRow, bool Enabled) {
-    SetEnabledCell(GridRow, Enabled);
-  };
   connect(Watch_.get(), &DiskWatch::Changed, this, &Form1::FollowDisk);
   setAcceptDrops(true);
 
@@ -292,7 +284,6 @@ void Form1::EnableCatalogueCommands(bool WithResolveMapName) {
 
 void Form1::Load() {
   ResolveMapName_->setChecked(false);
-  State_.BinEntries.resize(1);
   State_.MapNames.resize(1);
   State_.Missions.clear();
   State_.LastMission = -1;
@@ -413,13 +404,12 @@ void Form1::ImportListNamed(const QString& name) {
     ShowImportSummary(Dialogs_, result.Applied);
     return;
   }
-  LastRefresh_ = {};
-  Busy([&] { RefreshCatalogue(State_, Platform_); });
-  FillGrid();
+  const RefreshReport report = Busy([&] { return RefreshCatalogue(State_, Platform_); });
+  Rebuilt(report);
   EnableCatalogueCommands(false);
   UpdateSummary();
   if (!command) return;
-  if (!LastRefresh_.Problems.empty()) Dialogs_.ShowMessage(ProblemsText(LastRefresh_));
+  if (!report.Problems.empty()) Dialogs_.ShowMessage(ProblemsText(report));
   ShowImportSummary(Dialogs_, result.Applied);
 }
 
@@ -456,6 +446,7 @@ void Form1::About() {
 
 RefreshReport Form1::Refresh() {
   RefreshReport report = Busy([&] { return RefreshCatalogue(State_, Platform_); });
+  Rebuilt(report);
   if (!report.Problems.empty() && !Ending_) Dialogs_.ShowMessage(ProblemsText(report));
   return report;
 }
@@ -588,15 +579,10 @@ void Form1::EnableDisable() {
     Dialogs_.ShowMessage(QString::fromLatin1(kNotInList));
     return;
   }
-  Toggling_ = true;
-  RefreshedWhileToggling_ = false;
-  Busy([&] {
-    ToggleMissionEnabled(State_, Platform_, FG_->Model().CatalogueIndex(row), row + 1, 0);
+  const SwitchResult result = Busy([&] {
+    return ToggleMissionEnabled(State_, Platform_, FG_->Model().CatalogueIndex(row), row, 0);
   });
-  Toggling_ = false;
-  // A refresh on the way refilled the grid in catalogue order, so the row number no longer
-  // names the switched mission; a fresh fill shows every row as the catalogue now has it.
-  if (RefreshedWhileToggling_ && command) FillGrid();
+  ShowSwitched(result);
   UpdateSummary();
 }
 
@@ -613,7 +599,7 @@ void Form1::SwitchShown(bool Enabled) {
   const Command command(*this);
   std::vector<BulkRow> shown;
   for (int r = 0; r < FG_->Model().rowCount(); ++r)
-    if (RowStillShowsItsMission(r)) shown.push_back({FG_->Model().CatalogueIndex(r), r + 1});
+    if (RowStillShowsItsMission(r)) shown.push_back({FG_->Model().CatalogueIndex(r), r});
   const std::vector<BulkRow> rows = RowsToSwitch(State_, shown, Enabled);
   if (rows.empty()) return;  // every shown mission is in that state already
   const QString question = QStringLiteral("%1 %2 missions?")
@@ -623,28 +609,55 @@ void Form1::SwitchShown(bool Enabled) {
 
   // Shown rows stay shown even when they no longer match the state chosen, so the person sees
   // what was switched; the next change of the filter hides them.
-  Toggling_ = true;
-  RefreshedWhileToggling_ = false;
-  Busy([&] { SetMissionsEnabled(State_, Platform_, rows, Enabled); });
-  Toggling_ = false;
+  const BulkResult result =
+      Busy([&] { return SetMissionsEnabled(State_, Platform_, rows, Enabled); });
+  // A refresh on the way refilled the grid in catalogue order: the grid rows asked for no
+  // longer name their missions.
+  if (!result.Refreshes.empty()) {
+    Rebuilt(result.Refreshes.back());
+  } else {
+    for (const BulkRowResult& r : result.Rows)
+      if (r.Outcome == PatchOutcome::Patched || r.Outcome == PatchOutcome::AlreadySo)
+        FG_->Model().SetCell(static_cast<int>(r.Row.GridRow), GridColumn::Enabled,
+                             QLatin1String(TrueFalseText(r.Enabled)));
+  }
+  if (result.Failed > 0 && command)
+    Dialogs_.ShowMessage(FromEngineMessage(result.FailureMessage()));
   if (!command) return;
-  if (RefreshedWhileToggling_) FillGrid();
   UpdateSummary();
 }
 
 void Form1::UndoLastPatch() {
   const Command command(*this);
   const UndoResult result = Busy([&] { return UndoLastPatches(State_, Platform_, 1); });
+  if (const std::string said = result.Message(); !said.empty() && command)
+    Dialogs_.ShowMessage(FromEngineMessage(said));
   if (!command) return;
   // The catalogue rows already have their state back; the grid shows them afresh.
   if (!result.ChangedRows.empty()) FillGrid();
 }
 
-void Form1::SetEnabledCell(int64_t GridRow, bool Enabled) {
-  if (RefreshedWhileToggling_) return;  // the grid is refilled after the command
-  // Grid rows count the title row as row 0.
-  FG_->Model().SetCell(static_cast<int>(GridRow - 1), GridColumn::Enabled,
-                       QLatin1String(TrueFalseText(Enabled)));
+void Form1::Rebuilt(const RefreshReport& Report) {
+  LastRefresh_ = Catalogued_ = Report;
+  Unread_ = Host_.Quiet ? Report : RefreshReport{};
+  Watch_->Follow(State_.GameDirectory);
+  FillGrid();
+}
+
+void Form1::ShowSwitched(const SwitchResult& Result) {
+  // A refresh on the way refilled the grid in catalogue order: the grid row asked for no longer
+  // names the switched mission.
+  if (!Result.Refreshes.empty())
+    Rebuilt(Result.Refreshes.back());
+  else if (Result.Outcome == PatchOutcome::Patched)
+    FG_->Model().SetCell(static_cast<int>(Result.GridRow), GridColumn::Enabled,
+                         QLatin1String(TrueFalseText(Result.Enabled)));
+  ShowProblems(Result.Problems);
+}
+
+void Form1::ShowProblems(const std::vector<Problem>& Problems) {
+  if (!Problems.empty() && !Ending_)
+    Dialogs_.ShowMessage(FromEngineMessage(brieflist::ProblemsText(Problems)));
 }
 
 void Form1::resizeEvent(QResizeEvent* Event) {
@@ -686,7 +699,7 @@ void Form1::FollowDisk() {
   const int left = FG_->horizontalScrollBar()->value();
 
   Host_.Quiet = true;
-  RefreshCatalogue(State_, Platform_);  // fills the grid, in catalogue order
+  Rebuilt(RefreshCatalogue(State_, Platform_));  // fills the grid, in catalogue order
   Host_.Quiet = false;
 
   if (sortColumn >= 0) {

@@ -14,6 +14,7 @@
 #include "catalogue/CatalogueState.h"
 #include "catalogue/GridText.h"
 #include "editing/PatchJournal.h"
+#include "editing/Patching.h"
 #include "platform/qt/WindowHost.h"
 
 class QCheckBox;
@@ -120,7 +121,11 @@ class Form1 : public QWidget {
   void ApplyResizeRule();
   RefreshReport Refresh();
   bool RowStillShowsItsMission(int Row) const;
-  void SetEnabledCell(int64_t GridRow, bool Enabled);
+  // A refresh has rebuilt the catalogue: the grid shows it afresh.
+  void Rebuilt(const RefreshReport& Report);
+  // Shows what a switch did: its row's cell, or the rebuilt catalogue, then its problems.
+  void ShowSwitched(const SwitchResult& Result);
+  void ShowProblems(const std::vector<Problem>& Problems);
   GridFilter CurrentFilter() const;
   void UpdateSummary();
   void SwitchShown(bool Enabled);
@@ -130,7 +135,7 @@ class Form1 : public QWidget {
   CatalogueState& State_;
   Dialogs& Dialogs_;
   WindowHost Host_;
-  // The engine's host: Host_, with the journal's lock given up while a dialog is up.
+  // The engine's host: Host_, with the journal's lock given up while its question is up.
   LockFreeDialogsHost EngineHost_{Host_};
   // Before Platform_, whose file system it is.
   std::unique_ptr<DiskWatch> Watch_;
@@ -171,8 +176,6 @@ class Form1 : public QWidget {
 
   std::array<bool, kGridColumns> SortAscending_{};
   int SortColumn_ = -1;  // the column the grid is sorted by since the last fill; -1: none
-  bool Toggling_ = false;
-  bool RefreshedWhileToggling_ = false;
   bool Ending_ = false;
 };
 

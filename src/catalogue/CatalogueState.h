@@ -24,13 +24,6 @@ struct CatalogueState {
   std::vector<MapNameEntry> MapNames = std::vector<MapNameEntry>(1);
 
   std::string GameDirectory;
-
-  // Reader state of the archive being read.
-  bool FirstArchive = false;
-  int64_t DirectoryCount = 0;
-  PffHeader ArchiveHeader;
-  std::vector<PffEntry> PffMissions;
-  std::vector<PffEntry> BinEntries = std::vector<PffEntry>(1);  // element 0 is a placeholder
 };
 
 // A file the folder holds under two names (a hard link, or a symbolic link to it): it is read

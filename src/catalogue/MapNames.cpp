@@ -220,7 +220,7 @@ int64_t CountStringRecords(Archive& File, int64_t TableOffset, int64_t StringCou
 }
 
 template <typename Archive>
-void ReadMapNamesOf(CatalogueState& State, Archive& File) {
+void ReadMapNamesOf(CatalogueState& State, const std::vector<PffEntry>& BinEntries, Archive& File) {
   // Resources that do not overlap, as written by the game's tools, take at most one string
   // record (16 bytes) of the archive per pair and one byte of it per text byte. Resources made
   // to overlap, or many directory records naming one resource, could make a small archive
@@ -231,14 +231,14 @@ void ReadMapNamesOf(CatalogueState& State, Archive& File) {
   // file of many gigabytes costs nothing on disk, and must not cost that much memory.
   const int64_t size = File.Size();
   const int64_t budget = std::min(size, kWholeArchiveLimit);
-  const int64_t entries = static_cast<int64_t>(State.BinEntries.size());
+  const int64_t entries = static_cast<int64_t>(BinEntries.size());
   int64_t records = budget / RtxtLayout::RecordBytes + entries;
   int64_t pairs = budget / RtxtLayout::RecordBytes + entries;
   int64_t textBytes = budget;
   std::unordered_set<int64_t> read;
   FileBlock headBlock, tableBlock, lastBlock, textBlock, deltaBlock, keyBlock;
-  for (size_t e = 1; e < State.BinEntries.size(); ++e) {
-    const int64_t base = State.BinEntries[e].DataOffset;
+  for (size_t e = 1; e < BinEntries.size(); ++e) {
+    const int64_t base = BinEntries[e].DataOffset;
     const ArchivePart head = File.Part(base, RtxtLayout::HeaderBytes, headBlock);
     if (UpperCase1252(head.Reader.Bytes(base - head.Base, 4)) != "RTXT") continue;
     if (!read.insert(base).second) continue;
@@ -275,14 +275,15 @@ void ReadMapNamesOf(CatalogueState& State, Archive& File) {
 
 }  // namespace
 
-void ReadMapNames(CatalogueState& State, const ByteReader& File) {
+void ReadMapNames(CatalogueState& State, const ArchiveDirectory& Directory,
+                  const ByteReader& File) {
   WholeArchive archive(File);
-  ReadMapNamesOf(State, archive);
+  ReadMapNamesOf(State, Directory.BinEntries, archive);
 }
 
-bool ReadMapNames(CatalogueState& State, OpenFile& File) {
+bool ReadMapNames(CatalogueState& State, const ArchiveDirectory& Directory, OpenFile& File) {
   ArchiveByParts archive(File);
-  ReadMapNamesOf(State, archive);
+  ReadMapNamesOf(State, Directory.BinEntries, archive);
   return !archive.Failed;
 }
 

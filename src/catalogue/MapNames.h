@@ -36,11 +36,11 @@ struct TextBlock {
 void StoreStringPairs(std::vector<MapNameEntry>& MapNames, const TextBlock& KeyBlock,
                       const TextBlock& TextBlock_, int64_t N);
 
-// Reads the RTXT resources of State.BinEntries from the open archive into MapNames.
-void ReadMapNames(CatalogueState& State, const ByteReader& File);
+// Reads the RTXT resources of Directory.BinEntries from the open archive into MapNames.
+void ReadMapNames(CatalogueState& State, const ArchiveDirectory& Directory, const ByteReader& File);
 // The same from an archive read by parts: each resource's header, string table (a megabyte at
 // a time), text block and key block by their offsets. False when a read failed.
-bool ReadMapNames(CatalogueState& State, OpenFile& File);
+bool ReadMapNames(CatalogueState& State, const ArchiveDirectory& Directory, OpenFile& File);
 
 // The text a mission name shows when map names are resolved: the first pair whose key equals
 // the upper-cased name, the name itself when none does, "Not Found!" for an empty name.

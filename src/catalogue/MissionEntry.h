@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brieflist {
 
@@ -101,6 +102,14 @@ struct PffEntry {
   int32_t Word8 = 0;
   int32_t Word12 = 0;
   std::string Name;
+};
+
+// What the reader of one archive keeps while it reads: the archive's header and its directory's
+// mission and text-resource records (element 0 of BinEntries is a placeholder).
+struct ArchiveDirectory {
+  PffHeader ArchiveHeader;
+  std::vector<PffEntry> PffMissions;
+  std::vector<PffEntry> BinEntries = std::vector<PffEntry>(1);
 };
 
 }  // namespace brieflist

@@ -64,11 +64,12 @@ MissionEntry DecodeMission(const ByteReader& File, int64_t o, std::string FileNa
   return row;
 }
 
-void DecodeArchiveMissions(CatalogueState& State, const ByteReader& File, int32_t FirstRow,
+void DecodeArchiveMissions(CatalogueState& State, const ArchiveDirectory& Directory,
+                           const ByteReader& File, int32_t FirstRow,
                            const std::string& ArchivePath) {
   // Rows are stored from FirstRow on; anything at or after it is replaced.
   State.Missions.resize(static_cast<size_t>(FirstRow));
-  for (const PffEntry& record : State.PffMissions)
+  for (const PffEntry& record : Directory.PffMissions)
     State.Missions.push_back(
         DecodeMission(File, record.DataOffset, record.Name, ArchivePath, record.DataOffset));
 }

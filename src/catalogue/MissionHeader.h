@@ -39,8 +39,9 @@ std::string ReadTerrain(const ByteReader& File, int64_t o, int16_t Version);
 MissionEntry DecodeMission(const ByteReader& File, int64_t o, std::string FileName,
                            const std::string& SourceFile, int32_t DataOffset);
 
-// Fills rows FirstRow.. from PffMissions of the archive in File.
-void DecodeArchiveMissions(CatalogueState& State, const ByteReader& File, int32_t FirstRow,
+// Fills rows FirstRow.. from Directory.PffMissions of the archive in File.
+void DecodeArchiveMissions(CatalogueState& State, const ArchiveDirectory& Directory,
+                           const ByteReader& File, int32_t FirstRow,
                            const std::string& ArchivePath);
 
 // Appends one row for a loose mission file, or nothing when it has no valid signature.

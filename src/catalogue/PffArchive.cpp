@@ -102,40 +102,36 @@ bool CheckMissionSignature(const ByteReader& File, int64_t Offset) {
   return IsMissionSignature({signature.data(), signature.size()});
 }
 
-int32_t WalkPffDirectory(CatalogueState& State, const ByteReader& File) {
-  State.BinEntries.resize(1);
-  State.PffMissions.clear();
-  ForEachPffEntry(State.ArchiveHeader, File.Size(), File, 0, [&](PffEntry&& Entry) {
+int32_t WalkPffDirectory(ArchiveDirectory& Directory, const ByteReader& File) {
+  Directory.BinEntries.resize(1);
+  Directory.PffMissions.clear();
+  ForEachPffEntry(Directory.ArchiveHeader, File.Size(), File, 0, [&](PffEntry&& Entry) {
     if (EndsWithIgnoringCase(Entry.Name, ".BMS")) {
       if (CheckMissionSignature(File, Entry.DataOffset))
-        State.PffMissions.push_back(std::move(Entry));
+        Directory.PffMissions.push_back(std::move(Entry));
     } else if (EndsWithIgnoringCase(Entry.Name, ".BIN")) {
-      State.BinEntries.push_back(std::move(Entry));
+      Directory.BinEntries.push_back(std::move(Entry));
     }
   });
-  return static_cast<int32_t>(State.PffMissions.size());
+  return static_cast<int32_t>(Directory.PffMissions.size());
 }
 
 bool ReadPffArchiveByParts(CatalogueState& State, EngineHost& Host, const std::string& Path,
                            OpenFile& File) {
   FileBlock head;
   if (!ReadFilePart(File, 0, PffLayout::HeaderBytes, head)) return false;
-  State.ArchiveHeader = ParsePffHeader(ByteReader(head.Bytes));
-  if (!CheckPffHeader(State.ArchiveHeader, Path, Host)) return true;
-  State.DirectoryCount =
-      ComputeDirectoryCount(State.ArchiveHeader, static_cast<int64_t>(File.Size()));
+  ArchiveDirectory directory;
+  directory.ArchiveHeader = ParsePffHeader(ByteReader(head.Bytes));
+  if (!CheckPffHeader(directory.ArchiveHeader, Path, Host)) return true;
 
-  const int32_t firstRow = State.FirstArchive ? State.LastMission : State.LastMission + 1;
+  const int32_t firstRow = State.LastMission + 1;
   const size_t namesBefore = State.MapNames.size();
-  Host.SetWindowEnabled(false);
-  State.BinEntries.resize(1);
-  State.PffMissions.clear();
   // Each mission's header is read once: its signature decides whether the record is kept, and
   // its row is decoded from the same bytes.
   std::vector<MissionEntry> rows;
   FileBlock mission;
   bool read = true;
-  const bool walked = ForEachPffEntry(State.ArchiveHeader, File, [&](PffEntry&& Entry) {
+  const bool walked = ForEachPffEntry(directory.ArchiveHeader, File, [&](PffEntry&& Entry) {
     if (EndsWithIgnoringCase(Entry.Name, ".BMS")) {
       if (!ReadFilePart(File, Entry.DataOffset, MissionOffset::HeaderSize, mission)) {
         read = false;
@@ -145,23 +141,21 @@ bool ReadPffArchiveByParts(CatalogueState& State, EngineHost& Host, const std::s
       const int64_t at = Entry.DataOffset - static_cast<int64_t>(mission.Offset);
       if (!CheckMissionSignature(header, at)) return;
       rows.push_back(DecodeMission(header, at, Entry.Name, Path, Entry.DataOffset));
-      State.PffMissions.push_back(std::move(Entry));
+      directory.PffMissions.push_back(std::move(Entry));
     } else if (EndsWithIgnoringCase(Entry.Name, ".BIN")) {
-      State.BinEntries.push_back(std::move(Entry));
+      directory.BinEntries.push_back(std::move(Entry));
     }
   });
   read = read && walked;
-  const auto k = static_cast<int32_t>(State.PffMissions.size());
-  if (read && k >= 1) read = ReadMapNames(State, File);
+  const auto k = static_cast<int32_t>(directory.PffMissions.size());
+  if (read && k >= 1) read = ReadMapNames(State, directory, File);
   if (!read) {
     State.MapNames.resize(namesBefore);
   } else if (k >= 1) {
     State.LastMission = firstRow + k - 1;
-    State.FirstArchive = false;
     State.Missions.resize(static_cast<size_t>(firstRow));
     std::move(rows.begin(), rows.end(), std::back_inserter(State.Missions));
   }
-  Host.SetWindowEnabled(true);
   return read;
 }
 
@@ -184,20 +178,17 @@ void ReadPffArchive(CatalogueState& State, const Platform& P, const std::string&
   }
   const ByteReader file((*bytes)->Bytes());
 
-  State.ArchiveHeader = ParsePffHeader(file);
-  if (!CheckPffHeader(State.ArchiveHeader, Path, P.Host)) return;
-  State.DirectoryCount = ComputeDirectoryCount(State.ArchiveHeader, file.Size());
+  ArchiveDirectory directory;
+  directory.ArchiveHeader = ParsePffHeader(file);
+  if (!CheckPffHeader(directory.ArchiveHeader, Path, P.Host)) return;
 
-  const int32_t firstRow = State.FirstArchive ? State.LastMission : State.LastMission + 1;
-  P.Host.SetWindowEnabled(false);
-  const int32_t k = WalkPffDirectory(State, file);
+  const int32_t firstRow = State.LastMission + 1;
+  const int32_t k = WalkPffDirectory(directory, file);
   if (k >= 1) {
     State.LastMission = firstRow + k - 1;
-    State.FirstArchive = false;
-    DecodeArchiveMissions(State, file, firstRow, Path);
-    ReadMapNames(State, file);
+    DecodeArchiveMissions(State, directory, file, firstRow, Path);
+    ReadMapNames(State, directory, file);
   }
-  P.Host.SetWindowEnabled(true);
 }
 
 }  // namespace brieflist

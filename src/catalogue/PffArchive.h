@@ -70,10 +70,9 @@ bool CheckPffHeader(const PffHeader& Header, const std::string& Path, EngineHost
 // True when the three bytes at Offset are a mission signature.
 bool CheckMissionSignature(const ByteReader& File, int64_t Offset);
 
-// Walks the directory of the archive in File (ArchiveHeader already read) into State.PffMissions
-// and State.BinEntries.
-// Returns the number of valid missions.
-int32_t WalkPffDirectory(CatalogueState& State, const ByteReader& File);
+// Walks the directory of the archive in File (Directory.ArchiveHeader already read) into its
+// PffMissions and BinEntries. Returns the number of valid missions.
+int32_t WalkPffDirectory(ArchiveDirectory& Directory, const ByteReader& File);
 
 // Reads the archive open in File into the catalogue and its text resources into MapNames by
 // parts: its header, directory, mission headers and text resources by their offsets, as

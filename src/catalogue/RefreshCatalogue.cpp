@@ -61,8 +61,7 @@ GameFiles ListGameFiles(FileSystem& Files, const std::string& Folder) {
 RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   RefreshReport report;
   State.Missions.clear();
-  State.LastMission = 0;
-  State.FirstArchive = true;
+  State.LastMission = -1;
   State.MapNames.resize(1);
 
   const std::string& folder = State.GameDirectory;
@@ -90,9 +89,6 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
       if (!once.ReadBefore(P.Files, path, report)) ReadPffArchive(State, P, path, report);
     }
   }
-  // With no archive row stored, the first loose mission becomes row 0.
-  if (State.FirstArchive) State.LastMission = -1;
-
   if (!loose) report.Problems.push_back(loose.Error());
   if (loose) {
     ReportUnrepresentable(folder, *loose, report);
@@ -102,7 +98,6 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
     }
   }
   State.Missions.resize(static_cast<size_t>(State.LastMission + 1));
-  P.Host.CatalogueRefreshed(report);
   return report;
 }
 

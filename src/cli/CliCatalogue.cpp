@@ -21,6 +21,7 @@ bool LoadCatalogue(CatalogueState& State, FileSystem& Files, EngineHost& Host,
   if (!CheckFolder(Files, Folder)) return false;
   State.GameDirectory = Folder;
   RefreshReport report = RefreshCatalogue(State, Platform{Files, Host});
+  PrintRefreshWarnings(report);
   if (Report) *Report = std::move(report);
   return true;
 }

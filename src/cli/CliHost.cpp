@@ -39,12 +39,14 @@ bool CliHost::AskYesNo(const std::string& Text) {
   return true;
 }
 
-void CliHost::ShowMessage(const std::string& Text) {
-  ++Messages_;
-  PrintLines("", Text);
+void PrintProblems(std::span<const Problem> Problems, std::span<const RefreshReport> Refreshes) {
+  for (const RefreshReport& report : Refreshes) PrintRefreshWarnings(report);
+  for (const Problem& p : Problems)
+    for (const std::string& line : ProblemLines(p))
+      std::fprintf(stderr, "brieflist-cli: %s\n", TerminalSafe(NativeNameToUtf8(line)).c_str());
 }
 
-void CliHost::CatalogueRefreshed(const RefreshReport& Report) {
+void PrintRefreshWarnings(const RefreshReport& Report) {
   for (const IoError& problem : Report.Problems)
     PrintLines("warning: ", "cannot read " + problem.Describe());
   for (const SameFile& same : Report.SameFiles)
@@ -54,6 +56,10 @@ void CliHost::CatalogueRefreshed(const RefreshReport& Report) {
 
 void PrintError(const std::string& Text) {
   PrintLines("error: ", Text);
+}
+
+void PrintMessage(const std::string& Text) {
+  PrintLines("", Text);
 }
 
 void PrintWarning(const std::string& Text) {

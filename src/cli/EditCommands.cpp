@@ -22,13 +22,7 @@ struct Chosen {
 };
 
 int32_t FindChosen(const CatalogueState& State, const Chosen& C) {
-  for (size_t i = 0; i < State.Missions.size(); ++i) {
-    const MissionEntry& row = State.Missions[i];
-    if (row.DataOffset == C.DataOffset && row.FileName == C.FileName &&
-        row.SourceFile == C.SourceFile)
-      return static_cast<int32_t>(i);
-  }
-  return -1;
+  return FindMission(State, C.SourceFile, C.DataOffset, C.FileName);
 }
 
 // Sets each matching mission to Wanted; without Wanted, switches each to its other state.
@@ -116,24 +110,21 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
       continue;
     }
     const bool before = state.Missions[static_cast<size_t>(index)].Enabled != kFalse;
-    PatchOutcome outcome = PatchOutcome::AlreadySo;
+    SwitchResult result;
+    result.Enabled = before;
     if (!Wanted) {
-      outcome = ToggleMissionEnabled(state, platform, index, index);
+      result = ToggleMissionEnabled(state, platform, index, -1);
     } else if (*Wanted != before) {
-      outcome = SetMissionEnabled(state, platform, index, index, *Wanted);
+      result = SetMissionEnabled(state, platform, index, -1, *Wanted);
     }
-    switch (outcome) {
-      case PatchOutcome::Patched:
-      case PatchOutcome::AlreadySo:
-        break;
-      case PatchOutcome::Reported:
-      case PatchOutcome::Failed:
-        failed = true;
-        change = "failed";
-        break;
+    PrintProblems(result.Problems, result.Refreshes);
+    bool now = result.Enabled;
+    if (result.Outcome == PatchOutcome::Reported || result.Outcome == PatchOutcome::Failed) {
+      failed = true;
+      change = "failed";
+      index = FindChosen(state, c);
+      now = index >= 0 && state.Missions[static_cast<size_t>(index)].Enabled != kFalse;
     }
-    index = FindChosen(state, c);
-    const bool now = index >= 0 && state.Missions[static_cast<size_t>(index)].Enabled != kFalse;
     if (change.empty()) change = now == before ? "unchanged" : (now ? "enabled" : "disabled");
     switched.push_back({&c, now, change});
   }

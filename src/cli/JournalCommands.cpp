@@ -61,7 +61,8 @@ int RunUndo(const std::vector<std::string>& Args, const TextSink& Out) {
   CliHost host;
   CatalogueState state;
   const UndoResult result = UndoLastPatches(state, Platform{*files, host, journal.get()}, count);
-  // The host has said why; an unreadable journal is not an empty one.
+  if (const std::string said = result.Message(); !said.empty()) PrintMessage(said);
+  // An unreadable journal is not an empty one.
   if (result.Unreadable) return kExitFailed;
   if (result.Operations == 0) {
     if (!Out("Nothing to undo.\n")) return kExitFailed;

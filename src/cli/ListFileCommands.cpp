@@ -256,7 +256,7 @@ int RunImport(const std::vector<std::string>& Args, const TextSink& Out) {
   // Each row's problem, in row order, as the import met them; the file that stopped it last.
   const ApplyResult& applied = result.Applied;
   for (const ApplyRow& row : applied.Rows)
-    if (row.Fault) host.ShowMessage(ProblemText(*row.Fault));
+    if (row.Fault) PrintProblems({&*row.Fault, 1});
   const int32_t switched =
       applied.Count(ApplyOutcome::SwitchedOn) + applied.Count(ApplyOutcome::SwitchedOff);
   const int32_t missing = applied.Count(ApplyOutcome::Missing);
@@ -267,7 +267,7 @@ int RunImport(const std::vector<std::string>& Args, const TextSink& Out) {
                            applied.Count(ApplyOutcome::AlreadySo), missing, 1));
     return kExitFailed;
   }
-  RefreshCatalogue(state, platform);
+  PrintRefreshWarnings(RefreshCatalogue(state, platform));
   const std::string out = SummaryLine("Applied", applied.ListRows, switched,
                                       applied.Count(ApplyOutcome::AlreadySo), missing, 0) +
                           "Catalogue of " + NativeNameToUtf8(state.GameDirectory) + ": " +

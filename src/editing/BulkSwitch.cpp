@@ -11,18 +11,17 @@
 namespace brieflist {
 namespace {
 
-// Keeps the messages of the locate-and-retry step for the closing message and passes the rest
-// on.
-class CollectingHost : public ForwardingHost {
- public:
-  using ForwardingHost::ForwardingHost;
-  void ShowMessage(const std::string& Text) override {
-    if (!Messages.empty()) Messages += " ";
-    Messages += Text;
+// Why a row failed, on one line.
+std::string ReasonOf(const BulkRowResult& Row) {
+  if (Row.Problems.size() == 1 && Row.Problems[0].Code == ProblemCode::Misplaced)
+    return "not switched: " + Row.Problems[0].Detail;
+  std::string text;
+  for (const Problem& p : Row.Problems) {
+    if (!text.empty()) text += ' ';
+    text += OneLine(ProblemText(p));
   }
-
-  std::string Messages;
-};
+  return text;
+}
 
 bool InCatalogue(const CatalogueState& State, int32_t Index) {
   return Index >= 0 && Index <= State.LastMission &&
@@ -46,7 +45,7 @@ std::string BulkResult::FailureMessage() const {
     }
     text += "\r\n" + (r.FileName.empty() ? "row " + std::to_string(r.Row.Index) : r.FileName);
     if (!r.SourceFile.empty()) text += " (" + r.SourceFile + ")";
-    text += ": " + OneLine(r.Reason);
+    text += ": " + ReasonOf(r);
   }
   return text;
 }
@@ -79,12 +78,14 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
     r.Row = row;
     if (!InCatalogue(State, row.Index)) {
       r.Outcome = PatchOutcome::Reported;
-      r.Reason = kFileCouldNotBeFound;
+      r.Problems.push_back(Problem{ProblemCode::NotFound, {}, {}, 0, {}, {}});
     } else {
       const MissionEntry& m = State.Missions[static_cast<size_t>(row.Index)];
       r.FileName = m.FileName;
       r.SourceFile = m.SourceFile;
       r.DataOffset = m.DataOffset;
+      r.Enabled = m.Enabled != kFalse;
+      r.Now = row.Index;
       if ((m.Enabled != kFalse) != Enabled) {
         r.Outcome = PatchOutcome::Patched;  // decided below
         auto [it, added] = byFile.try_emplace(m.SourceFile);
@@ -120,13 +121,15 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
       if (changes[k].Written || changes[k].Decision == HeaderDecision::AlreadySo) {
         r.Outcome = changes[k].Written ? PatchOutcome::Patched : PatchOutcome::AlreadySo;
         m.Enabled = ToFlag(Enabled);
-        P.Host.EnabledCellChanged(r.Row.GridRow, Enabled);
+        r.Enabled = Enabled;
+        r.Now = r.Row.Index;
       } else if (done.Failed()) {
         r.Outcome = PatchOutcome::Failed;
-        r.Reason = done.Message(file);
+        r.Problems = done.Problems(file);
       } else if (changes[k].Decision == HeaderDecision::Misplaced) {
         r.Outcome = PatchOutcome::Reported;
-        r.Reason = "not switched: " + changes[k].Refusal;
+        r.Problems.push_back(
+            Problem{ProblemCode::Misplaced, file, r.FileName, 0, changes[k].Refusal, {}});
       } else {
         toLocate.push_back(rows[k]);
       }
@@ -140,11 +143,20 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
     failing.FileName = r.FileName;
     failing.SourceFile = r.SourceFile;
     failing.DataOffset = r.DataOffset;
-    CollectingHost host(P.Host);
-    r.Outcome = RetrySetMissionEnabled(State, Platform{P.Files, host, P.Journal}, failing,
-                                       r.Row.GridRow, Enabled, &located);
-    r.Reason = host.Messages;
+    SwitchResult retried =
+        RetrySetMissionEnabled(State, P, failing, r.Row.GridRow, Enabled, &located);
+    r.Outcome = retried.Outcome;
+    r.Enabled = retried.Enabled;
+    r.Now = retried.Index;
+    if (r.Now >= 0) r.DataOffset = retried.DataOffset;  // where the locate step found it
+    r.Problems = std::move(retried.Problems);
+    for (RefreshReport& report : retried.Refreshes) result.Refreshes.push_back(std::move(report));
   }
+  // A rebuilt catalogue renumbers its rows: those settled before it are found again by their
+  // place on disk.
+  if (!result.Refreshes.empty())
+    for (BulkRowResult& r : result.Rows)
+      if (r.Now >= 0) r.Now = FindMission(State, r.SourceFile, r.DataOffset, r.FileName);
 
   for (const BulkRowResult& r : result.Rows) {
     switch (r.Outcome) {
@@ -160,9 +172,6 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
         break;
     }
   }
-  // Nothing is written after it: other programs need not wait while the message is read.
-  if (P.Journal) P.Journal->LetOthersWrite();
-  if (result.Failed > 0) P.Host.ShowMessage(result.FailureMessage());
   return result;
 }
 

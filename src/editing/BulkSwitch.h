@@ -10,7 +10,7 @@
 
 namespace brieflist {
 
-// A catalogue row to switch, and the grid row that shows it (for EnabledCellChanged).
+// A catalogue row to switch, and the caller's grid row, handed back in its result.
 struct BulkRow {
   int32_t Index = -1;
   int64_t GridRow = -1;
@@ -23,14 +23,17 @@ struct BulkRowResult {
   std::string SourceFile;
   int32_t DataOffset = 0;
   PatchOutcome Outcome = PatchOutcome::AlreadySo;
-  std::string Reason;  // for Reported and Failed: the message that says why
+  bool Enabled = false;           // for Patched and AlreadySo: the state it has now
+  int32_t Now = -1;               // its catalogue row once the call is done; -1 for none
+  std::vector<Problem> Problems;  // for Reported and Failed: why
 };
 
 struct BulkResult {
   std::vector<BulkRowResult> Rows;  // one per distinct index asked, in the order asked
   int32_t Patched = 0;
   int32_t AlreadySo = 0;
-  int32_t Failed = 0;  // Reported and Failed rows
+  int32_t Failed = 0;                    // Reported and Failed rows
+  std::vector<RefreshReport> Refreshes;  // each rebuild of the catalogue by a locate step
 
   // One message listing every row that could not be switched and why; empty when none failed.
   std::string FailureMessage() const;
@@ -46,10 +49,9 @@ std::vector<BulkRow> RowsToSwitch(const CatalogueState& State, std::span<const B
 // read and a write of each mission's header, one journal append and one flush (see PatchHeaders).
 // A mission found without its signature takes the locate-and-retry step of SetMissionEnabled,
 // after every file has been patched; one refresh serves all such rows while the folder lists
-// the same files. Each switched row's Enabled is set and the host hears
-// EnabledCellChanged with the row's GridRow. Messages are not shown one by one: when something
-// failed, one closing message lists it (FailureMessage) through the host. All patches form one
-// operation of the journal, which an undo takes back together.
+// the same files. Each switched row's Enabled is set. When something failed, the caller shows
+// one closing message that lists it (FailureMessage). All patches form one operation of the
+// journal, which an undo takes back together.
 BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
                               std::span<const BulkRow> Rows, bool Enabled);
 

@@ -9,20 +9,23 @@
 
 namespace brieflist {
 
-std::string HeaderPatchResult::Message(const std::string& File) const {
-  if (JournalError)
-    return "Could not record the patch in the undo journal " + JournalError->Path + ":\r\n" +
-           JournalError->Reason + "\r\nNothing was written to " + File + ".";
-  if (FileError && MarkerError)
-    return "Could not switch the mission in " + FileError->Path + ":\r\n" + FileError->Reason +
-           "\r\nThe undo journal could not record that either: " + MarkerError->Describe();
-  if (FileError)
-    return "Could not switch the mission in " + FileError->Path + ":\r\n" + FileError->Reason;
-  return {};
-}
-
-std::string HeaderChange::RefusalMessage(const std::string& File, const char* Done) const {
-  return FileName + " in " + File + " was not " + Done + ": " + Refusal;
+std::vector<Problem> HeaderPatchResult::Problems(const std::string& File) const {
+  std::vector<Problem> out;
+  if (JournalError) {
+    Problem p = FileProblem(ProblemCode::JournalUnwritable, *JournalError);
+    p.Journal = JournalError->Path;
+    p.File = File;
+    out.push_back(std::move(p));
+  } else if (FileError) {
+    out.push_back(FileProblem(ProblemCode::Unwritable, *FileError));
+    if (MarkerError) {
+      Problem p = FileProblem(ProblemCode::JournalUnmarked, *MarkerError);
+      p.Journal = MarkerError->Path;
+      p.File = FileError->Path;
+      out.push_back(std::move(p));
+    }
+  }
+  return out;
 }
 
 HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const std::string& File,

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/Problem.h"
 #include "editing/PatchJournal.h"
 #include "platform/FileSystem.h"
 
@@ -35,9 +36,6 @@ struct HeaderChange {
   bool Written = false;                                   // set by PatchHeaders
   PatchedBytes Found{};                                   // the 11 bytes read, for messages
   std::string Refusal;  // for Misplaced: what its header runs into
-
-  // "FileName in File was not <Done>: <Refusal>", for a Misplaced change.
-  std::string RefusalMessage(const std::string& File, const char* Done) const;
 };
 
 struct HeaderPatchResult {
@@ -46,8 +44,8 @@ struct HeaderPatchResult {
   // With a FileError: the journal could not be told that journalled headers were not written.
   std::optional<IoError> MarkerError;
   bool Failed() const { return FileError || JournalError; }
-  // A message naming the file or the journal and the reason.
-  std::string Message(const std::string& File) const;
+  // The failure as problems of File: the write or the journal, then the journal's marker.
+  std::vector<Problem> Problems(const std::string& File) const;
 };
 
 // Patches missions of one file together: one open, one read per header (and for an archive one

@@ -138,21 +138,20 @@ class PatchJournal {
   std::mt19937_64 Random_;
 };
 
-// Passes everything on, giving the journal's writer lock up while a question or a message is up
+// Passes the question on, giving the journal's writer lock up while it is asked
 // (PatchJournal::LetOthersWrite): no other program waits for a person to answer.
-class LockFreeDialogsHost : public ForwardingHost {
+class LockFreeDialogsHost : public EngineHost {
  public:
-  using ForwardingHost::ForwardingHost;
+  explicit LockFreeDialogsHost(EngineHost& Inner) : Inner_(Inner) {}
   PatchJournal* Journal = nullptr;
 
   bool AskYesNo(const std::string& Text) override {
     if (Journal) Journal->LetOthersWrite();
-    return ForwardingHost::AskYesNo(Text);
+    return Inner_.AskYesNo(Text);
   }
-  void ShowMessage(const std::string& Text) override {
-    if (Journal) Journal->LetOthersWrite();
-    ForwardingHost::ShowMessage(Text);
-  }
+
+ private:
+  EngineHost& Inner_;
 };
 
 }  // namespace brieflist

@@ -27,6 +27,16 @@ bool SamePath(const std::string& A, const std::string& B) {
 #endif
 }
 
+// Ends an attempt with a problem.
+void Report(SwitchResult& Result, PatchOutcome Outcome, Problem What) {
+  Result.Outcome = Outcome;
+  Result.Problems.push_back(std::move(What));
+}
+
+void Report(SwitchResult& Result, ProblemCode Code, const MissionEntry& Row) {
+  Report(Result, PatchOutcome::Reported, Problem{Code, Row.SourceFile, Row.FileName, 0, {}, {}});
+}
+
 // The folder's archives and loose files, to tell whether a cached catalogue still describes it.
 std::vector<std::string> ListingOf(FileSystem& Files, const std::string& Folder) {
   std::vector<std::string> names;
@@ -40,13 +50,10 @@ std::vector<std::string> ListingOf(FileSystem& Files, const std::string& Folder)
 // attempt (copied: the refresh replaces the catalogue). With a Cache, the catalogue that an
 // earlier row of the same import refreshed serves again while the folder lists the same files;
 // a retry that fails on it proves it stale and earns a real refresh and one more retry.
-PatchOutcome LocateAndRetry(CatalogueState& State, const Platform& P, const MissionEntry& Failing,
-                            int Retry, const std::function<PatchOutcome(int32_t)>& RetryAt,
-                            LocateCache* Cache = nullptr) {
-  if (Failing.DataOffset == 0) {
-    P.Host.ShowMessage(kFileInvalidOrNotFound);
-    return PatchOutcome::Reported;
-  }
+void LocateAndRetry(CatalogueState& State, const Platform& P, const MissionEntry& Failing,
+                    int Retry, const std::function<void(int32_t)>& RetryAt, SwitchResult& Result,
+                    LocateCache* Cache = nullptr) {
+  if (Failing.DataOffset == 0) return Report(Result, ProblemCode::NotAMission, Failing);
   const std::string fileName = Failing.FileName;
   const std::string sourceFile = Failing.SourceFile;
   const std::string folder = FolderOfPath(sourceFile);
@@ -61,22 +68,16 @@ PatchOutcome LocateAndRetry(CatalogueState& State, const Platform& P, const Miss
   }
   if (!reuse) {
     State.GameDirectory = folder;
-    RefreshCatalogue(State, P);
+    Result.Refreshes.push_back(RefreshCatalogue(State, P));
     if (Cache) {
       Cache->Folder = folder;
       Cache->Listing = std::move(listing);
     }
   }
   const int32_t j = FindPackedMission(State, fileName, sourceFile);
-  if (j == -1) {
-    P.Host.ShowMessage(kFileCouldNotBeFound);
-    return PatchOutcome::Reported;
-  }
-  if (Retry == kRetryAttempt) {
-    P.Host.ShowMessage(kFileStillInvalid);
-    return PatchOutcome::Reported;
-  }
-  return RetryAt(j);
+  if (j == -1) return Report(Result, ProblemCode::NotFound, Failing);
+  if (Retry == kRetryAttempt) return Report(Result, ProblemCode::StillInvalid, Failing);
+  RetryAt(j);
 }
 
 enum class EditResult { Written, AlreadySo, NoSignature, Refused, Failed };
@@ -84,11 +85,11 @@ enum class EditResult { Written, AlreadySo, NoSignature, Refused, Failed };
 // Reads the mission's header once, decides on those bytes, records the change in the journal
 // and writes the header back whole in one write followed by a flush: there is no moment at
 // which the signature is switched and the flag block not yet moved, which separate writes would
-// leave after a crash. Wanted empty switches to the other state. A failure is shown through the
-// host.
+// leave after a crash. Wanted empty switches to the other state. A failure or a refusal is
+// added to Result.
 EditResult PatchMissionState(const Platform& P, const std::string& File, int32_t Offset,
                              const std::string& FileName, std::optional<bool> Wanted,
-                             bool& NowEnabled) {
+                             bool& NowEnabled, SwitchResult& Result) {
   std::vector<HeaderChange> changes(1);
   changes[0].Offset = Offset;
   changes[0].FileName = FileName;
@@ -97,7 +98,8 @@ EditResult PatchMissionState(const Platform& P, const std::string& File, int32_t
   };
   const HeaderPatchResult done = PatchHeaders(P.Files, P.Journal, File, changes);
   if (done.Failed()) {
-    P.Host.ShowMessage(done.Message(File));
+    Result.Outcome = PatchOutcome::Failed;
+    for (Problem& p : done.Problems(File)) Result.Problems.push_back(std::move(p));
     return EditResult::Failed;
   }
   switch (changes[0].Decision) {
@@ -106,44 +108,50 @@ EditResult PatchMissionState(const Platform& P, const std::string& File, int32_t
     case HeaderDecision::AlreadySo:
       return EditResult::AlreadySo;
     case HeaderDecision::Misplaced:
-      P.Host.ShowMessage(changes[0].RefusalMessage(File, "switched"));
+      Report(Result, PatchOutcome::Reported,
+             Problem{ProblemCode::Misplaced, File, FileName, 0, changes[0].Refusal, {}});
       return EditResult::Refused;
     default:
       return EditResult::NoSignature;
   }
 }
 
-PatchOutcome PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t Index,
-                               int64_t GridRow, std::optional<bool> Wanted, int Retry,
-                               LocateCache* Cache = nullptr) {
+// The mission's identity on disk, as a result names it.
+void Name(SwitchResult& Result, const MissionEntry& Row) {
+  Result.SourceFile = Row.SourceFile;
+  Result.DataOffset = Row.DataOffset;
+  Result.FileName = Row.FileName;
+}
+
+void PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t Index,
+                       std::optional<bool> Wanted, int Retry, SwitchResult& Result,
+                       LocateCache* Cache = nullptr) {
   if (Index < 0 || Index > State.LastMission ||
-      Index >= static_cast<int32_t>(State.Missions.size())) {
-    P.Host.ShowMessage(kFileCouldNotBeFound);
-    return PatchOutcome::Reported;
-  }
+      Index >= static_cast<int32_t>(State.Missions.size()))
+    return Report(Result, ProblemCode::NotFound, MissionEntry{});
   MissionEntry& row = State.Missions[static_cast<size_t>(Index)];
+  Name(Result, row);
   bool nowEnabled = false;
-  switch (PatchMissionState(P, row.SourceFile, row.DataOffset, row.FileName, Wanted, nowEnabled)) {
+  switch (PatchMissionState(P, row.SourceFile, row.DataOffset, row.FileName, Wanted, nowEnabled,
+                            Result)) {
     case EditResult::Failed:
-      return PatchOutcome::Failed;
     case EditResult::Refused:
-      return PatchOutcome::Reported;
+      return;
     case EditResult::NoSignature:
       return LocateAndRetry(
           State, P, MissionEntry(row), Retry,
-          [&](int32_t j) {
-            return PatchCatalogueRow(State, P, j, GridRow, Wanted, kRetryAttempt, Cache);
-          },
-          Cache);
+          [&](int32_t j) { PatchCatalogueRow(State, P, j, Wanted, kRetryAttempt, Result, Cache); },
+          Result, Cache);
     case EditResult::AlreadySo:
-      row.Enabled = ToFlag(nowEnabled);
-      return PatchOutcome::AlreadySo;
+      Result.Outcome = PatchOutcome::AlreadySo;
+      break;
     case EditResult::Written:
+      Result.Outcome = PatchOutcome::Patched;
       break;
   }
   row.Enabled = ToFlag(nowEnabled);
-  P.Host.EnabledCellChanged(GridRow, nowEnabled);
-  return PatchOutcome::Patched;
+  Result.Enabled = nowEnabled;
+  Result.Index = Index;
 }
 
 }  // namespace
@@ -159,6 +167,16 @@ int32_t FindPackedMission(const CatalogueState& State, const std::string& FileNa
   return -1;
 }
 
+int32_t FindMission(const CatalogueState& State, const std::string& SourceFile, int32_t DataOffset,
+                    const std::string& FileName) {
+  for (size_t i = 0; i < State.Missions.size(); ++i) {
+    const MissionEntry& row = State.Missions[i];
+    if (row.DataOffset == DataOffset && row.FileName == FileName && row.SourceFile == SourceFile)
+      return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
 std::string FolderOfPath(const std::string& Path) {
   const size_t last = Path.rfind(kSeparator);
   if (last == std::string::npos) return {};
@@ -169,28 +187,36 @@ std::string NameOfPath(const std::string& Path) {
   return Path.substr(FolderOfPath(Path).size());
 }
 
-PatchOutcome ToggleMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
+SwitchResult ToggleMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
                                   int64_t GridRow, int Retry) {
   const PatchJournal::Operation operation(P.Journal, JournalKind::Toggle);
-  return PatchCatalogueRow(State, P, Index, GridRow, std::nullopt, Retry);
+  SwitchResult result;
+  result.GridRow = GridRow;
+  PatchCatalogueRow(State, P, Index, std::nullopt, Retry, result);
+  return result;
 }
 
-PatchOutcome SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
+SwitchResult SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
                                int64_t GridRow, bool Enabled, int Retry) {
   const PatchJournal::Operation operation(P.Journal, JournalKind::Set);
-  return PatchCatalogueRow(State, P, Index, GridRow, Enabled, Retry);
+  SwitchResult result;
+  result.GridRow = GridRow;
+  PatchCatalogueRow(State, P, Index, Enabled, Retry, result);
+  return result;
 }
 
-PatchOutcome RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
+SwitchResult RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
                                     const MissionEntry& Failing, int64_t GridRow, bool Enabled,
                                     LocateCache* Cache) {
   if (Cache) Cache->Reused = false;
-  return LocateAndRetry(
+  SwitchResult result;
+  result.GridRow = GridRow;
+  Name(result, Failing);
+  LocateAndRetry(
       State, P, Failing, 0,
-      [&](int32_t j) {
-        return PatchCatalogueRow(State, P, j, GridRow, Enabled, kRetryAttempt, Cache);
-      },
-      Cache);
+      [&](int32_t j) { PatchCatalogueRow(State, P, j, Enabled, kRetryAttempt, result, Cache); },
+      result, Cache);
+  return result;
 }
 
 void WriteMissionState(std::span<uint8_t> Header, bool Enabled) {

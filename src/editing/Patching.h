@@ -6,13 +6,9 @@
 #include <vector>
 
 #include "catalogue/CatalogueState.h"
+#include "catalogue/Problem.h"
 
 namespace brieflist {
-
-// Messages of the locate-and-retry step, letter for letter.
-inline constexpr const char* kFileInvalidOrNotFound = "File InValid Or Not Found!";
-inline constexpr const char* kFileCouldNotBeFound = "The File Could Not Be Found!";
-inline constexpr const char* kFileStillInvalid = "File Still Inavlid on Second Refresh!";
 
 // The signature written to disable a mission, in exactly this letter case.
 inline constexpr const char* kDisabledMarker = "VyK";
@@ -24,8 +20,23 @@ enum class PatchOutcome {
   Patched,    // the mission's bytes were rewritten
   AlreadySo,  // the mission already had the wanted state: nothing written
   Reported,   // the mission was not where expected, or could not be switched without touching
-              // other bytes; a message saying so was shown
-  Failed,     // a file could not be opened, read or written; a message naming it was shown
+              // other bytes; a problem says why
+  Failed,     // a file or the journal could not be opened, read or written; a problem says which
+};
+
+// What one switch did: the mission by its identity on disk (where the locate step found it,
+// when it took that step), its state now, and the problems met, in order. The catalogue may
+// have been rebuilt meanwhile (Refreshes), which renumbers its rows.
+struct SwitchResult {
+  PatchOutcome Outcome = PatchOutcome::AlreadySo;
+  std::string SourceFile;
+  int32_t DataOffset = 0;
+  std::string FileName;  // empty when no mission was found
+  bool Enabled = false;  // for Patched and AlreadySo
+  int32_t Index = -1;    // its catalogue row now; -1 when the call changed no catalogue row
+  int64_t GridRow = -1;  // the caller's, carried back untouched
+  std::vector<Problem> Problems;
+  std::vector<RefreshReport> Refreshes;  // each rebuild of the catalogue, in order
 };
 
 // Index of the first packed row of that FileName held in SourceFile; -1 when there is none.
@@ -33,21 +44,25 @@ enum class PatchOutcome {
 int32_t FindPackedMission(const CatalogueState& State, const std::string& FileName,
                           const std::string& SourceFile);
 
+// Index of the catalogue row of the mission at that place on disk; -1 when there is none.
+int32_t FindMission(const CatalogueState& State, const std::string& SourceFile, int32_t DataOffset,
+                    const std::string& FileName);
+
 // Path up to and including its last separator; empty when it has none.
 std::string FolderOfPath(const std::string& Path);
 
 // Path after its last separator: the file's name.
 std::string NameOfPath(const std::string& Path);
 
-// Switches the mission of catalogue row Index to the other state in its file, sets the row's
-// Enabled and tells the host through EnabledCellChanged(GridRow, ...). Costs one open, one read,
-// one write, one flush and one close. Callers pass Retry 0.
-PatchOutcome ToggleMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
+// Switches the mission of catalogue row Index to the other state in its file and sets the row's
+// Enabled. Costs one open, one read, one write, one flush and one close. Callers pass Retry 0;
+// GridRow is only handed back in the result.
+SwitchResult ToggleMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
                                   int64_t GridRow, int Retry = 0);
 
 // As ToggleMissionEnabled, but to a given state: a mission already in it is left untouched
-// (AlreadySo, nothing written, no cell change).
-PatchOutcome SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
+// (AlreadySo, nothing written).
+SwitchResult SetMissionEnabled(CatalogueState& State, const Platform& P, int32_t Index,
                                int64_t GridRow, bool Enabled, int Retry = 0);
 
 // What the locate step of one bulk switch keeps between its rows: the folder it
@@ -63,9 +78,9 @@ struct LocateCache {
 
 // The locate-and-retry step for a mission whose first attempt to be set to Enabled found no
 // signature at Failing's position: refreshes Failing's folder (or reuses Cache), finds the
-// mission again and tries once more, with the messages of ToggleMissionEnabled. Failing is a
+// mission again and tries once more, with the problems of ToggleMissionEnabled. Failing is a
 // copy: the refresh replaces the catalogue.
-PatchOutcome RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
+SwitchResult RetrySetMissionEnabled(CatalogueState& State, const Platform& P,
                                     const MissionEntry& Failing, int64_t GridRow, bool Enabled,
                                     LocateCache* Cache = nullptr);
 

@@ -12,35 +12,33 @@
 namespace brieflist {
 namespace {
 
-std::string Describe(const JournalRecord& R) {
-  return R.SourceFile + ": " + R.FileName;
-}
-
-std::string ChangedSinceText(const JournalRecord& R) {
-  return Describe(R) + " was changed since the patch of " + R.Time +
-         " (its bytes are not those that patch wrote); its undo was refused and nothing was "
-         "written";
-}
-
 // Why an undo that found other bytes, or another mission, or a place it cannot write, was
-// refused.
-std::string RefusedText(const JournalRecord& R, const HeaderChange& Change) {
+// refused; NotApplied when the bytes are those from before the patch.
+Problem RefusalOf(const JournalRecord& R, const HeaderChange& Change) {
+  Problem p{ProblemCode::ChangedSince, R.SourceFile, R.FileName, 0, R.Time, {}};
   switch (Change.Decision) {
+    case HeaderDecision::NotApplied:
+      p.Code = ProblemCode::NotApplied;
+      break;
     case HeaderDecision::NotListed:
-      return Describe(R) + " is no longer a mission of that file at offset " +
-             std::to_string(R.DataOffset) +
-             " (the file was changed or replaced since); its undo was refused and nothing was "
-             "written";
+      p.Code = ProblemCode::Replaced;
+      p.Detail = std::to_string(R.DataOffset);
+      break;
     case HeaderDecision::Misplaced:
-      return Change.RefusalMessage(R.SourceFile, "restored") + "; nothing was written";
+      p.Code = ProblemCode::Misplaced;
+      p.Detail = Change.Refusal;
+      break;
     default:
-      return ChangedSinceText(R);
+      break;
   }
+  return p;
 }
 
-std::string NotAppliedText(const JournalRecord& R) {
-  return Describe(R) + ": the patch of " + R.Time +
-         " was not applied (the program stopped before writing it); nothing to undo";
+// An undo's text of a problem: a misplaced header was not restored, rather than not switched.
+std::string UndoText(const Problem& P) {
+  if (P.Code == ProblemCode::Misplaced)
+    return P.Mission + " in " + P.File + " was not restored: " + P.Detail + "; nothing was written";
+  return ProblemText(P);
 }
 
 // Sets the Enabled of the catalogue rows of a restored mission.
@@ -88,22 +86,15 @@ std::string UndoResult::Message() const {
   for (const std::string& w : Warnings) line(w);
   for (const std::string& p : Problems) line(p);
   for (const UndoneRecord& r : Records)
-    if (r.Status != UndoStatus::Restored) line(r.Message);
+    for (const Problem& p : r.Problems) line(UndoText(p));
   return text;
 }
 
 UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Count) {
   UndoResult result;
-  const auto finish = [&]() -> UndoResult {
-    const std::string message = result.Message();
-    // Nothing is written after it: other programs need not wait while the message is read.
-    if (P.Journal) P.Journal->LetOthersWrite();
-    if (!message.empty()) P.Host.ShowMessage(message);
-    return result;
-  };
   if (!P.Journal) {
     result.Problems.push_back("There is no undo journal: nothing can be undone.");
-    return finish();
+    return result;
   }
   // No other program switches or undoes between the reading of the journal and the restores.
   const PatchJournal::Operation operation(P.Journal, JournalKind::Undo);
@@ -111,13 +102,13 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
   if (!lock) {
     result.Unreadable = true;
     result.Problems.push_back("Could not lock the undo journal " + lock.Error().Describe());
-    return finish();
+    return result;
   }
   auto journal = P.Journal->Read();
   if (!journal) {
     result.Unreadable = true;
     result.Problems.push_back("Could not read the undo journal " + journal.Error().Describe());
-    return finish();
+    return result;
   }
   result.Warnings = journal->Problems;
   std::vector<UndoableOperation> operations = UndoableOperations(*journal);
@@ -196,11 +187,11 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
           UpdateCatalogue(State, r, result);
         } else if (patched.Failed()) {
           undone.Status = UndoStatus::Failed;
-          undone.Message = patched.Message(file);
+          undone.Problems = patched.Problems(file);
         } else {
           const bool notApplied = changes[k].Decision == HeaderDecision::NotApplied;
           undone.Status = notApplied ? UndoStatus::NotApplied : UndoStatus::ChangedSince;
-          undone.Message = notApplied ? NotAppliedText(r) : RefusedText(r, changes[k]);
+          undone.Problems.push_back(RefusalOf(r, changes[k]));
           JournalRecord marker;
           marker.Kind = notApplied ? JournalKind::NotApplied : JournalKind::Refused;
           marker.SourceFile = r.SourceFile;
@@ -218,7 +209,7 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
                                   appended.Error().Describe());
     }
   }
-  return finish();
+  return result;
 }
 
 }  // namespace brieflist

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "catalogue/CatalogueState.h"
+#include "catalogue/Problem.h"
 #include "editing/PatchJournal.h"
 
 namespace brieflist {
@@ -32,7 +33,7 @@ enum class UndoStatus {
 struct UndoneRecord {
   JournalRecord Record;  // the record looked at
   UndoStatus Status = UndoStatus::Restored;
-  std::string Message;  // for every status but Restored
+  std::vector<Problem> Problems;  // for every status but Restored: why
 };
 
 struct UndoResult {
@@ -57,8 +58,7 @@ struct UndoResult {
 // restored to its bytes from before the patch only where its file still holds the bytes the
 // patch wrote; otherwise its undo is refused and nothing is written to it. Each restore is
 // itself a patch, journalled as "undo"; the catalogue rows of restored missions get their new
-// Enabled (listed in ChangedRows). When there is something to say (Message), it is shown
-// through the host as one message.
+// Enabled (listed in ChangedRows). What there is to say is Message(), for the caller to show.
 UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Count = 1);
 
 }  // namespace brieflist

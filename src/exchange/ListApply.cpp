@@ -22,17 +22,6 @@ namespace {
 // A message box of thousands of lines helps no one; the copy holds them all.
 constexpr size_t kListedRows = 20;
 
-// Passes the refresh's skip question on and keeps the rest to itself: the caller's catalogue,
-// grid and window are not the ones being read.
-class AskingOnlyHost : public QuietHost {
- public:
-  explicit AskingOnlyHost(EngineHost* Inner) : Inner_(Inner) {}
-  bool AskYesNo(const std::string& Text) override { return !Inner_ || Inner_->AskYesNo(Text); }
-
- private:
-  EngineHost* Inner_;
-};
-
 // Archive (upper-cased; empty for a loose file) and file name (upper-cased).
 using MissionKey = std::pair<std::string, std::string>;
 
@@ -57,10 +46,6 @@ std::optional<bool> WantedOf(BooleanFlag Enabled) {
   return std::nullopt;  // a flag other than True or False asks for nothing
 }
 
-Problem ProblemOf(ProblemCode Code, const IoError& Error) {
-  return Problem{Code, Error.Path, {}, 0, Error.Reason};
-}
-
 // One folder read once, indexed by name and by place.
 struct FolderCatalogue {
   CatalogueState State;
@@ -75,8 +60,9 @@ struct FolderCatalogue {
     // A row without a folder of this system's kind names no file here to read.
     if (Folder.empty()) return;
     State.GameDirectory = Folder;
-    AskingOnlyHost host(Asking);
-    Report = RefreshCatalogue(State, Platform{P.Files, host});
+    // Only the skip question goes on: the caller's catalogue is not the one being read.
+    QuietHost quiet;
+    Report = RefreshCatalogue(State, Platform{P.Files, Asking ? *Asking : quiet});
     for (int32_t i = 0; i < static_cast<int32_t>(State.Missions.size()); ++i) {
       const MissionEntry& m = State.Missions[static_cast<size_t>(i)];
       ByName[KeyOf(m)].push_back(i);
@@ -207,7 +193,7 @@ class ListApplier {
   // A row of the list's own folders that leads to no mission, with the locate step's code.
   void Missing(size_t Row, ProblemCode Code) {
     NotApplied(Row, ApplyOutcome::Missing,
-               Problem{Code, Rows_[Row].SourceFile, Rows_[Row].FileName, 0, {}});
+               Problem{Code, Rows_[Row].SourceFile, Rows_[Row].FileName, 0, {}, {}});
   }
 
   void ResolveByName(size_t Row, const FolderCatalogue& C) {
@@ -218,11 +204,11 @@ class ListApplier {
     const auto unread = C.Unreadable.find(key.first.empty() ? key.second : key.first);
     if (unread != C.Unreadable.end() || (C.Unlisted && found == C.ByName.end())) {
       const IoError& error = unread != C.Unreadable.end() ? *unread->second : *C.Unlisted;
-      NotApplied(Row, ApplyOutcome::Failed, ProblemOf(ProblemCode::Unreadable, error));
+      NotApplied(Row, ApplyOutcome::Failed, FileProblem(ProblemCode::Unreadable, error));
       return;
     }
     if (found == C.ByName.end()) {
-      NotApplied(Row, ApplyOutcome::Missing, Problem{ProblemCode::Missing, Folder_, {}, 0, {}});
+      NotApplied(Row, ApplyOutcome::Missing, Problem{ProblemCode::Missing, Folder_, {}, 0, {}, {}});
       return;
     }
     const MissionEntry& first = C.At(found->second.front());
@@ -237,7 +223,7 @@ class ListApplier {
         detail.append(h + 1 == holders.size() ? " and " : ", ").append(holders[h]);
       Result_.Rows[Row].SourceFile = first.SourceFile;
       NotApplied(Row, ApplyOutcome::Ambiguous,
-                 Problem{ProblemCode::Ambiguous, first.SourceFile, {}, 0, std::move(detail)});
+                 Problem{ProblemCode::Ambiguous, first.SourceFile, {}, 0, std::move(detail), {}});
       return;
     }
     Found(Row, first, false);
@@ -260,7 +246,7 @@ class ListApplier {
     if (c.Read.count(PathKey(r.SourceFile))) return Locate(Row, c);
     auto probe = ProbeImportPosition(P_.Files, r.SourceFile, r.DataOffset, r.FileName);
     if (!probe) {
-      NotApplied(Row, ApplyOutcome::Failed, ProblemOf(ProblemCode::Unreadable, probe.Error()));
+      NotApplied(Row, ApplyOutcome::Failed, FileProblem(ProblemCode::Unreadable, probe.Error()));
       Result_.StoppedAt = static_cast<int32_t>(Row);
       return;
     }
@@ -302,7 +288,7 @@ class ListApplier {
   void Refuse(const std::vector<size_t>& Rows, const std::string& File, const std::string& Why) {
     for (const size_t i : Rows)
       NotApplied(i, ByName() ? ApplyOutcome::Failed : ApplyOutcome::Missing,
-                 Problem{ProblemCode::Misplaced, File, Targets_[i].FileName, 0, Why});
+                 Problem{ProblemCode::Misplaced, File, Targets_[i].FileName, 0, Why, {}});
   }
 
   // The rows of one file that found missions: one change per mission, to the state its last row
@@ -349,9 +335,7 @@ class ListApplier {
       const HeaderChange& change = changes[k];
       const std::vector<size_t>& rows = *changeRows[k];
       if (!change.Written && done.Failed() && change.Decision != HeaderDecision::AlreadySo) {
-        const Problem fault = done.JournalError
-                                  ? ProblemOf(ProblemCode::JournalUnwritable, *done.JournalError)
-                                  : ProblemOf(ProblemCode::Unwritable, *done.FileError);
+        const Problem fault = done.Problems(File).front();
         for (const size_t i : rows) NotApplied(i, ApplyOutcome::Failed, fault);
         if (!ByName() && (!Stopped() || static_cast<int32_t>(rows.front()) < Result_.StoppedAt))
           Result_.StoppedAt = static_cast<int32_t>(rows.front());
@@ -371,7 +355,7 @@ class ListApplier {
       if (Stopped() && static_cast<int32_t>(i) > Result_.StoppedAt) break;
       if (Targets_[i].Located) {
         NotApplied(i, ByName() ? ApplyOutcome::Failed : ApplyOutcome::Missing,
-                   Problem{ProblemCode::StillInvalid, File, Rows_[i].FileName, 0, {}});
+                   Problem{ProblemCode::StillInvalid, File, Rows_[i].FileName, 0, {}, {}});
         continue;
       }
       FolderCatalogue& c = Catalogue(ByName() ? Folder_ : FolderOfPath(Rows_[i].SourceFile), true);

@@ -53,7 +53,7 @@ std::optional<IoError> FolderProblem(FileSystem& Files, const std::string& Path,
   auto kind = Files.KindOf(Path);
   if (!kind) return kind.Error();
   if (*kind == PathKind::Folder) return std::nullopt;
-  return IoError{Path, NotFolder};
+  return IoError{Path, NotFolder, 0, IoFault::Missing};
 }
 
 bool SpanFile::Read(FileBlock& Block) {

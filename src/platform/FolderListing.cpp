@@ -38,18 +38,32 @@ bool NameOrderLess(std::string_view A, std::string_view B) {
   return A < B;
 }
 
+namespace {
+
+// The system's reason and code, and the fault kind where the code says one.
+IoError ListingError(const std::string& Path, const std::error_code& Error) {
+  IoFault fault = IoFault::Other;
+  if (Error == std::errc::permission_denied || Error == std::errc::operation_not_permitted)
+    fault = IoFault::Denied;
+  else if (Error == std::errc::no_such_file_or_directory || Error == std::errc::not_a_directory)
+    fault = IoFault::Missing;
+  return IoError{Path, Error.message(), Error.value(), fault};
+}
+
+}  // namespace
+
 IoResult<FolderFiles> ListMatchingFolder(const std::string& Folder, const std::string& Suffix) {
   namespace fs = std::filesystem;
   std::error_code ec;
   fs::directory_iterator it(NativePath(Folder), ec);
-  if (ec) return IoError{Folder, ec.message()};
+  if (ec) return ListingError(Folder, ec);
 
   // One pass over the folder's entries: each file is met once, whatever the letter case of its
   // name, and the suffix is matched here rather than by a system pattern, which on Windows would
   // also match the short 8.3 alias of a longer name.
   FolderFiles files;
   for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-    if (ec) return IoError{Folder, ec.message()};
+    if (ec) return ListingError(Folder, ec);
     std::error_code typeError;
     if (!it->is_regular_file(typeError)) {
       // A link to nothing is no file; one that cannot be followed may be a game file.
@@ -57,7 +71,7 @@ IoResult<FolderFiles> ListMatchingFolder(const std::string& Folder, const std::s
           typeError != std::errc::not_a_directory) {
         const std::string name = NativeNameShown(it->path().filename());
         if (EndsWithIgnoringCase(name, Suffix))
-          files.Unreadable.push_back(IoError{JoinPath(Folder, name), typeError.message()});
+          files.Unreadable.push_back(ListingError(JoinPath(Folder, name), typeError));
       }
       continue;
     }
@@ -69,7 +83,7 @@ IoResult<FolderFiles> ListMatchingFolder(const std::string& Folder, const std::s
       if (EndsWithIgnoringCase(name, Suffix)) files.Unrepresentable.push_back(std::move(name));
     }
   }
-  if (ec) return IoError{Folder, ec.message()};
+  if (ec) return ListingError(Folder, ec);
   const auto less = [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); };
   std::sort(files.Names.begin(), files.Names.end(), less);
   std::sort(files.Unrepresentable.begin(), files.Unrepresentable.end(), less);

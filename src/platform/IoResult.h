@@ -6,10 +6,22 @@
 
 namespace brieflist {
 
-// A failed file operation: which file, and the system's reason.
+// What kind of failure an IoError is, so callers decide without reading the system's words.
+enum class IoFault {
+  Other,
+  Denied,   // no leave to open or write it, or a read-only file, folder or disc
+  Held,     // another program holds it open (Windows sharing and lock violations)
+  NoSpace,  // the disk or the quota is full
+  Missing,  // nothing of that name is there
+};
+
+// A failed file operation: which file, the system's reason, and its code (errno or
+// GetLastError(); 0 when the failure is the program's own finding).
 struct IoError {
   std::string Path;
   std::string Reason;
+  int Code = 0;
+  IoFault Fault = IoFault::Other;
 
   std::string Describe() const { return Path + ": " + Reason; }
 };

@@ -24,8 +24,30 @@ namespace {
 // the next file: one huge archive would hold its memory for the rest of the run.
 constexpr size_t kPooledLimit = 16u << 20;
 
-std::string ErrnoText(int error) {
-  return std::generic_category().message(error);
+// The system's reason and code; the fault kind from the code.
+IoError ErrnoError(const std::string& Path, int Error) {
+  IoFault fault = IoFault::Other;
+  switch (Error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      fault = IoFault::Denied;
+      break;
+    case ETXTBSY:
+      fault = IoFault::Held;
+      break;
+    case ENOSPC:
+    case EDQUOT:
+      fault = IoFault::NoSpace;
+      break;
+    case ENOENT:
+    case ENOTDIR:
+      fault = IoFault::Missing;
+      break;
+    default:
+      break;
+  }
+  return IoError{Path, std::generic_category().message(Error), Error, fault};
 }
 
 // Bytes read into a buffer that goes back to its file system for the next file, so reading
@@ -129,20 +151,20 @@ IoResult<std::string> FollowLinks(const std::string& Path) {
     struct stat st {};
     if (lstat(at.c_str(), &st) != 0) {
       if (errno == ENOENT) return at;
-      return IoError{Path, ErrnoText(errno)};
+      return ErrnoError(Path, errno);
     }
     if (!S_ISLNK(st.st_mode)) return at;
     std::string link(std::max<size_t>(static_cast<size_t>(st.st_size), PATH_MAX) + 1, '\0');
     const ssize_t n = readlink(at.c_str(), link.data(), link.size());
-    if (n < 0) return IoError{Path, ErrnoText(errno)};
+    if (n < 0) return ErrnoError(Path, errno);
     if (static_cast<size_t>(n) == link.size()) continue;  // grew meanwhile: look again
     link.resize(static_cast<size_t>(n));
-    if (link.empty()) return IoError{Path, ErrnoText(ENOENT)};
+    if (link.empty()) return ErrnoError(Path, ENOENT);
     // A relative link is read from the folder that holds it.
     const size_t slash = at.rfind('/');
     at = link.front() == '/' || slash == std::string::npos ? link : at.substr(0, slash + 1) + link;
   }
-  return IoError{Path, ErrnoText(ELOOP)};
+  return ErrnoError(Path, ELOOP);
 }
 
 // flock, not fcntl: an fcntl lock belongs to the process and goes when any descriptor of the
@@ -167,12 +189,12 @@ class Descriptor : public OpenFile, public BlockWriter {
   IoResult<size_t> WriteAt(uint64_t Offset, std::span<const uint8_t> Bytes) override {
     const ssize_t n = WriteOnce(Path_, Fd_, Bytes.data(), Bytes.size(), static_cast<off_t>(Offset),
                                 Counters_.Writes);
-    if (n < 0) return IoError{Path_, ErrnoText(errno)};
+    if (n < 0) return ErrnoError(Path_, errno);
     return static_cast<size_t>(n);
   }
   IoResult<bool> Flush() override {
     ++Counters_.Flushes;
-    if (FaultyFsync(Path_, Fd_) != 0) return IoError{Path_, ErrnoText(errno)};
+    if (FaultyFsync(Path_, Fd_) != 0) return ErrnoError(Path_, errno);
     return true;
   }
   bool Read(FileBlock& Block) override {
@@ -232,7 +254,7 @@ class PosixFileSystem : public FileSystem {
     struct stat st {};
     if (stat(Path.c_str(), &st) != 0) {
       if (errno == ENOENT || errno == ENOTDIR) return PathKind::Missing;
-      return IoError{Path, ErrnoText(errno)};
+      return ErrnoError(Path, errno);
     }
     if (S_ISDIR(st.st_mode)) return PathKind::Folder;
     return S_ISREG(st.st_mode) ? PathKind::File : PathKind::Other;
@@ -350,7 +372,7 @@ class PosixFileSystem : public FileSystem {
       const int error = errno;
       (void)!ftruncate(fd, st.st_size);
       Close(fd);
-      return IoError{Path, ErrnoText(error)};
+      return ErrnoError(Path, error);
     };
     for (size_t done = 0; done < Bytes.size();) {
       ++Counters_.Writes;
@@ -392,11 +414,11 @@ class PosixFileSystem : public FileSystem {
       } while (fd < 0 && errno == EINTR);
       if (fd < 0 && errno != EEXIST) break;
     }
-    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    if (fd < 0) return ErrnoError(Path, errno);
     const auto fail = [&](int error) -> IoResult<bool> {
       Close(fd);
       unlink(temp.c_str());
-      return IoError{Path, ErrnoText(error)};
+      return ErrnoError(Path, error);
     };
     if (exists) {
       // The owner can be given only by a privileged program; the group by a member of it.
@@ -410,12 +432,12 @@ class PosixFileSystem : public FileSystem {
     if (!Close(fd)) {
       const int error = errno;
       unlink(temp.c_str());
-      return IoError{Path, ErrnoText(error)};
+      return ErrnoError(Path, error);
     }
     if (rename(temp.c_str(), target.c_str()) != 0) {
       const int error = errno;
       unlink(temp.c_str());
-      return IoError{Path, ErrnoText(error)};
+      return ErrnoError(Path, error);
     }
     return true;
   }
@@ -440,7 +462,7 @@ class PosixFileSystem : public FileSystem {
     do {
       fd = open(Path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return IoError{Path, ErrnoText(errno)};
+    if (fd < 0) return ErrnoError(Path, errno);
     if (fstat(fd, &st) != 0) return CloseWithError(fd, Path);
     if (!S_ISREG(st.st_mode)) {
       Close(fd);
@@ -474,7 +496,7 @@ class PosixFileSystem : public FileSystem {
   IoError CloseWithError(int fd, const std::string& Path) {
     const int error = errno;
     Close(fd);
-    return IoError{Path, ErrnoText(error)};
+    return ErrnoError(Path, error);
   }
 
   IoCounters Counters_;

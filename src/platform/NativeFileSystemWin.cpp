@@ -55,8 +55,34 @@ std::string ErrorText(DWORD Error) {
   return text;
 }
 
+// The system's reason and code; the fault kind from the code.
+IoError WinError(const std::string& Path, DWORD Error) {
+  IoFault fault = IoFault::Other;
+  switch (Error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      fault = IoFault::Denied;
+      break;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      fault = IoFault::Held;
+      break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      fault = IoFault::NoSpace;
+      break;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      fault = IoFault::Missing;
+      break;
+    default:
+      break;
+  }
+  return IoError{Path, ErrorText(Error), static_cast<int>(Error), fault};
+}
+
 IoError LastError(const std::string& Path) {
-  return IoError{Path, ErrorText(GetLastError())};
+  return WinError(Path, GetLastError());
 }
 
 class OwnedBytes : public FileBytes {
@@ -250,7 +276,7 @@ class WindowsFileSystem : public FileSystem {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       const DWORD error = GetLastError();
       if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return PathKind::Missing;
-      return IoError{Path, ErrorText(error)};  // a name too long, a drive not ready, no access
+      return WinError(Path, error);  // a name too long, a drive not ready, no access
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
     return (attributes & FILE_ATTRIBUTE_DEVICE) ? PathKind::Other : PathKind::File;
@@ -366,7 +392,7 @@ class WindowsFileSystem : public FileSystem {
       const DWORD error = GetLastError();
       if (SetFilePointerEx(file, size, nullptr, FILE_BEGIN)) SetEndOfFile(file);
       Close(file);
-      return IoError{Path, ErrorText(error)};
+      return WinError(Path, error);
     };
     if (!WriteFully(Path, file, Bytes.data(), Bytes.size(), static_cast<uint64_t>(size.QuadPart),
                     Counters_.Writes))
@@ -388,7 +414,7 @@ class WindowsFileSystem : public FileSystem {
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
       return IoError{Path, "not a regular file"};
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
-      return IoError{Path, ErrorText(ERROR_ACCESS_DENIED)};
+      return WinError(Path, ERROR_ACCESS_DENIED);
     if (exists) {
       // A file that another program holds without leave to delete it cannot be replaced: said
       // before anything is written (the system's replace may leave a file of its own behind).
@@ -412,7 +438,7 @@ class WindowsFileSystem : public FileSystem {
     const auto fail = [&](DWORD Error, bool Open) -> IoResult<bool> {
       if (Open) Close(file);
       DeleteFileW(temp.c_str());
-      return IoError{Path, ErrorText(Error)};
+      return WinError(Path, Error);
     };
     if (!WriteFully(Path, file, Bytes.data(), Bytes.size(), 0, Counters_.Writes))
       return fail(GetLastError(), true);
@@ -531,7 +557,7 @@ class WindowsFileSystem : public FileSystem {
   IoError CloseWithError(HANDLE File, const std::string& Path) {
     const DWORD error = GetLastError();
     Close(File);
-    return IoError{Path, ErrorText(error)};
+    return WinError(Path, error);
   }
 
   IoCounters Counters_;

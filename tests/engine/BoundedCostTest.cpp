@@ -33,8 +33,9 @@ TEST(BoundedCost, TextsRepeatedByAResourceAreHeldOnce) {
     file[20 + 16 * kRecords + i] = static_cast<uint8_t>(blockEnd >> 8 * i);
 
   CatalogueState state;
-  state.BinEntries.push_back(PffEntry{0, 20, 0, 0, "T.BIN"});
-  ReadMapNames(state, ByteReader(file));
+  ArchiveDirectory directory;
+  directory.BinEntries.push_back(PffEntry{0, 20, 0, 0, "T.BIN"});
+  ReadMapNames(state, directory, ByteReader(file));
   ASSERT_EQ(state.MapNames.size(), 1 + kRecords / 2 + 1);
   std::set<const char*> copies;
   for (size_t i = 1; i < state.MapNames.size(); ++i) {
@@ -59,7 +60,8 @@ TEST(BoundedCost, OverlappingResourcesCostNoMoreThanTheArchiveHolds) {
   };
   const uint32_t keyBlockOffset = rtxt[4] | rtxt[5] << 8 | rtxt[6] << 16 | rtxt[7] << 24;
   CatalogueState state;
-  state.BinEntries.push_back(PffEntry{0, 20, 0, 0, "T.BIN"});
+  ArchiveDirectory directory;
+  directory.BinEntries.push_back(PffEntry{0, 20, 0, 0, "T.BIN"});
   // Record j-1 doubles as the header of a resource that shares the tail of the table, the text
   // block and the key block.
   for (uint32_t j = 1; j < kCount; ++j) {
@@ -67,16 +69,16 @@ TEST(BoundedCost, OverlappingResourcesCostNoMoreThanTheArchiveHolds) {
     std::copy_n("RTXT", 4, file.begin() + static_cast<std::ptrdiff_t>(header));
     put(header + 4, keyBlockOffset - 16 * j);
     put(header + 12, kCount - j);
-    state.BinEntries.push_back(PffEntry{0, static_cast<int32_t>(header), 0, 0, "N.BIN"});
-    state.BinEntries.push_back(PffEntry{0, 20, 0, 0, "SAME.BIN"});
+    directory.BinEntries.push_back(PffEntry{0, static_cast<int32_t>(header), 0, 0, "N.BIN"});
+    directory.BinEntries.push_back(PffEntry{0, 20, 0, 0, "SAME.BIN"});
   }
-  ReadMapNames(state, ByteReader(file));
+  ReadMapNames(state, directory, ByteReader(file));
   ASSERT_GE(state.MapNames.size(), 1 + kCount);
   for (uint32_t i = 0; i < kCount; ++i) {
     EXPECT_EQ(state.MapNames[1 + i].Key, pairs[i].first);
     EXPECT_EQ(state.MapNames[1 + i].Text, pairs[i].second);
   }
-  EXPECT_LE(state.MapNames.size(), 1 + file.size() / 16 + state.BinEntries.size());
+  EXPECT_LE(state.MapNames.size(), 1 + file.size() / 16 + directory.BinEntries.size());
 }
 
 // Bytes read from a file are the program's own: another program shrinking the file cannot
@@ -176,7 +178,7 @@ TEST(BoundedCost, AHugeSparseArchiveIsReadByItsParts) {
   const test::Bytes expected =
       test::Switched(small, static_cast<size_t>(g.State.Missions[3].DataOffset), true);
   files->ResetCounters();  // the switch too passes the holes over
-  EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, 3, 3), PatchOutcome::Patched);
+  EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, 3, 3).Outcome, PatchOutcome::Patched);
   EXPECT_LE(files->Counters().Reads, 20u);
   EXPECT_EQ(*files->ReadPrefix(folder.File("b.pff"), small.size()), expected);
 }

@@ -107,7 +107,6 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
       int patched = 0;
       g.Files.ResetCounters();
       g.JournalFiles.ResetCounters();
-      g.Host.CellChanges.clear();
       const uint32_t command = pick(5);
       const auto i = static_cast<int32_t>(pick(n));
       const bool wanted = pick(2);
@@ -115,7 +114,8 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
       what += " step " + std::to_string(step);
       if (command == 0) {
         what += " toggle";
-        ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, i, 100 + i), PatchOutcome::Patched) << what;
+        const SwitchResult r = ToggleMissionEnabled(g.State, g.P, i, 100 + i);
+        ASSERT_EQ(r.Outcome, PatchOutcome::Patched) << what;
         patched = 1;
         const IoCounters& c = g.Files.Counters();
         // An archive's header and directory are read in the same open, to check the mission.
@@ -123,16 +123,14 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
             << what;
         models[i].Enabled = !models[i].Enabled;
         models[i].Touched = true;
-        ASSERT_EQ(g.Host.CellChanges,
-                  (std::vector<std::pair<int64_t, bool>>{{100 + i, models[i].Enabled}}));
+        ASSERT_TRUE(r.GridRow == 100 + i && r.Index == i && r.Enabled == models[i].Enabled) << what;
       } else if (command == 1) {
         what += " set";
         const bool already = models[i].Enabled == wanted;
-        ASSERT_EQ(SetMissionEnabled(g.State, g.P, i, 100 + i, wanted),
-                  already ? PatchOutcome::AlreadySo : PatchOutcome::Patched)
-            << what;
+        const SwitchResult r = SetMissionEnabled(g.State, g.P, i, 100 + i, wanted);
+        ASSERT_EQ(r.Outcome, already ? PatchOutcome::AlreadySo : PatchOutcome::Patched) << what;
+        ASSERT_TRUE(r.GridRow == 100 + i && r.Index == i && r.Enabled == wanted) << what;
         ASSERT_EQ(g.Files.Counters().Writes, already ? 0u : 1u) << what;
-        ASSERT_EQ(g.Host.CellChanges.size(), already ? 0u : 1u) << what;
         patched = !already;
         models[i].Touched = models[i].Touched || !already;
         models[i].Enabled = wanted;
@@ -165,7 +163,9 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
         ASSERT_EQ(c.Reads, static_cast<uint64_t>(patched + 2 * archives)) << what;
         ASSERT_EQ(c.Writes, static_cast<uint64_t>(patched)) << what;
         ASSERT_EQ(g.JournalFiles.Counters().Flushes, files.size()) << what;  // one append each
-        ASSERT_EQ(g.Host.CellChanges.size(), static_cast<size_t>(patched)) << what;
+        for (const BulkRowResult& r : result.Rows)
+          ASSERT_TRUE(r.Enabled == wanted && r.Now == r.Row.Index && r.Row.GridRow == 100 + r.Now)
+              << what;
       } else if (command == 3) {
         what += " import";
         std::vector<MissionEntry> rows;
@@ -212,6 +212,7 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
         what += " undo";
         const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
         ASSERT_EQ(undo.Operations, undoable.empty() ? 0 : 1) << what;
+        ASSERT_EQ(undo.Message(), "") << what;
         patched = undo.Count(UndoStatus::Restored);
         ASSERT_EQ(patched, static_cast<int32_t>(undo.Records.size())) << what;
         if (!undoable.empty()) {
@@ -251,7 +252,6 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
         }
       }
     }
-    ASSERT_TRUE(g.Host.Messages.empty()) << g.Host.Messages[0];
   }
 }
 
@@ -265,17 +265,18 @@ TEST(LocateAndRetry, FindsTheMissionAgainInItsOwnFileOrSaysWhy) {
     int32_t Row;  // of the catalogue of a.pff (A.BMS), b.pff (A.BMS) and L.BMS
     std::function<void(test::MemoryGame&)> Change;
     PatchOutcome Outcome;
-    const char* Message;  // nullptr: none
-    int Refreshes;
+    std::optional<ProblemCode> Problem;
+    size_t Refreshes;
     std::string Patched;  // the file whose mission was switched, at 20 + 700
   } cases[] = {
       {"loose without signature", 2, [](auto& g) { g.File("L.BMS")[0] = 'X'; },
-       PatchOutcome::Reported, kFileInvalidOrNotFound, 0, ""},
+       PatchOutcome::Reported, ProblemCode::NotAMission, 0, ""},
       {"moved: the same name in another archive is not taken", 1,
-       [&](auto& g) { g.File("b.pff") = moved(700); }, PatchOutcome::Patched, nullptr, 1, "b.pff"},
+       [&](auto& g) { g.File("b.pff") = moved(700); }, PatchOutcome::Patched, std::nullopt, 1,
+       "b.pff"},
       {"gone: not looked for in another archive", 1,
        [&](auto& g) { g.File("b.pff") = moved(700, "Z.BMS"); }, PatchOutcome::Reported,
-       kFileCouldNotBeFound, 1, ""},
+       ProblemCode::NotFound, 1, ""},
       {"still invalid after the refresh", 0,
        [](auto& g) {
          // Spoiled just before each patch reads it, mended before each refresh reads it.
@@ -286,7 +287,7 @@ TEST(LocateAndRetry, FindsTheMissionAgainInItsOwnFileOrSaysWhy) {
            if (Path == GamePath("a.pff")) g.File("a.pff")[20] = 'B';
          };
        },
-       PatchOutcome::Reported, kFileStillInvalid, 2, ""},
+       PatchOutcome::Reported, ProblemCode::StillInvalid, 2, ""},
   };
   for (const auto& c : cases) {
     test::MemoryGame g;
@@ -294,14 +295,14 @@ TEST(LocateAndRetry, FindsTheMissionAgainInItsOwnFileOrSaysWhy) {
     g.Put("b.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}));
     g.Put("L.BMS", MissionBytes());
     g.Refresh();
-    g.Host.Refreshes = 0;
     c.Change(g);
     Files before = g.Files.Files;
-    EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, c.Row, 5), c.Outcome) << c.What;
-    EXPECT_EQ(g.Host.Messages,
-              c.Message ? std::vector<std::string>{c.Message} : std::vector<std::string>{})
+    const SwitchResult r = ToggleMissionEnabled(g.State, g.P, c.Row, 5);
+    EXPECT_EQ(r.Outcome, c.Outcome) << c.What;
+    EXPECT_EQ(test::CodesOf(r.Problems), c.Problem ? test::Codes{*c.Problem} : test::Codes{})
         << c.What;
-    EXPECT_EQ(g.Host.Refreshes, c.Refreshes) << c.What;
+    EXPECT_EQ(r.Refreshes.size(), c.Refreshes) << c.What;
+    EXPECT_EQ(r.GridRow, 5) << c.What;
     EXPECT_TRUE(!c.Refreshes || g.State.GameDirectory == GamePath("")) << c.What;
     if (c.Patched.empty()) {
       EXPECT_EQ(g.Files.Files, before) << c.What;
@@ -310,26 +311,30 @@ TEST(LocateAndRetry, FindsTheMissionAgainInItsOwnFileOrSaysWhy) {
     WriteMissionState(std::span(before[GamePath(c.Patched)]).subspan(720, 128), false);
     EXPECT_EQ(g.Files.Files, before) << c.What;
     EXPECT_EQ(g.Mission("A.BMS").Enabled, kTrue) << c.What;  // a.pff's, never taken for b.pff's
-    EXPECT_EQ(g.Host.CellChanges, (std::vector<std::pair<int64_t, bool>>{{5, false}}));
+    // The result names the mission where it was found, in the rebuilt catalogue.
+    EXPECT_TRUE(r.SourceFile == GamePath("b.pff") && r.DataOffset == 720 && !r.Enabled &&
+                g.State.Missions.at(static_cast<size_t>(r.Index)).SourceFile == r.SourceFile)
+        << c.What;
   }
 }
 
-// A file that cannot be opened: named with the system's reason, nothing changed. (A write that
-// fails is the fault-injection test's.)
+// A file that cannot be opened, also the one the game holds open: named with the system's code,
+// nothing changed. (A write that fails is the fault-injection test's.)
 TEST(PatchFailures, AreReportedByNameAndChangeNothing) {
-  test::MemoryGame g;
-  g.Put("m.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}));
-  g.Refresh();
-  g.Files.FailOpen[GamePath("m.pff")] = "Permission denied";
-  const Files before = g.Files.Files;
-  EXPECT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 3), PatchOutcome::Failed);
-  ASSERT_EQ(g.Host.Messages.size(), 1u);
-  EXPECT_TRUE(Has(g.Host.Messages[0], GamePath("m.pff") + ":\r\nPermission denied"))
-      << g.Host.Messages[0];
-  EXPECT_EQ(g.Files.Files, before);
-  EXPECT_EQ(g.Host.Refreshes, 1);  // the fixture's own
-  EXPECT_EQ(g.State.Missions[0].Enabled, kTrue);
-  EXPECT_TRUE(g.Host.CellChanges.empty());
+  for (const auto& [fault, code] : {std::pair{IoFault::Denied, ProblemCode::Unwritable},
+                                    std::pair{IoFault::Held, ProblemCode::HeldElsewhere}}) {
+    test::MemoryGame g;
+    g.Put("m.pff", ArchiveBytes({{"A.BMS", MissionBytes()}}));
+    g.Refresh();
+    g.Files.FailOpen[GamePath("m.pff")] = fault;
+    const Files before = g.Files.Files;
+    const SwitchResult r = ToggleMissionEnabled(g.State, g.P, 0, 3);
+    ASSERT_EQ(test::CodesOf(r.Problems), test::Codes{code});
+    EXPECT_TRUE(r.Outcome == PatchOutcome::Failed && r.Problems[0].File == GamePath("m.pff") &&
+                r.Problems[0].SystemCode == test::MemoryFileSystem::Failure({}, fault).Code);
+    EXPECT_TRUE(g.Files.Files == before && g.Records().empty() && r.Refreshes.empty());
+    EXPECT_EQ(g.State.Missions[0].Enabled, kTrue);
+  }
 }
 
 // Two archives and a loose mission, for the bulk, journal and undo cases.
@@ -353,7 +358,7 @@ struct ThreeFiles : test::MemoryGame {
 
 TEST(SetMissionsEnabled, FailuresAreListedInOneClosingMessageAndTheRestIsSwitched) {
   ThreeFiles g;
-  g.Files.FailWrite[GamePath("a.pff")] = "Read-only file system";
+  g.Files.FailWrite[GamePath("a.pff")] = IoFault::Denied;
   g.File("L.bms")[0] = 'X';  // no longer a mission
   std::vector<BulkRow> asked = g.Rows({"A1.BMS", "B1.BMS", "L.bms"});
   asked.push_back({99, 7});  // not in the catalogue
@@ -362,14 +367,14 @@ TEST(SetMissionsEnabled, FailuresAreListedInOneClosingMessageAndTheRestIsSwitche
   EXPECT_EQ(result.Failed, 3);
   EXPECT_EQ(g.Mission("B1.BMS").Enabled, kFalse);
   EXPECT_EQ(g.Mission("A1.BMS").Enabled, kTrue);
-  ASSERT_EQ(g.Host.Messages, std::vector<std::string>{result.FailureMessage()});
-  const std::string& message = g.Host.Messages[0];
-  EXPECT_TRUE(Has(message, "Could not switch 3 of 4 missions")) << message;
-  EXPECT_TRUE(Has(message, "A1.BMS (" + GamePath("a.pff") + ")"));
-  EXPECT_TRUE(Has(message, "Read-only file system"));
-  EXPECT_TRUE(Has(message, "L.bms (" + GamePath("L.bms") + "): " + kFileInvalidOrNotFound));
-  EXPECT_TRUE(Has(message, std::string("row 99: ") + kFileCouldNotBeFound));
-  EXPECT_EQ(g.Host.CellChanges.size(), 1u);
+  using C = ProblemCode;
+  const test::Codes codes[] = {{C::Unwritable}, {}, {C::NotAMission}, {C::NotFound}};
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(test::CodesOf(result.Rows.at(i).Problems), codes[i]);
+  // One message lists them by name and file, or by the row asked for.
+  const std::string message = result.FailureMessage();
+  EXPECT_TRUE(Has(message, "3 of 4") && Has(message, "A1.BMS (" + GamePath("a.pff") + "): ") &&
+              Has(message, "L.bms (" + GamePath("L.bms") + "): ") && Has(message, "row 99: "))
+      << message;
 }
 
 TEST(Undo, IsRefusedWhereTheMissionChangedSinceAndWritesNothingThere) {
@@ -392,21 +397,20 @@ TEST(Undo, APatchThatNeverReachedTheDiskIsNotApplied) {
   ThreeFiles g;
   // As a crash between journalling and writing leaves it: the record, and the old bytes.
   const Bytes original = g.File("a.pff");
-  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
+  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0).Outcome, PatchOutcome::Patched);
   g.File("a.pff") = original;
   const UndoResult undo = UndoLastPatches(g.State, g.P, 1);
   EXPECT_EQ(undo.Count(UndoStatus::NotApplied), 1);
   EXPECT_FALSE(undo.Failed());
   EXPECT_EQ(g.File("a.pff"), original);
-  ASSERT_EQ(g.Host.Messages.size(), 1u);
-  EXPECT_TRUE(Has(g.Host.Messages[0], "was not applied"));
+  EXPECT_EQ(test::CodesOf(undo.Records.at(0).Problems), test::Codes{ProblemCode::NotApplied});
   EXPECT_EQ(UndoLastPatches(g.State, g.P, 1).Operations, 0);
 }
 
 TEST(Undo, ATornJournalLineIsSetAsideAndAFileThatCannotBeWrittenStaysOnTheStack) {
   ThreeFiles g;
   const Bytes original = g.File("a.pff");
-  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
+  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0).Outcome, PatchOutcome::Patched);
   const Bytes patched = g.File("a.pff");
   // The program stopped while it appended a second record; this is the next run.
   Bytes& journal = g.JournalFiles.Files.at(g.Journal.Path());
@@ -414,12 +418,11 @@ TEST(Undo, ATornJournalLineIsSetAsideAndAFileThatCannotBeWrittenStaysOnTheStack)
   journal.insert(journal.end(), torn.begin(), torn.end());
   PatchJournal nextRun(g.JournalFiles, g.Journal.Path());
   g.P.Journal = &nextRun;
-  g.Files.FailWrite[GamePath("a.pff")] = "Permission denied";
+  g.Files.FailWrite[GamePath("a.pff")] = IoFault::Denied;
   UndoResult undo = UndoLastPatches(g.State, g.P, 1);
   EXPECT_EQ(undo.Count(UndoStatus::Failed), 1);
   EXPECT_EQ(g.File("a.pff"), patched);
-  ASSERT_EQ(g.Host.Messages.size(), 1u);
-  EXPECT_TRUE(Has(g.Host.Messages[0], "Permission denied"));
+  EXPECT_EQ(test::CodesOf(undo.Records.at(0).Problems), test::Codes{ProblemCode::Unwritable});
   ASSERT_EQ(undo.Warnings.size(), 1u);
   EXPECT_TRUE(Has(undo.Warnings[0], g.Journal.Path() + ": line 2 ")) << undo.Warnings[0];
   // The undo, a writer of the journal, set the torn line aside.
@@ -476,7 +479,7 @@ TEST(ListExchange, AFileThatCannotBeReadOrWrittenStopsTheImportAtItsRow) {
     if (code == ProblemCode::Unreadable)
       rows[1].SourceFile = failing = GamePath("gone.pff");
     else
-      g.Files.FailWrite[failing] = "Read-only file system";
+      g.Files.FailWrite[failing] = IoFault::Denied;
     g.Files.Files["/l/l.BRL"] = EncodeListFile(rows).Bytes;
     g.State.GameDirectory = "before";
     const ImportResult imported = ImportListFile(g.State, g.P, "/l/l.BRL");
@@ -499,10 +502,12 @@ TEST(ListExchange, AFileThatCannotBeReadOrWrittenStopsTheImportAtItsRow) {
 TEST(ListExchange, AFailedExportNamesTheFileAndTheReasonAndLeavesTheOldList) {
   ThreeFiles g;
   g.Files.Files["/l/saved.BRL"] = {0xFF, 0xFF};
-  g.Files.FailWrite["/l/saved.BRL"] = "No space left on device";
+  g.Files.FailWrite["/l/saved.BRL"] = IoFault::NoSpace;
   const ExportResult exported = ExportListFile(g.State, g.Files, "/l/saved.BRL");
   EXPECT_FALSE(exported.Ok);
-  EXPECT_EQ(exported.Message, "Could not save the list to /l/saved.BRL: No space left on device");
+  EXPECT_EQ(exported.Message,
+            "Could not save the list to " +
+                test::MemoryFileSystem::Failure("/l/saved.BRL", IoFault::NoSpace).Describe());
   EXPECT_EQ(g.Files.Files["/l/saved.BRL"], (Bytes{0xFF, 0xFF}));
 }
 

@@ -159,8 +159,9 @@ TEST(MapNameResource, PairsKeysCountsAndDamage) {
     Bytes file(20, 0);
     file.insert(file.end(), Resource.begin(), Resource.end());
     CatalogueState state;
-    state.BinEntries.push_back(PffEntry{0, 20, 0, 0, "T.BIN"});
-    ReadMapNames(state, ByteReader(file));
+    ArchiveDirectory directory;
+    directory.BinEntries.push_back(PffEntry{0, 20, 0, 0, "T.BIN"});
+    ReadMapNames(state, directory, ByteReader(file));
     return Names(state.MapNames.begin() + 1, state.MapNames.end());
   };
   for (const auto& c : cases) {

@@ -1,5 +1,7 @@
 // Crafted archives and lists, files changed or replaced by another program, FIFOs and terminal
 // escapes: a switch changes the 11 bytes of the mission asked for, or nothing.
+#include <numeric>
+
 #include "cli/CliCatalogue.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
@@ -94,18 +96,20 @@ TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
     for (const std::string& name : refused) {
       const int32_t row = h.Row(name);
       ASSERT_GE(row, 0) << name << " is still listed";
-      h.Host.Messages.clear();
-      EXPECT_EQ(ToggleMissionEnabled(h.State, h.P, row, row), PatchOutcome::Reported) << name;
-      ASSERT_EQ(h.Host.Messages.size(), 1u) << name;
-      EXPECT_TRUE(test::Has(h.Host.Messages[0], name + " in " + h.State.Missions[row].SourceFile))
-          << h.Host.Messages[0];
+      const SwitchResult r = ToggleMissionEnabled(h.State, h.P, row, row);
+      EXPECT_EQ(r.Outcome, PatchOutcome::Reported) << name;
+      ASSERT_EQ(test::CodesOf(r.Problems), test::Codes{ProblemCode::Misplaced}) << name;
+      EXPECT_TRUE(r.Problems[0].Mission == name &&
+                  r.Problems[0].File == h.State.Missions[row].SourceFile)
+          << ProblemText(r.Problems[0]);
       const BulkRow one{row, row};
       EXPECT_EQ(SetMissionsEnabled(h.State, h.P, {&one, 1}, false).Failed, 1) << name;
     }
     EXPECT_EQ(h.Files.Files, before);
     EXPECT_TRUE(h.Journal.Read()->Records.empty());
     if (c.Good != 0) {
-      ASSERT_EQ(ToggleMissionEnabled(h.State, h.P, h.Row("M1.BMS"), 0), PatchOutcome::Patched);
+      ASSERT_EQ(ToggleMissionEnabled(h.State, h.P, h.Row("M1.BMS"), 0).Outcome,
+                PatchOutcome::Patched);
       EXPECT_EQ(h.File("a.pff"), test::Switched(archive, static_cast<size_t>(c.Good), false));
     }
   }
@@ -176,7 +180,7 @@ TEST(HostileArchive, UndoRefusesARecordWhoseMissionIsGoneFromThatPlace) {
   const sample::Bytes old = MissionBytes("BMS", 0x00, 0x0C);
   h.Put("a.pff", test::ArchiveBytes({{"OLD.BMS", old}}));
   h.Refresh();
-  ASSERT_EQ(ToggleMissionEnabled(h.State, h.P, 0, 0), PatchOutcome::Patched);
+  ASSERT_EQ(ToggleMissionEnabled(h.State, h.P, 0, 0).Outcome, PatchOutcome::Patched);
   // Replaced by an archive holding another mission, byte for byte the disabled OLD, there.
   const sample::Bytes disabledOld(h.File("a.pff").begin() + 20,
                                   h.File("a.pff").begin() + 20 + old.size());
@@ -263,9 +267,11 @@ TEST(HostileList, AnImportOfMovedRowsReadsTheFolderOnceForAllOfThem) {
   std::reverse(missions.begin(), missions.end());
   for (auto& [name, bytes] : missions) bytes = MissionBytes("VyK", 0, 1);
   h.Put("a.pff", test::ArchiveBytes(missions));
-  h.Host.Refreshes = 0;
-  EXPECT_EQ(SetMissionsEnabled(h.State, h.P, all, true).Patched, 30);
-  EXPECT_EQ(h.Host.Refreshes, 1);
+  const BulkResult bulk = SetMissionsEnabled(h.State, h.P, all, true);
+  EXPECT_TRUE(bulk.Patched == 30 && bulk.Refreshes.size() == 1u);
+  // Each row names its mission where it is now, in the rebuilt catalogue.
+  for (const BulkRowResult& r : bulk.Rows)
+    EXPECT_EQ(h.State.Missions.at(static_cast<size_t>(r.Now)).FileName, r.FileName);
 }
 
 #ifndef _WIN32

@@ -107,7 +107,7 @@ TEST(JournalSafety, ATornLastLineIsSetAsideByTheNextWriter) {
     test::MemoryFileSystem files;
     const std::string text = whole + tail;
     files.Files[kJournal] = test::Bytes(text.begin(), text.end());
-    if (aside == fails) files.FailWrite[kJournal + kJournalDamagedSuffix] = "No space left";
+    if (aside == fails) files.FailWrite[kJournal + kJournalDamagedSuffix] = IoFault::NoSpace;
     PatchJournal journal(files, kJournal);
     std::vector<std::string> notices;
     journal.OnNotice = [&](const std::string& Text) { notices.push_back(Text); };
@@ -141,14 +141,14 @@ TEST(JournalSafety, ACommandWrittenInPartsStaysWholeAndADamagedLineOfItIsKeptAsi
     return out;
   };
   for (int i = 0; i < 2; ++i)
-    ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 2, 2), PatchOutcome::Patched);
+    ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 2, 2).Outcome, PatchOutcome::Patched);
   const sample::Bytes original = g.File("a.pff");
   const std::vector<BulkRow> all = {{0, 0}, {1, 1}, {2, 2}};
   ASSERT_EQ(SetMissionsEnabled(g.State, g.P, all, false).Patched, 3);
   EXPECT_EQ(commands(), (std::vector<size_t>{3}));
   sample::Bytes& text = g.JournalFiles.Files[kJournal];
   text[text.size() - 2] ^= 1;  // the last line's checksum
-  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 2, 2), PatchOutcome::Patched);
+  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 2, 2).Outcome, PatchOutcome::Patched);
   EXPECT_EQ(commands(), (std::vector<size_t>{2, 1}));
   EXPECT_EQ(journal.KeptAside()->size(), 1u);
   const UndoResult partly = UndoLastPatches(g.State, g.P, 2);
@@ -215,8 +215,10 @@ TEST(JournalSafety, ACommandWithoutTheLockWaitsOnceAndWritesNothing) {
   EXPECT_EQ(result.Failed, 2);
   EXPECT_EQ(files.Tries, 1);
   EXPECT_EQ(std::make_pair(g.File("a.pff"), g.File("b.pff")), before);
-  ASSERT_EQ(g.Host.Messages.size(), 1u);
-  EXPECT_TRUE(Has(g.Host.Messages[0], kJournal + kJournalLockSuffix));
+  for (const BulkRowResult& r : result.Rows) {
+    ASSERT_EQ(test::CodesOf(r.Problems), test::Codes{ProblemCode::JournalUnwritable});
+    EXPECT_EQ(r.Problems[0].Journal, kJournal + kJournalLockSuffix);
+  }
 }
 
 // The N-th write cut short (then the next failing, or not), or the N-th flush failing, for every N
@@ -247,10 +249,9 @@ TEST(JournalSafety, AWriteOrFlushFailingAnywhereLeavesWholeHeadersAndATruthfulJo
       [&] { return test::RunCli(cli::RunImport, {list}); },
       [&] {
         PatchJournal journal(*g.Files, *UserJournalPath());
-        g.Host.Messages.clear();
         g.Refresh(dir);
         const BulkResult r = SetMissionsEnabled(g.State, {*g.Files, g.Host, &journal}, rows, false);
-        return test::CliRun{r.Failed > 0, "", g.Host.Messages.empty() ? "" : g.Host.Messages[0]};
+        return test::CliRun{r.Failed > 0, "", r.FailureMessage()};
       }};
   test::ScopedDataFolder data;
   const std::string journalPath = *UserJournalPath();

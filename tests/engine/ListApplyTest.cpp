@@ -23,7 +23,7 @@ TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset)
                           {"DUP.BMS", MissionBytes("BMS")}}));
   files.Put("/g", "x.pff", ArchiveBytes({{"X.BMS", MissionBytes("BMS")}}));
   files.Put("/g", "Loose.bms", MissionBytes("BMS"));
-  files.FailWrite[test::GamePath("x.pff")] = "Disk quota exceeded";
+  files.FailWrite[test::GamePath("x.pff")] = IoFault::NoSpace;
   const auto original = files.Files;
   const struct {
     MissionEntry Row;
@@ -75,7 +75,7 @@ TEST(ApplyListToFolder, AMissionAlreadySoNeedsNoWriteInAReadOnlyFolder) {
   g.Put("m.pff", ArchiveBytes({{"ON.BMS", MissionBytes("BMS")}, {"OFF.BMS", MissionBytes("VyK")}}));
   g.Put("l.bms", MissionBytes("VyK"));
   for (const char* name : {"m.pff", "l.bms"})
-    g.Files.ReadOnly[test::GamePath(name)] = "Read-only file system";
+    g.Files.ReadOnly[test::GamePath(name)] = IoFault::Denied;
   const auto original = g.Files.Files;
   const MissionEntry on = Row("C:\\G\\m.pff", "ON.BMS", 1, true);
   ApplyResult result = ApplyListToFolder(
@@ -93,11 +93,12 @@ TEST(ApplyListToFolder, AMissionAlreadySoNeedsNoWriteInAReadOnlyFolder) {
   g.Refresh();
   g.State.Missions[0].Enabled = kFalse;
   g.State.Missions[1].Enabled = g.State.Missions[2].Enabled = kTrue;
-  EXPECT_EQ(SetMissionEnabled(g.State, g.P, 0, 0, true), PatchOutcome::AlreadySo);
+  const SwitchResult one = SetMissionEnabled(g.State, g.P, 0, 0, true);
+  EXPECT_TRUE(one.Outcome == PatchOutcome::AlreadySo && one.Problems.empty());
   const BulkRow both[] = {{1, 1}, {2, 2}};
   const BulkResult bulk = SetMissionsEnabled(g.State, g.P, both, false);
   EXPECT_EQ(bulk.AlreadySo, 2);
-  EXPECT_TRUE(g.Host.Messages.empty());
+  EXPECT_EQ(bulk.FailureMessage(), "");
   EXPECT_EQ(g.Files.Files, original);
   EXPECT_TRUE(g.Records().empty());
 }

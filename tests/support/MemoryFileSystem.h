@@ -19,12 +19,18 @@ class MemoryFileSystem : public FileSystem {
  public:
   std::map<std::string, Bytes> Files;  // full path -> content
   std::set<std::string> Folders;
-  // Path -> the system's reason: every open of that path fails.
-  std::map<std::string, std::string> FailOpen;
-  // Path -> reason: the file opens and reads, but writing to it fails; nothing changes.
-  std::map<std::string, std::string> FailWrite;
-  // Path -> reason: the file opens for reading only, as a read-only file does.
-  std::map<std::string, std::string> ReadOnly;
+  // Path -> the kind of failure: every open of that path fails.
+  std::map<std::string, IoFault> FailOpen;
+  // Path -> failure: the file opens and reads, but writing to it fails; nothing changes.
+  std::map<std::string, IoFault> FailWrite;
+  // Path -> failure: the file opens for reading only, as a read-only file does.
+  std::map<std::string, IoFault> ReadOnly;
+
+  // The error a system gives for such a failure: a code and words of its own.
+  static IoError Failure(const std::string& Path, IoFault Fault) {
+    const int code = 100 + static_cast<int>(Fault);
+    return IoError{Path, "system error " + std::to_string(code), code, Fault};
+  }
   // Run before each patch and each read of a file, e.g. to change it under the engine.
   std::function<void(const std::string&Path)> BeforePatch, BeforeRead;
   // Opens that asked for write access: a read-only file would refuse each of them.
@@ -41,7 +47,7 @@ class MemoryFileSystem : public FileSystem {
 
   IoResult<std::vector<std::string>> ListFiles(const std::string& Folder,
                                                const std::string& Suffix) override {
-    if (!IsFolder(Folder)) return IoError{Folder, "No such file or directory"};
+    if (!IsFolder(Folder)) return Failure(Folder, IoFault::Missing);
     const std::string prefix = JoinPath(Folder, "");
     std::vector<std::string> names;
     for (const auto& [path, data] : Files) {
@@ -58,7 +64,7 @@ class MemoryFileSystem : public FileSystem {
   }
   IoResult<PathKind> KindOf(const std::string& Path) override {
     if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
-      return IoError{Path, fail->second};
+      return Failure(Path, fail->second);
     if (IsFolder(Path)) return PathKind::Folder;
     return Files.count(Path) ? PathKind::File : PathKind::Missing;
   }
@@ -102,7 +108,7 @@ class MemoryFileSystem : public FileSystem {
     ++WriteOpens;
     if (const auto only = ReadOnly.find(Path); only != ReadOnly.end()) {
       ++Counters_.Opens;
-      return IoError{Path, only->second};
+      return Failure(Path, only->second);
     }
     auto file = Open(Path);
     if (!file) return file.Error();
@@ -126,7 +132,7 @@ class MemoryFileSystem : public FileSystem {
   // No other program sees these files: the lock holds nothing, but an open can fail.
   IoResult<std::unique_ptr<FileLock>> LockFile(const std::string& Path) override {
     if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
-      return IoError{Path, fail->second};
+      return Failure(Path, fail->second);
     return std::make_unique<FileLock>();
   }
 
@@ -142,7 +148,7 @@ class MemoryFileSystem : public FileSystem {
   class Held : public OpenFile, public BlockWriter {
    public:
     Held(test::Bytes& Data, IoCounters& Counters,
-         const std::pair<const std::string, std::string>* Fail = nullptr)
+         const std::pair<const std::string, IoFault>* Fail = nullptr)
         : Data_(Data), Counters_(Counters), Fail_(Fail) {}
     uint64_t Size() const override { return Data_.size(); }
     bool Read(FileBlock& Block) override {
@@ -151,7 +157,7 @@ class MemoryFileSystem : public FileSystem {
     }
     IoResult<size_t> WriteAt(uint64_t Offset, std::span<const uint8_t> Part) override {
       ++Counters_.Writes;
-      if (Fail_) return IoError{Fail_->first, Fail_->second};
+      if (Fail_) return Failure(Fail_->first, Fail_->second);
       std::copy(Part.begin(), Part.end(), Data_.begin() + static_cast<std::ptrdiff_t>(Offset));
       return Part.size();
     }
@@ -160,7 +166,7 @@ class MemoryFileSystem : public FileSystem {
    private:
     test::Bytes& Data_;
     IoCounters& Counters_;
-    const std::pair<const std::string, std::string>* Fail_;
+    const std::pair<const std::string, IoFault>* Fail_;
   };
   class Copy : public FileBytes {
    public:
@@ -179,9 +185,9 @@ class MemoryFileSystem : public FileSystem {
   IoResult<Bytes*> Open(const std::string& Path) {
     ++Counters_.Opens;
     if (const auto fail = FailOpen.find(Path); fail != FailOpen.end())
-      return IoError{Path, fail->second};
+      return Failure(Path, fail->second);
     const auto it = Files.find(Path);
-    if (it == Files.end()) return IoError{Path, "No such file or directory"};
+    if (it == Files.end()) return Failure(Path, IoFault::Missing);
     return &it->second;
   }
   // One open, one read and one close of a whole file or its start.
@@ -196,7 +202,7 @@ class MemoryFileSystem : public FileSystem {
     ++Counters_.Opens;
     ++WriteOpens;
     for (const auto* fail : {&FailOpen, &FailWrite})
-      if (fail->count(Path)) return IoError{Path, fail->at(Path)};
+      if (fail->count(Path)) return Failure(Path, fail->at(Path));
     ++Counters_.Writes, ++Counters_.Flushes, ++Counters_.Closes;
     return std::nullopt;
   }

@@ -176,7 +176,7 @@ inline std::vector<size_t> PatchedBytes(size_t Offset) {
   return out;
 }
 
-// A host that records everything the engine asks and answers from a script.
+// A host that records the engine's questions and answers them from a script.
 class RecordingHost : public EngineHost {
  public:
   bool AskYesNo(const std::string& Text) override {
@@ -185,23 +185,18 @@ class RecordingHost : public EngineHost {
     if (!Answers.empty()) Answers.pop_front();
     return answer;
   }
-  void ShowMessage(const std::string& Text) override { Messages.push_back(Text); }
-  void SetWindowEnabled(bool Enabled) override { WindowStates.push_back(Enabled); }
-  void CatalogueRefreshed(const RefreshReport& Report) override {
-    ++Refreshes;
-    LastReport = Report;
-  }
-  void EnabledCellChanged(int64_t GridRow, bool Enabled) override {
-    CellChanges.emplace_back(GridRow, Enabled);
-  }
 
   std::deque<bool> Answers;  // answers to AskYesNo, in order; Yes when empty
-  std::vector<std::string> Questions, Messages;
-  std::vector<bool> WindowStates;
-  int Refreshes = 0;
-  RefreshReport LastReport;
-  std::vector<std::pair<int64_t, bool>> CellChanges;
+  std::vector<std::string> Questions;
 };
+
+// The codes of problems, to compare with a list of them.
+using Codes = std::vector<ProblemCode>;
+inline std::vector<ProblemCode> CodesOf(const std::vector<Problem>& Problems) {
+  std::vector<ProblemCode> out;
+  for (const Problem& p : Problems) out.push_back(p.Code);
+  return out;
+}
 
 // A catalogue read through the native file system, with a recording host.
 struct NativeGame {
