@@ -10,7 +10,13 @@
 #include "platform/NativeNames.h"
 #include "platform/Paths.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#undef ReplaceFile  // a macro of windows.h, a member name here
+#else
 #include <sys/stat.h>
 #endif
 
@@ -23,6 +29,10 @@ constexpr std::chrono::milliseconds kQuietTime{500};
 // How soon files added to the folder are watched too. Not at every change: a thousand files
 // copied in would have the folder listed a thousand times.
 constexpr std::chrono::milliseconds kNewFilesTime{100};
+#ifdef _WIN32
+// How often the followed folder is asked whether it is still there (see the constructor).
+constexpr std::chrono::milliseconds kPresenceTime{1000};
+#endif
 
 // File names are kept as UTF-8 (the system's own bytes on POSIX systems), which names every file
 // the folder can hold, also those the engine's text cannot.
@@ -53,12 +63,17 @@ fs::path FolderPath(const std::string& Folder) {
 std::optional<FileStamp> StampOf(const fs::path& Path) {
   FileStamp stamp;
 #ifdef _WIN32
-  std::error_code ec;
-  stamp.Size = fs::file_size(Path, ec);
-  if (ec) return std::nullopt;
-  const auto modified = fs::last_write_time(Path, ec);
-  if (ec) return std::nullopt;
-  stamp.Modified = static_cast<int64_t>(modified.time_since_epoch().count());
+  // The system's own times, to 100 ns: the C runtime's stat gives whole seconds, in which a
+  // file can be patched by the program and rewritten by another at the same size unnoticed.
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(Path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  const auto count = [](DWORD High, DWORD Low) { return (uint64_t{High} << 32) | Low; };
+  stamp.Size = count(data.nFileSizeHigh, data.nFileSizeLow);
+  stamp.Modified = static_cast<int64_t>(
+      count(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime));
+  // A file replaced by another mostly has a new creation time.
+  stamp.Changed = static_cast<int64_t>(
+      count(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime));
 #else
   struct stat st {};
   if (::stat(Path.c_str(), &st) != 0) return std::nullopt;
@@ -182,6 +197,15 @@ DiskWatch::DiskWatch(FileSystem& Underlying, QObject* Parent)
   });
   connect(&Watcher_, &QFileSystemWatcher::fileChanged, this, &DiskWatch::SomethingMoved);
   connect(&Watcher_, &QFileSystemWatcher::directoryChanged, this, &DiskWatch::FolderMoved);
+#ifdef _WIN32
+  // Windows tells of a folder's own renaming or removal only to the folder above it, which is
+  // not watched (see Follow): whether the folder is still there is asked now and then instead.
+  Presence_.setInterval(kPresenceTime);
+  connect(&Presence_, &QTimer::timeout, this, [this] {
+    if (!Folder_.empty()) FolderMoved(QString());
+  });
+  Presence_.start();
+#endif
 }
 
 DiskWatch::~DiskWatch() = default;

@@ -102,6 +102,7 @@ class DiskWatch : public QObject {
   QFileSystemWatcher Watcher_;
   QTimer Quiet_;
   QTimer NewFiles_;
+  QTimer Presence_;  // Windows only
   std::string Folder_;
   QString FolderShown_;                 // Folder_ as the watcher names it
   std::optional<uint64_t> FolderSeen_;  // which folder was there when last looked

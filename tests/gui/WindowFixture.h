@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <memory>
@@ -216,10 +217,18 @@ class WindowTest : public testing::Test {
   void Click(const char* Button) {
     QTest::mouseClick(Control<QAbstractButton>(Button), Qt::LeftButton);
   }
+  // Clicks the middle of the title's part in sight, scrolled to first when none is.
   void ClickTitle(int Column, Qt::MouseButton Button = Qt::LeftButton) {
     QHeaderView* titles = Grid().horizontalHeader();
-    const int x = titles->sectionViewportPosition(Column) + titles->sectionSize(Column) / 2;
-    QTest::mouseClick(titles->viewport(), Button, {}, QPoint(x, titles->height() / 2));
+    const QModelIndex top = Grid().indexAt(QPoint(0, 0));
+    const auto left = [&] { return std::max(0, titles->sectionViewportPosition(Column)); };
+    const auto right = [&] {
+      return std::min(titles->viewport()->width(),
+                      titles->sectionViewportPosition(Column) + titles->sectionSize(Column));
+    };
+    if (left() >= right() && top.isValid()) Grid().scrollTo(top.siblingAtColumn(Column));
+    const QPoint at((left() + right()) / 2, titles->height() / 2);
+    QTest::mouseClick(titles->viewport(), Button, {}, at);
   }
   void ClickCell(int Row, int Column, Qt::MouseButton Button = Qt::LeftButton) {
     const QModelIndex at = Grid().model()->index(Row, Column);
