@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <algorithm>
 #include <deque>
 #include <map>
 #include <memory>
@@ -54,10 +53,7 @@ class ScriptedDialogs : public Dialogs {
     Questions.push_back(Text);
     BusyWhileAsked.push_back(QApplication::overrideCursor() != nullptr &&
                              QApplication::overrideCursor()->shape() == Qt::WaitCursor);
-    if (YesNoAnswers.empty()) return true;
-    const bool answer = YesNoAnswers.front();
-    YesNoAnswers.pop_front();
-    return answer;
+    return Pop(YesNoAnswers, true);
   }
   // Chooses the item named by the next entry of MenuChoices; an empty entry, or none left,
   // dismisses the menu. A greyed item cannot be chosen.
@@ -113,9 +109,10 @@ class ScriptedDialogs : public Dialogs {
     const auto lock = MakeNativeFileSystem()->TryLockFile(*journal + kJournalLockSuffix);
     if (lock && !*lock) ShownUnderLock.push_back(Text);
   }
-  static QString Pop(std::deque<QString>& Answers) {
-    if (Answers.empty()) return QString();
-    QString answer = Answers.front();
+  template <typename T>
+  static T Pop(std::deque<T>& Answers, T None = T()) {
+    if (Answers.empty()) return None;
+    T answer = Answers.front();
     Answers.pop_front();
     return answer;
   }
@@ -203,9 +200,8 @@ class WindowTest : public testing::Test {
     return rows;
   }
   int RowOf(int32_t CatalogueIndex) {
-    for (int r = 0; r < Grid().Model().rowCount(); ++r)
-      if (Grid().Model().CatalogueIndex(r) == CatalogueIndex) return r;
-    return -1;
+    const std::vector<int32_t> rows = Shown();
+    return static_cast<int>(std::find(rows.begin(), rows.end(), CatalogueIndex) - rows.begin());
   }
   template <typename T = QWidget>
   T* Control(const char* Name) {
@@ -220,15 +216,13 @@ class WindowTest : public testing::Test {
   // Clicks the middle of the title's part in sight, scrolled to first when none is.
   void ClickTitle(int Column, Qt::MouseButton Button = Qt::LeftButton) {
     QHeaderView* titles = Grid().horizontalHeader();
-    const QModelIndex top = Grid().indexAt(QPoint(0, 0));
-    const auto left = [&] { return std::max(0, titles->sectionViewportPosition(Column)); };
-    const auto right = [&] {
-      return std::min(titles->viewport()->width(),
-                      titles->sectionViewportPosition(Column) + titles->sectionSize(Column));
+    const auto inSight = [&] {
+      return titles->viewport()->rect() & QRect(titles->sectionViewportPosition(Column), 0,
+                                                titles->sectionSize(Column), titles->height());
     };
-    if (left() >= right() && top.isValid()) Grid().scrollTo(top.siblingAtColumn(Column));
-    const QPoint at((left() + right()) / 2, titles->height() / 2);
-    QTest::mouseClick(titles->viewport(), Button, {}, at);
+    const QModelIndex top = Grid().indexAt(QPoint(0, 0));
+    if (inSight().isEmpty() && top.isValid()) Grid().scrollTo(top.siblingAtColumn(Column));
+    QTest::mouseClick(titles->viewport(), Button, {}, inSight().center());
   }
   void ClickCell(int Row, int Column, Qt::MouseButton Button = Qt::LeftButton) {
     const QModelIndex at = Grid().model()->index(Row, Column);
