@@ -261,8 +261,7 @@ TEST(SystemDrivesTest, ListsTheSystemsRoots) {
     EXPECT_EQ(drive.Text, drive.Root.left(2));
     roots << drive.Root;
   }
-  EXPECT_TRUE(roots.contains(qEnvironmentVariable("SystemDrive") + '\\'))
-      << roots.join(' ').toStdString();
+  EXPECT_TRUE(roots.contains(qEnvironmentVariable("SystemDrive") + '\\'));
 #else
   EXPECT_EQ(drives[0].Root, "/");
 #endif
@@ -274,12 +273,11 @@ TEST(SystemDrivesTest, ListsTheSystemsRoots) {
 TEST(SettingsStoreTest, NativeStoreIsTheUsersRegistryKey) {
   const QString application = QString("Brieflist test %1").arg(QCoreApplication::applicationPid());
   const QString folder = "C:\\Games\\DF2\\";
-  EXPECT_EQ(QtSettingsStore(QSettings::NativeFormat).Write(application, "Folder", "Path", folder),
-            "");
+  QtSettingsStore store(QSettings::NativeFormat);
+  EXPECT_EQ(store.Write(application, "Folder", "Path", folder), "");
   QSettings software("HKEY_CURRENT_USER\\Software", QSettings::NativeFormat);
   EXPECT_EQ(software.value(application + '/' + application + "/Folder/Path"), folder);
-  EXPECT_EQ(QtSettingsStore(QSettings::NativeFormat).Read(application, "Folder", "Path", ""),
-            folder);
+  EXPECT_EQ(store.Read(application, "Folder", "Path", ""), folder);
   software.remove(application);
 }
 #endif

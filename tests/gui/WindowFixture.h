@@ -158,15 +158,13 @@ class WindowTest : public testing::Test {
   static Bytes Mission(const std::string& Name, const std::string& Creator,
                        const std::string& Terrain, bool Disabled = false, uint8_t Flags = 0x05,
                        uint8_t Version = 15) {
-    sample::MissionSpec m;
-    m.MissionName = Name;
-    m.Creator = Creator;
-    m.Terrain = Terrain;
-    m.FlagLow = Flags;
-    m.Disabled = Disabled;
-    m.Signature = Disabled ? "VyK" : "BMS";
-    m.VersionByte = Version;
-    return sample::BuildMission(m);
+    return sample::BuildMission({.Signature = Disabled ? "VyK" : "BMS",
+                                 .VersionByte = Version,
+                                 .MissionName = Name,
+                                 .Creator = Creator,
+                                 .Terrain = Terrain,
+                                 .FlagLow = Flags,
+                                 .Disabled = Disabled});
   }
 
   void SetUp() override {
