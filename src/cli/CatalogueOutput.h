@@ -15,15 +15,12 @@ struct ExtraColumn {
   std::vector<std::string> Cells;
 };
 
-// Mission rows in any output format: the ten grid columns, then SourceFile and DataOffset, then
-// Extra when given. With Resolve, MissionName is looked up in the map-name table.
-std::string RenderMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
-                           const MapNameLookup* Resolve, const ExtraColumn* Extra = nullptr);
-// The same, handed to Sink piece by piece; false when the sink failed.
-bool WriteMissions(const std::vector<MissionEntry>& Rows, OutputFormat Format,
-                   const MapNameLookup* Resolve, const TextSink& Sink,
-                   const ExtraColumn* Extra = nullptr);
+// Mission rows: the ten grid columns, then SourceFile and DataOffset, then Extra when given.
+// With Resolve, MissionName is looked up in the map-name table. The table refers to its
+// arguments, which must outlive it.
+TypedTable MissionTable(const std::vector<MissionEntry>& Rows, const MapNameLookup* Resolve,
+                        const ExtraColumn* Extra = nullptr);
 
-std::string RenderMapNames(const std::vector<MapNameEntry>& MapNames, OutputFormat Format);
+TypedTable MapNameTable(const std::vector<MapNameEntry>& MapNames);
 
 }  // namespace brieflist::cli

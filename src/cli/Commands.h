@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/Output.h"
+
 namespace brieflist::cli {
 
 // Exit codes of every command.
@@ -11,24 +13,25 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
 // One sub-command: its name, a line of usage, and the function that runs it on the arguments
-// after its name.
+// after its name, writing its output to Out.
+using CommandFunction = int (*)(const std::vector<std::string>& Args, const TextSink& Out);
 struct Command {
   const char* Name;
   const char* Usage;
-  int (*Run)(const std::vector<std::string>& Args);
+  CommandFunction Run;
 };
 
-int RunList(const std::vector<std::string>& Args);
-int RunMapNames(const std::vector<std::string>& Args);
-int RunEnable(const std::vector<std::string>& Args);
-int RunDisable(const std::vector<std::string>& Args);
-int RunToggle(const std::vector<std::string>& Args);
-int RunExport(const std::vector<std::string>& Args);
-int RunImport(const std::vector<std::string>& Args);
-int RunShow(const std::vector<std::string>& Args);
-int RunDuplicates(const std::vector<std::string>& Args);
-int RunUndo(const std::vector<std::string>& Args);
-int RunHistory(const std::vector<std::string>& Args);
+int RunList(const std::vector<std::string>& Args, const TextSink& Out);
+int RunMapNames(const std::vector<std::string>& Args, const TextSink& Out);
+int RunEnable(const std::vector<std::string>& Args, const TextSink& Out);
+int RunDisable(const std::vector<std::string>& Args, const TextSink& Out);
+int RunToggle(const std::vector<std::string>& Args, const TextSink& Out);
+int RunExport(const std::vector<std::string>& Args, const TextSink& Out);
+int RunImport(const std::vector<std::string>& Args, const TextSink& Out);
+int RunShow(const std::vector<std::string>& Args, const TextSink& Out);
+int RunDuplicates(const std::vector<std::string>& Args, const TextSink& Out);
+int RunUndo(const std::vector<std::string>& Args, const TextSink& Out);
+int RunHistory(const std::vector<std::string>& Args, const TextSink& Out);
 
 // Reports a usage error on stderr and returns kExitUsage.
 int UsageError(const std::string& Text);

@@ -1,10 +1,8 @@
 // duplicates: the file names that more than one mission of a folder carries.
 #include "catalogue/DuplicateNames.h"
-#include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
-#include "cli/CliHost.h"
+#include "cli/CommandSetup.h"
 #include "cli/Commands.h"
-#include "cli/Output.h"
 #include "platform/Windows1252.h"
 
 namespace brieflist::cli {
@@ -33,47 +31,38 @@ std::string RenderGroupsJson(const CatalogueState& State, const DuplicateNames& 
 
 }  // namespace
 
-int RunDuplicates(const std::vector<std::string>& Args) {
-  std::string error;
-  const auto args = ParseArgs(Args, {"--format"}, {"--read-invalid"}, error);
-  if (!args) return UsageError(error);
-  if (args->Positional.size() != 1) return UsageError("duplicates takes one folder");
-  OutputFormat format = OutputFormat::Table;
-  if (const auto text = args->Value("--format"); text && !ParseOutputFormat(*text, format))
-    return UsageError("unknown format " + *text);
+int RunDuplicates(const std::vector<std::string>& Args, const TextSink& Out) {
+  CommandSetup c;
+  if (const int usage =
+          c.Parse(Args, {{}, {"--read-invalid"}, 1, 1, "duplicates takes one folder", false, true}))
+    return usage;
+  if (!c.Load()) return kExitFailed;
+  const DuplicateNames found = FindDuplicateNames(c.State);
 
-  auto files = MakeNativeFileSystem();
-  CliHost host(args->Has("--read-invalid"));
-  CatalogueState state;
-  RefreshReport report;
-  if (!LoadCatalogue(state, *files, host, args->Positional[0], &report)) return kExitFailed;
-  const DuplicateNames found = FindDuplicateNames(state);
-
-  std::string out;
-  if (format == OutputFormat::Json) {
-    out = RenderGroupsJson(state, found);
+  bool written = false;
+  if (c.Format == OutputFormat::Json) {
+    written = Out(RenderGroupsJson(c.State, found));
+  } else if (c.Format == OutputFormat::Table && found.Groups.empty()) {
+    written = Out("No duplicate names.\n");
   } else {
-    TextTable table;
-    table.Titles = {"FileName", "Count", "SourceFile", "DataOffset"};
-    for (const DuplicateName& group : found.Groups) {
-      for (const int32_t index : group.Rows) {
-        const MissionEntry& row = state.Missions[static_cast<size_t>(index)];
-        table.Rows.push_back({NativeNameToUtf8(row.FileName), std::to_string(group.Rows.size()),
-                              NativeNameToUtf8(row.SourceFile), std::to_string(row.DataOffset)});
-      }
-    }
-    if (format != OutputFormat::Table)
-      out = RenderText(table, format);
-    else if (found.Groups.empty())
-      out = "No duplicate names.\n";
-    else
-      out = RenderAligned(table) + std::to_string(found.Groups.size()) + " duplicate names\n";
+    // A line per mission, its group's name and size repeated.
+    std::vector<std::pair<const MissionEntry*, size_t>> rows;
+    for (const DuplicateName& group : found.Groups)
+      for (const int32_t index : group.Rows)
+        rows.emplace_back(&c.State.Missions[static_cast<size_t>(index)], group.Rows.size());
+    TypedTable table{{{"FileName"}, {"Count"}, {"SourceFile"}, {"DataOffset"}}, rows.size(), {}};
+    table.Row = [&rows](size_t R, RowWriter& Row) {
+      Row.Name(rows[R].first->FileName);
+      Row.Int(static_cast<int64_t>(rows[R].second));
+      Row.Name(rows[R].first->SourceFile);
+      Row.Int(rows[R].first->DataOffset);
+    };
+    written = WriteTable(table, c.Format, Out) &&
+              (c.Format != OutputFormat::Table ||
+               Out(std::to_string(found.Groups.size()) + " duplicate names\n"));
   }
-  if (!WriteStdout(out)) {
-    PrintError("cannot write the output");
-    return kExitFailed;
-  }
-  if (ReportUnread(report.Problems, "names are not compared with the missions of"))
+  if (!Printed(written)) return kExitFailed;
+  if (ReportUnread(c.Report.Problems, "names are not compared with the missions of"))
     return kExitFailed;
   return kExitOk;
 }

@@ -2,12 +2,11 @@
 #include <optional>
 
 #include "catalogue/GridText.h"
-#include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/CliHost.h"
 #include "cli/CliJournal.h"
+#include "cli/CommandSetup.h"
 #include "cli/Commands.h"
-#include "cli/Output.h"
 #include "editing/Patching.h"
 #include "platform/FolderListing.h"
 #include "platform/Windows1252.h"
@@ -33,30 +32,33 @@ int32_t FindChosen(const CatalogueState& State, const Chosen& C) {
 }
 
 // Sets each matching mission to Wanted; without Wanted, switches each to its other state.
-int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optional<bool> Wanted) {
-  std::string error;
-  const auto args = ParseArgs(Args, {"--archive", kWaitOption}, {"--loose"}, error);
-  if (!args) return UsageError(error);
-  const auto wait = LockWaitOf(*args, error);
-  if (!wait) return UsageError(error);
-  if (args->Positional.size() < 2)
-    return UsageError(std::string(Name) + " takes a folder and at least one pattern");
+int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optional<bool> Wanted,
+              const TextSink& Out) {
+  CommandSetup setup;
+  if (const int usage =
+          setup.Parse(Args, {{"--archive"},
+                             {"--loose"},
+                             2,
+                             SIZE_MAX,
+                             std::string(Name) + " takes a folder and at least one pattern",
+                             true}))
+    return usage;
+  const CliArgs* args = &setup.Args;
   const auto archive = args->Value("--archive");
   const bool looseOnly = args->Has("--loose");
   if (archive && looseOnly) return UsageError("--archive and --loose exclude each other");
 
-  auto files = MakeNativeFileSystem();
-  CliHost host;
-  CatalogueState state;
-  RefreshReport report;
   // The journal keeps the paths of what it patches: an undo run from another folder must find
   // them too.
-  const std::string folder = AbsoluteFolder(args->Positional[0]);
-  if (!LoadCatalogue(state, *files, host, folder, &report)) return kExitFailed;
+  if (!setup.Load(true)) return kExitFailed;
+  const std::string& folder = setup.Folder;
+  CatalogueState& state = setup.State;
+  FileSystem* files = setup.Files.get();
+  CliHost& host = *setup.Host;
   // Files that could not be read may hold missions the patterns match; those of another archive
   // than the one asked for, or archives when only loose files are asked for, cannot.
   std::vector<IoError> unread;
-  for (const IoError& problem : report.Problems) {
+  for (const IoError& problem : setup.Report.Problems) {
     const std::string name = UpperCase1252(NameOfPath(problem.Path));
     const bool file = problem.Path != folder;
     if (file && archive && name != UpperCase1252(*archive)) continue;
@@ -90,7 +92,7 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
   }
   if (unmatched) return kExitFailed;
 
-  const auto journal = OpenUserJournal(*files, *wait);
+  const auto journal = OpenUserJournal(*files, setup.Wait);
   if (!journal) return kExitFailed;
   const auto lock = LockUserJournal(*journal);
   if (!lock) return kExitFailed;
@@ -98,8 +100,12 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
   // One command, one operation: an undo takes all of it back.
   const PatchJournal::Operation operation(journal.get(),
                                           Wanted ? JournalKind::Set : JournalKind::Toggle);
-  TextTable table;
-  table.Titles = {"FileName", "Enabled", "Change", "SourceFile", "DataOffset"};
+  struct Switched {
+    const Chosen* Mission;
+    bool Now;
+    std::string Change;
+  };
+  std::vector<Switched> switched;
   bool failed = false;
   for (const Chosen& c : chosen) {
     int32_t index = FindChosen(state, c);
@@ -129,29 +135,35 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
     index = FindChosen(state, c);
     const bool now = index >= 0 && state.Missions[static_cast<size_t>(index)].Enabled != kFalse;
     if (change.empty()) change = now == before ? "unchanged" : (now ? "enabled" : "disabled");
-    table.Rows.push_back({NativeNameToUtf8(c.FileName), TrueFalseText(now), change,
-                          NativeNameToUtf8(c.SourceFile), std::to_string(c.DataOffset)});
+    switched.push_back({&c, now, change});
   }
-  if (!WriteStdout(RenderAligned(table))) {
-    PrintError("cannot write the output");
-    return kExitFailed;
-  }
+  TypedTable table{{{"FileName"}, {"Enabled"}, {"Change"}, {"SourceFile"}, {"DataOffset"}},
+                   switched.size(),
+                   [&switched](size_t R, RowWriter& Row) {
+                     const Switched& s = switched[R];
+                     Row.Name(s.Mission->FileName);
+                     Row.Bool(s.Now);
+                     Row.Text(s.Change);
+                     Row.Name(s.Mission->SourceFile);
+                     Row.Int(s.Mission->DataOffset);
+                   }};
+  if (!Printed(WriteTable(table, OutputFormat::Table, Out))) return kExitFailed;
   if (ReportUnread(unread, "nothing was switched in")) failed = true;
   return failed ? kExitFailed : kExitOk;
 }
 
 }  // namespace
 
-int RunEnable(const std::vector<std::string>& Args) {
-  return RunSwitch("enable", Args, true);
+int RunEnable(const std::vector<std::string>& Args, const TextSink& Out) {
+  return RunSwitch("enable", Args, true, Out);
 }
 
-int RunDisable(const std::vector<std::string>& Args) {
-  return RunSwitch("disable", Args, false);
+int RunDisable(const std::vector<std::string>& Args, const TextSink& Out) {
+  return RunSwitch("disable", Args, false, Out);
 }
 
-int RunToggle(const std::vector<std::string>& Args) {
-  return RunSwitch("toggle", Args, std::nullopt);
+int RunToggle(const std::vector<std::string>& Args, const TextSink& Out) {
+  return RunSwitch("toggle", Args, std::nullopt, Out);
 }
 
 }  // namespace brieflist::cli

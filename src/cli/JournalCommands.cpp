@@ -2,11 +2,9 @@
 #include <charconv>
 #include <set>
 
-#include "cli/CliArgs.h"
-#include "cli/CliHost.h"
 #include "cli/CliJournal.h"
+#include "cli/CommandSetup.h"
 #include "cli/Commands.h"
-#include "cli/Output.h"
 #include "editing/Undo.h"
 #include "platform/Windows1252.h"
 
@@ -41,11 +39,13 @@ std::string UndoStateOf(const JournalRecord& Record, const std::vector<JournalRe
 
 }  // namespace
 
-int RunUndo(const std::vector<std::string>& Args) {
+int RunUndo(const std::vector<std::string>& Args, const TextSink& Out) {
+  CommandSetup setup;
+  if (const int usage = setup.Parse(
+          Args, {{"--count", kWaitOption}, {}, 0, 0, "undo takes no arguments but options"}))
+    return usage;
+  const CliArgs* args = &setup.Args;
   std::string error;
-  const auto args = ParseArgs(Args, {"--count", kWaitOption}, {}, error);
-  if (!args) return UsageError(error);
-  if (!args->Positional.empty()) return UsageError("undo takes no arguments but options");
   const auto wait = LockWaitOf(*args, error);
   if (!wait) return UsageError(error);
   int32_t count = 1;
@@ -64,39 +64,36 @@ int RunUndo(const std::vector<std::string>& Args) {
   // The host has said why; an unreadable journal is not an empty one.
   if (result.Unreadable) return kExitFailed;
   if (result.Operations == 0) {
-    if (!WriteStdout("Nothing to undo.\n")) return kExitFailed;
+    if (!Out("Nothing to undo.\n")) return kExitFailed;
     return result.Failed() ? kExitFailed : kExitOk;
   }
-  TextTable table;
-  table.Titles = {"Result", "FileName", "SourceFile", "DataOffset", "Patched"};
-  for (const UndoneRecord& r : result.Records)
-    table.Rows.push_back({StatusText(r.Status), NativeNameToUtf8(r.Record.FileName),
-                          NativeNameToUtf8(r.Record.SourceFile),
-                          std::to_string(r.Record.DataOffset), r.Record.Time});
-  const std::string out = RenderAligned(table) + "Undid " + std::to_string(result.Operations) +
-                          (result.Operations == 1 ? " operation: " : " operations: ") +
-                          std::to_string(result.Count(UndoStatus::Restored)) + " restored, " +
-                          std::to_string(result.Count(UndoStatus::NotApplied)) + " not applied, " +
-                          std::to_string(result.Count(UndoStatus::ChangedSince)) + " refused, " +
-                          std::to_string(result.Count(UndoStatus::Failed)) + " failed\n";
-  if (!WriteStdout(out)) {
-    PrintError("cannot write the output");
-    return kExitFailed;
-  }
+  const TypedTable table{{{"Result"}, {"FileName"}, {"SourceFile"}, {"DataOffset"}, {"Patched"}},
+                         result.Records.size(),
+                         [&result](size_t R, RowWriter& Row) {
+                           const UndoneRecord& r = result.Records[R];
+                           Row.Text(StatusText(r.Status));
+                           Row.Name(r.Record.FileName);
+                           Row.Name(r.Record.SourceFile);
+                           Row.Int(r.Record.DataOffset);
+                           Row.Text(r.Record.Time);
+                         }};
+  const std::string summary =
+      "Undid " + std::to_string(result.Operations) +
+      (result.Operations == 1 ? " operation: " : " operations: ") +
+      std::to_string(result.Count(UndoStatus::Restored)) + " restored, " +
+      std::to_string(result.Count(UndoStatus::NotApplied)) + " not applied, " +
+      std::to_string(result.Count(UndoStatus::ChangedSince)) + " refused, " +
+      std::to_string(result.Count(UndoStatus::Failed)) + " failed\n";
+  if (!Printed(WriteTable(table, OutputFormat::Table, Out) && Out(summary))) return kExitFailed;
   return result.Failed() ? kExitFailed : kExitOk;
 }
 
-int RunHistory(const std::vector<std::string>& Args) {
-  std::string error;
-  const auto args = ParseArgs(Args, {"--format"}, {}, error);
-  if (!args) return UsageError(error);
-  if (!args->Positional.empty()) return UsageError("history takes no arguments but --format");
-  OutputFormat format = OutputFormat::Table;
-  if (const auto text = args->Value("--format"); text && !ParseOutputFormat(*text, format))
-    return UsageError("unknown format " + *text);
-
-  auto files = MakeNativeFileSystem();
-  const auto journal = OpenUserJournal(*files);
+int RunHistory(const std::vector<std::string>& Args, const TextSink& Out) {
+  CommandSetup setup;
+  if (const int usage =
+          setup.Parse(Args, {{}, {}, 0, 0, "history takes no arguments but --format", false, true}))
+    return usage;
+  const auto journal = OpenUserJournal(*setup.Files);
   if (!journal) return kExitFailed;
   auto contents = journal->Read();
   if (!contents) {
@@ -106,36 +103,37 @@ int RunHistory(const std::vector<std::string>& Args) {
   for (const std::string& problem : contents->Problems) PrintWarning(problem);
   const std::vector<JournalRecord>& records = contents->Records;
 
-  std::string out;
-  if (format == OutputFormat::Json) {
-    std::vector<std::vector<JsonField>> objects;
-    for (auto r = records.rbegin(); r != records.rend(); ++r)
-      objects.push_back({JsonField::Str("Time", r->Time), JsonField::Str("Kind", r->Kind),
-                         JsonField::Str("FileName", NativeNameToUtf8(r->FileName)),
-                         JsonField::Str("SourceFile", NativeNameToUtf8(r->SourceFile)),
-                         JsonField::Int("DataOffset", r->DataOffset),
-                         JsonField::Str("Before", PatchedBytesText(r->Before)),
-                         JsonField::Str("After", PatchedBytesText(r->After)),
-                         JsonField::Str("Undo", UndoStateOf(*r, records)),
-                         JsonField::Str("Operation", r->Operation), JsonField::Str("Id", r->Id),
-                         JsonField::Str("Reverses", r->Reverses)});
-    out = RenderJson(objects);
-  } else {
-    TextTable table;
-    table.Titles = {"Time",  "Kind", "FileName",  "SourceFile", "DataOffset", "Before",
-                    "After", "Undo", "Operation", "Id",         "Reverses"};
-    for (auto r = records.rbegin(); r != records.rend(); ++r)
-      table.Rows.push_back({r->Time, r->Kind, NativeNameToUtf8(r->FileName),
-                            NativeNameToUtf8(r->SourceFile), std::to_string(r->DataOffset),
-                            PatchedBytesText(r->Before), PatchedBytesText(r->After),
-                            UndoStateOf(*r, records), r->Operation, r->Id, r->Reverses});
-    out = format == OutputFormat::Table && records.empty() ? "The journal is empty.\n"
-                                                           : RenderText(table, format);
-  }
-  if (!WriteStdout(out)) {
-    PrintError("cannot write the output");
-    return kExitFailed;
-  }
+  if (setup.Format == OutputFormat::Table && records.empty())
+    return Print(Out, "The journal is empty.\n") ? kExitOk : kExitFailed;
+  using enum ColumnKind;
+  // Newest first.
+  const TypedTable table{{{"Time"},
+                          {"Kind"},
+                          {"FileName"},
+                          {"SourceFile"},
+                          {"DataOffset", Integer},
+                          {"Before"},
+                          {"After"},
+                          {"Undo"},
+                          {"Operation"},
+                          {"Id"},
+                          {"Reverses"}},
+                         records.size(),
+                         [&records](size_t R, RowWriter& Row) {
+                           const JournalRecord& r = records[records.size() - 1 - R];
+                           Row.Text(r.Time);
+                           Row.Text(r.Kind);
+                           Row.Name(r.FileName);
+                           Row.Name(r.SourceFile);
+                           Row.Int(r.DataOffset);
+                           Row.Text(PatchedBytesText(r.Before));
+                           Row.Text(PatchedBytesText(r.After));
+                           Row.Text(UndoStateOf(r, records));
+                           Row.Text(r.Operation);
+                           Row.Text(r.Id);
+                           Row.Text(r.Reverses);
+                         }};
+  if (!Printed(WriteTable(table, setup.Format, Out))) return kExitFailed;
   return kExitOk;
 }
 

@@ -6,10 +6,10 @@
 
 #include "catalogue/TextHelpers.h"
 #include "cli/CatalogueOutput.h"
-#include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/CliHost.h"
 #include "cli/CliJournal.h"
+#include "cli/CommandSetup.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "exchange/ListApply.h"
@@ -65,51 +65,51 @@ std::string SummaryLine(const char* Verb, int32_t Rows, int32_t Switched, int32_
          " missing, " + std::to_string(Failed) + " failed\n";
 }
 
-bool Print(const std::string& Text) {
-  if (WriteStdout(Text)) return true;
-  PrintError("cannot write the output");
-  return false;
-}
-
-int DryRun(FileSystem& Files, const std::string& Path) {
+int DryRun(FileSystem& Files, const std::string& Path, const TextSink& Out) {
   const ListDecodeResult list = ReadListFile(Files, Path);
   if (!list.Ok) {
     PrintError(list.Reason);
     return kExitFailed;
   }
   const std::vector<ImportPreviewRow> preview = PreviewImport(Files, list.Rows);
-  TextTable table;
-  table.Titles = {"Row", "FileName", "Action", "SourceFile", "DataOffset"};
   int counts[6] = {};
   std::string refusals;
   for (size_t i = 0; i < preview.size(); ++i) {
     const ImportPreviewRow& p = preview[i];
     ++counts[static_cast<int>(p.Action)];
-    const bool found = p.Action != ImportAction::NotFound && p.Action != ImportAction::Unreadable;
     if (p.Action == ImportAction::Refused)
       refusals += "Row " + std::to_string(i + 1) + " would be refused: " +
                   TerminalSafe(NativeNameToUtf8(p.SourceFile + ": " + p.Reason)) + "\n";
-    table.Rows.push_back({std::to_string(i + 1), NativeNameToUtf8(list.Rows[i].FileName),
-                          ActionText(p.Action),
-                          NativeNameToUtf8(found ? p.SourceFile : list.Rows[i].SourceFile),
-                          std::to_string(found ? p.DataOffset : list.Rows[i].DataOffset)});
   }
-  std::string out = RenderAligned(table);
-  out += std::to_string(counts[0]) + " to enable, " + std::to_string(counts[1]) + " to disable, " +
-         std::to_string(counts[2]) + " already so, " + std::to_string(counts[3]) + " not found" +
-         (counts[5] ? ", " + std::to_string(counts[5]) + " refused\n" : "\n") + refusals;
+  const TypedTable table{{{"Row"}, {"FileName"}, {"Action"}, {"SourceFile"}, {"DataOffset"}},
+                         preview.size(),
+                         [&](size_t R, RowWriter& Row) {
+                           const ImportPreviewRow& p = preview[R];
+                           const bool found = p.Action != ImportAction::NotFound &&
+                                              p.Action != ImportAction::Unreadable;
+                           Row.Int(static_cast<int64_t>(R) + 1);
+                           Row.Name(list.Rows[R].FileName);
+                           Row.Text(ActionText(p.Action));
+                           Row.Name(found ? p.SourceFile : list.Rows[R].SourceFile);
+                           Row.Int(found ? p.DataOffset : list.Rows[R].DataOffset);
+                         }};
+  std::string out = std::to_string(counts[0]) + " to enable, " + std::to_string(counts[1]) +
+                    " to disable, " + std::to_string(counts[2]) + " already so, " +
+                    std::to_string(counts[3]) + " not found" +
+                    (counts[5] ? ", " + std::to_string(counts[5]) + " refused\n" : "\n") + refusals;
   const bool stops = !preview.empty() && preview.back().Action == ImportAction::Unreadable;
   if (stops)
     out += "The import would stop at row " + std::to_string(preview.size()) + " of " +
            std::to_string(list.Rows.size()) + ": " + NativeNameToUtf8(preview.back().Reason) + "\n";
   out += "Dry run: nothing was written.\n";
   // The rows after a file that could not be read were not looked at.
-  return Print(out) && !stops ? kExitOk : kExitFailed;
+  return Printed(WriteTable(table, OutputFormat::Table, Out) && Out(out)) && !stops ? kExitOk
+                                                                                    : kExitFailed;
 }
 
 // The list applied to the missions of Folder, found there by archive and file name.
 int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMode Mode,
-                     OutputFormat Format, std::chrono::milliseconds Wait) {
+                     OutputFormat Format, std::chrono::milliseconds Wait, const TextSink& Out) {
   auto files = MakeNativeFileSystem();
   const ListDecodeResult list = ReadListFile(*files, Path);
   if (!list.Ok) {
@@ -131,23 +131,29 @@ int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMo
   // Rows they may hold fail, each with the file named; others still apply.
   for (const IoError& problem : result.Unread) PrintWarning("cannot read " + problem.Describe());
 
-  TextTable table;
-  table.Titles = {"Row", "Result", "Archive", "FileName", "SourceFile", "DataOffset"};
-  std::vector<std::vector<JsonField>> objects;
+  using enum ColumnKind;
+  const TypedTable table{{{"Row", Integer},
+                          {"Result"},
+                          {"Archive"},
+                          {"FileName"},
+                          {"SourceFile"},
+                          {"DataOffset", Integer}},
+                         result.Rows.size(),
+                         [&](size_t R, RowWriter& Row) {
+                           const ApplyRow& r = result.Rows[R];
+                           Row.Int(static_cast<int64_t>(R) + 1);
+                           Row.Text(OutcomeText(r.Outcome, Mode));
+                           Row.Name(r.Archive);
+                           Row.Name(r.FileName);
+                           Row.Name(r.SourceFile);
+                           if (r.SourceFile.empty()) {
+                             Row.Put({"", 0});  // not found: no offset
+                           } else {
+                             Row.Int(r.DataOffset);
+                           }
+                         }};
   std::string missing;
-  for (size_t i = 0; i < result.Rows.size(); ++i) {
-    const ApplyRow& r = result.Rows[i];
-    const bool found = !r.SourceFile.empty();
-    table.Rows.push_back({std::to_string(i + 1), OutcomeText(r.Outcome, Mode),
-                          NativeNameToUtf8(r.Archive), NativeNameToUtf8(r.FileName),
-                          NativeNameToUtf8(r.SourceFile),
-                          found ? std::to_string(r.DataOffset) : ""});
-    objects.push_back({JsonField::Int("Row", static_cast<int64_t>(i) + 1),
-                       JsonField::Str("Result", OutcomeText(r.Outcome, Mode)),
-                       JsonField::Str("Archive", NativeNameToUtf8(r.Archive)),
-                       JsonField::Str("FileName", NativeNameToUtf8(r.FileName)),
-                       JsonField::Str("SourceFile", NativeNameToUtf8(r.SourceFile)),
-                       JsonField::Int("DataOffset", found ? r.DataOffset : 0)});
+  for (const ApplyRow& r : result.Rows) {
     if (r.Outcome == ApplyOutcome::Missing)
       missing += "missing: " + NativeNameToUtf8(ApplyRowName(r)) + "\n";
     else if (r.Outcome == ApplyOutcome::Ambiguous)
@@ -163,51 +169,44 @@ int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMo
                   result.Count(ApplyOutcome::AlreadySo), result.Count(ApplyOutcome::Missing),
                   result.Count(ApplyOutcome::Failed) + result.Count(ApplyOutcome::Ambiguous));
   // Machine-readable output stays parseable: its summary goes to stderr.
-  std::string out = Format == OutputFormat::Json ? RenderJson(objects) : RenderText(table, Format);
-  if (Format == OutputFormat::Table)
-    out += summary;
-  else
-    std::fputs(summary.c_str(), stderr);
-  if (!Print(out)) return kExitFailed;
+  if (Format != OutputFormat::Table) std::fputs(summary.c_str(), stderr);
+  if (!Printed(WriteTable(table, Format, Out) && (Format != OutputFormat::Table || Out(summary))))
+    return kExitFailed;
   return result.Complete() ? kExitOk : kExitFailed;
 }
 
 }  // namespace
 
-int RunExport(const std::vector<std::string>& Args) {
-  std::string error;
-  const auto args = ParseArgs(Args, {}, {"--read-invalid"}, error);
-  if (!args) return UsageError(error);
-  if (args->Positional.size() != 2) return UsageError("export takes a folder and a list file");
-
-  auto files = MakeNativeFileSystem();
-  CliHost host(args->Has("--read-invalid"));
-  CatalogueState state;
-  RefreshReport report;
+int RunExport(const std::vector<std::string>& Args, const TextSink& Out) {
+  CommandSetup setup;
+  if (const int usage = setup.Parse(
+          Args, {{}, {"--read-invalid"}, 2, 2, "export takes a folder and a list file"}))
+    return usage;
+  const CliArgs* args = &setup.Args;
   // Absolute paths in the list, so it imports from any working folder.
-  if (!LoadCatalogue(state, *files, host, AbsoluteFolder(args->Positional[0]), &report))
-    return kExitFailed;
+  if (!setup.Load(true)) return kExitFailed;
   // A list that lacks some missions looks whole, and would replace a whole one: nothing is saved.
-  if (ReportUnread(report.Problems, "nothing was saved: the list would lack the missions of"))
+  if (ReportUnread(setup.Report.Problems, "nothing was saved: the list would lack the missions of"))
     return kExitFailed;
-  const ExportResult result = ExportListFile(state, *files, args->Positional[1]);
+  const ExportResult result = ExportListFile(setup.State, *setup.Files, args->Positional[1]);
   if (!result.Ok) {
     PrintError(result.Message);
     return kExitFailed;
   }
-  return Print("Saved " + std::to_string(result.Rows) + " missions to " +
-               NativeNameToUtf8(args->Positional[1]) + "\n")
+  return Print(Out, "Saved " + std::to_string(result.Rows) + " missions to " +
+                        NativeNameToUtf8(args->Positional[1]) + "\n")
              ? kExitOk
              : kExitFailed;
 }
 
-int RunImport(const std::vector<std::string>& Args) {
-  std::string error;
-  const auto args = ParseArgs(Args, {"--folder", "--format", kWaitOption}, {"--dry-run"}, error);
-  if (!args) return UsageError(error);
-  const auto wait = LockWaitOf(*args, error);
-  if (!wait) return UsageError(error);
-  if (args->Positional.size() != 1) return UsageError("import takes one list file");
+int RunImport(const std::vector<std::string>& Args, const TextSink& Out) {
+  CommandSetup setup;
+  if (const int usage = setup.Parse(
+          Args,
+          {{"--folder", "--format"}, {"--dry-run"}, 1, 1, "import takes one list file", true}))
+    return usage;
+  const CliArgs* args = &setup.Args;
+  const auto wait = &setup.Wait;
   const std::string& path = args->Positional[0];
   const auto folder = args->Value("--folder");
   OutputFormat format = OutputFormat::Table;
@@ -218,10 +217,10 @@ int RunImport(const std::vector<std::string>& Args) {
   if (folder)
     return ImportIntoFolder(path, *folder,
                             args->Has("--dry-run") ? ApplyMode::DryRun : ApplyMode::Write, format,
-                            *wait);
+                            *wait, Out);
 
   auto files = MakeNativeFileSystem();
-  if (args->Has("--dry-run")) return DryRun(*files, path);
+  if (args->Has("--dry-run")) return DryRun(*files, path, Out);
 
   const auto journal = OpenUserJournal(*files, *wait);
   if (!journal) return kExitFailed;
@@ -235,14 +234,14 @@ int RunImport(const std::vector<std::string>& Args) {
       PrintError(result.Message);
       return kExitFailed;
     case ImportStatus::NoRows:
-      return Print(NativeNameToUtf8(path) + " holds no rows: nothing to do\n") ? kExitOk
-                                                                               : kExitFailed;
+      return Print(Out, NativeNameToUtf8(path) + " holds no rows: nothing to do\n") ? kExitOk
+                                                                                    : kExitFailed;
     case ImportStatus::Stopped:
       // The reason is already on stderr, from the host.
       PrintError("the import stopped at row " + std::to_string(result.Row + 1) + " of " +
                  std::to_string(state.LastImported + 1) + "; the rows before it were applied");
-      Print(SummaryLine("Applied", result.Row + 1, result.Patched, result.AlreadySo,
-                        result.Reported, 1));
+      Print(Out, SummaryLine("Applied", result.Row + 1, result.Patched, result.AlreadySo,
+                             result.Reported, 1));
       return kExitFailed;
     case ImportStatus::Done:
       break;
@@ -251,18 +250,17 @@ int RunImport(const std::vector<std::string>& Args) {
                                       result.AlreadySo, result.Reported, 0) +
                           "Catalogue of " + NativeNameToUtf8(state.GameDirectory) + ": " +
                           CatalogueCounts(state) + "\n";
-  if (!Print(out)) return kExitFailed;
+  if (!Print(Out, out)) return kExitFailed;
   return result.Reported > 0 ? kExitFailed : kExitOk;
 }
 
-int RunShow(const std::vector<std::string>& Args) {
-  std::string error;
-  const auto args = ParseArgs(Args, {"--format", "--folder"}, {}, error);
-  if (!args) return UsageError(error);
-  if (args->Positional.size() != 1) return UsageError("show takes one list file");
-  OutputFormat format = OutputFormat::Table;
-  if (const auto text = args->Value("--format"); text && !ParseOutputFormat(*text, format))
-    return UsageError("unknown format " + *text);
+int RunShow(const std::vector<std::string>& Args, const TextSink& Out) {
+  CommandSetup setup;
+  if (const int usage =
+          setup.Parse(Args, {{"--folder"}, {}, 1, 1, "show takes one list file", false, true}))
+    return usage;
+  const CliArgs* args = &setup.Args;
+  const OutputFormat format = setup.Format;
 
   auto files = MakeNativeFileSystem();
   const ListDecodeResult list = ReadListFile(*files, args->Positional[0]);
@@ -271,7 +269,9 @@ int RunShow(const std::vector<std::string>& Args) {
     return kExitFailed;
   }
   const auto folder = args->Value("--folder");
-  if (!folder) return Print(RenderMissions(list.Rows, format, nullptr)) ? kExitOk : kExitFailed;
+  if (!folder)
+    return Printed(WriteTable(MissionTable(list.Rows, nullptr), format, Out)) ? kExitOk
+                                                                              : kExitFailed;
   if (!CheckFolder(*files, *folder)) return kExitFailed;
   // What an import into the folder would do with each row, read without writing.
   CliHost host;
@@ -281,7 +281,8 @@ int RunShow(const std::vector<std::string>& Args) {
   ExtraColumn column{"Import", {}};
   for (const ApplyRow& r : preview.Rows)
     column.Cells.emplace_back(OutcomeText(r.Outcome, ApplyMode::DryRun));
-  if (!Print(RenderMissions(list.Rows, format, nullptr, &column))) return kExitFailed;
+  if (!Printed(WriteTable(MissionTable(list.Rows, nullptr, &column), format, Out)))
+    return kExitFailed;
   // A row that a file which could not be read may hold has no answer.
   if (const int32_t open = preview.Count(ApplyOutcome::Failed); open > 0) {
     PrintError(std::to_string(open) + (open == 1 ? " row" : " rows") +

@@ -1,9 +1,13 @@
 #include "cli/Output.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+
+#include "platform/Windows1252.h"
 
 namespace brieflist::cli {
 
@@ -19,30 +23,6 @@ bool ParseOutputFormat(const std::string& Text, OutputFormat& Format) {
   else
     return false;
   return true;
-}
-
-JsonField JsonField::Str(std::string Key, std::string Value) {
-  JsonField f;
-  f.Key = std::move(Key);
-  f.Type = Kind::Text;
-  f.Text = std::move(Value);
-  return f;
-}
-
-JsonField JsonField::Int(std::string Key, int64_t Value) {
-  JsonField f;
-  f.Key = std::move(Key);
-  f.Type = Kind::Integer;
-  f.Integer = Value;
-  return f;
-}
-
-JsonField JsonField::Bool(std::string Key, bool Value) {
-  JsonField f;
-  f.Key = std::move(Key);
-  f.Type = Kind::Boolean;
-  f.Boolean = Value;
-  return f;
 }
 
 void AppendJsonString(std::string& Out, std::string_view Utf8) {
@@ -77,33 +57,6 @@ void AppendJsonString(std::string& Out, std::string_view Utf8) {
     }
   }
   Out += '"';
-}
-
-std::string RenderJson(const std::vector<std::vector<JsonField>>& Objects) {
-  std::string out = "[";
-  for (size_t i = 0; i < Objects.size(); ++i) {
-    out += i == 0 ? "\n  {" : ",\n  {";
-    for (size_t f = 0; f < Objects[i].size(); ++f) {
-      const JsonField& field = Objects[i][f];
-      if (f > 0) out += ", ";
-      AppendJsonString(out, field.Key);
-      out += ": ";
-      switch (field.Type) {
-        case JsonField::Kind::Text:
-          AppendJsonString(out, field.Text);
-          break;
-        case JsonField::Kind::Integer:
-          out += std::to_string(field.Integer);
-          break;
-        case JsonField::Kind::Boolean:
-          out += field.Boolean ? "true" : "false";
-          break;
-      }
-    }
-    out += '}';
-  }
-  out += Objects.empty() ? "]\n" : "\n]\n";
-  return out;
 }
 
 namespace {
@@ -158,6 +111,35 @@ bool IsPlainWord(uint64_t Word, bool Csv) {
   return odd == 0;
 }
 
+// Builds TSV or CSV text line by line and hands it to Sink in pieces of some 64 KiB, so large
+// output never sits whole in memory.
+class DelimitedWriter {
+ public:
+  DelimitedWriter(OutputFormat Format, TextSink Sink);
+  // A line cell by cell: Cell for each, then EndLine.
+  void Cell(std::string_view Utf8);
+  // Writes Text as a cell and returns true when it is printable ASCII with nothing to quote or
+  // replace; otherwise writes nothing and returns false. One pass, for the common case.
+  bool PlainCell(std::string_view Text);
+  void EndLine();
+  bool Finish();  // hands over what is left; false when any piece could not be written
+
+ private:
+  // Room for N more bytes at Out_.data() + Used_.
+  char* Room(size_t N);
+  void Put(std::string_view Text);
+
+  bool Csv_;
+  TextSink Sink_;
+  // Out_ is kept sized to its room: cells are written straight into it, and only its first
+  // Used_ bytes count, so a cell that turns out not to be plain is simply not counted.
+  std::string Out_;
+  size_t Used_ = 0;
+  std::string Cell_;  // the careful way's cell
+  bool Ok_ = true;
+  bool LineStarted_ = false;
+};
+
 }  // namespace
 
 DelimitedWriter::DelimitedWriter(OutputFormat Format, TextSink Sink)
@@ -190,7 +172,8 @@ TextSink StringSink(std::string& Text) {
 
 TextSink StdoutSink() {
   return [](std::string_view Piece) {
-    return std::fwrite(Piece.data(), 1, Piece.size(), stdout) == Piece.size();
+    return std::fwrite(Piece.data(), 1, Piece.size(), stdout) == Piece.size() &&
+           std::fflush(stdout) == 0;
   };
 }
 
@@ -241,32 +224,6 @@ void DelimitedWriter::EndLine() {
   }
 }
 
-void DelimitedWriter::Line(const std::vector<std::string>& Cells) {
-  for (const std::string& cell : Cells) Cell(cell);
-  EndLine();
-}
-
-namespace {
-
-std::string RenderDelimited(const TextTable& Table, OutputFormat Format) {
-  std::string out;
-  DelimitedWriter writer(Format, StringSink(out));
-  writer.Line(Table.Titles);
-  for (const auto& row : Table.Rows) writer.Line(row);
-  writer.Finish();
-  return out;
-}
-
-}  // namespace
-
-std::string RenderTsv(const TextTable& Table) {
-  return RenderDelimited(Table, OutputFormat::Tsv);
-}
-
-std::string RenderCsv(const TextTable& Table) {
-  return RenderDelimited(Table, OutputFormat::Csv);
-}
-
 std::string TerminalSafe(std::string_view Utf8) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
@@ -291,54 +248,156 @@ std::string TerminalSafe(std::string_view Utf8) {
   return out;
 }
 
-std::string RenderAligned(const TextTable& Source) {
-  TextTable Table;
-  Table.Titles = Source.Titles;
-  Table.Rows.reserve(Source.Rows.size());
-  for (const auto& row : Source.Rows) {
-    std::vector<std::string>& safe = Table.Rows.emplace_back();
-    for (const std::string& cell : row) safe.push_back(TerminalSafe(cell));
+void RowWriter::Int(int64_t Value) {
+  std::array<char, 24> room;
+  const auto end = std::to_chars(room.data(), room.data() + room.size(), Value).ptr;
+  Put({{room.data(), static_cast<size_t>(end - room.data())}, Value});
+}
+
+namespace {
+
+std::string Utf8Of(const Cell& C) {
+  switch (C.Code) {
+    case TextCode::Windows1252:
+      return Windows1252ToUtf8(C.Text);
+    case TextCode::NativeName:
+      return NativeNameToUtf8(C.Text);
+    case TextCode::Utf8:
+      break;
   }
-  std::vector<size_t> widths(Table.Titles.size(), 0);
-  const auto measure = [&](const std::vector<std::string>& cells) {
-    for (size_t i = 0; i < cells.size() && i < widths.size(); ++i)
+  return std::string(C.Text);
+}
+
+// Cells a row hands over beyond its table's columns have no title and are dropped.
+class DelimitedRow : public RowWriter {
+ public:
+  DelimitedRow(DelimitedWriter& Writer, size_t Columns) : Writer_(Writer), Columns_(Columns) {}
+  void Put(const Cell& C) override {
+    if (Written_++ >= Columns_ || Writer_.PlainCell(C.Text)) return;
+    if (C.Code == TextCode::Utf8 || IsAscii(C.Text)) {
+      Writer_.Cell(C.Text);
+    } else {
+      Writer_.Cell(Utf8Of(C));
+    }
+  }
+  void Next() { Written_ = 0; }
+
+ private:
+  DelimitedWriter& Writer_;
+  size_t Columns_;
+  size_t Written_ = 0;
+};
+
+class JsonRow : public RowWriter {
+ public:
+  JsonRow(const std::vector<Column>& Columns, std::string& Out) : Columns_(Columns), Out_(Out) {}
+  void Put(const Cell& C) override {
+    if (Written_ >= Columns_.size()) return;
+    const Column& column = Columns_[Written_];
+    if (Written_++ > 0) Out_ += ", ";
+    AppendJsonString(Out_, column.JsonKey.empty() ? column.Title : column.JsonKey);
+    Out_ += ": ";
+    switch (column.Kind) {
+      case ColumnKind::Text:
+        AppendJsonString(Out_, C.Code == TextCode::Utf8 ? std::string(C.Text) : Utf8Of(C));
+        break;
+      case ColumnKind::Integer:
+        Out_ += std::to_string(C.Value);
+        break;
+      case ColumnKind::Boolean:
+        Out_ += C.Value ? "true" : "false";
+        break;
+    }
+  }
+  void Next() { Written_ = 0; }
+
+ private:
+  const std::vector<Column>& Columns_;
+  std::string& Out_;
+  size_t Written_ = 0;
+};
+
+// An aligned table needs every width first: its rows are kept, made safe for a terminal.
+class KeptRow : public RowWriter {
+ public:
+  explicit KeptRow(size_t Columns) : Columns_(Columns) {}
+  void Put(const Cell& C) override {
+    if (Rows.back().size() < Columns_) Rows.back().push_back(TerminalSafe(Utf8Of(C)));
+  }
+  std::vector<std::vector<std::string>> Rows;
+
+ private:
+  size_t Columns_;
+};
+
+bool WriteDelimited(const TypedTable& Source, OutputFormat Format, const TextSink& Sink) {
+  DelimitedWriter writer(Format, Sink);
+  for (const Column& column : Source.Columns) writer.Cell(column.Title);
+  writer.EndLine();
+  DelimitedRow row(writer, Source.Columns.size());
+  for (size_t r = 0; r < Source.Rows; ++r) {
+    row.Next();
+    Source.Row(r, row);
+    writer.EndLine();
+  }
+  return writer.Finish();
+}
+
+bool WriteJson(const TypedTable& Source, const TextSink& Sink) {
+  std::string out = "[";
+  bool ok = true;
+  JsonRow row(Source.Columns, out);
+  for (size_t r = 0; r < Source.Rows; ++r) {
+    out += r == 0 ? "\n  {" : ",\n  {";
+    row.Next();
+    Source.Row(r, row);
+    out += '}';
+    if (out.size() >= kPieceBytes) {
+      ok = Sink(out) && ok;
+      out.clear();
+    }
+  }
+  out += Source.Rows == 0 ? "]\n" : "\n]\n";
+  return Sink(out) && ok;
+}
+
+bool WriteAligned(const TypedTable& Source, const TextSink& Sink) {
+  KeptRow kept(Source.Columns.size());
+  std::vector<std::string> titles;
+  for (const Column& column : Source.Columns) titles.push_back(column.Title);
+  kept.Rows.push_back(std::move(titles));
+  kept.Rows.emplace_back();  // the rule under the titles, once the widths are known
+  for (size_t r = 0; r < Source.Rows; ++r) {
+    kept.Rows.emplace_back();
+    Source.Row(r, kept);
+  }
+  std::vector<size_t> widths(Source.Columns.size(), 0);
+  for (const auto& cells : kept.Rows)
+    for (size_t i = 0; i < cells.size(); ++i)
       widths[i] = std::max(widths[i], DisplayWidth(cells[i]));
-  };
-  measure(Table.Titles);
-  for (const auto& row : Table.Rows) measure(row);
+  for (const size_t w : widths) kept.Rows[1].emplace_back(w, '-');
 
   std::string out;
-  const auto line = [&](const std::vector<std::string>& cells) {
-    std::string text;
+  for (const auto& cells : kept.Rows) {
     for (size_t i = 0; i < cells.size(); ++i) {
-      text += cells[i];
-      if (i + 1 < cells.size()) text.append(widths[i] - DisplayWidth(cells[i]) + 2, ' ');
+      out += cells[i];
+      if (i + 1 < cells.size()) out.append(widths[i] - DisplayWidth(cells[i]) + 2, ' ');
     }
-    out += text;
     out += '\n';
-  };
-  line(Table.Titles);
-  std::vector<std::string> rule;
-  for (const size_t w : widths) rule.emplace_back(w, '-');
-  line(rule);
-  for (const auto& row : Table.Rows) line(row);
-  return out;
+  }
+  return Sink(out);
 }
 
-std::string RenderText(const TextTable& Table, OutputFormat Format) {
+}  // namespace
+
+bool WriteTable(const TypedTable& Source, OutputFormat Format, const TextSink& Sink) {
   switch (Format) {
-    case OutputFormat::Tsv:
-      return RenderTsv(Table);
-    case OutputFormat::Csv:
-      return RenderCsv(Table);
+    case OutputFormat::Json:
+      return WriteJson(Source, Sink);
+    case OutputFormat::Table:
+      return WriteAligned(Source, Sink);
     default:
-      return RenderAligned(Table);
+      return WriteDelimited(Source, Format, Sink);
   }
 }
-
-bool WriteStdout(const std::string& Text) {
-  const size_t written = std::fwrite(Text.data(), 1, Text.size(), stdout);
-  return written == Text.size() && std::fflush(stdout) == 0;
-}
-
 }  // namespace brieflist::cli

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "Version.h"
-#include "cli/CliHost.h"
 #include "cli/Commands.h"
 #include "platform/CommandLine.h"
 #include "platform/MemoryAdvice.h"
@@ -80,7 +79,7 @@ int main(int argc, char** argv) {
         return kExitOk;
       }
     }
-    return c.Run(rest);
+    return c.Run(rest, StdoutSink());
   }
   return UsageError("unknown command '" + args[0] + "'");
 }

@@ -1,18 +1,16 @@
 #pragma once
 
-#include <array>
 #include <chrono>
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <random>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "editing/JournalLine.h"
 #include "platform/EngineHost.h"
 #include "platform/FileSystem.h"
 #include "platform/IoResult.h"
@@ -34,60 +32,8 @@ inline constexpr const char* kJournalDamagedSuffix = ".damaged";
 inline constexpr std::chrono::milliseconds kJournalLockWait{30000};
 inline constexpr std::chrono::milliseconds kJournalWaitNotice{1000};
 
-// The 11 bytes a patch may change, in this order: 0..2 (signature), 120..123, 124..127.
-inline constexpr size_t kJournalByteCount = 11;
-using PatchedBytes = std::array<uint8_t, kJournalByteCount>;
-
-// Kinds of record. A patch kind names the command that wrote it; an undo record names the
-// record it reverses; the two marker kinds record that an undo looked at a record and wrote
-// nothing, so the record leaves the undo stack.
-namespace JournalKind {
-inline constexpr const char* Toggle = "toggle";
-inline constexpr const char* Set = "set";
-inline constexpr const char* Bulk = "bulk";
-inline constexpr const char* Import = "import";
-inline constexpr const char* Undo = "undo";
-inline constexpr const char* Refused = "refused";
-inline constexpr const char* NotApplied = "not-applied";
-}  // namespace JournalKind
-
-// True for the kinds an undo writes (undo and the two markers): those are never undone.
-bool IsUndoKind(std::string_view Kind);
-
-// One patch of one mission, or one undo marker.
-struct JournalRecord {
-  std::string Time;  // UTC, "YYYY-MM-DDTHH:MM:SSZ"
-  std::string Kind;
-  std::string SourceFile;
-  int32_t DataOffset = 0;
-  std::string FileName;
-  PatchedBytes Before{};
-  PatchedBytes After{};
-  std::string Operation;  // shared by the records of one command, which an undo takes together
-  std::string Id;         // unique per record
-  std::string Reverses;   // for undo kinds: the Id of the record looked at; empty otherwise
-
-  bool operator==(const JournalRecord&) const = default;
-};
-
-// The 11 bytes of a mission header (zeros where it is shorter), and putting them back.
-PatchedBytes PatchedBytesOf(std::span<const uint8_t> Header);
-void PutPatchedBytes(std::span<uint8_t> Header, const PatchedBytes& Bytes);
-// "424D53 00800100 00000000": the three groups in hexadecimal.
-std::string PatchedBytesText(const PatchedBytes& Bytes);
-
-// One line of the journal, ending with "\n": tab-separated fields, the last a checksum of the
-// others so a line torn by a crash is told from a whole one. Control characters, tabs and "%"
-// in texts are written as "%XX".
-std::string FormatJournalLine(const JournalRecord& Record);
-// The record of a line (without its "\n"); nothing when the line is torn or damaged.
-std::optional<JournalRecord> ParseJournalLine(std::string_view Line);
-
 // The user's journal: kJournalFileName in the program's data folder, which is made when missing.
 IoResult<std::string> UserJournalPath();
-
-// The current time as a record's Time.
-std::string JournalTimeNow();
 
 // What the journal holds.
 struct JournalContents {
@@ -168,11 +114,11 @@ class PatchJournal {
 
  private:
   std::string NewId();
-  IoResult<std::string> ReadText();
-  IoResult<JournalContents> ReadContents();
   IoResult<bool> Load();
   IoResult<bool> AppendLocked(std::span<JournalRecord> Records);
-  IoResult<bool> Trim(std::span<const JournalRecord> Added, bool DropOld);
+  // Writes the journal anew with Added, without what a trim drops (when Trim) and with its
+  // damaged lines set aside; false when there was nothing to leave out.
+  IoResult<bool> Rewrite(std::span<const JournalRecord> Added, bool Trim);
   IoResult<std::unique_ptr<FileLock>> WaitForLock();
 
   FileSystem& Files_;

@@ -58,16 +58,7 @@ void UpdateCatalogue(CatalogueState& State, const JournalRecord& R, UndoResult& 
 }  // namespace
 
 std::vector<UndoableOperation> UndoableOperations(const JournalContents& Journal) {
-  // An undo whose write failed is marked not applied: it took nothing back.
-  std::set<std::string> notApplied;
-  for (const JournalRecord& r : Journal.Records)
-    if (r.Kind == JournalKind::NotApplied) notApplied.insert(r.Reverses);
-  std::set<std::string> lookedAt;
-  for (const JournalRecord& r : Journal.Records) {
-    if (!IsUndoKind(r.Kind) || r.Reverses.empty()) continue;
-    if (r.Kind == JournalKind::Undo && notApplied.count(r.Id)) continue;
-    lookedAt.insert(r.Reverses);
-  }
+  const auto lookedAt = LookedAtRecords(Journal.Records);
   std::vector<UndoableOperation> out;
   std::map<std::string, size_t> slot;
   for (auto r = Journal.Records.rbegin(); r != Journal.Records.rend(); ++r) {

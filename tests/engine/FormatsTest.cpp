@@ -380,6 +380,7 @@ TEST(JournalLine, ReadsBackWhatItWroteAndRejectsEveryCutAndChange) {
   }
   const std::string line = FormatJournalLine(SampleRecord());
   EXPECT_TRUE(test::Has(line, "424d53 00008001 00000000"));
+  EXPECT_TRUE(line.ends_with("\t-\ta0d92d16\n")) << line;  // the checksum stored journals hold
   const std::string_view whole(line.data(), line.size() - 1);
   for (size_t n = 0; n < whole.size(); ++n) EXPECT_FALSE(ParseJournalLine(whole.substr(0, n))) << n;
   for (size_t i = 0; i < whole.size(); ++i) {

@@ -258,15 +258,6 @@ TEST(HostileFile, AFifoIsRefusedWithoutWaiting) {
 }
 #endif
 
-TEST(CliText, StarsInNamesMatchAsCharactersAndControlBytesAreShownEscaped) {
-  EXPECT_TRUE(cli::MatchesPattern("CASE*.BMS", "CASE*S"));
-  cli::TextTable table;
-  table.Titles = {"FileName"};
-  table.Rows = {{"\x1b]0;owned\x07"}, {"ok\x7f\xc2\x9b"}};
-  EXPECT_EQ(cli::RenderAligned(table),
-            "FileName\n----------------\n\\x1B]0;owned\\x07\nok\\x7F\\u009B\n");
-}
-
 TEST(CliExport, ARelativeFolderIsWrittenAsAbsolutePaths) {
   test::TempFolder work;
   std::filesystem::create_directory(NativePath(work.File("game")));

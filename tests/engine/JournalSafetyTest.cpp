@@ -2,12 +2,14 @@
 // other programs.
 #include "cli/Commands.h"
 #include "editing/BulkSwitch.h"
+#include "editing/JournalTrim.h"
 #include "editing/Patching.h"
 #include "editing/Undo.h"
 #include "exchange/ListFile.h"
 #include "support/MemoryFileSystem.h"
 
 #include <cstring>
+#include <sstream>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -23,20 +25,113 @@ using test::Has;
 
 const std::string kJournal = test::GamePath("journal.tsv");
 
-TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKeptAside) {
-  test::MemoryGame g;
-  // Two archives: the bulk below reaches the journal in two appends, and a trim between them
-  // must not cut its first part away.
-  for (const char* archive : {"a.pff", "b.pff"}) {
-    std::vector<std::pair<std::string, sample::Bytes>> packed;
-    for (int i = 0; i < 15; ++i) {
-      std::string name = archive;  // appended, not "literal" + ...: a g++ -O3 false warning
-      packed.emplace_back(name.append(std::to_string(i)).append(".BMS"), test::MissionBytes());
-    }
-    g.Put(archive, test::ArchiveBytes(packed));
+// A journal in shorthand: "A A B<A0 C!B0" is two records of command A, an undo B of A's first
+// record and a not-applied marker C on B's. A record's Id is its command and its place in it.
+std::vector<JournalRecord> Shorthand(const std::string& Text) {
+  std::vector<JournalRecord> out;
+  std::map<std::string, int> count;
+  std::istringstream in(Text);
+  for (std::string token; in >> token;) {
+    const size_t mark = std::min(token.find_first_of("<!"), token.size());
+    JournalRecord& r = out.emplace_back();
+    r.Operation = token.substr(0, mark);
+    r.Id = r.Operation + std::to_string(count[r.Operation]++);
+    r.Kind = token[mark] == '<' ? JournalKind::Undo : JournalKind::NotApplied;
+    if (mark == token.size()) r.Kind = JournalKind::Set;
+    r.Reverses = token.substr(mark + (mark < token.size()));
   }
+  return out;
+}
+
+// Each row: the journal ending with the records being added, how many, the limit, and the
+// commands of the records the plan keeps, one letter per record.
+void ExpectTrims(const std::vector<std::tuple<const char*, size_t, size_t, const char*>>& Rows) {
+  for (const auto& [journal, adding, limit, expected] : Rows) {
+    const std::vector<JournalRecord> records = Shorthand(journal);
+    const JournalTrimPlan plan = PlanJournalTrim(records, adding, limit);
+    std::string kept;
+    for (const JournalRecord& r : records)
+      if (!plan.Dropped.count(r.Operation)) kept += r.Operation;
+    EXPECT_EQ(kept, expected) << journal << " limit " << limit;
+    EXPECT_EQ(plan.Kept, kept.size()) << journal;
+  }
+}
+
+TEST(JournalTrimPlan, PastTheLimitOtherCommandsGoOldestFirstToATenthBelowIt) {
+  // Lines, adding, the open command's own lines, limit, undoing: trims?
+  const size_t due[][6] = {{10, 1, 0, 10, 0, 1},  {9, 1, 0, 10, 0, 0},  {10, 1, 9, 10, 0, 1},
+                           {10, 1, 10, 10, 0, 0}, {10, 1, 0, 10, 1, 0}, {3, 40, 0, 10, 0, 1}};
+  for (const auto& d : due)
+    EXPECT_EQ(JournalTrimDue(d[0], d[1], d[2], d[3], d[4]), d[5] == 1) << d[0] << "+" << d[1];
+  ExpectTrims({{"A B C D E F G H I J K", 1, 10, "CDEFGHIJK"},
+               {"A B C D E F G H I J K", 1, 20, "ABCDEFGHIJK"},
+               {"A B C D E F G H I J K", 1, 1, "JK"}});
+}
+
+TEST(JournalTrimPlan, WhatStays) {
+  // Only whole commands go.
+  ExpectTrims(
+      {{"A A A B C D", 1, 5, "BCD"}, {"A B B B C D", 1, 5, "BBBCD"}, {"A B B B C D", 1, 4, "CD"}});
+  // The command being written stays, wherever its records lie.
+  ExpectTrims({{"A A B C A", 1, 3, "AACA"}, {"A B C D D D", 3, 1, "CDDD"}});
+  // The newest before it stays, however large; here an undo, so that the newest command an undo
+  // can take back is another.
+  ExpectTrims({{"A B C<B0 D", 1, 1, "ACD"}, {"A B B B C<B0 C<B1 C<B2 D", 1, 2, "ACCCD"}});
+  // The newest command an undo can take back stays; an undo whose write failed took none back.
+  ExpectTrims({{"A B C<B0 D", 1, 2, "ACD"},
+               {"A A B<A1 C", 1, 2, "AABC"},
+               {"A B<A0 C", 1, 1, "BC"},
+               {"A B!A0 C", 1, 1, "BC"},
+               {"A B C<B0 D!C0 E", 1, 2, "BCDE"}});
+  // An undo goes only after what it took back.
+  ExpectTrims(
+      {{"A B<A0 C A", 1, 1, "ABCA"}, {"A B C<A0 D E F", 1, 3, "DEF"}, {"A B<Z0 C D", 1, 2, "CD"}});
+}
+
+// A program stopped while appending leaves a torn last line: the next writer moves it beside
+// the journal and writes on a fresh line; a whole last line lacking only its line end is a
+// record. Should the move fail, the record still goes on a line of its own.
+TEST(JournalSafety, ATornLastLineIsSetAsideByTheNextWriter) {
+  JournalRecord sample = Shorthand("A")[0];
+  sample.Time = "2024-03-09T17:05:59Z", sample.Operation = sample.Id = "0123456789abcdef";
+  const std::string whole = FormatJournalLine(sample), line(whole, 0, whole.size() - 1);
+  const std::string cut = line.substr(0, 30), last = line.substr(0, line.size() - 1), fails = "!";
+  // What follows a whole line, what goes aside (fails: nothing, as that write fails), records.
+  const std::tuple<std::string, std::string, size_t> rows[] = {{cut, cut + "\n", 2},
+                                                               {last, last + "\n", 2},
+                                                               {line, "", 3},
+                                                               {"\r", "", 2},
+                                                               {"?\n" + cut, "?\n" + cut + "\n", 2},
+                                                               {cut, fails, 2}};
+  for (const auto& [tail, aside, records] : rows) {
+    test::MemoryFileSystem files;
+    const std::string text = whole + tail;
+    files.Files[kJournal] = test::Bytes(text.begin(), text.end());
+    if (aside == fails) files.FailWrite[kJournal + kJournalDamagedSuffix] = "No space left";
+    PatchJournal journal(files, kJournal);
+    std::vector<std::string> notices;
+    journal.OnNotice = [&](const std::string& Text) { notices.push_back(Text); };
+    std::vector<JournalRecord> added(1);
+    ASSERT_TRUE(journal.Append(added)) << tail;
+    const auto contents = journal.Read();
+    ASSERT_TRUE(contents && contents->Records.size() == records) << tail;
+    EXPECT_EQ(contents->Problems.size(), aside == fails) << tail;
+    const test::Bytes& kept = files.Files[kJournal + kJournalDamagedSuffix];
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), aside == fails ? "" : aside) << tail;
+    EXPECT_EQ(notices.size(), !aside.empty() && aside != fails) << tail;
+  }
+}
+
+// A command appended in parts (one per archive) stays whole through the trims between them while
+// older commands go; a damaged line goes aside at the next trim and makes its command only
+// partly undoable.
+TEST(JournalSafety, ACommandWrittenInPartsStaysWholeAndADamagedLineOfItIsKeptAside) {
+  test::MemoryGame g;
+  g.Put("a.pff",
+        test::ArchiveBytes({{"A1.BMS", test::MissionBytes()}, {"A2.BMS", test::MissionBytes()}}));
+  g.Put("b.pff", test::ArchiveBytes({{"B1.BMS", test::MissionBytes()}}));
   g.Refresh();
-  PatchJournal journal(g.JournalFiles, kJournal, 20);
+  PatchJournal journal(g.JournalFiles, kJournal, 2);
   g.P.Journal = &journal;
   const auto commands = [&] {  // how many records each command has, oldest first
     std::vector<size_t> out;
@@ -45,38 +140,21 @@ TEST(JournalSafety, CommandsAreTrimmedWholeOldestFirstNewestKeptDamagedLinesKept
       (i == 0 || r[i].Operation != r[i - 1].Operation) ? out.push_back(1) : void(++out.back());
     return out;
   };
-  for (int i = 0; i < 4; ++i)
-    ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
-  const auto both = [&] { return std::make_pair(g.File("a.pff"), g.File("b.pff")); };
-  const auto original = both();
-  std::vector<BulkRow> rows;
-  for (int32_t i = 0; i < 30; ++i) rows.push_back({i, i});
-  ASSERT_EQ(SetMissionsEnabled(g.State, g.P, rows, false).Patched, 30);
-  // The bulk alone is beyond the limit: it stays whole; the older toggles go.
-  EXPECT_EQ(commands(), (std::vector<size_t>{30}));
-  ASSERT_EQ(SetMissionEnabled(g.State, g.P, 1, 1, true), PatchOutcome::Patched);
-  // The toggle goes; the bulk, the newest before this command, stays.
-  EXPECT_EQ(commands(), (std::vector<size_t>{30, 1}));
-  const UndoResult undo = UndoLastPatches(g.State, g.P, 2);
-  EXPECT_EQ(undo.Count(UndoStatus::Restored), 31) << undo.Message();
-  EXPECT_EQ(both(), original);
-
-  // A damaged line goes aside, not away, and makes its command only partly undoable.
-  ASSERT_EQ(SetMissionsEnabled(g.State, g.P, rows, false).Patched, 30);
-  std::string text(g.JournalFiles.Files[kJournal].begin(), g.JournalFiles.Files[kJournal].end());
-  const size_t end = text.size() - 1, start = text.rfind('\n', end - 1) + 1;  // its last line
-  text[end - 1] ^= 1;
-  g.JournalFiles.Files[kJournal] = sample::Bytes(text.begin(), text.end());
-  std::vector<std::string> notices;
-  journal.OnNotice = [&](const std::string& Text) { notices.push_back(Text); };
-  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 0, 0), PatchOutcome::Patched);
-  EXPECT_EQ(g.JournalFiles.Files[kJournal + kJournalDamagedSuffix],
-            sample::Bytes(text.begin() + static_cast<ptrdiff_t>(start), text.end()));
-  EXPECT_EQ(commands(), (std::vector<size_t>{29, 1}));
-  EXPECT_TRUE(notices.size() == 1 && Has(notices[0], "1 damaged line"));
+  for (int i = 0; i < 2; ++i)
+    ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 2, 2), PatchOutcome::Patched);
+  const sample::Bytes original = g.File("a.pff");
+  const std::vector<BulkRow> all = {{0, 0}, {1, 1}, {2, 2}};
+  ASSERT_EQ(SetMissionsEnabled(g.State, g.P, all, false).Patched, 3);
+  EXPECT_EQ(commands(), (std::vector<size_t>{3}));
+  sample::Bytes& text = g.JournalFiles.Files[kJournal];
+  text[text.size() - 2] ^= 1;  // the last line's checksum
+  ASSERT_EQ(ToggleMissionEnabled(g.State, g.P, 2, 2), PatchOutcome::Patched);
+  EXPECT_EQ(commands(), (std::vector<size_t>{2, 1}));
+  EXPECT_EQ(journal.KeptAside()->size(), 1u);
   const UndoResult partly = UndoLastPatches(g.State, g.P, 2);
-  EXPECT_TRUE(partly.Failed() && partly.Count(UndoStatus::Restored) == 30);
+  EXPECT_TRUE(partly.Failed() && partly.Count(UndoStatus::Restored) == 3);
   EXPECT_TRUE(Has(partly.Message(), "only be partly undone: 1 of its"));
+  EXPECT_EQ(g.File("a.pff"), original);
 }
 
 TEST(JournalSafety, AFolderInThePlaceOfTheJournalIsAnErrorNeverAnEmptyJournal) {
@@ -92,6 +170,23 @@ TEST(JournalSafety, AFolderInThePlaceOfTheJournalIsAnErrorNeverAnEmptyJournal) {
   }
   EXPECT_NE(test::RunCli(cli::RunDisable, {game.Path(), "*"}).Exit, 0);
   EXPECT_EQ(test::ReadBytes(game.File("a.pff")), before);
+}
+
+// Where letter case tells names apart, a file named like the journal but for case is another
+// program's: switches go on, and it is left as it is.
+TEST(JournalSafety, AFileNamedLikeTheJournalButForCaseIsNoJournal) {
+  test::ScopedDataFolder data;
+  test::TempFolder game;
+  game.Write("a.pff", test::ArchiveBytes({{"ONE.BMS", test::MissionBytes()}}));
+  const std::string journal = *UserJournalPath();
+  const std::string stray = journal.substr(0, journal.size() - 11) + "JOURNAL.TSV";
+  const sample::Bytes torn = {'2', '0', '2', '4', '\t', 'x'};  // a trim would set it aside
+  sample::WriteFile(stray, torn);
+  if (std::filesystem::exists(NativePath(journal))) GTEST_SKIP() << "names ignore case here";
+  const test::CliRun r = test::RunCli(cli::RunToggle, {game.Path(), "*"});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(PatchJournal(*MakeNativeFileSystem(), journal).Read()->Records.size(), 1u);
+  EXPECT_EQ(test::ReadBytes(stray), torn);
 }
 
 // Another program holds the lock: each try is counted.
@@ -310,9 +405,10 @@ TEST(JournalSafetyProcesses, KilledOrSimultaneousSwitchesAreUndoneToTheOriginalB
       EXPECT_TRUE(test::ReadBytes(path) == bytes) << Trial << ": " << path << undo.Message();
     return undo;
   };
+  const auto run = [&](cli::CommandFunction Command) { Command({dir, "*"}, cli::StdoutSink()); };
   for (const int ms : {0, 1, 3, 6, 12, 25, 50}) {  // after the start
     test::ScopedDataFolder data;
-    const pid_t child = Spawn(nullptr, [&] { cli::RunDisable({dir, "*"}); });
+    const pid_t child = Spawn(nullptr, [&] { run(cli::RunDisable); });
     usleep(static_cast<useconds_t>(ms) * 1000);
     kill(child, SIGKILL);
     Wait(child);
@@ -320,7 +416,7 @@ TEST(JournalSafetyProcesses, KilledOrSimultaneousSwitchesAreUndoneToTheOriginalB
   }
   for (int t = 0; t < 3; ++t) {
     test::ScopedDataFolder data;
-    RunTogether({[&] { cli::RunToggle({dir, "*"}); }, [&] { cli::RunDisable({dir, "*"}); }});
+    RunTogether({[&] { run(cli::RunToggle); }, [&] { run(cli::RunDisable); }});
     // Both ran whole: no patch may be called never applied.
     EXPECT_EQ(undoToOriginal(2, "two at once").Count(UndoStatus::NotApplied), 0) << t;
   }

@@ -148,10 +148,7 @@ TEST(CliImportFolder, PrintsEachRowTheSummaryAndTheMissingRowsWithExitCodes) {
   };
   for (const auto& c : cases) {
     const sample::Bytes before = test::ReadBytes(game.File("a.pff"));
-    const test::CliRun r = test::RunCli(c.Command, c.Args);
-    EXPECT_EQ(r.Exit, c.Exit) << c.Args[1] << r.Err;
-    EXPECT_TRUE(test::Has(r.Out, c.Out)) << r.Out;
-    EXPECT_TRUE(test::Has(r.Err, c.Err)) << r.Err;
+    const test::CliRun r = test::CheckCli(c.Command, c.Args, c.Exit, c.Out, c.Err);
     EXPECT_TRUE(c.Args.back() != "json" || r.Out.find("Applied") == std::string::npos) << r.Out;
     EXPECT_EQ(test::ReadBytes(game.File("a.pff")) != before, c.Writes);
   }

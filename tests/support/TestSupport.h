@@ -12,6 +12,7 @@
 #include "catalogue/CatalogueState.h"
 #include "catalogue/MissionEntry.h"
 #include "catalogue/RefreshCatalogue.h"
+#include "cli/Commands.h"
 #include "editing/Patching.h"
 #include "exchange/ListFile.h"
 #include "platform/EngineHost.h"
@@ -260,14 +261,22 @@ struct CliRun {
   std::string Err;
 };
 
-inline CliRun RunCli(int (*Command)(const std::vector<std::string>&),
-                     std::vector<std::string> Args) {
-  testing::internal::CaptureStdout();
+// A command run in-process: its output through a sink of its own, stderr captured.
+inline CliRun RunCli(cli::CommandFunction Command, std::vector<std::string> Args) {
   testing::internal::CaptureStderr();
   CliRun r;
-  r.Exit = Command(Args);
-  r.Out = testing::internal::GetCapturedStdout();
+  r.Exit = Command(Args, cli::StringSink(r.Out));
   r.Err = testing::internal::GetCapturedStderr();
+  return r;
+}
+
+// RunCli, checking the exit code and that the output and stderr hold Out and Err.
+inline CliRun CheckCli(cli::CommandFunction Command, std::vector<std::string> Args, int Exit,
+                       const std::string& Out = "", const std::string& Err = "") {
+  CliRun r = RunCli(Command, std::move(Args));
+  EXPECT_EQ(r.Exit, Exit) << r.Err;
+  EXPECT_TRUE(Has(r.Out, Out)) << r.Out;
+  EXPECT_TRUE(Has(r.Err, Err)) << r.Err;
   return r;
 }
 
