@@ -48,9 +48,8 @@ add_custom_target(windows_zip
   COMMAND ${CMAKE_COMMAND} -E copy ${platform_plugin} ${stage}/platforms
   COMMAND ${CMAKE_COMMAND} -E copy ${style_plugin} ${stage}/styles
   COMMAND ${CMAKE_STRIP} --strip-unneeded ${stage}/brieflist.exe ${stage}/brieflist-cli.exe
-  COMMAND ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/${zip_name}.zip --format=zip
-          ${zip_name}
-  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/windows-zip
+  COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/windows-zip
+          ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/${zip_name}.zip --format=zip ${zip_name}
   BYPRODUCTS ${CMAKE_BINARY_DIR}/${zip_name}.zip
   VERBATIM)
 add_dependencies(windows_zip brieflist brieflist-cli)

@@ -30,9 +30,9 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# The desktop program's part (Qt built for Windows, the window's tests, the zip) runs when
-# BRIEFLIST_WINDOWS_GUI=1; without it, the engine, the CLI and their tests.
-gui=${BRIEFLIST_WINDOWS_GUI:-0}
+# The desktop program's part (Qt built for Windows, the window's tests, the zip) runs unless
+# BRIEFLIST_WINDOWS_GUI=0, which keeps to the engine, the CLI and their tests.
+gui=${BRIEFLIST_WINDOWS_GUI:-1}
 if [ "$gui" = 1 ]; then
   qt=$("$root/scripts/windows-qt.sh" | tail -1)
   cmake -S "$root" -B "$build" -G Ninja \

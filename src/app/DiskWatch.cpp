@@ -15,6 +15,8 @@ constexpr std::chrono::milliseconds kQuietTime{500};
 // How soon files added to the folder are watched too. Not at every change: a thousand files
 // copied in would have the folder listed a thousand times.
 constexpr std::chrono::milliseconds kNewFilesTime{100};
+// How often the followed folder is asked whether it is still there (see the constructor).
+constexpr std::chrono::milliseconds kPresenceTime{1000};
 
 // Folder without its trailing separators, as the watcher names it; a root keeps its own.
 std::string WithoutSeparator(std::string Folder) {
@@ -61,6 +63,16 @@ DiskWatch::DiskWatch(FileSystem& Underlying, QObject* Parent)
   });
   connect(&Watcher_, &QFileSystemWatcher::fileChanged, this, &DiskWatch::SomethingMoved);
   connect(&Watcher_, &QFileSystemWatcher::directoryChanged, this, &DiskWatch::FolderMoved);
+  // The folder's own renaming or removal is told only to the folder above it, which is not
+  // watched where watches keep folders from being renamed (see Follow): whether the folder is
+  // still there is asked now and then instead.
+  if (!kWatchedFoldersRename) {
+    Presence_.setInterval(kPresenceTime);
+    connect(&Presence_, &QTimer::timeout, this, [this] {
+      if (!Folder_.empty()) FolderMoved(QString());
+    });
+    Presence_.start();
+  }
 }
 
 DiskWatch::~DiskWatch() = default;

@@ -87,6 +87,7 @@ class DiskWatch : public QObject {
   QFileSystemWatcher Watcher_;
   QTimer Quiet_;
   QTimer NewFiles_;
+  QTimer Presence_;  // where the folder above is not watched
   std::string Folder_;
   QString FolderShown_;                     // Folder_ as the watcher names it
   std::optional<FileIdentity> FolderSeen_;  // which folder was there when last looked

@@ -33,7 +33,8 @@ QString AddBackslash(const QString& Path) {
 
 QString DefaultFolder() {
 #ifdef _WIN32
-  return QStringLiteral("c:\\");
+  // Drive c's root, written as Windows writes it and as the folder list shows it.
+  return QStringLiteral("C:\\");
 #else
   return AddBackslash(QDir::toNativeSeparators(QDir::homePath()));
 #endif

@@ -11,7 +11,7 @@ namespace brieflist {
 // empty path gives the separator alone.
 QString AddBackslash(const QString& Path);
 
-// The chooser's starting folder when none is remembered: "c:\" on Windows, the user's home
+// The chooser's starting folder when none is remembered: drive c's root on Windows, the user's home
 // folder elsewhere; with its trailing separator.
 QString DefaultFolder();
 

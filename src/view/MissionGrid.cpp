@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyle>
 
 #include "platform/qt/Twips.h"
@@ -53,6 +54,16 @@ MissionGrid::MissionGrid(QWidget* Parent) : QTableView(Parent), Model_(new Catal
   titles->setMinimumSectionSize(1);
   titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   titles->setSectionResizeMode(QHeaderView::Interactive);
+  // A title press selects its column, and QTableView would then scroll a partly hidden column
+  // into sight: the title moves from under the pointer and the release is no click, so no sort.
+  // The column is selected where it stands.
+  disconnect(titles, SIGNAL(sectionPressed(int)), this, SLOT(selectColumn(int)));
+  connect(titles, &QHeaderView::sectionPressed, this, [this](int Column) {
+    QScrollBar* across = horizontalScrollBar();
+    const int at = across->value();
+    selectColumn(Column);
+    across->setValue(at);
+  });
 
   QHeaderView* rows = verticalHeader();
   rows->hide();

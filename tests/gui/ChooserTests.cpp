@@ -245,5 +245,39 @@ TEST(FolderPaths, APathLiesOnTheDriveWithTheLongestRoot) {
     EXPECT_EQ(DriveIndexOf(drives, path), expected) << path.toStdString();
 }
 
+// The system's drives: on Windows the letters as Windows writes them, the system drive among
+// them; elsewhere the root folder first.
+TEST(SystemDrivesTest, ListsTheSystemsRoots) {
+  const std::vector<Drive> drives = SystemDrives().Drives();
+  ASSERT_FALSE(drives.empty());
+#ifdef _WIN32
+  QStringList roots;
+  for (const Drive& drive : drives) {
+    EXPECT_TRUE(drive.Root.size() == 3 && drive.Root[0].isUpper() && drive.Root.endsWith(":\\"))
+        << drive.Root.toStdString();
+    EXPECT_EQ(drive.Text, drive.Root.left(2));
+    roots << drive.Root;
+  }
+  EXPECT_TRUE(roots.contains(qEnvironmentVariable("SystemDrive") + '\\'));
+#else
+  EXPECT_EQ(drives[0].Root, "/");
+#endif
+}
+
+#ifdef _WIN32
+// The chooser's store is the registry on Windows: HKEY_CURRENT_USER\Software\<application>, a
+// subkey per section, the INI file's names. Under a name of its own, removed afterwards.
+TEST(SettingsStoreTest, NativeStoreIsTheUsersRegistryKey) {
+  const QString application = QString("Brieflist test %1").arg(QCoreApplication::applicationPid());
+  const QString folder = "C:\\Games\\DF2\\";
+  QtSettingsStore store(QSettings::NativeFormat);
+  EXPECT_EQ(store.Write(application, "Folder", "Path", folder), "");
+  QSettings software("HKEY_CURRENT_USER\\Software", QSettings::NativeFormat);
+  EXPECT_EQ(software.value(application + '/' + application + "/Folder/Path"), folder);
+  EXPECT_EQ(store.Read(application, "Folder", "Path", ""), folder);
+  software.remove(application);
+}
+#endif
+
 }  // namespace
 }  // namespace brieflist

@@ -39,9 +39,7 @@ TEST(ReadsAsNumber, AcceptsDecimalNumbersOnly) {
   for (const auto& c : cases) {
     double value = -1;
     EXPECT_EQ(ReadsAsNumber(QString::fromLatin1(c.Text), value), c.IsNumber) << c.Text;
-    if (c.IsNumber) {
-      EXPECT_DOUBLE_EQ(value, c.Value) << c.Text;
-    }
+    EXPECT_DOUBLE_EQ(c.IsNumber ? value : c.Value, c.Value) << c.Text;  // a value for numbers
   }
 }
 

@@ -53,10 +53,7 @@ class ScriptedDialogs : public Dialogs {
     Questions.push_back(Text);
     BusyWhileAsked.push_back(QApplication::overrideCursor() != nullptr &&
                              QApplication::overrideCursor()->shape() == Qt::WaitCursor);
-    if (YesNoAnswers.empty()) return true;
-    const bool answer = YesNoAnswers.front();
-    YesNoAnswers.pop_front();
-    return answer;
+    return Pop(YesNoAnswers, true);
   }
   // Chooses the item named by the next entry of MenuChoices; an empty entry, or none left,
   // dismisses the menu. A greyed item cannot be chosen.
@@ -112,9 +109,10 @@ class ScriptedDialogs : public Dialogs {
     const auto lock = MakeNativeFileSystem()->TryLockFile(*journal + kJournalLockSuffix);
     if (lock && !*lock) ShownUnderLock.push_back(Text);
   }
-  static QString Pop(std::deque<QString>& Answers) {
-    if (Answers.empty()) return QString();
-    QString answer = Answers.front();
+  template <typename T>
+  static T Pop(std::deque<T>& Answers, T None = T()) {
+    if (Answers.empty()) return None;
+    T answer = Answers.front();
     Answers.pop_front();
     return answer;
   }
@@ -160,15 +158,13 @@ class WindowTest : public testing::Test {
   static Bytes Mission(const std::string& Name, const std::string& Creator,
                        const std::string& Terrain, bool Disabled = false, uint8_t Flags = 0x05,
                        uint8_t Version = 15) {
-    sample::MissionSpec m;
-    m.MissionName = Name;
-    m.Creator = Creator;
-    m.Terrain = Terrain;
-    m.FlagLow = Flags;
-    m.Disabled = Disabled;
-    m.Signature = Disabled ? "VyK" : "BMS";
-    m.VersionByte = Version;
-    return sample::BuildMission(m);
+    return sample::BuildMission({.Signature = Disabled ? "VyK" : "BMS",
+                                 .VersionByte = Version,
+                                 .MissionName = Name,
+                                 .Creator = Creator,
+                                 .Terrain = Terrain,
+                                 .FlagLow = Flags,
+                                 .Disabled = Disabled});
   }
 
   void SetUp() override {
@@ -202,9 +198,8 @@ class WindowTest : public testing::Test {
     return rows;
   }
   int RowOf(int32_t CatalogueIndex) {
-    for (int r = 0; r < Grid().Model().rowCount(); ++r)
-      if (Grid().Model().CatalogueIndex(r) == CatalogueIndex) return r;
-    return -1;
+    const std::vector<int32_t> rows = Shown();
+    return static_cast<int>(std::find(rows.begin(), rows.end(), CatalogueIndex) - rows.begin());
   }
   template <typename T = QWidget>
   T* Control(const char* Name) {
@@ -216,10 +211,16 @@ class WindowTest : public testing::Test {
   void Click(const char* Button) {
     QTest::mouseClick(Control<QAbstractButton>(Button), Qt::LeftButton);
   }
+  // Clicks the middle of the title's part in sight, scrolled to first when none is.
   void ClickTitle(int Column, Qt::MouseButton Button = Qt::LeftButton) {
     QHeaderView* titles = Grid().horizontalHeader();
-    const int x = titles->sectionViewportPosition(Column) + titles->sectionSize(Column) / 2;
-    QTest::mouseClick(titles->viewport(), Button, {}, QPoint(x, titles->height() / 2));
+    const auto inSight = [&] {
+      return titles->viewport()->rect() & QRect(titles->sectionViewportPosition(Column), 0,
+                                                titles->sectionSize(Column), titles->height());
+    };
+    const QModelIndex top = Grid().indexAt(QPoint(0, 0));
+    if (inSight().isEmpty() && top.isValid()) Grid().scrollTo(top.siblingAtColumn(Column));
+    QTest::mouseClick(titles->viewport(), Button, {}, inSight().center());
   }
   void ClickCell(int Row, int Column, Qt::MouseButton Button = Qt::LeftButton) {
     const QModelIndex at = Grid().model()->index(Row, Column);

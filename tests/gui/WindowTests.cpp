@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QItemSelectionModel>
+#include <QScrollBar>
 #include <cmath>
 
 #include "exchange/ListFile.h"
@@ -118,6 +119,15 @@ TEST_F(Form1Test, ClicksPopUpTheColumnsMenuAndTitleClicksSortAlternately) {
   EXPECT_EQ(Shown(), (Rows{0, 1, 2, 3, 4, 5}));
   ClickTitle(GridColumn::Creator);
   EXPECT_EQ(Shown(), (Rows{3, 2, 0, 4, 1, 5}));
+  // A title half out of sight sorts as well: its press must not scroll it from under the pointer.
+  const QHeaderView& titles = *Grid().horizontalHeader();
+  Grid().horizontalScrollBar()->setValue(0);
+  Grid().resize(Grid().width() - Grid().viewport()->width() +
+                    titles.sectionPosition(GridColumn::Creator) +
+                    titles.sectionSize(GridColumn::Creator) / 2,
+                Grid().height());
+  ClickTitle(GridColumn::Creator);
+  EXPECT_EQ(Shown(), (Rows{1, 5, 0, 4, 2, 3}));
 }
 
 TEST_F(Form1Test, EnableDisableSwitchesExactlyTheClickedRowsMission) {

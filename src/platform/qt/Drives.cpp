@@ -10,9 +10,10 @@ namespace brieflist {
 std::vector<Drive> SystemDrives::Drives() {
   std::vector<Drive> drives;
 #ifdef _WIN32
-  // Only the letters: asking a removable drive without a medium for its label would wait.
+  // Only the letters, upper case as Windows writes them ("C:"): asking a removable drive without
+  // a medium for its label would wait.
   for (const QFileInfo& root : QDir::drives()) {
-    const QString path = QDir::toNativeSeparators(root.absoluteFilePath()).toLower();
+    const QString path = QDir::toNativeSeparators(root.absoluteFilePath()).toUpper();
     drives.push_back({path, path.left(2)});
   }
 #else
