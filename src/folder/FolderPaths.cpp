@@ -33,8 +33,7 @@ QString AddBackslash(const QString& Path) {
 
 QString DefaultFolder() {
 #ifdef _WIN32
-  // Drive c's root, written as Windows writes it and as the folder list shows it.
-  return QStringLiteral("C:\\");
+  return QStringLiteral("c:\\");
 #else
   return AddBackslash(QDir::toNativeSeparators(QDir::homePath()));
 #endif
