@@ -1,5 +1,4 @@
-// The journal against large commands, damaged lines, a folder in its place, failing writes and
-// other programs.
+// The journal against large commands, damaged lines, failing writes and other programs.
 #include "cli/Commands.h"
 #include "editing/BulkSwitch.h"
 #include "editing/JournalTrim.h"
@@ -172,8 +171,7 @@ TEST(JournalSafety, AFolderInThePlaceOfTheJournalIsAnErrorNeverAnEmptyJournal) {
   EXPECT_EQ(test::ReadBytes(game.File("a.pff")), before);
 }
 
-// Where letter case tells names apart, a file named like the journal but for case is another
-// program's: switches go on, and it is left as it is.
+// A file named like the journal but for letter case is another program's, and left alone.
 TEST(JournalSafety, AFileNamedLikeTheJournalButForCaseIsNoJournal) {
   test::ScopedDataFolder data;
   test::TempFolder game;
@@ -198,8 +196,7 @@ struct LockedElsewhere : test::MemoryFileSystem {
   int Tries = 0;
 };
 
-// A command that could not have the lock fails each write at once with the reason, rather than
-// waiting again for every file (the window would freeze that long per archive).
+// Without the lock, each write fails at once with the reason rather than waiting per file.
 TEST(JournalSafety, ACommandWithoutTheLockWaitsOnceAndWritesNothing) {
   test::MemoryGame g;
   for (const char* archive : {"a.pff", "b.pff"})
@@ -386,8 +383,7 @@ TEST(JournalSafetyProcesses, TwoProgramsTrimmingAtOnceLoseNoRecord) {
   }
 }
 
-// After any kill or race, undo must bring back every byte of a sample folder: a torn header or a
-// write the journal does not know of would be refused or left behind.
+// After any kill or race, undo must bring back every byte of a sample folder.
 TEST(JournalSafetyProcesses, KilledOrSimultaneousSwitchesAreUndoneToTheOriginalBytes) {
   test::TempFolder folder;
   const std::string dir = folder.Path();

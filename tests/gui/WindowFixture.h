@@ -118,8 +118,7 @@ class ScriptedDialogs : public Dialogs {
   }
 };
 
-// The settings store in memory: its entries (an empty one counts as missing), its writes, and a
-// failure on demand.
+// The settings store in memory: entries (an empty one is missing), writes, failure on demand.
 struct MemorySettings : SettingsStore {
   QString Read(const QString& A, const QString& S, const QString& K, const QString& D) override {
     const auto it = Entries.find(A + '/' + S + '/' + K);
