@@ -94,8 +94,7 @@ TEST(BoundedCost, BytesReadSurviveTheFileShrinking) {
   EXPECT_EQ(view[kSize - 1], 7);
 }
 
-// Read by parts, an archive gives what a whole read gives: directories claiming too many records,
-// running past the end, starting before it or needing several parts; string tables in parts.
+// Read by parts, an archive gives what a whole read gives, damaged directories included.
 TEST(BoundedCost, ArchivesReadByPartsGiveWhatAWholeReadGives) {
   std::vector<std::pair<std::string, std::string>> pairs;
   for (int i = 0; i < 70000; ++i)

@@ -42,8 +42,7 @@ std::vector<JournalRecord> Shorthand(const std::string& Text) {
   return out;
 }
 
-// Each row: the journal ending with the records being added, how many, the limit, and the
-// commands of the records the plan keeps, one letter per record.
+// Each row: the journal ending with the records added, how many, the limit, the records kept.
 void ExpectTrims(const std::vector<std::tuple<const char*, size_t, size_t, const char*>>& Rows) {
   for (const auto& [journal, adding, limit, expected] : Rows) {
     const std::vector<JournalRecord> records = Shorthand(journal);
