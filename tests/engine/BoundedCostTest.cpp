@@ -18,8 +18,7 @@
 namespace brieflist {
 namespace {
 
-// A text resource that runs out of texts repeats them for the remaining keys: a long text must
-// be held once, not once per pair, or a crafted archive of under a megabyte costs gigabytes.
+// Texts repeated for the remaining keys are held once, not once per pair.
 TEST(BoundedCost, TextsRepeatedByAResourceAreHeldOnce) {
   constexpr size_t kRecords = 2001, kLength = 100000;
   std::vector<std::pair<std::string, std::string>> pairs{{"0", std::string(kLength, 'T')}};
@@ -81,8 +80,7 @@ TEST(BoundedCost, OverlappingResourcesCostNoMoreThanTheArchiveHolds) {
   EXPECT_LE(state.MapNames.size(), 1 + file.size() / 16 + directory.BinEntries.size());
 }
 
-// Bytes read from a file are the program's own: another program shrinking the file cannot
-// take them away (a mapping of it would fault on the next access).
+// Bytes read are the program's own: a file shrunk by another program cannot take them away.
 TEST(BoundedCost, BytesReadSurviveTheFileShrinking) {
   test::TempFolder folder;
   constexpr size_t kSize = 17u << 20;  // larger than any buffer kept for reuse
@@ -96,8 +94,7 @@ TEST(BoundedCost, BytesReadSurviveTheFileShrinking) {
   EXPECT_EQ(view[kSize - 1], 7);
 }
 
-// Read by parts, an archive gives what a whole read gives: directories claiming too many records,
-// running past the end, starting before it or needing several parts; string tables in parts.
+// Read by parts, an archive gives what a whole read gives, damaged directories included.
 TEST(BoundedCost, ArchivesReadByPartsGiveWhatAWholeReadGives) {
   std::vector<std::pair<std::string, std::string>> pairs;
   for (int i = 0; i < 70000; ++i)
@@ -136,8 +133,7 @@ TEST(BoundedCost, ArchivesReadByPartsGiveWhatAWholeReadGives) {
   EXPECT_GE(whole.State.MapNames.size(), 1 + 70000u + 2);
 }
 
-// A 64 GiB sparse archive is read and switched by its parts with a few reads, never whole, and
-// gives the rows and map names of its small original.
+// A 64 GiB sparse archive is read and switched by parts, never whole, as its small original.
 TEST(BoundedCost, AHugeSparseArchiveIsReadByItsParts) {
   test::TempFolder folder;
   const test::Bytes small =

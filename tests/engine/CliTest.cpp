@@ -1,5 +1,4 @@
-// brieflist-cli's commands run in-process: what they print, their exit codes and what they
-// select.
+// brieflist-cli's commands run in-process: what they print, their exit codes and what they select.
 #include <climits>
 #include <system_error>
 
@@ -222,8 +221,7 @@ TEST(CliSwitch, AReadOnlyFileGivesExitOneWithTheMessageOnStderr) {
   CheckCli(cli::RunDisable, {f.Path(), "SAME.BMS", "--loose"}, 1, "failed", test::kAccessDenied);
 }
 
-// What could be read is shown or switched, but a result that lacks an unread file's missions is
-// no success, and the file is named.
+// A result lacking an unread file's missions is no success, and the file is named.
 TEST(CliUnread, CommandsWhoseResultLacksAFileThatCouldNotBeReadExitOne) {
   const test::ScopedDataFolder data;
   CliFolder f;
@@ -254,8 +252,7 @@ TEST(CliUnread, CommandsWhoseResultLacksAFileThatCouldNotBeReadExitOne) {
   EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff"}));
 }
 
-// CI runs the tests named ReadOnly as an unprivileged user, for whom the marks bind. A mission
-// already as asked needs no write, wherever the folder lives.
+// CI runs the tests named ReadOnly as an unprivileged user, for whom the marks bind.
 TEST(CliImport, AReadOnlyFolderAlreadyAsAskedIsAlreadySo) {
   const test::ScopedDataFolder data;
   CliFolder f;
@@ -316,8 +313,7 @@ TEST(CliUndo, TakesBackTheLatestCommandsAndHistoryListsThemNewestFirst) {
   EXPECT_EQ(RunCli(cli::RunHistory, {"--format", "yaml"}).Exit, 2);
 }
 
-// A journal locked by another program is waited for, saying so after a second, and given up on
-// after --wait seconds with exit 1 and nothing changed.
+// A locked journal is waited for, said after a second, and given up on after --wait seconds.
 TEST(CliUndo, AJournalLockedByAnotherProgramIsWaitedForThenGivenUp) {
   const test::ScopedDataFolder data;
   CliFolder f;

@@ -1,5 +1,4 @@
-// Crafted archives and lists, files changed or replaced by another program, FIFOs and terminal
-// escapes: a switch changes the 11 bytes of the mission asked for, or nothing.
+// Crafted archives and lists, files changed underneath: a switch changes its 11 bytes or nothing.
 #include <numeric>
 
 #include "cli/CliCatalogue.h"
@@ -29,8 +28,7 @@ sample::ArchiveEntry Entry(const std::string& Name, sample::Bytes Data, int32_t 
   return {Name, std::move(Data), Offset != 0, Offset};
 }
 
-// Archives whose directories point missions at places where writing a header would change
-// other bytes: the switch is refused with a message naming mission and file, nothing changes.
+// Directories whose missions overlap other bytes: the switch is refused, nothing changes.
 TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
   sample::MissionSpec spec;
   spec.MissionName = "xxxxBMS";  // a signature 8 bytes into the mission
@@ -115,8 +113,7 @@ TEST(HostileArchive, AMisplacedHeaderIsNeverWrittenNorJournalled) {
   }
 }
 
-// Another program rewrote the archive with the missions in swapped order: every way of writing
-// a packed mission checks the directory in the same open and finds the one named.
+// Missions swapped by another program: every write checks the directory in the same open.
 TEST(HostileArchive, ASwappedArchiveSwitchesTheMissionNamedOrNone) {
   const sample::Bytes alpha = MissionBytes("BMS", 0x00, 0x0A);
   const sample::Bytes bravo = MissionBytes("BMS", 0x00, 0x0B, 0, 400);
@@ -192,8 +189,7 @@ TEST(HostileArchive, UndoRefusesARecordWhoseMissionIsGoneFromThatPlace) {
   EXPECT_EQ(h.Files.Files, replaced);
 }
 
-// A shared list is untrusted: only missions that the file itself names at the row's offset are
-// written, and the dry run is the same resolution, writing nothing.
+// A shared list is untrusted: only missions the file names at the row's offset are written.
 TEST(HostileList, RowsArePreviewedAndAppliedAsTheArchiveNamesThem) {
   Hostile h;
   const sample::Bytes m = MissionBytes("BMS", 0x00, 0x0D);

@@ -1,5 +1,4 @@
-// The journal against large commands, damaged lines, a folder in its place, failing writes and
-// other programs.
+// The journal against large commands, damaged lines, failing writes and other programs.
 #include "cli/Commands.h"
 #include "editing/BulkSwitch.h"
 #include "editing/JournalTrim.h"
@@ -43,8 +42,7 @@ std::vector<JournalRecord> Shorthand(const std::string& Text) {
   return out;
 }
 
-// Each row: the journal ending with the records being added, how many, the limit, and the
-// commands of the records the plan keeps, one letter per record.
+// Each row: the journal ending with the records added, how many, the limit, the records kept.
 void ExpectTrims(const std::vector<std::tuple<const char*, size_t, size_t, const char*>>& Rows) {
   for (const auto& [journal, adding, limit, expected] : Rows) {
     const std::vector<JournalRecord> records = Shorthand(journal);
@@ -172,8 +170,7 @@ TEST(JournalSafety, AFolderInThePlaceOfTheJournalIsAnErrorNeverAnEmptyJournal) {
   EXPECT_EQ(test::ReadBytes(game.File("a.pff")), before);
 }
 
-// Where letter case tells names apart, a file named like the journal but for case is another
-// program's: switches go on, and it is left as it is.
+// A file named like the journal but for letter case is another program's, and left alone.
 TEST(JournalSafety, AFileNamedLikeTheJournalButForCaseIsNoJournal) {
   test::ScopedDataFolder data;
   test::TempFolder game;
@@ -198,8 +195,7 @@ struct LockedElsewhere : test::MemoryFileSystem {
   int Tries = 0;
 };
 
-// A command that could not have the lock fails each write at once with the reason, rather than
-// waiting again for every file (the window would freeze that long per archive).
+// Without the lock, each write fails at once with the reason rather than waiting per file.
 TEST(JournalSafety, ACommandWithoutTheLockWaitsOnceAndWritesNothing) {
   test::MemoryGame g;
   for (const char* archive : {"a.pff", "b.pff"})
@@ -386,8 +382,7 @@ TEST(JournalSafetyProcesses, TwoProgramsTrimmingAtOnceLoseNoRecord) {
   }
 }
 
-// After any kill or race, undo must bring back every byte of a sample folder: a torn header or a
-// write the journal does not know of would be refused or left behind.
+// After any kill or race, undo must bring back every byte of a sample folder.
 TEST(JournalSafetyProcesses, KilledOrSimultaneousSwitchesAreUndoneToTheOriginalBytes) {
   test::TempFolder folder;
   const std::string dir = folder.Path();

@@ -23,6 +23,9 @@ TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset)
                           {"DUP.BMS", MissionBytes("BMS")}}));
   files.Put("/g", "x.pff", ArchiveBytes({{"X.BMS", MissionBytes("BMS")}}));
   files.Put("/g", "Loose.bms", MissionBytes("BMS"));
+  // Where letter case tells files apart, two archives may share one name: both are named.
+  files.Put("/g", "CASE.PFF", ArchiveBytes({{"X.BMS", MissionBytes()}}));
+  files.Put("/g", "case.pff", ArchiveBytes({{"x.bms", MissionBytes()}}));
   files.FailWrite[test::GamePath("x.pff")] = IoFault::NoSpace;
   const auto original = files.Files;
   const struct {
@@ -37,6 +40,7 @@ TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset)
       {Row("C:\\G\\LOOSE.BMS", "LOOSE.BMS", 0, false), O::SwitchedOff, O::SwitchedOff},
       {Row("C:\\G\\m.pff", "loose.bms", 20, false), O::Missing, O::Missing},  // packed only
       {Row("D:\\m.pff", "ONE.BMS", 7, false), O::AlreadySo, O::AlreadySo},    // after row 1
+      {Row("C:\\G\\case.pff", "X.BMS", 20, false), O::Ambiguous, O::Ambiguous},
   };
   std::vector<MissionEntry> rows;
   for (const auto& c : cases) rows.push_back(c.Row);
@@ -49,6 +53,8 @@ TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset)
           << "row " << i + 1;
     EXPECT_FALSE(result.Complete());
     EXPECT_EQ(MissingRowsText(result), "gone.pff: ONE.BMS\r\nm.pff: loose.bms\r\n");
+    EXPECT_EQ(result.Rows[8].Fault->Detail,
+              test::GamePath("CASE.PFF") + " and " + test::GamePath("case.pff"));
     if (mode == ApplyMode::DryRun) {
       EXPECT_EQ(files.Files, original);
       continue;
@@ -68,8 +74,7 @@ TEST(ApplyListToFolder, MatchesByArchiveAndFileNameWhateverThePathCaseAndOffset)
   EXPECT_EQ(files.Files, original);
 }
 
-// An install that cannot be written (a disc, a share): a mission already as asked needs no
-// write, wherever the folder lives; only a switch fails, naming the file.
+// A read-only install: a mission already as asked needs no write; only a switch fails.
 TEST(ApplyListToFolder, AMissionAlreadySoNeedsNoWriteInAReadOnlyFolder) {
   test::MemoryGame g;
   g.Put("m.pff", ArchiveBytes({{"ON.BMS", MissionBytes("BMS")}, {"OFF.BMS", MissionBytes("VyK")}}));
@@ -101,18 +106,6 @@ TEST(ApplyListToFolder, AMissionAlreadySoNeedsNoWriteInAReadOnlyFolder) {
   EXPECT_EQ(bulk.FailureMessage(), "");
   EXPECT_EQ(g.Files.Files, original);
   EXPECT_TRUE(g.Records().empty());
-}
-
-// Where letter case tells files apart, two archives may share one name: both are named.
-TEST(ApplyListToFolder, ANameHeldInTwoArchivesOfOneNameNamesBoth) {
-  test::MemoryGame g;
-  g.Put("CASE.PFF", ArchiveBytes({{"X.BMS", MissionBytes()}}));
-  g.Put("case.pff", ArchiveBytes({{"x.bms", MissionBytes()}}));
-  const ApplyResult result =
-      ApplyListToFolder(g.P, {Row("C:\\G\\case.pff", "X.BMS", 20, false)}, "/g", ApplyMode::DryRun);
-  EXPECT_EQ(result.Rows[0].Outcome, O::Ambiguous);
-  EXPECT_EQ(result.Rows[0].Fault->Detail,
-            test::GamePath("CASE.PFF") + " and " + test::GamePath("case.pff"));
 }
 
 TEST(CliImportFolder, PrintsEachRowTheSummaryAndTheMissingRowsWithExitCodes) {

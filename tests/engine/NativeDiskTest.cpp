@@ -1,5 +1,4 @@
-// The native file system's own duties on the real disk. Where Windows and POSIX systems differ,
-// each case says what each gives.
+// The native file system's own duties on the real disk, Windows and POSIX systems alike.
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -263,8 +262,7 @@ TEST_F(NativeDisk, AJournalReadOutOfFileHandlesSaysSo) {
 }
 #endif
 
-// The folder listing: regular files only, in name order, letter case as the system has it; two
-// refreshes read the same rows with one open per file and write nothing.
+// The folder listing: regular files only, in name order, one open per file, nothing written.
 TEST_F(NativeDisk, RefreshReadsEachFileOnceAndWritesNothing) {
   sample::FolderSummary summary;
   std::string error;
@@ -291,8 +289,7 @@ TEST_F(NativeDisk, RefreshReadsEachFileOnceAndWritesNothing) {
   EXPECT_FALSE(ListMatchingFiles(plain.File("missing"), ".pff"));
 }
 
-// The engine's names are Windows-1252 text on Windows and the system's own bytes elsewhere;
-// either way they reach the disk and come back unchanged through refresh and patch.
+// Names (Windows-1252 on Windows, bytes elsewhere) come back unchanged through refresh and patch.
 TEST_F(NativeDisk, NamesOutsideAsciiRoundTrip) {
   Folder.Write("\x80uro \xE9t\xE9.bms", MissionBytes());  // 0x80..0x9F differ from Latin-1
   Folder.Write("M\xFCller.pff", ArchiveBytes({{"IN.BMS", MissionBytes()}}));

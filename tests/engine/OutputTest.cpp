@@ -1,5 +1,4 @@
-// The CLI's output formats at their boundaries: what a crafted mission text can do to a script
-// reading TSV, CSV or JSON, or to a terminal.
+// What a crafted mission text can do to a script reading TSV, CSV or JSON, or to a terminal.
 #include <gtest/gtest.h>
 
 #include <array>

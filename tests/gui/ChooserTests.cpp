@@ -17,8 +17,7 @@ QString WithSeparator(const std::string& Path) {
   return Native(Path) + QDir::separator();
 }
 
-// Three "drives" inside a temporary folder: C (where the process runs), D with D/Games/DF2 and
-// Z, which does not exist, as a drive without a medium.
+// Drives in a temporary folder: C (the process's), D with D/Games/DF2, Z without a medium.
 class FolderChooserTest : public test::WindowTest {
  protected:
   void SetUp() override {
@@ -254,8 +253,7 @@ TEST(FolderPaths, APathLiesOnTheDriveWithTheLongestRoot) {
     EXPECT_EQ(DriveIndexOf(drives, path), expected) << path.toStdString();
 }
 
-// The system's drives: on Windows the letters as Windows writes them, the system drive among
-// them; elsewhere the root folder first.
+// The system's drives: on Windows its letters, the system drive among them; elsewhere "/" first.
 TEST(SystemDrivesTest, ListsTheSystemsRoots) {
   const std::vector<Drive> drives = SystemDrives().Drives();
   ASSERT_FALSE(drives.empty());

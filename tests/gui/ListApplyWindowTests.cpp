@@ -1,4 +1,4 @@
-// ImportList of a list saved for a folder not on this computer; the message closing an import.
+// ImportList of a list saved for a folder not on this computer.
 #include "exchange/ListFile.h"
 #include "gui/WindowFixture.h"
 
@@ -46,18 +46,6 @@ TEST_F(ListApplyWindowTest, AListFromElsewhereIsAppliedToTheOpenFolderOnlyAfterY
       << text.toStdString();
   EXPECT_TRUE(text.endsWith("b.pff: M19\nand 2 more")) << text.toStdString();
   EXPECT_EQ(Dialogs.Reports[0].CopyText.count("b.pff: M"), 22);
-}
-
-TEST_F(ListApplyWindowTest, AnImportIntoTheListsOwnFolderEndsWithOneSummary) {
-  Open();
-  std::vector<MissionEntry> rows = State.Missions;
-  rows[0].Enabled = kFalse;
-  Import(rows);
-  EXPECT_TRUE(Dialogs.Questions.isEmpty() && Dialogs.Messages.empty());
-  ASSERT_EQ(Dialogs.Reports.size(), 1u);
-  EXPECT_EQ(Dialogs.Reports[0].Text,
-            "Applied 6 of 6 rows of the list: 0 switched on, 1 switched off, 5 already so.");
-  EXPECT_TRUE(Dialogs.Reports[0].CopyText.isEmpty());
 }
 
 }  // namespace

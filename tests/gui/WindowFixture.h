@@ -55,8 +55,7 @@ class ScriptedDialogs : public Dialogs {
                              QApplication::overrideCursor()->shape() == Qt::WaitCursor);
     return Pop(YesNoAnswers, true);
   }
-  // Chooses the item named by the next entry of MenuChoices; an empty entry, or none left,
-  // dismisses the menu. A greyed item cannot be chosen.
+  // Chooses the next of MenuChoices (an empty entry, or none, dismisses), never a greyed item.
   QAction* PopUpMenu(QMenu& Menu, const QPoint&) override {
     PoppedUp shown{Menu.objectName(), {}, {}};
     for (QAction* item : Menu.actions()) {
@@ -98,8 +97,7 @@ class ScriptedDialogs : public Dialogs {
   std::vector<PoppedUp> PopUps;
   QStringList Inputs;       // each input box's default
   QStringList FileDialogs;  // where each file dialog opened
-  // Messages and questions shown while the undo journal was locked: each kept another program
-  // waiting for a person.
+  // Shown while the journal was locked: each kept another program waiting for a person.
   QStringList ShownUnderLock;
 
  private:
@@ -118,8 +116,7 @@ class ScriptedDialogs : public Dialogs {
   }
 };
 
-// The settings store in memory: its entries (an empty one counts as missing), its writes, and a
-// failure on demand.
+// The settings store in memory: entries (an empty one is missing), writes, failure on demand.
 struct MemorySettings : SettingsStore {
   QString Read(const QString& A, const QString& S, const QString& K, const QString& D) override {
     const auto it = Entries.find(A + '/' + S + '/' + K);

@@ -1,5 +1,4 @@
-// The main window as a person uses it: what it shows, and what its clicks, keys and dialogs do
-// to the grid and to the files.
+// The main window as a person uses it: what it shows, and what clicks, keys and dialogs do.
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QItemSelectionModel>
@@ -380,10 +379,15 @@ TEST_F(ListFileTest, ExportAndImportThroughTheirDialogs) {
   EXPECT_EQ(Dialogs.FileDialogs[1], list);  // the name the export chose
   EXPECT_EQ(OnDisk(), kAsWritten);
   EXPECT_EQ(Seen(), "0T 1F 2T 3T 4F 5T | 6 of 6 shown, 4 enabled, 1 duplicate names");
+  EXPECT_TRUE(Dialogs.Questions.isEmpty());  // an import into the list's own folder: one summary
+  ASSERT_EQ(Dialogs.Reports.size(), 1u);
+  EXPECT_EQ(Dialogs.Reports[0].Text,
+            "Applied 6 of 6 rows of the list: 1 switched on, 0 switched off, 5 already so.");
+  EXPECT_TRUE(Dialogs.Reports[0].CopyText.isEmpty());
   Click("Command3");  // cancelled dialogs end silently
   Click("Command4");
   EXPECT_EQ(Dialogs.FileDialogs.size(), 4u);
-  EXPECT_EQ(Dialogs.Messages.size(), 1);  // an import that succeeds says nothing
+  EXPECT_EQ(Dialogs.Messages.size(), 1);  // nor in a message
 }
 
 // A list that would lack an unread file's missions is saved only when the person says so.

@@ -13,8 +13,7 @@
 
 namespace brieflist::test {
 
-// Files held in memory, with failures on demand: fast enough for thousands of patches, and able
-// to fail exactly where a test wants. Counts calls as the real disk does.
+// Files held in memory, failing where a test wants; counts calls as the real disk does.
 class MemoryFileSystem : public FileSystem {
  public:
   std::map<std::string, Bytes> Files;  // full path -> content
@@ -210,8 +209,7 @@ class MemoryFileSystem : public FileSystem {
   IoCounters Counters_;
 };
 
-// A game folder "/g" in memory with its catalogue, a recording host and an undo journal kept on
-// a file system of its own, so that the game files' counters count the game files only.
+// A game folder "/g" in memory; its journal on a file system of its own, counted apart.
 struct MemoryGame {
   MemoryFileSystem Files, JournalFiles;
   RecordingHost Host;

@@ -83,8 +83,7 @@ inline void MakeReadOnly(const std::string& Path) {
                   fs::perm_options::remove);
 }
 
-// True when a read-only mark refuses this user's writes: always on Windows; on POSIX systems for
-// every user but root (CI runs these tests as an unprivileged user too).
+// True when a read-only mark refuses this user's writes: on Windows always, elsewhere not root.
 inline bool ReadOnlyBinds(const std::string& File) {
 #ifdef _WIN32
   (void)File;
@@ -139,8 +138,7 @@ inline Bytes ArchiveBytes(const std::vector<std::pair<std::string, Bytes>>& Entr
   return sample::BuildArchive(entries, Options);
 }
 
-// A list row asking for the state On of the mission Name packed in SourceFile at Offset (loose
-// at 0).
+// A list row asking for state On of mission Name in SourceFile at Offset (loose at 0).
 inline MissionEntry ListRow(std::string SourceFile, std::string Name, int32_t Offset, bool On) {
   MissionEntry row;
   row.SourceFile = std::move(SourceFile);
