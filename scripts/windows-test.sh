@@ -92,6 +92,13 @@ unzip -q "$zip" -d "$check"
 program_dir=$(ls -d "$check"/brieflist-*-windows-x64)
 wine "$build/bin/make-sample-folder.exe" "Z:$check/Sample Game" --archives 3 --missions 12 \
   --keys 20 --loose 3 </dev/null >/dev/null
+# The display first: a prefix started without one keeps a desktop that cannot show windows.
+display=99
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=":$display"
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 start_wine "$check/prefix"
 sample=$(printf 'Z:%s' "$check/Sample Game" | tr / '\\')
 
@@ -100,13 +107,6 @@ mkdir -p "$check/cli-alone"
 cp "$program_dir/brieflist-cli.exe" "$check/cli-alone/"
 rows=$(wine "$check/cli-alone/brieflist-cli.exe" list "$sample" --format tsv </dev/null | wc -l)
 [ "$rows" -eq 40 ] || { echo "windows-test: brieflist-cli.exe listed $((rows - 1)) missions, not 39" >&2; exit 1; }
-
-display=99
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$display"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 (cd "$program_dir" && exec wine ./brieflist.exe --folder "$sample" </dev/null >"$check/brieflist.log" 2>&1) &
 app=$!
