@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package Brieflist needs to build, test and run.
-# Safe to run again: apt-get skips what is already there.
+# Installs every Debian 12 package Brieflist needs to build, test and run; with package names,
+# only those (the Windows scripts name what they need). Safe to run again: what is already
+# there is not asked for.
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ "$#" -gt 0 ] || packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format
   qt6-base-dev libgtest-dev googletest
   fonts-dejavu-core xvfb xauth xdotool imagemagick x11-apps

@@ -17,18 +17,10 @@ set -euo pipefail
 started=$(date +%s)
 say() { echo "windows-qt: $*" >&2; }
 
-packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake ninja-build perl xz-utils
-          dpkg-dev qt6-base-dev qt6-base-dev-tools)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  say "installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# apt's words go to stderr: stdout carries what callers read.
+bash "$(dirname "${BASH_SOURCE[0]}")/install-deps.sh" \
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake ninja-build perl xz-utils \
+  dpkg-dev qt6-base-dev qt6-base-dev-tools >&2
 
 # The host tools (moc, rcc, uic) must be the very version that is built.
 host_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)

@@ -17,18 +17,10 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-$root/build-windows}
 started=$(date +%s)
 
-packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine googletest
-          cmake ninja-build xvfb xauth xdotool imagemagick unzip fonts-dejavu-core)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "windows-test: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# apt's words go to stderr: stdout carries what callers read.
+bash "$(dirname "${BASH_SOURCE[0]}")/install-deps.sh" \
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine googletest cmake \
+  ninja-build xvfb xauth xdotool imagemagick unzip fonts-dejavu-core >&2
 
 # The desktop program's part (Qt built for Windows, the window's tests, the zip) runs unless
 # BRIEFLIST_WINDOWS_GUI=0, which keeps to the engine, the CLI and their tests.
