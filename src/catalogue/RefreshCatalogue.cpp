@@ -85,6 +85,7 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
         ReserveLikeSoFar(State.Missions, 0, i, total, looseCount);
         ReserveLikeSoFar(State.MapNames, 1, i, total, 0);
       }
+      P.Host.Progress(i, total + looseCount);
       const std::string path = JoinPath(folder, name);
       if (!once.ReadBefore(P.Files, path, report)) ReadPffArchive(State, P, path, report);
     }
@@ -92,7 +93,10 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   if (!loose) report.Problems.push_back(loose.Error());
   if (loose) {
     ReportUnrepresentable(folder, *loose, report);
-    for (const std::string& name : loose->Names) {
+    const size_t before = archives ? archives->Names.size() : 0;
+    for (size_t i = 0; i < loose->Names.size(); ++i) {
+      const std::string& name = loose->Names[i];
+      if (i % 256 == 0) P.Host.Progress(before + i, before + loose->Names.size());
       const std::string path = JoinPath(folder, name);
       if (!once.ReadBefore(P.Files, path, report)) ReadLooseMission(State, P, path, name, report);
     }

@@ -99,8 +99,11 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
   // Missions without their signature, retried once every file has been patched: the retry
   // refreshes the catalogue, which renumbers the rows the files still need.
   std::vector<size_t> toLocate;
+  size_t switched = 0;
   for (const std::string& file : fileOrder) {
     std::vector<size_t>& rows = byFile[file];
+    P.Host.Progress(switched, result.Rows.size());
+    switched += rows.size();
     std::sort(rows.begin(), rows.end(), [&](size_t a, size_t b) {
       return result.Rows[a].DataOffset < result.Rows[b].DataOffset;
     });
@@ -121,6 +124,7 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
       if (changes[k].Written || changes[k].Decision == HeaderDecision::AlreadySo) {
         r.Outcome = changes[k].Written ? PatchOutcome::Patched : PatchOutcome::AlreadySo;
         m.Enabled = ToFlag(Enabled);
+        m.Modified = ToFlag(changes[k].Modified);
         r.Enabled = Enabled;
         r.Now = r.Row.Index;
       } else if (done.Failed()) {

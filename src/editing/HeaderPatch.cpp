@@ -79,6 +79,7 @@ HeaderPatchResult PatchHeaders(FileSystem& Files, PatchJournal* Journal, const s
         continue;
       }
       change.Decision = change.Decide(blocks[k].Bytes);
+      change.Modified = ModifiedMark(PatchedBytesOf(blocks[k].Bytes));
       if (change.Decision != HeaderDecision::Write) continue;
       if (place.Place == MissionPlace::Misplaced) {
         change.Decision = HeaderDecision::Misplaced;

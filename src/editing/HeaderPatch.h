@@ -34,8 +34,9 @@ struct HeaderChange {
 
   HeaderDecision Decision = HeaderDecision::NoSignature;  // set by PatchHeaders
   bool Written = false;                                   // set by PatchHeaders
-  PatchedBytes Found{};                                   // the 11 bytes read, for messages
-  std::string Refusal;  // for Misplaced: what its header runs into
+  bool Modified = false;  // set by PatchHeaders: the header's modified mark once decided
+  PatchedBytes Found{};   // the 11 bytes read, for messages
+  std::string Refusal;    // for Misplaced: what its header runs into
 };
 
 struct HeaderPatchResult {

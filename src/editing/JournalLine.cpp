@@ -140,6 +140,10 @@ PatchedBytes PatchedBytesOf(std::span<const uint8_t> Header) {
   return out;
 }
 
+bool ModifiedMark(const PatchedBytes& Bytes) {
+  return (Bytes[7] | Bytes[8] | Bytes[9] | Bytes[10]) != 0;  // bytes 124 to 127
+}
+
 void PutPatchedBytes(std::span<uint8_t> Header, const PatchedBytes& Bytes) {
   for (size_t i = 0; i < kJournalByteCount; ++i)
     if (kPositions[i] < Header.size()) Header[kPositions[i]] = Bytes[i];

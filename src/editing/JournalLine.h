@@ -55,6 +55,8 @@ std::unordered_set<std::string> LookedAtRecords(std::span<const JournalRecord> R
 
 // The 11 bytes of a mission header (zeros where it is shorter), and putting them back.
 PatchedBytes PatchedBytesOf(std::span<const uint8_t> Header);
+// Whether a header holding Bytes is marked modified (its word at 124 is not zero).
+bool ModifiedMark(const PatchedBytes& Bytes);
 void PutPatchedBytes(std::span<uint8_t> Header, const PatchedBytes& Bytes);
 // "424D53 00800100 00000000": the three groups in hexadecimal.
 std::string PatchedBytesText(const PatchedBytes& Bytes);

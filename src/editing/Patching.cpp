@@ -89,7 +89,7 @@ enum class EditResult { Written, AlreadySo, NoSignature, Refused, Failed };
 // added to Result.
 EditResult PatchMissionState(const Platform& P, const std::string& File, int32_t Offset,
                              const std::string& FileName, std::optional<bool> Wanted,
-                             bool& NowEnabled, SwitchResult& Result) {
+                             bool& NowEnabled, bool& NowModified, SwitchResult& Result) {
   std::vector<HeaderChange> changes(1);
   changes[0].Offset = Offset;
   changes[0].FileName = FileName;
@@ -97,6 +97,7 @@ EditResult PatchMissionState(const Platform& P, const std::string& File, int32_t
     return DecideMissionState(header, Wanted, NowEnabled);
   };
   const HeaderPatchResult done = PatchHeaders(P.Files, P.Journal, File, changes);
+  NowModified = changes[0].Modified;
   if (done.Failed()) {
     Result.Outcome = PatchOutcome::Failed;
     for (Problem& p : done.Problems(File)) Result.Problems.push_back(std::move(p));
@@ -132,8 +133,9 @@ void PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t Index,
   MissionEntry& row = State.Missions[static_cast<size_t>(Index)];
   Name(Result, row);
   bool nowEnabled = false;
+  bool nowModified = false;
   switch (PatchMissionState(P, row.SourceFile, row.DataOffset, row.FileName, Wanted, nowEnabled,
-                            Result)) {
+                            nowModified, Result)) {
     case EditResult::Failed:
     case EditResult::Refused:
       return;
@@ -149,7 +151,9 @@ void PatchCatalogueRow(CatalogueState& State, const Platform& P, int32_t Index,
       Result.Outcome = PatchOutcome::Patched;
       break;
   }
+  // The switch moves the flag block into or out of the modified word: the row follows the disk.
   row.Enabled = ToFlag(nowEnabled);
+  row.Modified = ToFlag(nowModified);
   Result.Enabled = nowEnabled;
   Result.Index = Index;
 }

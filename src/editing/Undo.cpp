@@ -49,6 +49,7 @@ void UpdateCatalogue(CatalogueState& State, const JournalRecord& R, UndoResult& 
     MissionEntry& row = State.Missions[i];
     if (row.DataOffset != R.DataOffset || row.SourceFile != R.SourceFile) continue;
     row.Enabled = ToFlag(enabled);
+    row.Modified = ToFlag(ModifiedMark(R.Before));
     Result.ChangedRows.push_back(static_cast<int32_t>(i));
   }
 }
@@ -148,6 +149,7 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
   // A mission patched twice is restored in two passes, newest record first, so each pass
   // compares with the bytes the pass before it left.
   std::vector<bool> done(pending.size(), false);
+  size_t looked = 0;  // records handed to PatchHeaders so far
   for (size_t left = pending.size(); left > 0;) {
     std::vector<std::string> files;
     std::map<std::string, std::vector<size_t>> byFile;
@@ -163,6 +165,8 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
     }
     for (const std::string& file : files) {
       const std::vector<size_t>& rows = byFile[file];
+      P.Host.Progress(looked, pending.size());
+      looked += rows.size();
       std::vector<HeaderChange> changes(rows.size());
       for (size_t k = 0; k < rows.size(); ++k) {
         const JournalRecord& r = pending[rows[k]];

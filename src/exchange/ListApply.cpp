@@ -125,7 +125,9 @@ class ListApplier {
       Result_.Unread = Catalogue(Folder_, false).Report.Problems;
     }
     Result_.Rows.resize(Rows_.size());
+    const size_t steps = 2 * Rows_.size();  // resolving each row, then applying it
     for (size_t i = 0; i < Rows_.size() && !Stopped(); ++i) {
+      if (i % 256 == 0) P_.Host.Progress(i, steps);
       ApplyRow& out = Result_.Rows[i];
       out.FileName = Rows_[i].FileName;
       if (Rows_[i].DataOffset != 0) out.Archive = LastPathComponent(Rows_[i].SourceFile);
@@ -151,6 +153,7 @@ class ListApplier {
       std::vector<size_t> rows;
       for (size_t i = first; i < last; ++i)
         if (Targets_[i].Found) rows.push_back(i);
+      P_.Host.Progress(Rows_.size() + first, steps);
       ApplyFile(file, rows);
       if (Stopped()) {
         Result_.Rows.resize(static_cast<size_t>(Result_.StoppedAt) + 1);

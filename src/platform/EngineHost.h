@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace brieflist {
@@ -13,6 +14,13 @@ class EngineHost {
 
   // A Yes/No question; Yes is the default answer. Returns true for Yes.
   virtual bool AskYesNo(const std::string& Text) = 0;
+
+  // Long work under way: Done of Total steps (files read, missions or rows handled). Called
+  // often and cheaply; the host decides whether to show it, and may let a window repaint.
+  virtual void Progress(size_t Done, size_t Total) {
+    (void)Done;
+    (void)Total;
+  }
 };
 
 // A host that answers every question with its default: for tools and tests that need no

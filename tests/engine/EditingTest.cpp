@@ -238,8 +238,14 @@ TEST(SwitchingModel, EveryCommandWritesExactlyTheModelsBytes) {
       if (patched) operation = all.back().Operation;
       ASSERT_EQ(replay, g.Files.Files) << what;
       ASSERT_EQ(g.Files.Files, Expected(original, models)) << what;
-      for (size_t k = 0; k < n; ++k)
+      for (size_t k = 0; k < n; ++k) {
         ASSERT_EQ(g.State.Missions[k].Enabled, ToFlag(models[k].Enabled)) << what << " row " << k;
+        const auto word =
+            std::span(g.Files.Files.at(models[k].Path)).subspan(models[k].Offset + 124, 4);
+        ASSERT_EQ(g.State.Missions[k].Modified,
+                  ToFlag((word[0] | word[1] | word[2] | word[3]) != 0))
+            << what << " row " << k;
+      }
       if (pick(4) == 0) {  // what a refresh and the game read back
         g.Refresh();
         for (size_t k = 0; k < n; ++k) {
