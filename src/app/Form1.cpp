@@ -69,8 +69,9 @@ constexpr int kGridTop = 120;
 constexpr int kResizeThreshold = 4275;
 constexpr int kGridRightGap = 2520;
 constexpr int kGridBottomGap = 616;
-// The summary's height: one line.
-constexpr int kSummaryHeight = 255;
+// The summary's place below the filter: two lines, down to the client area's bottom edge.
+constexpr int kSummaryTop = 2700;
+constexpr int kSummaryHeight = 420;
 
 QPushButton* MakeButton(QWidget& Window, const char* Name, const char* Caption, int Left, int Top,
                         bool Enabled) {
@@ -247,6 +248,7 @@ void Form1::CreateFilterControls() {
   FilterText_ = new QLineEdit(this);
   FilterText_->setObjectName(QStringLiteral("FilterText"));
   FilterText_->setPlaceholderText(QStringLiteral("Filter"));
+  FilterText_->setAccessibleName(QStringLiteral("Filter"));
   FilterText_->setGeometry(TwipsRect(120, 1680, 2055, 285, *this));
   FilterText_->setEnabled(false);
 
@@ -265,10 +267,11 @@ void Form1::CreateFilterControls() {
 
   Summary_ = new QLabel(this);
   Summary_->setObjectName(QStringLiteral("Summary"));
-  Summary_->setGeometry(TwipsRect(120, 2760, 2055, kSummaryHeight, *this));
-  // A long summary wraps onto more lines rather than being cut short (see UpdateSummary).
-  Summary_->setWordWrap(true);
+  Summary_->setAccessibleName(QStringLiteral("Summary"));
+  Summary_->setGeometry(TwipsRect(120, kSummaryTop, 2055, kSummaryHeight, *this));
+  // Two lines, each cut to the width (see UpdateSummary): all of it stays inside the window.
   Summary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Summary_->setTextFormat(Qt::PlainText);
   Summary_->setEnabled(false);
 }
 
@@ -508,27 +511,48 @@ void Form1::UpdateSummary() {
           .first(std::min(State_.Missions.size(), static_cast<size_t>(State_.LastMission + 1)));
   const auto enabled = std::count_if(missions.begin(), missions.end(),
                                      [](const MissionEntry& M) { return M.Enabled != kFalse; });
-  QString summary = SummaryText(model.rowCount(), static_cast<int>(missions.size()),
-                                static_cast<int>(enabled), model.DuplicateNameCount());
-  // A refresh nobody asked for shows no message box; what it could not read is named here.
-  const size_t unread = Unread_.Problems.size();
-  if (unread > 0)
-    summary += unread == 1 ? QStringLiteral("; 1 problem reading the folder")
-                           : QStringLiteral("; %1 problems reading the folder").arg(unread);
-  // A file under two names is read once; its missions are listed under the name met first.
+  // Warnings first: a line cut to the width still shows them.
+  QStringList status;
   QStringList tip;
-  if (unread > 0) tip.push_back(ProblemsText(Unread_));
-  const auto twice = static_cast<int>(LastRefresh_.SameFiles.size());
-  if (twice > 0)
-    summary += twice == 1 ? QStringLiteral("; 1 file under two names, listed once")
-                          : QStringLiteral("; %1 files under two names, listed once").arg(twice);
+  // A refresh nobody asked for shows no message box; what it could not read is named here.
+  if (const auto unread = static_cast<int>(Unread_.Problems.size()); unread > 0) {
+    status.push_back(unread == 1 ? QStringLiteral("1 problem reading the folder")
+                                 : QStringLiteral("%1 problems reading the folder").arg(unread));
+    tip.push_back(ProblemsText(Unread_));
+  }
+  // A file under two names is read once; its missions are listed under the name met first.
+  if (const auto twice = static_cast<int>(LastRefresh_.SameFiles.size()); twice > 0)
+    status.push_back(twice == 1
+                         ? QStringLiteral("1 file under two names, listed once")
+                         : QStringLiteral("%1 files under two names, listed once").arg(twice));
   for (const SameFile& same : LastRefresh_.SameFiles)
     tip.push_back(FromNativeName(same.Path + ": the same file as " + same.ReadAs));
-  Summary_->setText(summary);
+  status.push_back(SummaryText(model.rowCount(), static_cast<int>(missions.size()),
+                               static_cast<int>(enabled), model.DuplicateNameCount()));
+
+  QString folder;
+  if (!State_.GameDirectory.empty()) {
+    folder = FromNativeName(State_.GameDirectory);
+    if (NoGameFiles_) folder = QStringLiteral("No missions in %1").arg(folder);
+  }
+  const QString second = Notice_.isEmpty() ? status.join(QStringLiteral("; ")) : Notice_;
+  const QStringList whole = folder.isEmpty() ? QStringList{second} : QStringList{folder, second};
+  const QFontMetrics metrics(Summary_->font());
+  const int room = Summary_->contentsRect().width();
+  QStringList shown;
+  for (const QString& line : whole)
+    shown.push_back(metrics.elidedText(
+        line, &line == &whole.front() && !folder.isEmpty() ? Qt::ElideMiddle : Qt::ElideRight,
+        room));
+  Summary_->setText(shown.join(QLatin1Char('\n')));
+  Summary_->setAccessibleDescription(whole.join(QLatin1Char('\n')));
+  tip.prepend(whole.join(QLatin1Char('\n')));
   Summary_->setToolTip(tip.join(QLatin1Char('\n')));
-  const int oneLine = TwipsToPixelsY(kSummaryHeight, *this);
-  Summary_->resize(Summary_->width(),
-                   std::max(oneLine, Summary_->heightForWidth(Summary_->width())));
+}
+
+void Form1::ShowNotice(const QString& Line) {
+  Notice_ = Line;
+  UpdateSummary();
 }
 
 void Form1::TitleClicked(int Column) {
@@ -640,6 +664,12 @@ void Form1::UndoLastPatch() {
 void Form1::Rebuilt(const RefreshReport& Report) {
   LastRefresh_ = Catalogued_ = Report;
   Unread_ = Host_.Quiet ? Report : RefreshReport{};
+  NoGameFiles_ = false;
+  if (State_.LastMission < 0) {
+    const GameFiles files = ListGameFiles(Platform_.Files, State_.GameDirectory);
+    NoGameFiles_ = files.Archives && files.Archives->Names.empty() && files.Loose &&
+                   files.Loose->Names.empty();
+  }
   Watch_->Follow(State_.GameDirectory);
   FillGrid();
 }

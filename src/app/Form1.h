@@ -74,6 +74,8 @@ class Form1 : public QWidget {
   void DisableShown();
   // Ctrl+Z: takes back the most recent patch of the undo journal.
   void UndoLastPatch();
+  // One line in the summary area, in place of the counts, until the next command or refresh.
+  void ShowNotice(const QString& Line);
 
   // A refresh of the open folder after someone else changed it: nothing is asked, and the
   // filter, the sort, the current mission and the scroll position stay as they were.
@@ -99,7 +101,9 @@ class Form1 : public QWidget {
   // (commands nest). False once the window is closing: the command then does nothing more.
   class Command {
    public:
-    explicit Command(Form1& Window) : Window_(Window), Pause_(*Window.Watch_) {}
+    explicit Command(Form1& Window) : Window_(Window), Pause_(*Window.Watch_) {
+      if (!Window.Notice_.isEmpty()) Window.ShowNotice({});
+    }
     explicit operator bool() const { return !Window_.Ending_; }
 
    private:
@@ -169,6 +173,9 @@ class Form1 : public QWidget {
   // What the last refresh nobody asked for could not read, for the summary line; empty after
   // any other refresh.
   RefreshReport Unread_;
+  QString Notice_;
+  // The open folder holds no archive and no loose mission file.
+  bool NoGameFiles_ = false;
 
   // Where the placement is remembered, and the placement the window started with.
   SettingsStore* PlacementStore_ = nullptr;

@@ -204,7 +204,10 @@ class WindowTest : public testing::Test {
   }
   void Filter(const char* Text) { Control<QLineEdit>("FilterText")->setText(QString(Text)); }
   void ShowState(int Choice) { Control<QComboBox>("ShowState")->setCurrentIndex(Choice); }
-  QString Summary() { return Control<QLabel>("Summary")->text(); }
+  // The summary's whole last line (the counts, or a notice); the first names the open folder.
+  QString Summary(int Line = -1) {
+    return Control<QLabel>("Summary")->accessibleDescription().section('\n', Line, Line);
+  }
   void Click(const char* Button) {
     QTest::mouseClick(Control<QAbstractButton>(Button), Qt::LeftButton);
   }

@@ -168,6 +168,34 @@ TEST_F(Form1Test, UpDateListRereadsWithABusyCursorAndReportsWhatItCouldNotRead) 
   EXPECT_EQ(Grid().Model().rowCount(), 0);
 }
 
+TEST_F(Form1Test, TheSummaryNamesTheFolderFitsItsPlaceAndHoldsANoticeUntilTheNextCommand) {
+  const QLabel& summary = *Control<QLabel>("Summary");
+  const auto fits = [&] {
+    const QStringList lines = summary.text().split('\n');
+    EXPECT_LE(lines.size() * summary.fontMetrics().lineSpacing(), summary.height());
+    EXPECT_LE(summary.geometry().bottom(), Window->height());
+    for (const QString& line : lines)
+      EXPECT_LE(summary.fontMetrics().horizontalAdvance(line), summary.contentsRect().width());
+    EXPECT_TRUE(summary.toolTip().startsWith(summary.accessibleDescription()));
+  };
+  const std::string deep = Lists.File(std::string(80, 'x'));
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(deep)));
+  Window->OpenFolder(deep);
+  EXPECT_EQ(Summary(0), QString::fromStdString("No missions in " + JoinPath(deep, "")));
+  fits();
+  Open();
+  EXPECT_EQ(Summary(0), QString::fromStdString(JoinPath(Folder.Path(), "")));
+  Window->ShowNotice("Undid: Disable shown, 29 missions");
+  EXPECT_EQ(Summary(), "Undid: Disable shown, 29 missions");
+  fits();
+  Filter("dawn");  // not a command
+  EXPECT_EQ(Summary(), "Undid: Disable shown, 29 missions");
+  Click("Command5");
+  EXPECT_EQ(Summary(), "1 of 6 shown, 4 enabled, 1 duplicate names");
+  EXPECT_EQ(summary.accessibleName(), "Summary");
+  EXPECT_EQ(Control("FilterText")->accessibleName(), "Filter");
+}
+
 TEST_F(Form1Test, TheGridGrowsWithTheWindowAndAboutDisablesItWhileShown) {
   const QSize design = Grid().size();
   Window->resize(Window->size() - QSize(50, 10));  // below the threshold: unchanged
