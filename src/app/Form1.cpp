@@ -127,6 +127,10 @@ Form1::Form1(CatalogueState& State, FileSystem& Files, Dialogs& D, QWidget* Pare
     EngineHost_.Journal = Journal_.get();
   }
 
+  Host_.ShowProgress = [this](size_t Done, size_t Total) {
+    Working_ = QStringLiteral("Working\u2026 %1%").arg(Total > 0 ? Done * 100 / Total : 0);
+    UpdateSummary();
+  };
   connect(Watch_.get(), &DiskWatch::Changed, this, &Form1::FollowDisk);
   setAcceptDrops(true);
 
@@ -145,7 +149,14 @@ Form1::~Form1() = default;
 template <typename Call>
 auto Form1::Busy(Call&& C) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+  Host_.StartWork();
+  const auto restore = qScopeGuard([this] {
+    Host_.EndWork();
+    QApplication::restoreOverrideCursor();
+    if (Working_.isEmpty()) return;
+    Working_.clear();
+    UpdateSummary();
+  });
   return C();
 }
 
@@ -535,7 +546,9 @@ void Form1::UpdateSummary() {
     folder = FromNativeName(State_.GameDirectory);
     if (NoGameFiles_) folder = QStringLiteral("No missions in %1").arg(folder);
   }
-  const QString second = Notice_.isEmpty() ? status.join(QStringLiteral("; ")) : Notice_;
+  const QString second = !Working_.isEmpty()  ? Working_
+                         : !Notice_.isEmpty() ? Notice_
+                                              : status.join(QStringLiteral("; "));
   const QStringList whole = folder.isEmpty() ? QStringList{second} : QStringList{folder, second};
   const QFontMetrics metrics(Summary_->font());
   const int room = Summary_->contentsRect().width();
@@ -729,7 +742,7 @@ void Form1::FollowDisk() {
   const int left = FG_->horizontalScrollBar()->value();
 
   Host_.Quiet = true;
-  Rebuilt(RefreshCatalogue(State_, Platform_));  // fills the grid, in catalogue order
+  Rebuilt(Busy([&] { return RefreshCatalogue(State_, Platform_); }));  // fills the grid afresh
   Host_.Quiet = false;
 
   if (sortColumn >= 0) {

@@ -81,6 +81,7 @@ class Form1 : public QWidget {
   // filter, the sort, the current mission and the scroll position stay as they were.
   void FollowDisk();
 
+  WindowHost& Host() { return Host_; }
   MissionGrid& Grid() { return *FG_; }
   DiskWatch& Watch() { return *Watch_; }
   const PopUpMenus& Menus() const { return *Menus_; }
@@ -174,6 +175,7 @@ class Form1 : public QWidget {
   // any other refresh.
   RefreshReport Unread_;
   QString Notice_;
+  QString Working_;  // how far long work is, while it runs
   // The open folder holds no archive and no loose mission file.
   bool NoGameFiles_ = false;
 

@@ -149,6 +149,7 @@ class LockFreeDialogsHost : public EngineHost {
     if (Journal) Journal->LetOthersWrite();
     return Inner_.AskYesNo(Text);
   }
+  void Progress(size_t Done, size_t Total) override { Inner_.Progress(Done, Total); }
 
  private:
   EngineHost& Inner_;

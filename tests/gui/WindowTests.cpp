@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QItemSelectionModel>
 #include <QScrollBar>
+#include <QTimer>
 #include <cmath>
 
 #include "exchange/ListFile.h"
@@ -190,7 +191,12 @@ TEST_F(Form1Test, TheSummaryNamesTheFolderFitsItsPlaceAndHoldsANoticeUntilTheNex
   fits();
   Filter("dawn");  // not a command
   EXPECT_EQ(Summary(), "Undid: Disable shown, 29 missions");
+  // Long work shows how far it is, and the window paints meanwhile.
+  Window->Host().ShowAfterMs = 0;
+  QString working;
+  QTimer::singleShot(0, [&] { working = Summary(); });
   Click("Command5");
+  EXPECT_TRUE(working.startsWith("Working")) << working.toStdString();
   EXPECT_EQ(Summary(), "1 of 6 shown, 4 enabled, 1 duplicate names");
   EXPECT_EQ(summary.accessibleName(), "Summary");
   EXPECT_EQ(Control("FilterText")->accessibleName(), "Filter");
