@@ -392,8 +392,21 @@ void Form1::ImportListNamed(const QString& name) {
   if (list.Ok && !list.Rows.empty()) {
     const std::string folder = FolderOfPath(list.Rows.front().SourceFile);
     if (folder.empty() || !Platform_.Files.IsFolder(folder)) {
-      ApplyListToOpenFolder(std::move(list.Rows));
+      ApplyListToOpenFolder(std::move(list.Rows), true);
       return;
+    }
+    // Saved for another folder of this computer while one is open: which one is meant?
+    if (!State_.GameDirectory.empty() && Platform_.Files.IsFolder(State_.GameDirectory) &&
+        !SameFolder(folder, State_.GameDirectory)) {
+      const int answer = Dialogs_.Choose(
+          QStringLiteral("This list was saved for %1. Apply it there, or to the open folder %2?")
+              .arg(FromNativeName(folder), FromNativeName(State_.GameDirectory)),
+          {QStringLiteral("Apply there"), QStringLiteral("Apply to the open folder")}, 0);
+      if (answer < 0 || !command) return;
+      if (answer == 1) {
+        ApplyListToOpenFolder(std::move(list.Rows), false);
+        return;
+      }
     }
   }
   const ImportResult result =
@@ -427,7 +440,13 @@ void Form1::ImportListNamed(const QString& name) {
   ShowImportSummary(Dialogs_, result.Applied);
 }
 
-void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows) {
+bool Form1::SameFolder(const std::string& A, const std::string& B) const {
+  const auto a = Platform_.Files.IdentityOf(A);
+  const auto b = Platform_.Files.IdentityOf(B);
+  return a && b ? *a == *b : A == B;
+}
+
+void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows, bool Ask) {
   const QString saved = FromNativeName(ListFolderOf(Rows.front().SourceFile));
   if (State_.GameDirectory.empty() || !Platform_.Files.IsFolder(State_.GameDirectory)) {
     Dialogs_.ShowMessage(QStringLiteral("This list was saved for %1, which is not on this "
@@ -440,7 +459,7 @@ void Form1::ApplyListToOpenFolder(std::vector<MissionEntry> Rows) {
                                "This list was saved for %1, which is not on this "
                                "computer. Apply it to the open folder %2?")
                                .arg(saved, FromNativeName(State_.GameDirectory));
-  if (!Dialogs_.AskYesNo(question)) return;
+  if (Ask && !Dialogs_.AskYesNo(question)) return;
   const ApplyResult result = Busy(
       [&] { return ApplyListToFolder(Platform_, Rows, State_.GameDirectory, ApplyMode::Write); });
   State_.ImportedMissions = std::move(Rows);

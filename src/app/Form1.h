@@ -134,8 +134,10 @@ class Form1 : public QWidget {
   GridFilter CurrentFilter() const;
   void UpdateSummary();
   void SwitchShown(bool Enabled);
-  // ImportList for a list whose folder is not on this computer.
-  void ApplyListToOpenFolder(std::vector<MissionEntry> Rows);
+  // ImportList into the open folder, by name: for a list whose folder is not on this computer
+  // (asked first when Ask), or at the person's word.
+  void ApplyListToOpenFolder(std::vector<MissionEntry> Rows, bool Ask);
+  bool SameFolder(const std::string& A, const std::string& B) const;
 
   CatalogueState& State_;
   Dialogs& Dialogs_;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 #include <unordered_map>
 #include <utility>
 
@@ -241,6 +242,7 @@ class ListApplier {
     }
     if (found == C.ByName.end()) {
       NotApplied(Row, ApplyOutcome::Missing, Problem{ProblemCode::Missing, Folder_, {}, 0, {}, {}});
+      Result_.Rows[Row].NoSuchArchive = !key.first.empty() && !ArchiveHere(key.first);
       return;
     }
     const MissionEntry& first = C.At(found->second.front());
@@ -259,6 +261,18 @@ class ListApplier {
       return;
     }
     Found(Row, first, false);
+  }
+
+  // Whether the folder holds an archive of that upper-cased name; true when it cannot be told.
+  bool ArchiveHere(const std::string& Name) {
+    if (!ArchivesHere_) {
+      ArchivesHere_.emplace();
+      const GameFiles files = ListGameFiles(P_.Files, Folder_);
+      if (!files.Archives) return true;
+      for (const std::string& archive : files.Archives->Names)
+        ArchivesHere_->insert(UpperCase1252(archive));
+    }
+    return ArchivesHere_->count(Name) > 0;
   }
 
   // The row's own place when its file names that mission there, else the locate step.
@@ -430,6 +444,7 @@ class ListApplier {
   // Each mission's state as applied so far.
   std::unordered_map<std::pair<std::string, int32_t>, bool, PairHash> Now_;
   ApplyResult Result_;
+  std::optional<std::set<std::string>> ArchivesHere_;  // upper-cased
 };
 
 void AppendListed(std::string& Text, const std::vector<std::string>& Lines) {
@@ -492,24 +507,41 @@ std::string MissingRowsText(const ApplyResult& Result) {
 }
 
 std::string ApplySummaryText(const ApplyResult& Result) {
+  const int32_t applied = Result.Count(ApplyOutcome::SwitchedOn) +
+                          Result.Count(ApplyOutcome::SwitchedOff) +
+                          Result.Count(ApplyOutcome::AlreadySo);
   std::string text =
-      "Applied " + std::to_string(Result.Rows.size()) + " of " + std::to_string(Result.ListRows) +
+      "Applied " + std::to_string(applied) + " of " + std::to_string(Result.ListRows) +
       " rows of the list: " + std::to_string(Result.Count(ApplyOutcome::SwitchedOn)) +
       " switched on, " + std::to_string(Result.Count(ApplyOutcome::SwitchedOff)) +
       " switched off, " + std::to_string(Result.Count(ApplyOutcome::AlreadySo)) + " already so.";
   const auto section = [&](ApplyOutcome Outcome, const std::string& Title) {
     std::vector<std::string> lines;
+    // The rows of an archive the folder lacks make one line: "B.PFF is not in this folder (40
+    // missions)", where the first of them would have been listed.
+    std::map<std::string, std::pair<size_t, int>> absent;  // by archive: line, rows
+    int32_t rows = 0;
     for (const ApplyRow& row : Result.Rows) {
       if (row.Outcome != Outcome) continue;
-      if (Outcome == ApplyOutcome::Failed && row.Fault)
+      ++rows;
+      if (row.NoSuchArchive) {
+        auto [group, added] = absent.try_emplace(row.Archive, lines.size(), 0);
+        if (added) lines.emplace_back();
+        ++group->second.second;
+      } else if (Outcome == ApplyOutcome::Failed && row.Fault)
         lines.push_back(OneLine(ProblemText(*row.Fault)));
       else if (Outcome == ApplyOutcome::Ambiguous && row.Fault)
         lines.push_back(ApplyRowName(row) + ": held more than once in " + row.Fault->Detail);
       else
         lines.push_back(ApplyRowName(row));
     }
+    for (const auto& [archive, group] : absent) {
+      std::string& line = lines[group.first];
+      (line = archive) += " is not in this folder (" + std::to_string(group.second);
+      line += group.second == 1 ? " mission)" : " missions)";
+    }
     if (lines.empty()) return;
-    text += "\r\n\r\n" + std::to_string(lines.size()) + " " + Title;
+    text += "\r\n\r\n" + std::to_string(rows) + " " + Title;
     AppendListed(text, lines);
   };
   section(ApplyOutcome::Missing, "missing (not in this folder):");

@@ -27,6 +27,7 @@ struct ApplyRow {
   std::string FileName;          // the row's FileName
   std::string SourceFile;        // the file that holds the mission; empty when not found
   int32_t DataOffset = 0;        // where it was found
+  bool NoSuchArchive = false;    // missing: the folder holds no archive of that name
   std::optional<Problem> Fault;  // why the row was not applied
 };
 

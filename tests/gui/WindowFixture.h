@@ -55,6 +55,11 @@ class ScriptedDialogs : public Dialogs {
                              QApplication::overrideCursor()->shape() == Qt::WaitCursor);
     return Pop(YesNoAnswers, true);
   }
+  int Choose(const QString& Text, const QStringList&, int Default) override {
+    CheckLock(Text);
+    Questions.push_back(Text);
+    return Pop(Choices, Default);
+  }
   // Chooses the next of MenuChoices (an empty entry, or none, dismisses), never a greyed item.
   QAction* PopUpMenu(QMenu& Menu, const QPoint&) override {
     PoppedUp shown{Menu.objectName(), {}, {}};
@@ -83,6 +88,7 @@ class ScriptedDialogs : public Dialogs {
 
   QWidget* Watched = nullptr;
   std::deque<bool> YesNoAnswers;
+  std::deque<int> Choices;  // none left: the default answer
   std::deque<QString> MenuChoices;
   std::deque<QString> InputAnswers;  // an empty answer, or none left, cancels
   std::deque<QString> FileNames;     // an empty name, or none left, cancels the dialog

@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
+#include <vector>
 
 namespace brieflist {
 namespace {
@@ -76,7 +78,24 @@ void WidgetDialogs::ShowReport(const QString& Text, const QString& CopyText) {
   QObject::connect(copy, &QPushButton::clicked, &box,
                    [CopyText] { QGuiApplication::clipboard()->setText(CopyText); });
   box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Ok);
   box.exec();
+}
+
+int WidgetDialogs::Choose(const QString& Text, const QStringList& Answers, int Default) {
+  ArrowWhileAsking arrow;
+  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), Text,
+                  QMessageBox::Cancel);
+  box.setTextFormat(Qt::PlainText);
+  std::vector<QAbstractButton*> buttons;
+  for (const QString& answer : Answers)
+    buttons.push_back(box.addButton(answer, QMessageBox::AcceptRole));
+  if (Default >= 0 && Default < Answers.size())
+    box.setDefaultButton(static_cast<QPushButton*>(buttons[static_cast<size_t>(Default)]));
+  box.setEscapeButton(QMessageBox::Cancel);
+  box.exec();
+  const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+  return chosen == buttons.end() ? -1 : static_cast<int>(chosen - buttons.begin());
 }
 
 bool WidgetDialogs::AskYesNo(const QString& Text) {

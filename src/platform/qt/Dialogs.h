@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 class QAction;
 class QMenu;
@@ -24,6 +25,13 @@ class Dialogs {
   }
   // A modal Yes/No question; Yes is the default answer. Returns true for Yes.
   virtual bool AskYesNo(const QString& Text) = 0;
+  // A modal question with Answers as its buttons, left to right, and Cancel after them; Enter
+  // gives Answers[Default]. The index of the answer; -1 for Cancel (or Escape).
+  virtual int Choose(const QString& Text, const QStringList& Answers, int Default) {
+    (void)Text;
+    (void)Answers;
+    return Default;
+  }
   // Pops Menu up at GlobalPos and waits; the chosen item, or nullptr when dismissed.
   virtual QAction* PopUpMenu(QMenu& Menu, const QPoint& GlobalPos) = 0;
   // A modal input box with Prompt and the answer Default filled in; the typed answer, empty when
@@ -43,6 +51,7 @@ class WidgetDialogs : public Dialogs {
   void ShowMessage(const QString& Text) override;
   void ShowReport(const QString& Text, const QString& CopyText) override;
   bool AskYesNo(const QString& Text) override;
+  int Choose(const QString& Text, const QStringList& Answers, int Default) override;
   QAction* PopUpMenu(QMenu& Menu, const QPoint& GlobalPos) override;
   QString InputBox(const QString& Prompt, const QString& Default) override;
   QString SaveFileName(const QString& Filter, const QString& DefaultSuffix,
