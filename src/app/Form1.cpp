@@ -550,6 +550,12 @@ void Form1::UpdateSummary() {
                                  : QStringLiteral("%1 problems reading the folder").arg(unread));
     tip.push_back(ProblemsText(Unread_));
   }
+  // A broken or half-copied archive lacks missions without a word from the reader.
+  if (const auto damaged = static_cast<int>(LastRefresh_.Damaged.size()); damaged > 0)
+    status.push_back(damaged == 1 ? QStringLiteral("1 damaged archive")
+                                  : QStringLiteral("%1 damaged archives").arg(damaged));
+  for (const IoError& damage : LastRefresh_.Damaged)
+    tip.push_back(FromNativeName(damage.Describe()));
   // A file under two names is read once; its missions are listed under the name met first.
   if (const auto twice = static_cast<int>(LastRefresh_.SameFiles.size()); twice > 0)
     status.push_back(twice == 1

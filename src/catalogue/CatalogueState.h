@@ -38,6 +38,9 @@ struct SameFile {
 // how to report them.
 struct RefreshReport {
   std::vector<IoError> Problems;
+  // Archives that are not valid, or whose directory holds fewer records than their header
+  // announces (a copy cut short): some or all of their missions are not in the catalogue.
+  std::vector<IoError> Damaged;
   std::vector<SameFile> SameFiles;
 };
 

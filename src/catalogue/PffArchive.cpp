@@ -116,6 +116,15 @@ int32_t WalkPffDirectory(ArchiveDirectory& Directory, const ByteReader& File) {
   return static_cast<int32_t>(Directory.PffMissions.size());
 }
 
+// Nothing of a damaged archive is refused that the reader would take, but it is named.
+void NoteDamage(const PffHeader& Header, uint64_t Length, const std::string& Path,
+                RefreshReport& Report) {
+  if (!IsValidPffHeader(Header))
+    Report.Damaged.push_back(IoError{Path, "not a valid archive"});
+  else if (Header.EntryCount > ComputeDirectoryCount(Header, static_cast<int64_t>(Length)))
+    Report.Damaged.push_back(IoError{Path, "cut short: its directory lacks records"});
+}
+
 bool ReadPffArchiveByParts(CatalogueState& State, EngineHost& Host, const std::string& Path,
                            OpenFile& File) {
   FileBlock head;
@@ -164,8 +173,12 @@ void ReadPffArchive(CatalogueState& State, const Platform& P, const std::string&
   auto bytes = P.Files.ReadWholeUpTo(Path, static_cast<uint64_t>(kWholeArchiveLimit));
   if (bytes && !*bytes) {
     bool complete = false;
-    auto read = P.Files.InspectFile(
-        Path, [&](OpenFile& File) { complete = ReadPffArchiveByParts(State, P.Host, Path, File); });
+    auto read = P.Files.InspectFile(Path, [&](OpenFile& File) {
+      FileBlock head;
+      if (ReadFilePart(File, 0, PffLayout::HeaderBytes, head))
+        NoteDamage(ParsePffHeader(ByteReader(head.Bytes)), File.Size(), Path, Report);
+      complete = ReadPffArchiveByParts(State, P.Host, Path, File);
+    });
     if (!read)
       Report.Problems.push_back(read.Error());
     else if (!complete)
@@ -180,6 +193,7 @@ void ReadPffArchive(CatalogueState& State, const Platform& P, const std::string&
 
   ArchiveDirectory directory;
   directory.ArchiveHeader = ParsePffHeader(file);
+  NoteDamage(directory.ArchiveHeader, (*bytes)->Bytes().size(), Path, Report);
   if (!CheckPffHeader(directory.ArchiveHeader, Path, P.Host)) return;
 
   const int32_t firstRow = State.LastMission + 1;

@@ -67,8 +67,12 @@ TEST_F(FollowDiskTest, OutsideChangesRefreshOnceKeepingFilterSortCurrentMissionA
   bar.setValue(bar.maximum() / 2);
   const int scrolled = bar.value();
   const int before = refreshes.count();
+  const sample::Bytes whole = sample::BuildArchive(ArchiveB);
+  Folder.Write("cut.pff", sample::Bytes(whole.begin(), whole.end() - 40));  // a copy cut short
   Folder.Write("bad.pff", sample::Bytes(64, 7));
-  WAIT_FOR(refreshes.count() == before + 1);
+  WAIT_FOR(refreshes.count() > before && Summary().startsWith("2 damaged archives"));
+  const QString tip = Control("Summary")->toolTip();
+  EXPECT_TRUE(tip.contains("cut.pff: cut short") && tip.contains("bad.pff")) << tip.toStdString();
   EXPECT_TRUE(Dialogs.Questions.isEmpty());
   EXPECT_EQ(bar.value(), scrolled);
 
