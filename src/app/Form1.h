@@ -15,6 +15,7 @@
 #include "catalogue/GridText.h"
 #include "editing/PatchJournal.h"
 #include "editing/Patching.h"
+#include "editing/Undo.h"
 #include "platform/qt/WindowHost.h"
 
 class QCheckBox;
@@ -72,7 +73,8 @@ class Form1 : public QWidget {
   void ApplyFilter();
   void EnableShown();
   void DisableShown();
-  // Ctrl+Z: takes back the most recent patch of the undo journal.
+  // Ctrl+Z: takes back the newest command of the undo journal that patched the open folder, and
+  // says in the summary what it took back.
   void UndoLastPatch();
   // One line in the summary area, in place of the counts, until the next command or refresh.
   void ShowNotice(const QString& Line);
@@ -96,6 +98,7 @@ class Form1 : public QWidget {
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dragMoveEvent(QDragMoveEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
 
  private:
   // Held by every command for its length: the disk watch holds still until the last one ends
@@ -133,6 +136,7 @@ class Form1 : public QWidget {
   void ShowProblems(const std::vector<Problem>& Problems);
   GridFilter CurrentFilter() const;
   void UpdateSummary();
+  static QString UndoNotice(const UndoResult& Result);
   void SwitchShown(bool Enabled);
   // ImportList into the open folder, by name: for a list whose folder is not on this computer
   // (asked first when Ask), or at the person's word.
