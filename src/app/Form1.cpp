@@ -613,14 +613,7 @@ void Form1::SwitchShown(bool Enabled) {
       Busy([&] { return SetMissionsEnabled(State_, Platform_, rows, Enabled); });
   // A refresh on the way refilled the grid in catalogue order: the grid rows asked for no
   // longer name their missions.
-  if (!result.Refreshes.empty()) {
-    Rebuilt(result.Refreshes.back());
-  } else {
-    for (const BulkRowResult& r : result.Rows)
-      if (r.Outcome == PatchOutcome::Patched || r.Outcome == PatchOutcome::AlreadySo)
-        FG_->Model().SetCell(static_cast<int>(r.Row.GridRow), GridColumn::Enabled,
-                             QLatin1String(TrueFalseText(r.Enabled)));
-  }
+  ShowBulkSwitched({&result});
   if (result.Failed > 0 && command)
     Dialogs_.ShowMessage(FromEngineMessage(result.FailureMessage()));
   if (!command) return;
@@ -649,10 +642,25 @@ void Form1::ShowSwitched(const SwitchResult& Result) {
   // names the switched mission.
   if (!Result.Refreshes.empty())
     Rebuilt(Result.Refreshes.back());
-  else if (Result.Outcome == PatchOutcome::Patched)
-    FG_->Model().SetCell(static_cast<int>(Result.GridRow), GridColumn::Enabled,
-                         QLatin1String(TrueFalseText(Result.Enabled)));
+  else if (Result.Index >= 0)
+    FG_->Model().RefreshRows(State_, {Result.Index});
   ShowProblems(Result.Problems);
+}
+
+void Form1::ShowBulkSwitched(std::initializer_list<const BulkResult*> Results) {
+  // A refresh on the way refilled the grid in catalogue order: the grid rows asked for no
+  // longer name their missions.
+  const RefreshReport* refreshed = nullptr;
+  std::vector<int32_t> switched;
+  for (const BulkResult* result : Results) {
+    if (!result->Refreshes.empty()) refreshed = &result->Refreshes.back();
+    for (const BulkRowResult& r : result->Rows)
+      if (r.Now >= 0) switched.push_back(r.Now);
+  }
+  if (refreshed)
+    Rebuilt(*refreshed);
+  else
+    FG_->Model().RefreshRows(State_, switched);
 }
 
 void Form1::ShowProblems(const std::vector<Problem>& Problems) {

@@ -31,6 +31,7 @@ class GridFilter;
 class MissionGrid;
 class PopUpMenus;
 class SettingsStore;
+struct BulkResult;
 
 // The main window: the mission grid, the command buttons, the check box, the filter with its
 // summary and the pop-up menus.
@@ -125,6 +126,8 @@ class Form1 : public QWidget {
   void Rebuilt(const RefreshReport& Report);
   // Shows what a switch did: its row's cell, or the rebuilt catalogue, then its problems.
   void ShowSwitched(const SwitchResult& Result);
+  // The same for bulk switches made one after the other, as one command.
+  void ShowBulkSwitched(std::initializer_list<const BulkResult*> Results);
   void ShowProblems(const std::vector<Problem>& Problems);
   GridFilter CurrentFilter() const;
   void UpdateSummary();

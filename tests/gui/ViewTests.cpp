@@ -3,6 +3,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QPersistentModelIndex>
 #include <cmath>
 
@@ -72,9 +74,23 @@ TEST(CatalogueModel, SortsAndFiltersRowsAndTheCurrentCellStaysOnItsMission) {
   model.SortByColumn(GridColumn::FileName, true);
   EXPECT_EQ(model.Cell(0, 0), "a keep");
   EXPECT_EQ(model.CatalogueIndex(current.row()), 2);
-  model.SetCell(2, 4, QStringLiteral("False"));
-  EXPECT_EQ(model.Cell(2, 4), "False");
-  model.SetCell(2, 17, QStringLiteral("x"));  // no such column: ignored
+  // A switch rewrites its row from the catalogue, wherever the sort put it; the row is greyed.
+  CatalogueState state;
+  for (const char* name : names) {
+    MissionEntry& m = state.Missions.emplace_back();
+    m.FileName = name;
+    m.Enabled = m.Modified = kTrue;
+    m.DataOffset = 100;
+  }
+  state.LastMission = 4;
+  state.Missions[2].Enabled = state.Missions[2].Modified = kFalse;
+  model.RefreshRows(state, {2, 5, -1});  // rows outside the catalogue are passed over
+  const int row = current.row();
+  EXPECT_EQ(model.Cell(row, GridColumn::Enabled) + model.Cell(row, GridColumn::Modified),
+            "FalseFalse");
+  EXPECT_EQ(model.data(model.index(row, 3), Qt::ForegroundRole),
+            QVariant(QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text)));
+  EXPECT_FALSE(model.data(model.index(0, 3), Qt::ForegroundRole).isValid());
   model.ApplyFilter({});
   Rows order;
   for (int r = 0; r < model.rowCount(); ++r) order.push_back(model.CatalogueIndex(r));
