@@ -572,6 +572,11 @@ void Form1::EnableDisable() {
   const Command command(*this);
   const QModelIndex current = FG_->currentIndex();
   if (!current.isValid()) return;
+  if (const std::vector<int> selected = FG_->SelectedRows(); selected.size() > 1) {
+    SwitchSelected(selected);
+    UpdateSummary();
+    return;
+  }
   // The row knows its mission: two missions of one file name in two archives each switch their
   // own, and a sort in between changes nothing.
   const int row = current.row();
@@ -584,6 +589,44 @@ void Form1::EnableDisable() {
   });
   ShowSwitched(result);
   UpdateSummary();
+}
+
+void Form1::SwitchSelected(const std::vector<int>& Rows) {
+  // Each selected mission takes the other state: the enabled ones are disabled and the disabled
+  // ones enabled, together one command that one undo takes back.
+  std::vector<BulkRow> toEnable, toDisable;
+  for (const int r : Rows) {
+    if (!RowStillShowsItsMission(r)) continue;
+    const int32_t index = FG_->Model().CatalogueIndex(r);
+    const bool enabled = State_.Missions[static_cast<size_t>(index)].Enabled != kFalse;
+    (enabled ? toDisable : toEnable).push_back({index, r});
+  }
+  if (toEnable.empty() && toDisable.empty()) {
+    Dialogs_.ShowMessage(QString::fromLatin1(kNotInList));
+    return;
+  }
+  // Should the first group's locate step rebuild the catalogue, the second group's missions are
+  // found again where they are on disk.
+  std::vector<MissionEntry> placesToDisable;
+  for (const BulkRow& row : toDisable)
+    placesToDisable.push_back(State_.Missions[static_cast<size_t>(row.Index)]);
+  std::array<BulkResult, 2> results = Busy([&] {
+    const PatchJournal::Operation operation(Platform_.Journal, JournalKind::Toggle);
+    std::array<BulkResult, 2> done;
+    done[0] = SetMissionsEnabled(State_, Platform_, toEnable, true);
+    if (!done[0].Refreshes.empty())
+      for (size_t i = 0; i < toDisable.size(); ++i)
+        toDisable[i].Index =
+            FindMission(State_, placesToDisable[i].SourceFile, placesToDisable[i].DataOffset,
+                        placesToDisable[i].FileName);
+    done[1] = SetMissionsEnabled(State_, Platform_, toDisable, false);
+    return done;
+  });
+  if (Ending_) return;
+  ShowBulkSwitched({&results[0], &results[1]});
+  for (const BulkResult& result : results)
+    if (result.Failed > 0 && !Ending_)
+      Dialogs_.ShowMessage(FromEngineMessage(result.FailureMessage()));
 }
 
 void Form1::EnableShown() {

@@ -132,6 +132,8 @@ class Form1 : public QWidget {
   GridFilter CurrentFilter() const;
   void UpdateSummary();
   void SwitchShown(bool Enabled);
+  // Enable/Disable on a selection of several rows (grid rows, as SelectedRows gives them).
+  void SwitchSelected(const std::vector<int>& Rows);
   // ImportList for a list whose folder is not on this computer.
   void ApplyListToOpenFolder(std::vector<MissionEntry> Rows);
 
