@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -35,7 +36,7 @@ QPushButton* MakeButton(QWidget& Window, const char* Name, const char* Caption, 
   auto* button = new QPushButton(Text(Caption), &Window);
   button->setObjectName(Text(Name));
   button->setGeometry(TwipsRect(Left, 4200, Width, 255, Window));
-  // Enter opens the folder list's entry; it must not confirm the chooser as well.
+  // Enter confirms the chooser, wherever the focus is (see Form2::eventFilter).
   button->setAutoDefault(false);
   return button;
 }
@@ -92,6 +93,12 @@ void Form2::CreateControls() {
 
   connect(Drive1_, &QComboBox::currentIndexChanged, this, &Form2::Drive1Change);
   connect(Dir1_, &FolderList::PathChanged, this, &Form2::Dir1Change);
+  // OK takes the folder the person highlighted, as a double click would have opened it.
+  connect(Dir1_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* Item) {
+    if (Item) SetSelectedPath(AddBackslash(Dir1_->HighlightedPath()));
+  });
+  Command1_->setDefault(true);
+  Dir1_->installEventFilter(this);
   connect(Command1_, &QPushButton::clicked, this, &Form2::Command1Click);
   connect(Command2_, &QPushButton::clicked, this, &Form2::Command2Click);
 }
@@ -178,6 +185,14 @@ bool Form2::eventFilter(QObject* Watched, QEvent* Event) {
     if (mouse->button() == Qt::LeftButton &&
         Label1_->rect().contains(mouse->position().toPoint())) {
       Label1Click();
+      return true;
+    }
+  }
+  // The folder list would open the entry on Enter; the chooser is confirmed instead.
+  if (Watched == Dir1_ && Event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(Event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      Command1Click();
       return true;
     }
   }

@@ -77,8 +77,9 @@ class FolderChooserTest : public test::WindowTest {
   static void Click(Form2& Chooser, const char* Button) {
     QTest::mouseClick(Chooser.findChild<QPushButton*>(Button), Qt::LeftButton);
   }
-  // Double-clicks the entry Name below the folder list's open folder, as a person opens it.
-  static void OpenInList(Form2& Chooser, const QString& Name) {
+  // Double-clicks the entry Name below the folder list's open folder, as a person opens it; or
+  // only highlights it with one click.
+  static void OpenInList(Form2& Chooser, const QString& Name, bool Open = true) {
     FolderList& list = Dir1(Chooser);
     QTreeWidgetItem* open = list.currentItem();
     ASSERT_NE(open, nullptr);
@@ -86,7 +87,7 @@ class FolderChooserTest : public test::WindowTest {
       if (open->child(i)->text(0) != Name) continue;
       const QPoint at = list.visualItemRect(open->child(i)).center();
       QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
-      QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+      if (Open) QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
       return;
     }
     FAIL() << "no folder " << Name.toStdString() << " in " << list.Path().toStdString();
@@ -148,13 +149,23 @@ TEST_F(FolderChooserTest, AFolderOpenedInTheListIsShownStoredAndRefreshed) {
   EXPECT_EQ(QString::fromStdString(State.GameDirectory), df2);
   EXPECT_EQ(Grid().Model().Cell(0, 0), "M1.BMS");
 
-  // Read afresh at the next opening: both lists come back on the folder.
+  // Read afresh at the next opening: both lists come back on the folder. OK takes a folder
+  // highlighted with one click, and Enter in the list confirms as OK does.
   OpenPath([&](Form2& chooser) {
     EXPECT_EQ(chooser.SelectedPath(), df2);
-    EXPECT_EQ(Dir1(chooser).Path(), Native(In("D", "Games", "DF2")));
+    FolderList& list = Dir1(chooser);
+    EXPECT_EQ(list.Path(), Native(In("D", "Games", "DF2")));
     EXPECT_EQ(Drive1(chooser).currentIndex(), 1);
-    Click(chooser, "Command2");
+    const QRect parent = list.visualItemRect(list.currentItem()->parent());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, parent.center());
+    Click(chooser, "Command1");
   });
+  EXPECT_EQ(QString::fromStdString(State.GameDirectory), WithSeparator(In("D", "Games")));
+  OpenPath([&](Form2& chooser) {
+    OpenInList(chooser, "Other", false);
+    QTest::keyClick(&Dir1(chooser), Qt::Key_Return);
+  });
+  EXPECT_EQ(Settings.Path(), WithSeparator(In("D", "Games", "Other")));
 }
 
 TEST_F(FolderChooserTest, ATypedPathGetsOneTrailingSeparatorAndIsNotChecked) {
