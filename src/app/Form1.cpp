@@ -72,6 +72,12 @@ constexpr int kGridBottomGap = 616;
 // The summary's height: one line.
 constexpr int kSummaryHeight = 255;
 
+// How the grid was last shown, remembered beside the folder for the next run.
+constexpr const char* kGridSection = "Grid";
+constexpr const char* kResolveKey = "ResolveMapNames";
+constexpr const char* kSortColumnKey = "SortColumn";  // -1: catalogue order
+constexpr const char* kSortAscendingKey = "SortAscending";
+
 QPushButton* MakeButton(QWidget& Window, const char* Name, const char* Caption, int Left, int Top,
                         bool Enabled) {
   auto* button = new QPushButton(QString::fromLatin1(Caption), &Window);
@@ -293,11 +299,42 @@ void Form1::Load() {
 
 void Form1::OpenFolder(const std::string& Folder) {
   const Command command(*this);
+  const auto read = [this](const char* Key) {
+    return Settings_ ? Settings_->Read(QString::fromLatin1(kSettingsApplication),
+                                       QString::fromLatin1(kGridSection), QString::fromLatin1(Key),
+                                       QString())
+                     : QString();
+  };
+  const QString truth = QStringLiteral("True");
+  if (Settings_) ResolveMapName_->setChecked(read(kResolveKey) == truth);
+  bool isNumber = false;
+  const int sortColumn = read(kSortColumnKey).toInt(&isNumber);
   State_.GameDirectory = Folder;
   if (!EndsWithSeparator(State_.GameDirectory)) State_.GameDirectory += kSeparator;
   Refresh();
+  if (Ending_) return;
+  if (isNumber && sortColumn >= 0 && sortColumn < kGridColumns) {
+    const bool ascending = read(kSortAscendingKey) == truth;
+    SortAscending_[static_cast<size_t>(sortColumn)] = ascending;
+    FG_->Model().SortByColumn(sortColumn, ascending);
+    SortColumn_ = sortColumn;
+  }
   EnableCatalogueCommands(true);
   UpdateSummary();
+}
+
+void Form1::RememberGridView() {
+  if (!Settings_) return;
+  const auto truth = [](bool Value) { return QLatin1String(Value ? "True" : "False"); };
+  const std::pair<const char*, QString> entries[] = {
+      {kResolveKey, truth(ResolveMapName_->isChecked())},
+      {kSortColumnKey, QString::number(SortColumn_)},
+      {kSortAscendingKey,
+       truth(SortColumn_ >= 0 && SortAscending_[static_cast<size_t>(SortColumn_)])}};
+  // Not worth a message: the view is only a convenience for the next run.
+  for (const auto& [key, value] : entries)
+    Settings_->Write(QString::fromLatin1(kSettingsApplication), QString::fromLatin1(kGridSection),
+                     QString::fromLatin1(key), value);
 }
 
 void Form1::EnsureChooserSources() {
@@ -465,10 +502,12 @@ void Form1::UpDateList() {
 
 void Form1::RefreshList() {
   FillGrid();
+  RememberGridView();
 }
 
 void Form1::ResolveMapNameClicked() {
   FillGrid();
+  RememberGridView();
 }
 
 void Form1::FillGrid() {
@@ -537,6 +576,7 @@ void Form1::TitleClicked(int Column) {
   ascending = !ascending;
   FG_->Model().SortByColumn(Column, ascending);
   SortColumn_ = Column;
+  RememberGridView();
 }
 
 void Form1::GridMouseUp(Qt::MouseButton Button, QPoint GlobalPos) {

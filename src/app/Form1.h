@@ -53,6 +53,7 @@ class Form1 : public QWidget {
 
   // What confirming a folder in the chooser does: Folder becomes the game folder (with a
   // trailing separator), the catalogue is rebuilt and the commands that need one are enabled.
+  // The grid shows map names and the sort as they were last chosen (see RememberGridView).
   void OpenFolder(const std::string& Folder);
 
   // The window's commands, as its buttons, check box, grid and menus run them.
@@ -118,6 +119,9 @@ class Form1 : public QWidget {
   void OpenDroppedFolder(const QString& Folder);
   WindowPlacement CurrentPlacement() const;
   void EnableCatalogueCommands(bool WithResolveMapName);
+  // Writes whether map names are resolved and the sort to the chooser's settings store, where
+  // OpenFolder finds them in the next run.
+  void RememberGridView();
   void Load();
   void ApplyResizeRule();
   RefreshReport Refresh();
