@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -36,7 +35,7 @@ QPushButton* MakeButton(QWidget& Window, const char* Name, const char* Caption, 
   auto* button = new QPushButton(Text(Caption), &Window);
   button->setObjectName(Text(Name));
   button->setGeometry(TwipsRect(Left, 4200, Width, 255, Window));
-  // Enter confirms the chooser, wherever the focus is (see Form2::eventFilter).
+  // Only OK takes Enter, wherever the focus is.
   button->setAutoDefault(false);
   return button;
 }
@@ -97,8 +96,8 @@ void Form2::CreateControls() {
   connect(Dir1_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* Item) {
     if (Item) SetSelectedPath(AddBackslash(Dir1_->HighlightedPath()));
   });
+  // Enter confirms, also from the folder list, which passes the key on after opening the entry.
   Command1_->setDefault(true);
-  Dir1_->installEventFilter(this);
   connect(Command1_, &QPushButton::clicked, this, &Form2::Command1Click);
   connect(Command2_, &QPushButton::clicked, this, &Form2::Command2Click);
 }
@@ -185,14 +184,6 @@ bool Form2::eventFilter(QObject* Watched, QEvent* Event) {
     if (mouse->button() == Qt::LeftButton &&
         Label1_->rect().contains(mouse->position().toPoint())) {
       Label1Click();
-      return true;
-    }
-  }
-  // The folder list would open the entry on Enter; the chooser is confirmed instead.
-  if (Watched == Dir1_ && Event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(Event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      Command1Click();
       return true;
     }
   }

@@ -84,8 +84,7 @@ TEST_F(Form1Test, FillShowsEveryCellResolvedNamesOnRequestAndColumnsAsWideAsThei
       double widest = metrics.horizontalAdvance(Grid().Model().Titles()[c] + space);
       for (const GridRow& row : Grid().Model().AllRows())
         widest = std::max(widest, metrics.horizontalAdvance(row.Cells[c] + space));
-      EXPECT_EQ(Grid().columnWidth(c), static_cast<int>(std::ceil(widest)) + Grid().CellMargin())
-          << c;
+      EXPECT_EQ(Grid().columnWidth(c), static_cast<int>(std::ceil(widest)) + Grid().CellMargin());
     }
   }
   ASSERT_EQ(Shown(), Rows{1});
