@@ -657,6 +657,7 @@ void Form1::SwitchSelected(const std::vector<int>& Rows) {
     const PatchJournal::Operation operation(Platform_.Journal, JournalKind::Toggle);
     std::array<BulkResult, 2> done;
     done[0] = SetMissionsEnabled(State_, Platform_, toEnable, true);
+    if (Ending_) return done;  // closed while a question of the first group was up
     if (!done[0].Refreshes.empty())
       for (size_t i = 0; i < toDisable.size(); ++i)
         toDisable[i].Index =
