@@ -19,17 +19,11 @@ namespace {
 // takes it away first.
 int gProgressWidth = 0;
 
-void ClearProgressLine() {
-  if (gProgressWidth == 0) return;
-  std::fprintf(stderr, "\r%*s\r", gProgressWidth, "");
-  gProgressWidth = 0;
-}
-
-bool StderrIsTerminal() {
+bool IsTerminal(FILE* Stream) {
 #ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
+  return _isatty(_fileno(Stream)) != 0;
 #else
-  return isatty(fileno(stderr)) != 0;
+  return isatty(fileno(Stream)) != 0;
 #endif
 }
 
@@ -55,13 +49,20 @@ void PrintLines(const char* Prefix, const std::string& Text) {
 
 }  // namespace
 
+void ClearProgressLine() {
+  if (gProgressWidth == 0) return;
+  std::fprintf(stderr, "\r%*s\r", gProgressWidth, "");
+  gProgressWidth = 0;
+}
+
 CliHost::CliHost(bool ReadInvalid)
     : ReadInvalid_(ReadInvalid),
-      Terminal_(StderrIsTerminal()),
+      Terminal_(IsTerminal(stderr)),
+      StdoutTerminal_(IsTerminal(stdout)),
       Start_(std::chrono::steady_clock::now()) {}
 
 CliHost::~CliHost() {
-  ClearProgress();
+  ClearProgressLine();
 }
 
 bool CliHost::AskYesNo(const std::string& Text) {
@@ -92,7 +93,7 @@ void CliHost::Progress(size_t Done, size_t Total) {
 }
 
 void CliHost::ClearProgress() {
-  ClearProgressLine();
+  if (StdoutTerminal_) ClearProgressLine();
 }
 
 void PrintProblems(std::span<const Problem> Problems, std::span<const RefreshReport> Refreshes) {

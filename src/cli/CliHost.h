@@ -23,15 +23,19 @@ class CliHost : public EngineHost {
 
   bool AskYesNo(const std::string& Text) override;
   void Progress(size_t Done, size_t Total) override;
-  // Takes the progress line away, before other output.
+  // Takes the progress line away before output on stdout, when both go to the same terminal.
   void ClearProgress();
 
  private:
   bool ReadInvalid_;
   bool Terminal_;
+  bool StdoutTerminal_;
   std::chrono::steady_clock::time_point Start_;
   std::chrono::steady_clock::time_point Drawn_{};
 };
+
+// Takes any progress line away, before output of its own on stderr.
+void ClearProgressLine();
 
 // Warnings for what a refresh could not read and for files it read under their first name.
 void PrintRefreshWarnings(const RefreshReport& Report);

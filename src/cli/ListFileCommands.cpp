@@ -152,7 +152,7 @@ int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMo
   CliHost host;
   const ApplyResult result =
       ApplyListToFolder(Platform{*files, host, journal.get()}, list.Rows, Folder, Mode);
-  host.ClearProgress();
+  ClearProgressLine();
   // Rows they may hold fail, each with the file named; others still apply.
   for (const IoError& problem : result.Unread) PrintWarning("cannot read " + problem.Describe());
   return ReportApplied(result, Mode, Format, Out);
@@ -171,13 +171,14 @@ int RunExport(const std::vector<std::string>& Args, const TextSink& Out) {
   // A list that lacks some missions looks whole, and would replace a whole one: nothing is saved.
   if (ReportUnread(setup.Report.Problems, "nothing was saved: the list would lack the missions of"))
     return kExitFailed;
-  const ExportResult result = ExportListFile(setup.State, *setup.Files, args->Positional[1]);
+  const std::string list = AbsoluteFolder(args->Positional[1]);
+  const ExportResult result = ExportListFile(setup.State, *setup.Files, list);
   if (!result.Ok) {
     PrintError(result.Message);
     return kExitFailed;
   }
   return Print(Out, "Saved " + std::to_string(result.Rows) + " missions to " +
-                        NativeNameToUtf8(args->Positional[1]) + "\n")
+                        NativeNameToUtf8(list) + "\n")
              ? kExitOk
              : kExitFailed;
 }
@@ -190,8 +191,10 @@ int RunImport(const std::vector<std::string>& Args, const TextSink& Out) {
     return usage;
   const CliArgs* args = &setup.Args;
   const auto wait = &setup.Wait;
-  const std::string& path = args->Positional[0];
-  const auto folder = args->Value("--folder");
+  // Every path printed is absolute.
+  const std::string path = AbsoluteFolder(args->Positional[0]);
+  auto folder = args->Value("--folder");
+  if (folder) folder = AbsoluteFolder(*folder);
   OutputFormat format = OutputFormat::Table;
   if (const auto text = args->Value("--format")) {
     if (!folder) return UsageError("--format needs --folder");
@@ -229,7 +232,7 @@ int RunImport(const std::vector<std::string>& Args, const TextSink& Out) {
   const Platform platform{*files, host, journal.get()};
   CatalogueState state;
   const ImportResult result = ImportList(state, platform, std::move(list));
-  host.ClearProgress();
+  ClearProgressLine();
   switch (result.Status) {
     case ImportStatus::BadListFile:
       PrintError(result.Message);
@@ -273,12 +276,13 @@ int RunShow(const std::vector<std::string>& Args, const TextSink& Out) {
   const OutputFormat format = setup.Format;
 
   auto files = MakeNativeFileSystem();
-  const ListDecodeResult list = ReadListFile(*files, args->Positional[0]);
+  const ListDecodeResult list = ReadListFile(*files, AbsoluteFolder(args->Positional[0]));
   if (!list.Ok) {
     PrintError(list.Reason);
     return kExitFailed;
   }
-  const auto folder = args->Value("--folder");
+  auto folder = args->Value("--folder");
+  if (folder) folder = AbsoluteFolder(*folder);
   if (!folder)
     return Printed(WriteTable(MissionTable(list.Rows, nullptr), format, Out)) ? kExitOk
                                                                               : kExitFailed;
