@@ -58,7 +58,9 @@ int RunUndo(const std::vector<std::string>& Args, const TextSink& Out) {
   CliHost host;
   CatalogueState state;
   const UndoResult result = UndoLastPatches(state, Platform{*files, host, journal.get()}, count);
-  if (const std::string said = result.Message(); !said.empty()) PrintMessage(said);
+  // A message that comes with a failure ends the command: it is an error.
+  if (const std::string said = result.Message(); !said.empty())
+    (result.Unreadable || result.Failed() ? PrintError : PrintMessage)(said);
   // An unreadable journal is not an empty one.
   if (result.Unreadable) return kExitFailed;
   if (result.Operations == 0) {
