@@ -47,6 +47,8 @@ void PrintHelp(FILE* To) {
                "undo journal, saying so on stderr after a second; after 30 seconds (--wait\n"
                "SECONDS) they give up with 1, changing nothing.\n"
                "\nOptions may stand before or after the arguments. Output is UTF-8.\n"
+               "Paths are printed absolute. A message that ends a command starts with\n"
+               "'brieflist-cli: error: '. On a terminal, long work shows 'N of M' on stderr.\n"
                "Exit status: 0 done, 1 failed (see the message), 2 usage error.\n");
 }
 
