@@ -338,10 +338,14 @@ TEST(CliUndo, TakesBackTheLatestCommandsAndHistoryListsThemNewestFirst) {
   CheckCli(cli::RunUndo, {"--count", "5"}, 0, "2 restored");
   EXPECT_EQ(f.Archive(), original);  // the modified word of SAME.BMS included
   EXPECT_EQ(RunCli(cli::RunUndo, {}).Out, "Nothing to undo.\n");
+  // A toggle of one enabled and one disabled mission is one command too.
+  ASSERT_EQ(RunCli(cli::RunToggle, {f.Path(), "ALPHA.BMS", "BETA.BMS"}).Exit, 0);
+  CheckCli(cli::RunUndo, {}, 0, "Undid 1 operation: 2 restored");
+  EXPECT_EQ(f.Archive(), original);
   r = CheckCli(cli::RunHistory, {"--format", "json", "--missions"}, 0, "\"Undo\": \"undone\"");
-  EXPECT_EQ(Lines(r.Out), 8u);  // "[", six records, "]"
+  EXPECT_EQ(Lines(r.Out), 12u);  // "[", ten records, "]"
   r = CheckCli(cli::RunHistory, {"--format", "json"}, 0, "\"Undone\": \"undone\"");
-  EXPECT_EQ(Lines(r.Out), 6u);  // "[", two commands and their two undos, "]"
+  EXPECT_EQ(Lines(r.Out), 8u);  // "[", three commands and their three undos, "]"
 
   for (const char* count : {"0", "-1", "two", "3x"})
     CheckCli(cli::RunUndo, {"--count", count}, 2, "", "--count");
@@ -433,7 +437,9 @@ TEST(CliListFile, ExportImportAndShowPrintWhatTheyDid) {
        {Strings{f.File("notes.brl")}, Strings{f.File("notes.brl"), "--dry-run"},
         Strings{f.File("notes.brl"), "--folder", f.Path()}})
     CheckCli(cli::RunImport, args, 1, "", f.File("notes.brl") + " is not a Brieflist list");
-  // Nor is an archive picked by mistake, though its first bytes read as a row count.
+  // Nor is a file whose row holds a flag no list holds, or an archive picked by mistake.
+  f.Write("odd.brl", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 16, 0});
+  CheckCli(cli::RunImport, {f.File("odd.brl")}, 1, "", "is not a Brieflist list: row 1's Enabled");
   for (auto command : {cli::RunShow, cli::RunImport})
     CheckCli(command, {f.File("a.pff")}, 1, "", " is not a Brieflist list: it is a PFF3 archive");
   EXPECT_EQ(RunCli(cli::RunShow, {list, "--format", "xml"}).Exit, 2);
