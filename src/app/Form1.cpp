@@ -9,6 +9,7 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,6 +28,7 @@
 #include "app/DiskWatch.h"
 #include "app/DroppedItem.h"
 #include "catalogue/RefreshCatalogue.h"
+#include "catalogue/TextHelpers.h"
 #include "editing/BulkSwitch.h"
 #include "editing/PatchJournal.h"
 #include "editing/Patching.h"
@@ -213,6 +215,7 @@ void Form1::CreateControls() {
   connect(ShowState_, &QComboBox::currentIndexChanged, this, &Form1::ApplyFilter);
   connect(EnableShown_, &QPushButton::clicked, this, &Form1::EnableShown);
   connect(DisableShown_, &QPushButton::clicked, this, &Form1::DisableShown);
+  FilterText_->installEventFilter(this);
   auto* undo = new QShortcut(QKeySequence::Undo, this);
   connect(undo, &QShortcut::activated, this, &Form1::UndoLastPatch);
   CreateShortcuts();
@@ -629,12 +632,53 @@ void Form1::SwitchShown(bool Enabled) {
 
 void Form1::UndoLastPatch() {
   const Command command(*this);
-  const UndoResult result = Busy([&] { return UndoLastPatches(State_, Platform_, 1); });
+  if (!command || State_.GameDirectory.empty()) return;
+  // Only what this window shows: a command of another folder, or of the command line there, is
+  // not this window's to take back, and nothing outside the open folder is touched.
+  const UndoResult result =
+      Busy([&] { return UndoLastPatches(State_, Platform_, 1, State_.GameDirectory); });
   if (const std::string said = result.Message(); !said.empty() && command)
     Dialogs_.ShowMessage(FromEngineMessage(said));
   if (!command) return;
   // The catalogue rows already have their state back; the grid shows them afresh.
   if (!result.ChangedRows.empty()) FillGrid();
+  ShowNotice(UndoNotice(result));
+}
+
+QString Form1::UndoNotice(const UndoResult& Result) {
+  if (Result.Unreadable) return {};
+  if (Result.Operations == 0) return QStringLiteral("Nothing of this folder is left to undo");
+  // What the command did, by its records: the same way for all of them, or both ways.
+  const JournalRecord& newest = Result.Records.front().Record;
+  const auto enabledBy = [](const JournalRecord& R) {
+    return IsEnabledSignature(std::string_view(reinterpret_cast<const char*>(R.After.data()), 3));
+  };
+  const bool enabling = enabledBy(newest);
+  const bool oneWay =
+      std::all_of(Result.Records.begin(), Result.Records.end(),
+                  [&](const UndoneRecord& R) { return enabledBy(R.Record) == enabling; });
+  QString what = newest.Kind == JournalKind::Import ? QStringLiteral("Import")
+                 : !oneWay                          ? QStringLiteral("Switch")
+                 : enabling                         ? QStringLiteral("Enable")
+                                                    : QStringLiteral("Disable");
+  const auto restored = Result.Count(UndoStatus::Restored);
+  const auto looked = static_cast<int>(Result.Records.size());
+  if (looked == 1) return QStringLiteral("Undid: %1 %2").arg(what, FromNativeName(newest.FileName));
+  if (restored == looked) return QStringLiteral("Undid: %1, %2 missions").arg(what).arg(looked);
+  return QStringLiteral("Undid: %1, %2 of %3 missions").arg(what).arg(restored).arg(looked);
+}
+
+bool Form1::eventFilter(QObject* Watched, QEvent* Event) {
+  // The filter box would take Ctrl+Z for its own typing; after a switch the person means the
+  // switch, so the window's undo gets the key.
+  if (Watched == FilterText_ && Event->type() == QEvent::ShortcutOverride &&
+      static_cast<QKeyEvent*>(Event)->matches(QKeySequence::Undo))
+    return true;
+  return QWidget::eventFilter(Watched, Event);
+}
+
+void Form1::ShowNotice(const QString& Line) {
+  if (!Line.isEmpty()) Summary_->setText(Line);
 }
 
 void Form1::Rebuilt(const RefreshReport& Report) {

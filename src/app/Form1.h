@@ -15,6 +15,7 @@
 #include "catalogue/GridText.h"
 #include "editing/PatchJournal.h"
 #include "editing/Patching.h"
+#include "editing/Undo.h"
 #include "platform/qt/WindowHost.h"
 
 class QCheckBox;
@@ -72,8 +73,11 @@ class Form1 : public QWidget {
   void ApplyFilter();
   void EnableShown();
   void DisableShown();
-  // Ctrl+Z: takes back the most recent patch of the undo journal.
+  // Ctrl+Z: takes back the newest command of the undo journal that patched the open folder, and
+  // says in the summary what it took back.
   void UndoLastPatch();
+  // A line in the summary's place until the next command shows its own.
+  void ShowNotice(const QString& Line);
 
   // A refresh of the open folder after someone else changed it: nothing is asked, and the
   // filter, the sort, the current mission and the scroll position stay as they were.
@@ -93,6 +97,7 @@ class Form1 : public QWidget {
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dragMoveEvent(QDragMoveEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
 
  private:
   // Held by every command for its length: the disk watch holds still until the last one ends
@@ -128,6 +133,7 @@ class Form1 : public QWidget {
   void ShowProblems(const std::vector<Problem>& Problems);
   GridFilter CurrentFilter() const;
   void UpdateSummary();
+  static QString UndoNotice(const UndoResult& Result);
   void SwitchShown(bool Enabled);
   // ImportList for a list whose folder is not on this computer.
   void ApplyListToOpenFolder(std::vector<MissionEntry> Rows);

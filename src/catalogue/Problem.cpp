@@ -65,8 +65,10 @@ std::string ProblemText(const Problem& P) {
              " (its bytes are not those that patch wrote); its undo was refused and nothing was "
              "written";
     case ProblemCode::NotApplied:
-      return P.File + ": " + P.Mission + ": the patch of " + P.Detail +
-             " was not applied (the program stopped before writing it); nothing to undo";
+      // Either the patch never reached the disk or the file was put back since (a backup, a
+      // reinstall): both leave the mission as it was, which is all that can be said for sure.
+      return P.File + ": " + P.Mission + " is already as it was before the patch of " + P.Detail +
+             "; nothing to undo";
     case ProblemCode::Replaced:
       return P.File + ": " + P.Mission + " is no longer a mission of that file at offset " +
              P.Detail +

@@ -8,6 +8,8 @@
 
 #include "catalogue/TextHelpers.h"
 #include "editing/HeaderPatch.h"
+#include "editing/Patching.h"
+#include "platform/FolderListing.h"
 
 namespace brieflist {
 namespace {
@@ -41,27 +43,54 @@ std::string UndoText(const Problem& P) {
   return ProblemText(P);
 }
 
-// Sets the Enabled of the catalogue rows of a restored mission.
-void UpdateCatalogue(CatalogueState& State, const JournalRecord& R, UndoResult& Result) {
-  const std::string_view signature(reinterpret_cast<const char*>(R.Before.data()), 3);
-  const bool enabled = IsEnabledSignature(signature);
-  for (size_t i = 0; i < State.Missions.size(); ++i) {
-    MissionEntry& row = State.Missions[i];
-    if (row.DataOffset != R.DataOffset || row.SourceFile != R.SourceFile) continue;
-    row.Enabled = ToFlag(enabled);
-    row.Modified = ToFlag(ModifiedMark(R.Before));
-    Result.ChangedRows.push_back(static_cast<int32_t>(i));
+// The catalogue rows of each place on disk, built on the first restore: one pass over the
+// catalogue however many records an undo restores.
+class CatalogueRows {
+ public:
+  explicit CatalogueRows(CatalogueState& State) : State_(State) {}
+
+  // Sets the Enabled and Modified of the catalogue rows of a restored mission.
+  void Restored(const JournalRecord& R, UndoResult& Result) {
+    if (rows_.empty())
+      for (size_t i = 0; i < State_.Missions.size(); ++i)
+        rows_[{State_.Missions[i].SourceFile, State_.Missions[i].DataOffset}].push_back(i);
+    const auto at = rows_.find({R.SourceFile, R.DataOffset});
+    if (at == rows_.end()) return;
+    const std::string_view signature(reinterpret_cast<const char*>(R.Before.data()), 3);
+    for (const size_t i : at->second) {
+      MissionEntry& row = State_.Missions[i];
+      row.Enabled = ToFlag(IsEnabledSignature(signature));
+      row.Modified = ToFlag(ModifiedMark(R.Before));
+      Result.ChangedRows.push_back(static_cast<int32_t>(i));
+    }
   }
+
+ private:
+  CatalogueState& State_;
+  std::map<std::pair<std::string, int32_t>, std::vector<size_t>> rows_;
+};
+
+// Whether File lies directly in Folder (which ends with its separator), the letter case
+// ignored where the system ignores it.
+bool InFolder(const std::string& File, const std::string& Folder) {
+  const std::string own = FolderOfPath(File);
+#ifdef _WIN32
+  return EqualsIgnoringCase(own, Folder);
+#else
+  return own == Folder;
+#endif
 }
 
 }  // namespace
 
-std::vector<UndoableOperation> UndoableOperations(const JournalContents& Journal) {
+std::vector<UndoableOperation> UndoableOperations(const JournalContents& Journal,
+                                                  const std::optional<std::string>& Folder) {
   const auto lookedAt = LookedAtRecords(Journal.Records);
   std::vector<UndoableOperation> out;
   std::map<std::string, size_t> slot;
   for (auto r = Journal.Records.rbegin(); r != Journal.Records.rend(); ++r) {
     if (IsUndoKind(r->Kind) || lookedAt.count(r->Id)) continue;
+    if (Folder && !InFolder(r->SourceFile, *Folder)) continue;
     auto [it, added] = slot.try_emplace(r->Operation, out.size());
     if (added) out.push_back({r->Operation, r->Kind, r->Time, {}});
     out[it->second].Pending.push_back(*r);
@@ -91,7 +120,8 @@ std::string UndoResult::Message() const {
   return text;
 }
 
-UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Count) {
+UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Count,
+                           const std::optional<std::string>& Folder) {
   UndoResult result;
   if (!P.Journal) {
     result.Problems.push_back("There is no undo journal: nothing can be undone.");
@@ -112,7 +142,7 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
     return result;
   }
   result.Warnings = journal->Problems;
-  std::vector<UndoableOperation> operations = UndoableOperations(*journal);
+  std::vector<UndoableOperation> operations = UndoableOperations(*journal, Folder);
   if (Count < 0) Count = 0;
   if (operations.size() > static_cast<size_t>(Count)) operations.resize(static_cast<size_t>(Count));
   result.Operations = static_cast<int32_t>(operations.size());
@@ -149,6 +179,7 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
   // A mission patched twice is restored in two passes, newest record first, so each pass
   // compares with the bytes the pass before it left.
   std::vector<bool> done(pending.size(), false);
+  CatalogueRows catalogue(State);
   size_t looked = 0;  // records handed to PatchHeaders so far
   for (size_t left = pending.size(); left > 0;) {
     std::vector<std::string> files;
@@ -188,7 +219,7 @@ UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Cou
         const JournalRecord& r = pending[rows[k]];
         UndoneRecord undone{r, UndoStatus::Restored, {}};
         if (changes[k].Written) {
-          UpdateCatalogue(State, r, result);
+          catalogue.Restored(r, result);
         } else if (patched.Failed()) {
           undone.Status = UndoStatus::Failed;
           undone.Problems = patched.Problems(file);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,11 +22,13 @@ struct UndoableOperation {
 // The operations of the journal with records still to undo, newest first. A record leaves the
 // undo stack once an undo has looked at it: restored it ("undo"), or found it changed since
 // ("refused") or never written ("not-applied"). Undo records themselves are never undone.
-std::vector<UndoableOperation> UndoableOperations(const JournalContents& Journal);
+// With a Folder (ending with its separator), only the records of the files directly in it.
+std::vector<UndoableOperation> UndoableOperations(const JournalContents& Journal,
+                                                  const std::optional<std::string>& Folder = {});
 
 enum class UndoStatus {
   Restored,      // the bytes from before the patch are back
-  NotApplied,    // the patch never reached the disk: nothing to undo
+  NotApplied,    // the mission already holds its bytes from before the patch: nothing to undo
   ChangedSince,  // the mission's bytes are no longer those the patch wrote: refused
   Failed,        // the file or the journal could not be read or written: try again later
 };
@@ -59,6 +62,9 @@ struct UndoResult {
 // patch wrote; otherwise its undo is refused and nothing is written to it. Each restore is
 // itself a patch, journalled as "undo"; the catalogue rows of restored missions get their new
 // Enabled (listed in ChangedRows). What there is to say is Message(), for the caller to show.
-UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Count = 1);
+// With a Folder, only the commands that patched files directly in it count, and only their
+// records of those files are taken back: a window undoes what it shows and nothing else.
+UndoResult UndoLastPatches(CatalogueState& State, const Platform& P, int32_t Count = 1,
+                           const std::optional<std::string>& Folder = {});
 
 }  // namespace brieflist

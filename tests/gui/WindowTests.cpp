@@ -300,7 +300,7 @@ TEST_F(Form1Test, KeysUndoCopyOpenMenusSwitchAndMoveTheFocus) {
   Grid().setFocus();
   QTest::keyClick(&Grid(), Qt::Key_Z, Qt::ControlModifier);  // both missions of the one command
   EXPECT_EQ(OnDisk(), kAsWritten);
-  EXPECT_EQ(Seen(), "2T 4F 5T | 3 of 6 shown, 4 enabled, 1 duplicate names");
+  EXPECT_EQ(Seen(), "2T 4F 5T | Undid: Disable, 2 missions");
 
   // Ctrl+C copies the selected shown rows in grid order, titles first.
   ClickTitle(GridColumn::Creator);  // Ann (5), Hawk (4), Kim (2)
