@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
       return true;
     });
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    std::printf("%-34s %9.1f ms  exit %d, %zu bytes of output\n", step.What, ms, exit, bytes);
+    std::printf("%-40s %9.1f ms  exit %d, %zu bytes of output\n", step.What, ms, exit, bytes);
   }
   std::filesystem::remove_all(base);
   if (argc != 3) std::filesystem::remove_all(folder);
