@@ -717,8 +717,10 @@ void Form1::UndoLastPatch() {
   if (const std::string said = result.Message(); !said.empty() && command)
     Dialogs_.ShowMessage(FromEngineMessage(said));
   if (!command) return;
-  // The catalogue rows already have their state back; the grid shows them afresh.
-  if (!result.ChangedRows.empty()) FillGrid();
+  // The catalogue rows already have their state back; their grid rows show it, in place, as
+  // after a switch.
+  FG_->Model().RefreshRows(State_, result.ChangedRows);
+  UpdateSummary();
   ShowNotice(UndoNotice(result));
 }
 
