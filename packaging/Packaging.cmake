@@ -1,4 +1,4 @@
-# Installs the desktop entry and icon beside the programs, and packages it all with CPack
+# Installs the desktop entry, the icon and the list file's MIME type beside the programs, and packages it all with CPack
 # (cpack -G DEB). Included at the end of the top-level CMakeLists.txt.
 include(GNUInstallDirs)
 
@@ -7,6 +7,9 @@ if(BRIEFLIST_GUI)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/brieflist.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+  # The list file's type; the package manager's trigger updates the MIME database.
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/brieflist-list.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 endif()
 
 set(CPACK_PACKAGE_NAME brieflist)

@@ -35,7 +35,10 @@ for f in /usr/bin/brieflist /usr/bin/brieflist-cli; do
 done
 desktop=/usr/share/applications/brieflist.desktop
 [ -f "$desktop" ] || fail "$desktop not installed"
-grep -qx 'Exec=brieflist' "$desktop" || fail "$desktop does not start brieflist"
+grep -qx 'Exec=brieflist %F' "$desktop" || fail "$desktop does not hand its files to brieflist"
+grep -q '^MimeType=application/x-brieflist-list;' "$desktop" || fail "$desktop opens no list"
+mime=/usr/share/mime/packages/brieflist-list.xml
+grep -q 'pattern="\*.brl" case-sensitive="false"' "$mime" || fail "$mime has no list glob"
 grep -qx 'Icon=brieflist' "$desktop" || fail "$desktop names no icon"
 icon=/usr/share/icons/hicolor/256x256/apps/brieflist.png
 case "$(file "$icon")" in *"PNG image data, 256 x 256"*) ;; *) fail "$icon is not a 256x256 PNG" ;; esac

@@ -75,6 +75,12 @@ constexpr int kGridBottomGap = 616;
 constexpr int kSummaryTop = 2700;
 constexpr int kSummaryHeight = 420;
 
+// How the grid was last shown, remembered beside the folder for the next run.
+constexpr const char* kGridSection = "Grid";
+constexpr const char* kResolveKey = "ResolveMapNames";
+constexpr const char* kSortColumnKey = "SortColumn";  // -1: catalogue order
+constexpr const char* kSortAscendingKey = "SortAscending";
+
 QPushButton* MakeButton(QWidget& Window, const char* Name, const char* Caption, int Left, int Top,
                         bool Enabled) {
   auto* button = new QPushButton(QString::fromLatin1(Caption), &Window);
@@ -310,11 +316,42 @@ void Form1::Load() {
 
 void Form1::OpenFolder(const std::string& Folder) {
   const Command command(*this);
+  const auto read = [this](const char* Key) {
+    return Settings_ ? Settings_->Read(QString::fromLatin1(kSettingsApplication),
+                                       QString::fromLatin1(kGridSection), QString::fromLatin1(Key),
+                                       QString())
+                     : QString();
+  };
+  const QString truth = QStringLiteral("True");
+  if (Settings_) ResolveMapName_->setChecked(read(kResolveKey) == truth);
+  bool isNumber = false;
+  const int sortColumn = read(kSortColumnKey).toInt(&isNumber);
   State_.GameDirectory = Folder;
   if (!EndsWithSeparator(State_.GameDirectory)) State_.GameDirectory += kSeparator;
   Refresh();
+  if (Ending_) return;
+  if (isNumber && sortColumn >= 0 && sortColumn < kGridColumns) {
+    const bool ascending = read(kSortAscendingKey) == truth;
+    SortAscending_[static_cast<size_t>(sortColumn)] = ascending;
+    FG_->Model().SortByColumn(sortColumn, ascending);
+    SortColumn_ = sortColumn;
+  }
   EnableCatalogueCommands(true);
   UpdateSummary();
+}
+
+void Form1::RememberGridView() {
+  if (!Settings_) return;
+  const auto truth = [](bool Value) { return QLatin1String(Value ? "True" : "False"); };
+  const std::pair<const char*, QString> entries[] = {
+      {kResolveKey, truth(ResolveMapName_->isChecked())},
+      {kSortColumnKey, QString::number(SortColumn_)},
+      {kSortAscendingKey,
+       truth(SortColumn_ >= 0 && SortAscending_[static_cast<size_t>(SortColumn_)])}};
+  // Not worth a message: the view is only a convenience for the next run.
+  for (const auto& [key, value] : entries)
+    Settings_->Write(QString::fromLatin1(kSettingsApplication), QString::fromLatin1(kGridSection),
+                     QString::fromLatin1(key), value);
 }
 
 void Form1::EnsureChooserSources() {
@@ -501,10 +538,12 @@ void Form1::UpDateList() {
 
 void Form1::RefreshList() {
   FillGrid();
+  RememberGridView();
 }
 
 void Form1::ResolveMapNameClicked() {
   FillGrid();
+  RememberGridView();
 }
 
 void Form1::FillGrid() {
@@ -602,6 +641,7 @@ void Form1::TitleClicked(int Column) {
   ascending = !ascending;
   FG_->Model().SortByColumn(Column, ascending);
   SortColumn_ = Column;
+  RememberGridView();
 }
 
 void Form1::GridMouseUp(Qt::MouseButton Button, QPoint GlobalPos) {
@@ -637,6 +677,11 @@ void Form1::EnableDisable() {
   const Command command(*this);
   const QModelIndex current = FG_->currentIndex();
   if (!current.isValid()) return;
+  if (const std::vector<int> selected = FG_->SelectedRows(); selected.size() > 1) {
+    SwitchSelected(selected);
+    UpdateSummary();
+    return;
+  }
   // The row knows its mission: two missions of one file name in two archives each switch their
   // own, and a sort in between changes nothing.
   const int row = current.row();
@@ -649,6 +694,45 @@ void Form1::EnableDisable() {
   });
   ShowSwitched(result);
   UpdateSummary();
+}
+
+void Form1::SwitchSelected(const std::vector<int>& Rows) {
+  // Each selected mission takes the other state: the enabled ones are disabled and the disabled
+  // ones enabled, together one command that one undo takes back.
+  std::vector<BulkRow> toEnable, toDisable;
+  for (const int r : Rows) {
+    if (!RowStillShowsItsMission(r)) continue;
+    const int32_t index = FG_->Model().CatalogueIndex(r);
+    const bool enabled = State_.Missions[static_cast<size_t>(index)].Enabled != kFalse;
+    (enabled ? toDisable : toEnable).push_back({index, r});
+  }
+  if (toEnable.empty() && toDisable.empty()) {
+    Dialogs_.ShowMessage(QString::fromLatin1(kNotInList));
+    return;
+  }
+  // Should the first group's locate step rebuild the catalogue, the second group's missions are
+  // found again where they are on disk.
+  std::vector<MissionEntry> placesToDisable;
+  for (const BulkRow& row : toDisable)
+    placesToDisable.push_back(State_.Missions[static_cast<size_t>(row.Index)]);
+  std::array<BulkResult, 2> results = Busy([&] {
+    const PatchJournal::Operation operation(Platform_.Journal, JournalKind::Toggle);
+    std::array<BulkResult, 2> done;
+    done[0] = SetMissionsEnabled(State_, Platform_, toEnable, true);
+    if (Ending_) return done;  // closed while a question of the first group was up
+    if (!done[0].Refreshes.empty())
+      for (size_t i = 0; i < toDisable.size(); ++i)
+        toDisable[i].Index =
+            FindMission(State_, placesToDisable[i].SourceFile, placesToDisable[i].DataOffset,
+                        placesToDisable[i].FileName);
+    done[1] = SetMissionsEnabled(State_, Platform_, toDisable, false);
+    return done;
+  });
+  if (Ending_) return;
+  ShowBulkSwitched({&results[0], &results[1]});
+  for (const BulkResult& result : results)
+    if (result.Failed > 0 && !Ending_)
+      Dialogs_.ShowMessage(FromEngineMessage(result.FailureMessage()));
 }
 
 void Form1::EnableShown() {
@@ -678,14 +762,7 @@ void Form1::SwitchShown(bool Enabled) {
       Busy([&] { return SetMissionsEnabled(State_, Platform_, rows, Enabled); });
   // A refresh on the way refilled the grid in catalogue order: the grid rows asked for no
   // longer name their missions.
-  if (!result.Refreshes.empty()) {
-    Rebuilt(result.Refreshes.back());
-  } else {
-    for (const BulkRowResult& r : result.Rows)
-      if (r.Outcome == PatchOutcome::Patched || r.Outcome == PatchOutcome::AlreadySo)
-        FG_->Model().SetCell(static_cast<int>(r.Row.GridRow), GridColumn::Enabled,
-                             QLatin1String(TrueFalseText(r.Enabled)));
-  }
+  ShowBulkSwitched({&result});
   if (result.Failed > 0 && command)
     Dialogs_.ShowMessage(FromEngineMessage(result.FailureMessage()));
   if (!command) return;
@@ -702,8 +779,10 @@ void Form1::UndoLastPatch() {
   if (const std::string said = result.Message(); !said.empty() && command)
     Dialogs_.ShowMessage(FromEngineMessage(said));
   if (!command) return;
-  // The catalogue rows already have their state back; the grid shows them afresh.
-  if (!result.ChangedRows.empty()) FillGrid();
+  // The catalogue rows already have their state back; their grid rows show it, in place, as
+  // after a switch.
+  FG_->Model().RefreshRows(State_, result.ChangedRows);
+  UpdateSummary();
   ShowNotice(UndoNotice(result));
 }
 
@@ -757,10 +836,25 @@ void Form1::ShowSwitched(const SwitchResult& Result) {
   // names the switched mission.
   if (!Result.Refreshes.empty())
     Rebuilt(Result.Refreshes.back());
-  else if (Result.Outcome == PatchOutcome::Patched)
-    FG_->Model().SetCell(static_cast<int>(Result.GridRow), GridColumn::Enabled,
-                         QLatin1String(TrueFalseText(Result.Enabled)));
+  else if (Result.Index >= 0)
+    FG_->Model().RefreshRows(State_, {Result.Index});
   ShowProblems(Result.Problems);
+}
+
+void Form1::ShowBulkSwitched(std::initializer_list<const BulkResult*> Results) {
+  // A refresh on the way refilled the grid in catalogue order: the grid rows asked for no
+  // longer name their missions.
+  const RefreshReport* refreshed = nullptr;
+  std::vector<int32_t> switched;
+  for (const BulkResult* result : Results) {
+    if (!result->Refreshes.empty()) refreshed = &result->Refreshes.back();
+    for (const BulkRowResult& r : result->Rows)
+      if (r.Now >= 0) switched.push_back(r.Now);
+  }
+  if (refreshed)
+    Rebuilt(*refreshed);
+  else
+    FG_->Model().RefreshRows(State_, switched);
 }
 
 void Form1::ShowProblems(const std::vector<Problem>& Problems) {

@@ -32,6 +32,7 @@ class GridFilter;
 class MissionGrid;
 class PopUpMenus;
 class SettingsStore;
+struct BulkResult;
 
 // The main window: the mission grid, the command buttons, the check box, the filter with its
 // summary and the pop-up menus.
@@ -53,6 +54,7 @@ class Form1 : public QWidget {
 
   // What confirming a folder in the chooser does: Folder becomes the game folder (with a
   // trailing separator), the catalogue is rebuilt and the commands that need one are enabled.
+  // The grid shows map names and the sort as they were last chosen (see RememberGridView).
   void OpenFolder(const std::string& Folder);
 
   // The window's commands, as its buttons, check box, grid and menus run them.
@@ -125,6 +127,9 @@ class Form1 : public QWidget {
   void OpenDroppedFolder(const QString& Folder);
   WindowPlacement CurrentPlacement() const;
   void EnableCatalogueCommands(bool WithResolveMapName);
+  // Writes whether map names are resolved and the sort to the chooser's settings store, where
+  // OpenFolder finds them in the next run.
+  void RememberGridView();
   void Load();
   void ApplyResizeRule();
   RefreshReport Refresh();
@@ -133,11 +138,15 @@ class Form1 : public QWidget {
   void Rebuilt(const RefreshReport& Report);
   // Shows what a switch did: its row's cell, or the rebuilt catalogue, then its problems.
   void ShowSwitched(const SwitchResult& Result);
+  // The same for bulk switches made one after the other, as one command.
+  void ShowBulkSwitched(std::initializer_list<const BulkResult*> Results);
   void ShowProblems(const std::vector<Problem>& Problems);
   GridFilter CurrentFilter() const;
   void UpdateSummary();
   static QString UndoNotice(const UndoResult& Result);
   void SwitchShown(bool Enabled);
+  // Enable/Disable on a selection of several rows (grid rows, as SelectedRows gives them).
+  void SwitchSelected(const std::vector<int>& Rows);
   // ImportList into the open folder, by name: for a list whose folder is not on this computer
   // (asked first when Ask), or at the person's word.
   void ApplyListToOpenFolder(std::vector<MissionEntry> Rows, bool Ask);

@@ -15,7 +15,9 @@ std::optional<CliArgs> ParseArgs(const std::vector<std::string>& Args,
   bool optionsEnded = false;
   for (size_t i = 0; i < Args.size(); ++i) {
     const std::string& arg = Args[i];
-    if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+    // Every word that starts with "-" is an option, a short one too ("-f" is not a folder);
+    // "--" lets a name that starts with "-" through.
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
       out.Positional.push_back(arg);
       continue;
     }
@@ -41,7 +43,7 @@ std::optional<CliArgs> ParseArgs(const std::vector<std::string>& Args,
     } else if (FlagOptions.count(name) && !inlineValue) {
       out.Flags.insert(name);
     } else {
-      Error = "unknown option " + arg;
+      Error = "unknown option '" + name + "'";
       return std::nullopt;
     }
   }

@@ -19,7 +19,7 @@ struct CliArgs {
 };
 
 // Parses Args against the options a command accepts; returns nothing and sets Error on a
-// usage error. "--" ends the options.
+// usage error ("unknown option '-f'"). Every word that starts with "-" is an option until "--".
 std::optional<CliArgs> ParseArgs(const std::vector<std::string>& Args,
                                  const std::set<std::string>& ValueOptions,
                                  const std::set<std::string>& FlagOptions, std::string& Error);

@@ -21,8 +21,9 @@ bool LoadCatalogue(CatalogueState& State, FileSystem& Files, EngineHost& Host,
 // files themselves were named by the refresh's warnings.
 bool ReportUnread(const std::vector<IoError>& Problems, const std::string& Text);
 
-// Folder as an absolute path (Folder itself when the system cannot say): the list files and the
-// journal keep the paths of missions, which must lead to them from any working folder.
+// Folder (or a file) as an absolute path (itself when the system cannot say): every path the
+// commands print is absolute, and the list files and the journal keep the paths of missions,
+// which must lead to them from any working folder.
 std::string AbsoluteFolder(const std::string& Folder);
 
 // "N missions, E enabled, D disabled" of the catalogue.

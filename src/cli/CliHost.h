@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
+#include <chrono>
 #include <span>
+#include <string>
 
 #include "catalogue/CatalogueState.h"
 #include "catalogue/Problem.h"
@@ -10,17 +10,32 @@
 
 namespace brieflist::cli {
 
-// The engine's host on a terminal: the skip question goes to stderr as a warning.
+// The engine's host on a terminal: the skip question is answered at once and said in one line
+// on stderr; progress shows on stderr as "N of M" when it is a terminal and the command has run
+// for half a second. Scripts, whose stderr is no terminal, see no progress.
 class CliHost : public EngineHost {
  public:
   // ReadInvalid answers the skip question with No, so archives with invalid headers are read.
-  explicit CliHost(bool ReadInvalid = false) : ReadInvalid_(ReadInvalid) {}
+  explicit CliHost(bool ReadInvalid = false);
+  ~CliHost() override;
+  CliHost(const CliHost&) = delete;
+  CliHost& operator=(const CliHost&) = delete;
 
   bool AskYesNo(const std::string& Text) override;
+  void Progress(size_t Done, size_t Total) override;
+  // Takes the progress line away before output on stdout, when both go to the same terminal.
+  void ClearProgress();
 
  private:
   bool ReadInvalid_;
+  bool Terminal_;
+  bool StdoutTerminal_;
+  std::chrono::steady_clock::time_point Start_;
+  std::chrono::steady_clock::time_point Drawn_{};
 };
+
+// Takes any progress line away, before output of its own on stderr.
+void ClearProgressLine();
 
 // Warnings for what a refresh could not read and for files it read under their first name.
 void PrintRefreshWarnings(const RefreshReport& Report);

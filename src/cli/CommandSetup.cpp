@@ -28,8 +28,8 @@ int CommandSetup::Parse(const std::vector<std::string>& Arguments, const Argumen
   return kExitOk;
 }
 
-bool CommandSetup::Load(bool Absolute) {
-  Folder = Absolute ? AbsoluteFolder(Args.Positional[0]) : Args.Positional[0];
+bool CommandSetup::Load() {
+  Folder = AbsoluteFolder(Args.Positional[0]);
   return LoadCatalogue(State, *Files, *Host, Folder, &Report);
 }
 

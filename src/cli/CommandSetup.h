@@ -31,10 +31,10 @@ struct ArgumentRules {
 struct CommandSetup {
   // kExitOk, or kExitUsage with the usage error printed.
   int Parse(const std::vector<std::string>& Arguments, const ArgumentRules& Rules);
-  // Loads the catalogue of the folder named first; with Absolute, by its absolute path, for
-  // paths that must lead to the missions from any working folder (list files, the journal).
-  // False, with the message printed, when it is no folder.
-  bool Load(bool Absolute = false);
+  // Loads the catalogue of the folder named first, by its absolute path: every command prints
+  // paths absolute, and list files and the journal need paths that lead to the missions from
+  // any working folder. False, with the message printed, when it is no folder.
+  bool Load();
 
   CliArgs Args;
   OutputFormat Format = OutputFormat::Table;

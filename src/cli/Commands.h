@@ -33,6 +33,10 @@ int RunDuplicates(const std::vector<std::string>& Args, const TextSink& Out);
 int RunUndo(const std::vector<std::string>& Args, const TextSink& Out);
 int RunHistory(const std::vector<std::string>& Args, const TextSink& Out);
 
+// The whole command line after the program's name: the command, or help, the version, or a
+// usage error that names the nearest command.
+int RunCommandLine(const std::vector<std::string>& Args, const TextSink& Out);
+
 // Reports a usage error on stderr and returns kExitUsage.
 int UsageError(const std::string& Text);
 

@@ -1,4 +1,5 @@
 // enable, disable and toggle: switch the missions of a folder that match name patterns.
+#include <algorithm>
 #include <optional>
 
 #include "catalogue/GridText.h"
@@ -7,22 +8,31 @@
 #include "cli/CliJournal.h"
 #include "cli/CommandSetup.h"
 #include "cli/Commands.h"
-#include "editing/Patching.h"
+#include "editing/BulkSwitch.h"
+#include "editing/PatchJournal.h"
 #include "platform/FolderListing.h"
 #include "platform/Windows1252.h"
 
 namespace brieflist::cli {
 namespace {
 
-// A chosen mission, by what identifies it on disk: a locate-and-retry refresh renumbers rows.
-struct Chosen {
-  std::string FileName;
-  std::string SourceFile;
-  int32_t DataOffset = 0;
-};
+// "no mission matches 'P'", and the name it may have meant when P only lacks its ".BMS".
+std::string UnmatchedPattern(const CatalogueState& State, const std::string& Pattern) {
+  std::string text = "no mission matches '" + Pattern + "'";
+  for (const MissionEntry& row : State.Missions) {
+    if (!MatchesPattern(row.FileName, Pattern + ".BMS")) continue;
+    text += "; did you mean '" + Pattern + ".BMS'?";
+    break;
+  }
+  return text;
+}
 
-int32_t FindChosen(const CatalogueState& State, const Chosen& C) {
-  return FindMission(State, C.SourceFile, C.DataOffset, C.FileName);
+// True when Folder holds an archive called Name, letter case ignored.
+bool HoldsArchive(const std::string& Folder, const std::string& Name) {
+  const auto names = ListMatchingFiles(Folder, ".pff");
+  if (!names) return true;  // its reading error was reported by the refresh
+  return std::any_of(names->begin(), names->end(),
+                     [&](const std::string& N) { return EqualsIgnoringCase(N, Name); });
 }
 
 // Sets each matching mission to Wanted; without Wanted, switches each to its other state.
@@ -44,8 +54,12 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
 
   // The journal keeps the paths of what it patches: an undo run from another folder must find
   // them too.
-  if (!setup.Load(true)) return kExitFailed;
+  if (!setup.Load()) return kExitFailed;
   const std::string& folder = setup.Folder;
+  if (archive && !HoldsArchive(folder, *archive)) {
+    PrintError("there is no archive '" + *archive + "' in " + folder);
+    return kExitFailed;
+  }
   CatalogueState& state = setup.State;
   FileSystem* files = setup.Files.get();
   CliHost& host = *setup.Host;
@@ -67,21 +81,24 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
       return false;
     return true;
   };
-  std::vector<Chosen> chosen;
+  std::vector<BulkRow> chosen;
   std::vector<bool> patternUsed(args->Positional.size(), false);
-  for (const MissionEntry& row : state.Missions) {
+  for (size_t i = 0; i < state.Missions.size(); ++i) {
+    const MissionEntry& row = state.Missions[i];
     if (!wanted(row)) continue;
     bool any = false;
     for (size_t p = 1; p < args->Positional.size(); ++p) {
       if (MatchesPattern(row.FileName, args->Positional[p])) patternUsed[p] = any = true;
     }
-    if (any) chosen.push_back({row.FileName, row.SourceFile, row.DataOffset});
+    // A toggle sets each mission to the other state it had when the folder was read.
+    if (any)
+      chosen.push_back({static_cast<int32_t>(i), -1, Wanted.value_or(row.Enabled == kFalse)});
   }
   // A typo must not switch only half of what was asked.
   bool unmatched = false;
   for (size_t p = 1; p < args->Positional.size(); ++p) {
     if (patternUsed[p]) continue;
-    PrintError("no mission matches '" + args->Positional[p] + "'");
+    PrintError(UnmatchedPattern(state, args->Positional[p]));
     unmatched = true;
   }
   if (unmatched) return kExitFailed;
@@ -92,53 +109,50 @@ int RunSwitch(const char* Name, const std::vector<std::string>& Args, std::optio
   if (!lock) return kExitFailed;
   const Platform platform{*files, host, journal.get()};
   // One command, one operation: an undo takes all of it back.
-  const PatchJournal::Operation operation(journal.get(),
-                                          Wanted ? JournalKind::Set : JournalKind::Toggle);
-  struct Switched {
-    const Chosen* Mission;
-    bool Now;
-    std::string Change;
-  };
-  std::vector<Switched> switched;
+  const PatchJournal::Operation operation(
+      journal.get(),
+      chosen.size() > 1 ? JournalKind::Bulk : (Wanted ? JournalKind::Set : JournalKind::Toggle));
+  // The state each mission had, for the rows that could not be switched.
+  std::vector<bool> before(state.Missions.size());
+  for (const BulkRow& row : chosen)
+    before[static_cast<size_t>(row.Index)] =
+        state.Missions[static_cast<size_t>(row.Index)].Enabled != kFalse;
+  using enum ColumnKind;
+  const std::vector<Column> columns{
+      {"FileName"}, {"Enabled"}, {"Change"}, {"SourceFile"}, {"DataOffset"}};
+  // Each row is written once its file is done: a long command shows its progress.
+  host.ClearProgress();
+  AlignedStream table({columns, chosen.size(),
+                       [&](size_t R, RowWriter& Row) {
+                         const MissionEntry& m =
+                             state.Missions[static_cast<size_t>(chosen[R].Index)];
+                         Row.Name(m.FileName);
+                         Row.Text("False");
+                         Row.Text("unchanged");
+                         Row.Name(m.SourceFile);
+                         Row.Int(m.DataOffset);
+                       }},
+                      Out);
   bool failed = false;
-  for (const Chosen& c : chosen) {
-    int32_t index = FindChosen(state, c);
-    std::string change;
-    if (index < 0) {
-      PrintError(c.SourceFile + ": " + c.FileName + " is no longer in the catalogue");
-      failed = true;
-      continue;
-    }
-    const bool before = state.Missions[static_cast<size_t>(index)].Enabled != kFalse;
-    SwitchResult result;
-    result.Enabled = before;
-    if (!Wanted) {
-      result = ToggleMissionEnabled(state, platform, index, -1);
-    } else if (*Wanted != before) {
-      result = SetMissionEnabled(state, platform, index, -1, *Wanted);
-    }
-    PrintProblems(result.Problems, result.Refreshes);
-    bool now = result.Enabled;
-    if (result.Outcome == PatchOutcome::Reported || result.Outcome == PatchOutcome::Failed) {
-      failed = true;
-      change = "failed";
-      index = FindChosen(state, c);
-      now = index >= 0 && state.Missions[static_cast<size_t>(index)].Enabled != kFalse;
-    }
-    if (change.empty()) change = now == before ? "unchanged" : (now ? "enabled" : "disabled");
-    switched.push_back({&c, now, change});
-  }
-  TypedTable table{{{"FileName"}, {"Enabled"}, {"Change"}, {"SourceFile"}, {"DataOffset"}},
-                   switched.size(),
-                   [&switched](size_t R, RowWriter& Row) {
-                     const Switched& s = switched[R];
-                     Row.Name(s.Mission->FileName);
-                     Row.Bool(s.Now);
-                     Row.Text(s.Change);
-                     Row.Name(s.Mission->SourceFile);
-                     Row.Int(s.Mission->DataOffset);
-                   }};
-  if (!Printed(WriteTable(table, OutputFormat::Table, Out))) return kExitFailed;
+  const BulkResult result =
+      SetMissionsEnabled(state, platform, chosen, true, [&](const BulkRowResult& R) {
+        const bool was = before[static_cast<size_t>(R.Row.Index)];
+        const bool broke = R.Outcome == PatchOutcome::Reported || R.Outcome == PatchOutcome::Failed;
+        failed = failed || broke;
+        PrintProblems(R.Problems);
+        const bool now = broke ? was : R.Enabled;
+        host.ClearProgress();
+        table.Row([&](RowWriter& Row) {
+          Row.Name(R.FileName);
+          Row.Bool(now);
+          Row.Text(broke ? "failed" : now == was ? "unchanged" : (now ? "enabled" : "disabled"));
+          Row.Name(R.SourceFile);
+          Row.Int(R.DataOffset);
+        });
+      });
+  host.ClearProgress();
+  PrintProblems({}, result.Refreshes);
+  if (!Printed(table.Ok())) return kExitFailed;
   if (ReportUnread(unread, "nothing was switched in")) failed = true;
   return failed ? kExitFailed : kExitOk;
 }

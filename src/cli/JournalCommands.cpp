@@ -1,10 +1,12 @@
 // undo and history: the journal of every patch, and taking the latest ones back.
 #include <charconv>
-#include <set>
+#include <cstdint>
+#include <optional>
 
 #include "cli/CliJournal.h"
 #include "cli/CommandSetup.h"
 #include "cli/Commands.h"
+#include "editing/History.h"
 #include "editing/Undo.h"
 #include "platform/Windows1252.h"
 
@@ -25,16 +27,11 @@ const char* StatusText(UndoStatus Status) {
   return "";
 }
 
-// What an undo made of each patch record: "undone", "refused", "not applied" or nothing.
-std::string UndoStateOf(const JournalRecord& Record, const std::vector<JournalRecord>& Records) {
-  if (IsUndoKind(Record.Kind)) return {};
-  for (auto r = Records.rbegin(); r != Records.rend(); ++r) {
-    if (r->Reverses != Record.Id) continue;
-    if (r->Kind == JournalKind::Undo) return "undone";
-    if (r->Kind == JournalKind::Refused) return "refused";
-    return "not applied";
-  }
-  return {};
+// "undone", "K of N undone" or nothing: what undos have taken back of a command.
+std::string UndoneText(const JournalCommand& C) {
+  if (C.Kind == "undo" || C.Undone == 0) return {};
+  if (C.Undone == C.Missions) return "undone";
+  return std::to_string(C.Undone) + " of " + std::to_string(C.Missions) + " undone";
 }
 
 }  // namespace
@@ -61,7 +58,9 @@ int RunUndo(const std::vector<std::string>& Args, const TextSink& Out) {
   CliHost host;
   CatalogueState state;
   const UndoResult result = UndoLastPatches(state, Platform{*files, host, journal.get()}, count);
-  if (const std::string said = result.Message(); !said.empty()) PrintMessage(said);
+  // A message that comes with a failure ends the command: it is an error.
+  if (const std::string said = result.Message(); !said.empty())
+    (result.Unreadable || result.Failed() ? PrintError : PrintMessage)(said);
   // An unreadable journal is not an empty one.
   if (result.Unreadable) return kExitFailed;
   if (result.Operations == 0) {
@@ -91,9 +90,28 @@ int RunUndo(const std::vector<std::string>& Args, const TextSink& Out) {
 
 int RunHistory(const std::vector<std::string>& Args, const TextSink& Out) {
   CommandSetup setup;
-  if (const int usage =
-          setup.Parse(Args, {{}, {}, 0, 0, "history takes no arguments but --format", false, true}))
+  if (const int usage = setup.Parse(Args, {{"--count", "--since"},
+                                           {"--missions"},
+                                           0,
+                                           0,
+                                           "history takes no arguments but options",
+                                           false,
+                                           true}))
     return usage;
+  size_t count = SIZE_MAX;
+  if (const auto text = setup.Args.Value("--count")) {
+    const auto [end, failed] = std::from_chars(text->data(), text->data() + text->size(), count);
+    if (failed != std::errc() || end != text->data() + text->size() || count < 1)
+      return UsageError("--count takes a whole number from 1 up, not '" + *text + "'");
+  }
+  std::optional<std::time_t> since;
+  if (const auto text = setup.Args.Value("--since")) {
+    if (!(since = ParseLocalTime(*text)))
+      return UsageError(
+          "--since takes a local date or date and time (2026-12-07 or "
+          "2026-12-07T18:30), not '" +
+          *text + "'");
+  }
   const auto journal = OpenUserJournal(*setup.Files);
   if (!journal) return kExitFailed;
   auto contents = journal->Read();
@@ -104,10 +122,38 @@ int RunHistory(const std::vector<std::string>& Args, const TextSink& Out) {
   for (const std::string& problem : contents->Problems) PrintWarning(problem);
   const std::vector<JournalRecord>& records = contents->Records;
 
-  if (setup.Format == OutputFormat::Table && records.empty())
-    return Print(Out, "The journal is empty.\n") ? kExitOk : kExitFailed;
+  // The commands asked for, newest first.
+  const std::vector<JournalCommand> all = JournalCommands(records);
+  std::vector<const JournalCommand*> commands;
+  for (auto c = all.rbegin(); c != all.rend() && commands.size() < count; ++c) {
+    const auto time = JournalTimeValue(c->Time);
+    if (since && (!time || *time < *since)) continue;
+    commands.push_back(&*c);
+  }
+  if (setup.Format == OutputFormat::Table && commands.empty())
+    return Print(Out, records.empty() ? "The journal is empty.\n" : "No command matches.\n")
+               ? kExitOk
+               : kExitFailed;
   using enum ColumnKind;
-  // Newest first.
+  if (!setup.Args.Has("--missions")) {
+    const TypedTable table{{{"Time"}, {"Kind"}, {"Folder"}, {"Missions", Integer}, {"Undone"}},
+                           commands.size(),
+                           [&commands](size_t R, RowWriter& Row) {
+                             const JournalCommand& c = *commands[R];
+                             const auto time = JournalTimeValue(c.Time);
+                             Row.Text(time ? LocalTimeText(*time) : c.Time);
+                             Row.Text(c.Kind);
+                             Row.Name(c.Folder);
+                             Row.Int(static_cast<int64_t>(c.Missions));
+                             Row.Text(UndoneText(c));
+                           }};
+    return Printed(WriteTable(table, setup.Format, Out)) ? kExitOk : kExitFailed;
+  }
+  // Each mission patch of those commands, newest first, in the journal's own terms.
+  const std::vector<std::string> undo = UndoStates(records);
+  std::vector<size_t> rows;
+  for (const JournalCommand* c : commands)
+    rows.insert(rows.end(), c->Records.rbegin(), c->Records.rend());
   const TypedTable table{{{"Time"},
                           {"Kind"},
                           {"FileName"},
@@ -119,9 +165,9 @@ int RunHistory(const std::vector<std::string>& Args, const TextSink& Out) {
                           {"Operation"},
                           {"Id"},
                           {"Reverses"}},
-                         records.size(),
-                         [&records](size_t R, RowWriter& Row) {
-                           const JournalRecord& r = records[records.size() - 1 - R];
+                         rows.size(),
+                         [&](size_t R, RowWriter& Row) {
+                           const JournalRecord& r = records[rows[R]];
                            Row.Text(r.Time);
                            Row.Text(r.Kind);
                            Row.Name(r.FileName);
@@ -129,13 +175,12 @@ int RunHistory(const std::vector<std::string>& Args, const TextSink& Out) {
                            Row.Int(r.DataOffset);
                            Row.Text(PatchedBytesText(r.Before));
                            Row.Text(PatchedBytesText(r.After));
-                           Row.Text(UndoStateOf(r, records));
+                           Row.Text(undo[rows[R]]);
                            Row.Text(r.Operation);
                            Row.Text(r.Id);
                            Row.Text(r.Reverses);
                          }};
-  if (!Printed(WriteTable(table, setup.Format, Out))) return kExitFailed;
-  return kExitOk;
+  return Printed(WriteTable(table, setup.Format, Out)) ? kExitOk : kExitFailed;
 }
 
 }  // namespace brieflist::cli

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <set>
 
 #include "catalogue/RefreshCatalogue.h"
 #include "catalogue/TextHelpers.h"
@@ -26,25 +27,10 @@ bool Refused(const ApplyRow& Row) {
   return Row.Fault && Row.Fault->Code == ProblemCode::Misplaced;
 }
 
-// What the import of the list's own folders would do with a row.
-const char* ActionText(const ApplyRow& Row) {
-  switch (Row.Outcome) {
-    case ApplyOutcome::SwitchedOn:
-      return "enable";
-    case ApplyOutcome::SwitchedOff:
-      return "disable";
-    case ApplyOutcome::AlreadySo:
-      return "already so";
-    case ApplyOutcome::Failed:
-      return "cannot read";
-    default:
-      return Refused(Row) ? "refused" : "not found";
-  }
-}
-
-const char* OutcomeText(ApplyOutcome Outcome, ApplyMode Mode) {
+// One vocabulary for what became, or would become, of a row, whatever found its mission.
+const char* OutcomeText(const ApplyRow& Row, ApplyMode Mode) {
   const bool dry = Mode == ApplyMode::DryRun;
-  switch (Outcome) {
+  switch (Row.Outcome) {
     case ApplyOutcome::SwitchedOn:
       return dry ? "would switch on" : "switched on";
     case ApplyOutcome::SwitchedOff:
@@ -52,7 +38,7 @@ const char* OutcomeText(ApplyOutcome Outcome, ApplyMode Mode) {
     case ApplyOutcome::AlreadySo:
       return "already so";
     case ApplyOutcome::Missing:
-      return "missing";
+      return Refused(Row) ? "refused" : "missing";
     case ApplyOutcome::Ambiguous:
       return "ambiguous";
     case ApplyOutcome::Failed:
@@ -70,51 +56,79 @@ std::string SummaryLine(const char* Verb, int32_t Rows, int32_t Switched, int32_
          " missing, " + std::to_string(Failed) + " failed\n";
 }
 
-int DryRun(FileSystem& Files, const std::string& Path, const TextSink& Out) {
-  CatalogueState state;
-  ListDecodeResult list = ReadListFile(Files, Path);
-  if (!list.Ok) {
-    PrintError(list.Reason);
-    return kExitFailed;
-  }
-  state.ImportedMissions = std::move(list.Rows);
-  state.LastImported = static_cast<int32_t>(state.ImportedMissions.size()) - 1;
-  const std::vector<MissionEntry>& rows = state.ImportedMissions;
-  QuietHost quiet;
-  const ApplyResult preview = ApplyImportedState(state, Platform{Files, quiet}, ApplyMode::DryRun);
-  std::string refusals;
-  for (size_t i = 0; i < preview.Rows.size(); ++i)
-    if (const ApplyRow& p = preview.Rows[i]; Refused(p))
-      refusals += "Row " + std::to_string(i + 1) + " would be refused: " +
-                  TerminalSafe(NativeNameToUtf8(p.SourceFile + ": " + p.Fault->Detail)) + "\n";
-  const TypedTable table{{{"Row"}, {"FileName"}, {"Action"}, {"SourceFile"}, {"DataOffset"}},
-                         preview.Rows.size(),
+// The rows of an import or of its dry run, in one table and one vocabulary whichever folders
+// it looked in: the table on stdout, each row not applied on stderr, then the counts.
+int ReportApplied(const ApplyResult& Result, ApplyMode Mode, OutputFormat Format,
+                  const TextSink& Out) {
+  using enum ColumnKind;
+  const TypedTable table{{{"Row", Integer},
+                          {"Result"},
+                          {"Archive"},
+                          {"FileName"},
+                          {"SourceFile"},
+                          {"DataOffset", Integer}},
+                         Result.Rows.size(),
                          [&](size_t R, RowWriter& Row) {
-                           const ApplyRow& p = preview.Rows[R];
-                           const bool found = !p.SourceFile.empty();
+                           const ApplyRow& r = Result.Rows[R];
                            Row.Int(static_cast<int64_t>(R) + 1);
-                           Row.Name(rows[R].FileName);
-                           Row.Text(ActionText(p));
-                           Row.Name(found ? p.SourceFile : rows[R].SourceFile);
-                           Row.Int(found ? p.DataOffset : rows[R].DataOffset);
+                           Row.Text(OutcomeText(r, Mode));
+                           Row.Name(r.Archive);
+                           Row.Name(r.FileName);
+                           Row.Name(r.SourceFile);
+                           if (r.SourceFile.empty()) {
+                             Row.Put({"", 0});  // not found: no offset
+                           } else {
+                             Row.Int(r.DataOffset);
+                           }
                          }};
-  const auto refused = std::count_if(preview.Rows.begin(), preview.Rows.end(), Refused);
-  std::string out = std::to_string(preview.Count(ApplyOutcome::SwitchedOn)) + " to enable, " +
-                    std::to_string(preview.Count(ApplyOutcome::SwitchedOff)) + " to disable, " +
-                    std::to_string(preview.Count(ApplyOutcome::AlreadySo)) + " already so, " +
-                    std::to_string(preview.Count(ApplyOutcome::Missing) - refused) + " not found" +
-                    (refused ? ", " + std::to_string(refused) + " refused\n" : "\n") + refusals;
-  const bool stops = preview.StoppedAt >= 0;
-  if (stops) {
-    const Problem& fault = *preview.Rows.back().Fault;
-    out += "The import would stop at row " + std::to_string(preview.Rows.size()) + " of " +
-           std::to_string(rows.size()) + ": " + NativeNameToUtf8(fault.File + ": " + fault.Detail) +
-           "\n";
+  std::string missing;
+  for (const ApplyRow& r : Result.Rows) {
+    std::string line;
+    const std::string name = NativeNameToUtf8(ApplyRowName(r));
+    if (r.Outcome == ApplyOutcome::Ambiguous) {
+      line = "ambiguous: " + name + ": held more than once in " + NativeNameToUtf8(r.Fault->Detail);
+    } else if (Refused(r)) {
+      line = "refused: " + name + ": " + NativeNameToUtf8(r.Fault->File + ": " + r.Fault->Detail);
+    } else if (r.Outcome == ApplyOutcome::Missing) {
+      line = "missing: " + name;
+    } else if (r.Outcome == ApplyOutcome::Failed) {
+      line = "failed: " + name + ": " + NativeNameToUtf8(OneLine(ProblemText(*r.Fault)));
+    }
+    if (!line.empty()) missing += TerminalSafe(line) + "\n";
   }
-  out += "Dry run: nothing was written.\n";
-  // The rows after a file that could not be read were not looked at.
-  return Printed(WriteTable(table, OutputFormat::Table, Out) && Out(out)) && !stops ? kExitOk
-                                                                                    : kExitFailed;
+  std::fputs(missing.c_str(), stderr);
+  const bool stopped = Result.StoppedAt >= 0;
+  const std::string summary =
+      SummaryLine(Mode == ApplyMode::DryRun ? "Would apply" : "Applied",
+                  stopped ? Result.StoppedAt + 1 : Result.ListRows,
+                  Result.Count(ApplyOutcome::SwitchedOn) + Result.Count(ApplyOutcome::SwitchedOff),
+                  Result.Count(ApplyOutcome::AlreadySo), Result.Count(ApplyOutcome::Missing),
+                  Result.Count(ApplyOutcome::Failed) + Result.Count(ApplyOutcome::Ambiguous));
+  // Machine-readable output stays parseable: its summary goes to stderr.
+  if (Format != OutputFormat::Table) std::fputs(summary.c_str(), stderr);
+  if (!Printed(WriteTable(table, Format, Out) && (Format != OutputFormat::Table || Out(summary))))
+    return kExitFailed;
+  if (stopped)
+    PrintError(
+        std::string(Mode == ApplyMode::DryRun ? "the import would stop" : "the import stopped") +
+        " at row " + std::to_string(Result.StoppedAt + 1) + " of " +
+        std::to_string(Result.ListRows));
+  return Result.Complete() ? kExitOk : kExitFailed;
+}
+
+// The first folder that rows of the list lead to and that this computer lacks: a list saved on
+// another computer, whose rows can only be found by name in a folder given here.
+std::optional<std::string> AbsentListFolder(FileSystem& Files,
+                                            const std::vector<MissionEntry>& Rows) {
+  constexpr const char* kAbsent = "absent";
+  std::set<std::string> seen;
+  for (const MissionEntry& row : Rows) {
+    const std::string folder = ListFolderOf(row.SourceFile);
+    if (folder.empty() || !seen.insert(folder).second) continue;
+    const auto problem = FolderProblem(Files, folder, kAbsent);
+    if (problem && problem->Reason == kAbsent) return folder;
+  }
+  return std::nullopt;
 }
 
 // The list applied to the missions of Folder, found there by archive and file name.
@@ -138,53 +152,10 @@ int ImportIntoFolder(const std::string& Path, const std::string& Folder, ApplyMo
   CliHost host;
   const ApplyResult result =
       ApplyListToFolder(Platform{*files, host, journal.get()}, list.Rows, Folder, Mode);
+  ClearProgressLine();
   // Rows they may hold fail, each with the file named; others still apply.
   for (const IoError& problem : result.Unread) PrintWarning("cannot read " + problem.Describe());
-
-  using enum ColumnKind;
-  const TypedTable table{{{"Row", Integer},
-                          {"Result"},
-                          {"Archive"},
-                          {"FileName"},
-                          {"SourceFile"},
-                          {"DataOffset", Integer}},
-                         result.Rows.size(),
-                         [&](size_t R, RowWriter& Row) {
-                           const ApplyRow& r = result.Rows[R];
-                           Row.Int(static_cast<int64_t>(R) + 1);
-                           Row.Text(OutcomeText(r.Outcome, Mode));
-                           Row.Name(r.Archive);
-                           Row.Name(r.FileName);
-                           Row.Name(r.SourceFile);
-                           if (r.SourceFile.empty()) {
-                             Row.Put({"", 0});  // not found: no offset
-                           } else {
-                             Row.Int(r.DataOffset);
-                           }
-                         }};
-  std::string missing;
-  for (const ApplyRow& r : result.Rows) {
-    if (r.Outcome == ApplyOutcome::Missing)
-      missing += "missing: " + NativeNameToUtf8(ApplyRowName(r)) + "\n";
-    else if (r.Outcome == ApplyOutcome::Ambiguous)
-      missing += "ambiguous: " +
-                 NativeNameToUtf8(ApplyRowName(r) + ": held more than once in " + r.Fault->Detail) +
-                 "\n";
-    else if (r.Outcome == ApplyOutcome::Failed)
-      missing += "failed: " + NativeNameToUtf8(ApplyRowName(r)) + ": " +
-                 NativeNameToUtf8(OneLine(ProblemText(*r.Fault))) + "\n";
-  }
-  std::fputs(missing.c_str(), stderr);
-  const std::string summary =
-      SummaryLine(Mode == ApplyMode::DryRun ? "Would apply" : "Applied", result.ListRows,
-                  result.Count(ApplyOutcome::SwitchedOn) + result.Count(ApplyOutcome::SwitchedOff),
-                  result.Count(ApplyOutcome::AlreadySo), result.Count(ApplyOutcome::Missing),
-                  result.Count(ApplyOutcome::Failed) + result.Count(ApplyOutcome::Ambiguous));
-  // Machine-readable output stays parseable: its summary goes to stderr.
-  if (Format != OutputFormat::Table) std::fputs(summary.c_str(), stderr);
-  if (!Printed(WriteTable(table, Format, Out) && (Format != OutputFormat::Table || Out(summary))))
-    return kExitFailed;
-  return result.Complete() ? kExitOk : kExitFailed;
+  return ReportApplied(result, Mode, Format, Out);
 }
 
 }  // namespace
@@ -196,17 +167,18 @@ int RunExport(const std::vector<std::string>& Args, const TextSink& Out) {
     return usage;
   const CliArgs* args = &setup.Args;
   // Absolute paths in the list, so it imports from any working folder.
-  if (!setup.Load(true)) return kExitFailed;
+  if (!setup.Load()) return kExitFailed;
   // A list that lacks some missions looks whole, and would replace a whole one: nothing is saved.
   if (ReportUnread(setup.Report.Problems, "nothing was saved: the list would lack the missions of"))
     return kExitFailed;
-  const ExportResult result = ExportListFile(setup.State, *setup.Files, args->Positional[1]);
+  const std::string list = AbsoluteFolder(args->Positional[1]);
+  const ExportResult result = ExportListFile(setup.State, *setup.Files, list);
   if (!result.Ok) {
     PrintError(result.Message);
     return kExitFailed;
   }
   return Print(Out, "Saved " + std::to_string(result.Rows) + " missions to " +
-                        NativeNameToUtf8(args->Positional[1]) + "\n")
+                        NativeNameToUtf8(list) + "\n")
              ? kExitOk
              : kExitFailed;
 }
@@ -219,8 +191,10 @@ int RunImport(const std::vector<std::string>& Args, const TextSink& Out) {
     return usage;
   const CliArgs* args = &setup.Args;
   const auto wait = &setup.Wait;
-  const std::string& path = args->Positional[0];
-  const auto folder = args->Value("--folder");
+  // Every path printed is absolute.
+  const std::string path = AbsoluteFolder(args->Positional[0]);
+  auto folder = args->Value("--folder");
+  if (folder) folder = AbsoluteFolder(*folder);
   OutputFormat format = OutputFormat::Table;
   if (const auto text = args->Value("--format")) {
     if (!folder) return UsageError("--format needs --folder");
@@ -232,7 +206,23 @@ int RunImport(const std::vector<std::string>& Args, const TextSink& Out) {
                             *wait, Out);
 
   auto files = MakeNativeFileSystem();
-  if (args->Has("--dry-run")) return DryRun(*files, path, Out);
+  ListDecodeResult list = ReadListFile(*files, path);
+  if (!list.Ok) {
+    PrintError(list.Reason);
+    return kExitFailed;
+  }
+  if (const auto absent = AbsentListFolder(*files, list.Rows)) {
+    PrintError("the list's folder " + *absent + " is not on this computer; use --folder DIR");
+    return kExitFailed;
+  }
+  if (args->Has("--dry-run")) {
+    CatalogueState state;
+    state.ImportedMissions = std::move(list.Rows);
+    state.LastImported = static_cast<int32_t>(state.ImportedMissions.size()) - 1;
+    QuietHost quiet;
+    return ReportApplied(ApplyImportedState(state, Platform{*files, quiet}, ApplyMode::DryRun),
+                         ApplyMode::DryRun, OutputFormat::Table, Out);
+  }
 
   const auto journal = OpenUserJournal(*files, *wait);
   if (!journal) return kExitFailed;
@@ -241,7 +231,8 @@ int RunImport(const std::vector<std::string>& Args, const TextSink& Out) {
   CliHost host;
   const Platform platform{*files, host, journal.get()};
   CatalogueState state;
-  const ImportResult result = ImportListFile(state, platform, path);
+  const ImportResult result = ImportList(state, platform, std::move(list));
+  ClearProgressLine();
   switch (result.Status) {
     case ImportStatus::BadListFile:
       PrintError(result.Message);
@@ -285,12 +276,13 @@ int RunShow(const std::vector<std::string>& Args, const TextSink& Out) {
   const OutputFormat format = setup.Format;
 
   auto files = MakeNativeFileSystem();
-  const ListDecodeResult list = ReadListFile(*files, args->Positional[0]);
+  const ListDecodeResult list = ReadListFile(*files, AbsoluteFolder(args->Positional[0]));
   if (!list.Ok) {
     PrintError(list.Reason);
     return kExitFailed;
   }
-  const auto folder = args->Value("--folder");
+  auto folder = args->Value("--folder");
+  if (folder) folder = AbsoluteFolder(*folder);
   if (!folder)
     return Printed(WriteTable(MissionTable(list.Rows, nullptr), format, Out)) ? kExitOk
                                                                               : kExitFailed;
@@ -302,7 +294,7 @@ int RunShow(const std::vector<std::string>& Args, const TextSink& Out) {
   for (const IoError& problem : preview.Unread) PrintWarning("cannot read " + problem.Describe());
   ExtraColumn column{"Import", {}};
   for (const ApplyRow& r : preview.Rows)
-    column.Cells.emplace_back(OutcomeText(r.Outcome, ApplyMode::DryRun));
+    column.Cells.emplace_back(OutcomeText(r, ApplyMode::DryRun));
   if (!Printed(WriteTable(MissionTable(list.Rows, nullptr, &column), format, Out)))
     return kExitFailed;
   // A row that a file which could not be read may hold has no answer.

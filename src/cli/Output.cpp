@@ -390,6 +390,44 @@ bool WriteAligned(const TypedTable& Source, const TextSink& Sink) {
 
 }  // namespace
 
+AlignedStream::AlignedStream(const TypedTable& Widest, const TextSink& Sink) : Sink_(Sink) {
+  std::vector<std::string> titles;
+  for (const Column& column : Widest.Columns) {
+    titles.push_back(column.Title);
+    Widths_.push_back(DisplayWidth(column.Title));
+  }
+  KeptRow kept(Widest.Columns.size());
+  for (size_t r = 0; r < Widest.Rows; ++r) {
+    kept.Rows.assign(1, {});
+    Widest.Row(r, kept);
+    for (size_t i = 0; i < kept.Rows[0].size(); ++i)
+      Widths_[i] = std::max(Widths_[i], DisplayWidth(kept.Rows[0][i]));
+  }
+  std::vector<std::string> rule;
+  for (const size_t w : Widths_) rule.emplace_back(w, '-');
+  if (Write(titles)) Write(rule);
+}
+
+bool AlignedStream::Row(const std::function<void(RowWriter&)>& Make) {
+  KeptRow kept(Widths_.size());
+  kept.Rows.emplace_back();
+  Make(kept);
+  return Write(kept.Rows.back());
+}
+
+bool AlignedStream::Write(const std::vector<std::string>& Cells) {
+  std::string out;
+  for (size_t i = 0; i < Cells.size(); ++i) {
+    out += Cells[i];
+    if (i + 1 < Cells.size()) {
+      const size_t width = DisplayWidth(Cells[i]);
+      out.append(width < Widths_[i] ? Widths_[i] - width + 2 : 2, ' ');
+    }
+  }
+  out += '\n';
+  return Ok_ = Ok_ && Sink_(out);
+}
+
 bool WriteTable(const TypedTable& Source, OutputFormat Format, const TextSink& Sink) {
   switch (Format) {
     case OutputFormat::Json:

@@ -70,6 +70,23 @@ struct TypedTable {
 // sink failed.
 bool WriteTable(const TypedTable& Source, OutputFormat Format, const TextSink& Sink);
 
+// An aligned table written as its rows come, for commands that report each row when it is done:
+// the widths come first from Widest (the titles and, per row, the widest cells it may have), and
+// the titles with it; a cell wider than its column still keeps two spaces before the next.
+class AlignedStream {
+ public:
+  AlignedStream(const TypedTable& Widest, const TextSink& Sink);
+  // Writes one row made by Make; false once the sink failed.
+  bool Row(const std::function<void(RowWriter&)>& Make);
+  bool Ok() const { return Ok_; }
+
+ private:
+  bool Write(const std::vector<std::string>& Cells);
+  std::vector<size_t> Widths_;
+  const TextSink& Sink_;
+  bool Ok_ = true;
+};
+
 void AppendJsonString(std::string& Out, std::string_view Utf8);
 // Text for a terminal: control characters (C0, DEL and C1) shown as \xNN or \u00NN, so a
 // crafted name cannot move the cursor, set the title or clear the screen.

@@ -6,7 +6,7 @@
 namespace brieflist::cli {
 
 int UsageError(const std::string& Text) {
-  std::fprintf(stderr, "brieflist-cli: %s\nTry 'brieflist-cli --help'.\n", Text.c_str());
+  std::fprintf(stderr, "brieflist-cli: error: %s\nTry 'brieflist-cli --help'.\n", Text.c_str());
   return kExitUsage;
 }
 

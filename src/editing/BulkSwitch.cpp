@@ -28,7 +28,31 @@ bool InCatalogue(const CatalogueState& State, int32_t Index) {
          Index < static_cast<int32_t>(State.Missions.size());
 }
 
+std::string PlaceKey(const std::string& SourceFile, int32_t DataOffset,
+                     const std::string& FileName) {
+  std::string key = SourceFile;
+  key += '\0';
+  key += std::to_string(DataOffset);
+  key += '\0';
+  key += FileName;
+  return key;
+}
+
 }  // namespace
+
+MissionIndex::MissionIndex(const CatalogueState& State) {
+  Rows_.reserve(State.Missions.size());
+  for (size_t i = 0; i < State.Missions.size(); ++i) {
+    const MissionEntry& m = State.Missions[i];
+    Rows_.try_emplace(PlaceKey(m.SourceFile, m.DataOffset, m.FileName), static_cast<int32_t>(i));
+  }
+}
+
+int32_t MissionIndex::Find(const std::string& SourceFile, int32_t DataOffset,
+                           const std::string& FileName) const {
+  const auto it = Rows_.find(PlaceKey(SourceFile, DataOffset, FileName));
+  return it == Rows_.end() ? -1 : it->second;
+}
 
 std::string BulkResult::FailureMessage() const {
   if (Failed == 0) return {};
@@ -65,7 +89,12 @@ std::vector<BulkRow> RowsToSwitch(const CatalogueState& State, std::span<const B
 }
 
 BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
-                              std::span<const BulkRow> Rows, bool Enabled) {
+                              std::span<const BulkRow> Rows, bool Enabled,
+                              const BulkRowDone& OnRowDone) {
+  const auto done = [&](const BulkRowResult& Row) {
+    if (OnRowDone) OnRowDone(Row);
+  };
+  const auto wantedOf = [Enabled](const BulkRow& Row) { return Row.Enabled.value_or(Enabled); };
   const PatchJournal::Operation operation(P.Journal, JournalKind::Bulk);
   BulkResult result;
   std::set<int32_t> seen;
@@ -86,13 +115,14 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
       r.DataOffset = m.DataOffset;
       r.Enabled = m.Enabled != kFalse;
       r.Now = row.Index;
-      if ((m.Enabled != kFalse) != Enabled) {
+      if ((m.Enabled != kFalse) != wantedOf(row)) {
         r.Outcome = PatchOutcome::Patched;  // decided below
         auto [it, added] = byFile.try_emplace(m.SourceFile);
         if (added) fileOrder.push_back(m.SourceFile);
         it->second.push_back(result.Rows.size());
       }
     }
+    if (r.Outcome != PatchOutcome::Patched) done(r);
     result.Rows.push_back(std::move(r));
   }
 
@@ -100,9 +130,11 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
   // refreshes the catalogue, which renumbers the rows the files still need.
   std::vector<size_t> toLocate;
   size_t switched = 0;
+  size_t toSwitch = 0;
+  for (const auto& [file, rows] : byFile) toSwitch += rows.size();
   for (const std::string& file : fileOrder) {
     std::vector<size_t>& rows = byFile[file];
-    P.Host.Progress(switched, result.Rows.size());
+    P.Host.Progress(switched, toSwitch);
     switched += rows.size();
     std::sort(rows.begin(), rows.end(), [&](size_t a, size_t b) {
       return result.Rows[a].DataOffset < result.Rows[b].DataOffset;
@@ -111,32 +143,35 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
     for (size_t k = 0; k < rows.size(); ++k) {
       changes[k].Offset = result.Rows[rows[k]].DataOffset;
       changes[k].FileName = result.Rows[rows[k]].FileName;
-      changes[k].Decide = [Enabled](std::span<uint8_t> header) {
+      changes[k].Decide = [wanted = wantedOf(result.Rows[rows[k]].Row)](std::span<uint8_t> header) {
         bool now = false;
-        return DecideMissionState(header, Enabled, now);
+        return DecideMissionState(header, wanted, now);
       };
     }
-    const HeaderPatchResult done = PatchHeaders(P.Files, P.Journal, file, changes);
+    const HeaderPatchResult patched = PatchHeaders(P.Files, P.Journal, file, changes);
     for (size_t k = 0; k < rows.size(); ++k) {
       BulkRowResult& r = result.Rows[rows[k]];
       MissionEntry& m = State.Missions[static_cast<size_t>(r.Row.Index)];
+      const bool wanted = wantedOf(r.Row);
       // A mission found already as wanted needed no write, whatever befell the others.
       if (changes[k].Written || changes[k].Decision == HeaderDecision::AlreadySo) {
         r.Outcome = changes[k].Written ? PatchOutcome::Patched : PatchOutcome::AlreadySo;
-        m.Enabled = ToFlag(Enabled);
+        m.Enabled = ToFlag(wanted);
         m.Modified = ToFlag(changes[k].Modified);
-        r.Enabled = Enabled;
+        r.Enabled = wanted;
         r.Now = r.Row.Index;
-      } else if (done.Failed()) {
+      } else if (patched.Failed()) {
         r.Outcome = PatchOutcome::Failed;
-        r.Problems = done.Problems(file);
+        r.Problems = patched.Problems(file);
       } else if (changes[k].Decision == HeaderDecision::Misplaced) {
         r.Outcome = PatchOutcome::Reported;
         r.Problems.push_back(
             Problem{ProblemCode::Misplaced, file, r.FileName, 0, changes[k].Refusal, {}});
       } else {
         toLocate.push_back(rows[k]);
+        continue;
       }
+      done(r);
     }
   }
 
@@ -148,19 +183,23 @@ BulkResult SetMissionsEnabled(CatalogueState& State, const Platform& P,
     failing.SourceFile = r.SourceFile;
     failing.DataOffset = r.DataOffset;
     SwitchResult retried =
-        RetrySetMissionEnabled(State, P, failing, r.Row.GridRow, Enabled, &located);
+        RetrySetMissionEnabled(State, P, failing, r.Row.GridRow, wantedOf(r.Row), &located);
     r.Outcome = retried.Outcome;
     r.Enabled = retried.Enabled;
     r.Now = retried.Index;
     if (r.Now >= 0) r.DataOffset = retried.DataOffset;  // where the locate step found it
     r.Problems = std::move(retried.Problems);
     for (RefreshReport& report : retried.Refreshes) result.Refreshes.push_back(std::move(report));
+    done(r);
   }
   // A rebuilt catalogue renumbers its rows: those settled before it are found again by their
   // place on disk.
-  if (!result.Refreshes.empty())
+  if (!result.Refreshes.empty()) {
+    const MissionIndex index(State);
     for (BulkRowResult& r : result.Rows)
-      if (r.Now >= 0) r.Now = FindMission(State, r.SourceFile, r.DataOffset, r.FileName);
+      if (r.Now >= 0) r.Now = index.Find(r.SourceFile, r.DataOffset, r.FileName);
+  }
+  P.Host.Progress(toSwitch, toSwitch);
 
   for (const BulkRowResult& r : result.Rows) {
     switch (r.Outcome) {

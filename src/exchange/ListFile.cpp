@@ -1,6 +1,7 @@
 #include "exchange/ListFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 
 #include "catalogue/ByteReader.h"
@@ -79,6 +80,16 @@ class FieldReader {
   std::string Problem_;
 };
 
+// The start of a PFF3 archive: its header size 20, then "PFF3", letter case ignored.
+bool IsPff3(std::span<const uint8_t> Bytes) {
+  if (Bytes.size() < 8 || Bytes[0] != 20 || Bytes[1] != 0 || Bytes[2] != 0 || Bytes[3] != 0)
+    return false;
+  const char magic[] = "PFF3";
+  for (size_t i = 0; i < 4; ++i)
+    if (std::toupper(Bytes[4 + i]) != magic[i]) return false;
+  return true;
+}
+
 }  // namespace
 
 ListEncodeResult EncodeListFile(std::span<const MissionEntry> Rows) {
@@ -136,6 +147,9 @@ ListDecodeResult DecodeListFile(std::span<const uint8_t> Bytes) {
     return result;
   }
   const int64_t count = static_cast<int64_t>(last) + 1;
+  // A list's flags are Booleans (0 or -1): a row holding another value read other bytes, which
+  // tells a file of another kind from a damaged list. Fields not read count as 0.
+  std::string foreign;
   // Never trust the count beyond what the file can hold.
   result.Rows.reserve(static_cast<size_t>(
       std::clamp<int64_t>(count, 0, static_cast<int64_t>(in.Remaining() / kMinRowBytes))));
@@ -151,10 +165,21 @@ ListDecodeResult DecodeListFile(std::span<const uint8_t> Bytes) {
     r.DataOffset = in.I32("DataOffset");
     r.GameVersion = in.I16("GameVersion");
     r.Terrain = in.Text("Terrain");
+    for (const auto& [name, flag] : {std::pair{"Enabled", r.Enabled}, {"Modified", r.Modified}})
+      if (foreign.empty() && flag != kTrue && flag != kFalse)
+        foreign = "row " + std::to_string(i + 1) + "'s " + name + " reads " + std::to_string(flag) +
+                  ", not a flag";
     if (!in.Ok()) {
       result.Rows.clear();
-      result.Reason =
-          "row " + std::to_string(i + 1) + " of " + std::to_string(count) + ": " + in.Problem();
+      result.NotAList = !foreign.empty() || IsPff3(Bytes);
+      if (IsPff3(Bytes)) {
+        result.Reason = "it is a PFF3 archive";
+      } else if (!foreign.empty()) {
+        result.Reason = foreign;
+      } else {
+        result.Reason =
+            "row " + std::to_string(i + 1) + " of " + std::to_string(count) + ": " + in.Problem();
+      }
       return result;
     }
     result.Rows.push_back(std::move(r));
@@ -174,9 +199,12 @@ ListDecodeResult ReadListFile(FileSystem& Files, const std::string& Path) {
     return failed;
   }
   ListDecodeResult result = DecodeListFile((*bytes)->Bytes());
-  if (!result.Ok)
-    result.Reason = "The file " + Path + " is not a list file" +
-                    (result.NotAList ? ": " : ", or it is damaged: ") + result.Reason;
+  if (!result.Ok) {
+    std::string reason = result.NotAList ? "The file " : "The list ";
+    reason += Path;
+    reason += result.NotAList ? " is not a Brieflist list: " : " is damaged: ";
+    result.Reason = reason + result.Reason;
+  }
   return result;
 }
 

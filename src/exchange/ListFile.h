@@ -34,8 +34,9 @@ struct ListDecodeResult {
 
 // Reads a list file's rows. Every length is checked against what remains, so a damaged file
 // gives a reason, never a read past the end or an allocation larger than the file. A last row
-// index below -1 (the first bytes of a text file, a byte-order mark, UTF-16) makes the file no
-// list; bytes after the last row are not read.
+// index below -1 (the first bytes of a text file, a byte-order mark, UTF-16), and a file that
+// fails to read with a row whose flags are not Booleans or with an archive's header, is no list;
+// one that fails otherwise is a damaged list. Bytes after the last row are not read.
 ListDecodeResult DecodeListFile(std::span<const uint8_t> Bytes);
 
 // Reads and decodes the list file at Path; a failure's Reason names the file and says whether it

@@ -71,6 +71,11 @@ QString FolderList::Path() const {
   return QDir::toNativeSeparators(Path_);
 }
 
+QString FolderList::HighlightedPath() const {
+  const QTreeWidgetItem* item = currentItem();
+  return item ? QDir::toNativeSeparators(item->data(0, kPathRole).toString()) : Path();
+}
+
 void FolderList::Open(QTreeWidgetItem* Item) {
   if (!Item) return;
   // A folder removed since the list was filled: show the open folder afresh instead.

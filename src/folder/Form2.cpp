@@ -35,7 +35,7 @@ QPushButton* MakeButton(QWidget& Window, const char* Name, const char* Caption, 
   auto* button = new QPushButton(Text(Caption), &Window);
   button->setObjectName(Text(Name));
   button->setGeometry(TwipsRect(Left, 4200, Width, 255, Window));
-  // Enter opens the folder list's entry; it must not confirm the chooser as well.
+  // Only OK takes Enter, wherever the focus is.
   button->setAutoDefault(false);
   return button;
 }
@@ -92,6 +92,12 @@ void Form2::CreateControls() {
 
   connect(Drive1_, &QComboBox::currentIndexChanged, this, &Form2::Drive1Change);
   connect(Dir1_, &FolderList::PathChanged, this, &Form2::Dir1Change);
+  // OK takes the folder the person highlighted, as a double click would have opened it.
+  connect(Dir1_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* Item) {
+    if (Item) SetSelectedPath(AddBackslash(Dir1_->HighlightedPath()));
+  });
+  // Enter confirms, also from the folder list, which passes the key on after opening the entry.
+  Command1_->setDefault(true);
   connect(Command1_, &QPushButton::clicked, this, &Form2::Command1Click);
   connect(Command2_, &QPushButton::clicked, this, &Form2::Command2Click);
 }

@@ -1,17 +1,23 @@
 #include "view/CatalogueModel.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <limits>
+#include <optional>
 #include <utility>
 
+#include "catalogue/MapNames.h"
+#include "view/FillGrid.h"
 #include "view/GridSort.h"
 
 namespace brieflist {
 
 CatalogueModel::CatalogueModel(QObject* Parent) : QAbstractTableModel(Parent) {}
 
-void CatalogueModel::Reset(QStringList Titles, std::vector<GridRow> Rows,
-                           const GridFilter& Filter) {
+void CatalogueModel::Reset(QStringList Titles, std::vector<GridRow> Rows, const GridFilter& Filter,
+                           bool ResolvedMapNames) {
   beginResetModel();
+  ResolvedMapNames_ = ResolvedMapNames;
   Titles_ = std::move(Titles);
   Rows_ = std::move(Rows);
   ChooseShown(Filter);
@@ -64,14 +70,36 @@ QString CatalogueModel::Cell(int Row, int Column) const {
   return row->Cells[static_cast<size_t>(Column)];
 }
 
-void CatalogueModel::SetCell(int Row, int Column, const QString& Text) {
-  if (!ShownRow(Row) || Column < 0 || Column >= columnCount()) return;
-  GridRow& row = Rows_[static_cast<size_t>(Shown_[static_cast<size_t>(Row)])];
-  row.Cells[static_cast<size_t>(Column)] = Text;
-  row.Prices[static_cast<size_t>(Column)] = std::numeric_limits<double>::quiet_NaN();
-  if (IsSearchedColumn(Column)) row.Searched = QString();
-  const QModelIndex at = index(Row, Column);
-  emit dataChanged(at, at, {Qt::DisplayRole});
+void CatalogueModel::RefreshRows(const CatalogueState& State,
+                                 const std::vector<int32_t>& CatalogueIndices) {
+  if (CatalogueIndices.empty() || Rows_.empty()) return;
+  const size_t missions =
+      State.LastMission < 0 ? 0 : std::min(State.Missions.size(), size_t(State.LastMission) + 1);
+  std::vector<int32_t> positionOf(missions, -1);  // by catalogue index
+  for (size_t at = 0; at < Rows_.size(); ++at) {
+    const int32_t index = Rows_[at].Index;
+    if (index >= 0 && static_cast<size_t>(index) < missions)
+      positionOf[static_cast<size_t>(index)] = static_cast<int32_t>(at);
+  }
+  std::optional<MapNameLookup> lookup;
+  if (ResolvedMapNames_) lookup.emplace(State.MapNames);
+  std::array<QString, kGridColumns> cells;
+  for (const int32_t index : CatalogueIndices) {
+    if (index < 0 || static_cast<size_t>(index) >= missions) continue;
+    const int32_t at = positionOf[static_cast<size_t>(index)];
+    if (at < 0) continue;
+    GridRow& row = Rows_[static_cast<size_t>(at)];
+    WriteGridCells(State.Missions[static_cast<size_t>(index)], lookup ? &*lookup : nullptr, cells);
+    for (size_t c = 0; c < cells.size(); ++c) {
+      if (cells[c] == row.Cells[c]) continue;
+      row.Cells[c] = std::move(cells[c]);
+      row.Prices[c] = std::numeric_limits<double>::quiet_NaN();
+      if (IsSearchedColumn(static_cast<int>(c))) row.Searched = QString();
+    }
+  }
+  if (!Shown_.empty())
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                     {Qt::DisplayRole, Qt::ForegroundRole});
 }
 
 void CatalogueModel::SortByColumn(int Column, bool Ascending) {
@@ -122,6 +150,10 @@ QVariant CatalogueModel::data(const QModelIndex& Index, int Role) const {
   const GridRow& row = *ShownRow(Index.row());
   if (Role == Qt::DisplayRole) return row.Cells[static_cast<size_t>(Index.column())];
   if (Role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+  // Greyed as a disabled control is, so a disabled mission stands out without other texts.
+  if (Role == Qt::ForegroundRole &&
+      row.Cells[static_cast<size_t>(GridColumn::Enabled)] == QLatin1String("False"))
+    return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
   if (Role == Qt::ToolTipRole && Index.column() == GridColumn::FileName && row.Index >= 0 &&
       static_cast<size_t>(row.Index) < FileNameTips_.size() &&
       !FileNameTips_[static_cast<size_t>(row.Index)].isEmpty())

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "catalogue/CatalogueState.h"
 #include "view/GridFilter.h"
 #include "view/GridRow.h"
 
@@ -12,8 +13,9 @@ namespace brieflist {
 
 // The grid's contents: the title row as the header, and one GridRow per data row. The texts are
 // held as the fill wrote them, so the grid shows what it was given until the next fill, apart
-// from the cells a command rewrites. A filter hides rows without dropping them: the model's rows
-// are the shown ones, in grid order, and a row number counts shown rows only.
+// from the rows a switch has rewritten from the catalogue. A disabled mission's row is greyed. A
+// filter hides rows without dropping them: the model's rows are the shown ones, in grid order, and
+// a row number counts shown rows only.
 class CatalogueModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -21,8 +23,9 @@ class CatalogueModel : public QAbstractTableModel {
   explicit CatalogueModel(QObject* Parent = nullptr);
 
   // New titles (and with them the number of columns) and rows, of which Filter shows some; any
-  // earlier order is dropped.
-  void Reset(QStringList Titles, std::vector<GridRow> Rows, const GridFilter& Filter = {});
+  // earlier order is dropped. ResolvedMapNames: the rows show mission names resolved.
+  void Reset(QStringList Titles, std::vector<GridRow> Rows, const GridFilter& Filter = {},
+             bool ResolvedMapNames = false);
   // Shows the rows Filter lets through, in the current order.
   void ApplyFilter(const GridFilter& Filter);
 
@@ -37,7 +40,11 @@ class CatalogueModel : public QAbstractTableModel {
   int DuplicateNameCount() const { return DuplicateNameCount_; }
   int32_t CatalogueIndex(int Row) const;
   QString Cell(int Row, int Column) const;
-  void SetCell(int Row, int Column, const QString& Text);
+
+  // Writes every cell of the rows showing the missions at CatalogueIndices afresh from State,
+  // after a switch or an undo changed them on disk. Rows stay where they are, shown or hidden
+  // as before; the column widths are not changed. Linear in the rows and the indices.
+  void RefreshRows(const CatalogueState& State, const std::vector<int32_t>& CatalogueIndices);
 
   // Reorders the rows by one column, equal rows keeping their order (see GridSort.h).
   void SortByColumn(int Column, bool Ascending);
@@ -56,6 +63,7 @@ class CatalogueModel : public QAbstractTableModel {
   std::vector<GridRow> Rows_;
   std::vector<uint8_t> Passes_;  // per row of Rows_: shown by the last filter
   std::vector<int32_t> Shown_;
+  bool ResolvedMapNames_ = false;
   int DuplicateNameCount_ = 0;
   std::vector<QString> FileNameTips_;
 };

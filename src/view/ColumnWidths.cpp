@@ -154,12 +154,4 @@ std::vector<int> WidestEntries(EntryMeasure& Measure, const QStringList& Titles,
   });
 }
 
-std::vector<int> WidestEntries(EntryMeasure& Measure, const QStringList& Titles,
-                               const std::vector<GridRow>& Rows,
-                               const std::vector<int32_t>& Positions) {
-  return WidestOf(Measure, Titles, Positions.size(), [&](auto&& Take) {
-    for (const int32_t at : Positions) Take(Rows[static_cast<size_t>(at)]);
-  });
-}
-
 }  // namespace brieflist

@@ -63,9 +63,5 @@ void PriceCells(EntryMeasure& Measure, std::vector<GridRow>& Rows);
 // takes its entries without the trailing space.
 std::vector<int> WidestEntries(EntryMeasure& Measure, const QStringList& Titles,
                                const std::vector<GridRow>& Rows);
-// The same over the rows at Positions in Rows only: the rows a filter shows.
-std::vector<int> WidestEntries(EntryMeasure& Measure, const QStringList& Titles,
-                               const std::vector<GridRow>& Rows,
-                               const std::vector<int32_t>& Positions);
 
 }  // namespace brieflist

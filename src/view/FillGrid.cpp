@@ -49,6 +49,12 @@ QStringList GridTitles(int Columns) {
   return titles;
 }
 
+void WriteGridCells(const MissionEntry& Mission, const MapNameLookup* Resolve,
+                    std::array<QString, kGridColumns>& Cells) {
+  for (int c = 0; c < kGridColumns; ++c)
+    Cells[static_cast<size_t>(c)] = CellText(Mission, c, Resolve);
+}
+
 std::vector<GridRow> GridRowsOf(const CatalogueState& State, bool ResolveMapNames) {
   std::optional<MapNameLookup> lookup;
   if (ResolveMapNames) lookup.emplace(State.MapNames);
@@ -60,8 +66,7 @@ std::vector<GridRow> GridRowsOf(const CatalogueState& State, bool ResolveMapName
   for (size_t r = 0; r < count; ++r) {
     const MissionEntry& mission = State.Missions[r];
     rows[r].Index = static_cast<int32_t>(r);
-    for (int c = 0; c < kGridColumns; ++c)
-      rows[r].Cells[static_cast<size_t>(c)] = CellText(mission, c, resolve);
+    WriteGridCells(mission, resolve, rows[r].Cells);
   }
   return rows;
 }
@@ -71,9 +76,9 @@ void FillGrid(const CatalogueState& State, bool ResolveMapNames, MissionGrid& FG
   CatalogueModel& model = FG.Model();
   std::vector<GridRow> rows = GridRowsOf(State, ResolveMapNames);
   PriceCells(FG.Measure(), rows);
-  model.Reset(GridTitles(kGridColumns), std::move(rows), Filter);
-  FG.SetColumnWidths(
-      WidestEntries(FG.Measure(), model.Titles(), model.AllRows(), model.ShownPositions()));
+  model.Reset(GridTitles(kGridColumns), std::move(rows), Filter, ResolveMapNames);
+  // Every row, shown or not: a later filter shows other rows without moving the columns.
+  FG.SetColumnWidths(WidestEntries(FG.Measure(), model.Titles(), model.AllRows()));
 
   const DuplicateNames duplicates = FindDuplicateNames(State);
   std::vector<QString> tips(duplicates.GroupOfRow.size());
@@ -87,8 +92,6 @@ void FillGrid(const CatalogueState& State, bool ResolveMapNames, MissionGrid& FG
 void FilterGrid(const GridFilter& Filter, MissionGrid& FG) {
   CatalogueModel& model = FG.Model();
   model.ApplyFilter(Filter);
-  FG.SetColumnWidths(
-      WidestEntries(FG.Measure(), model.Titles(), model.AllRows(), model.ShownPositions()));
 }
 
 void ShowLoadTitles(MissionGrid& FG) {

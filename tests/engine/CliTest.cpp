@@ -85,10 +85,13 @@ TEST(CliList, InvalidArchivesWarnUnlessReadAndErrorsExitOneOrTwo) {
   bad.Magic = "XXXX";
   f.Write("bad.pff", ArchiveBytes({{"ODD.BMS", MissionBytes()}}, bad));
   EXPECT_FALSE(Has(CheckCli(cli::RunList, {f.Path(), "--format", "tsv"}, 0, "",
-                            "warning: This does not seem to be a valid Pff File!")
+                            "skipped " + f.File("bad.pff") + ": not a PFF3 archive")
                        .Out,
                    "ODD.BMS"));
   CheckCli(cli::RunList, {"--read-invalid", f.Path(), "--format", "tsv"}, 0, "ODD.BMS");
+  // A folder without archives and loose missions is listed empty, and said to be the wrong one.
+  test::TempFolder empty;
+  CheckCli(cli::RunList, {empty.Path()}, 0, "", "holds no missions");
 
   EXPECT_EQ(RunCli(cli::RunList, {f.File("nothing here")}).Exit, 1);
   for (const Strings& args :
@@ -109,6 +112,21 @@ TEST(CliList, AFolderPathTooLongForTheSystemSaysSo) {
   }
 }
 #endif
+
+// Every command: "-h" is help, any other unknown option is named, and every message that ends a
+// command starts with "error: ".
+TEST(CliUsage, EveryCommandHelpsOnHAndNamesUnknownOptions) {
+  for (const char* command : {"list", "map-names", "enable", "disable", "toggle", "export",
+                              "import", "show", "duplicates", "undo", "history"}) {
+    const CliRun r = CheckCli(cli::RunCommandLine, {command, "-f", "json"}, 2, "",
+                              "brieflist-cli: error: unknown option '-f'");
+    EXPECT_EQ(r.Err.rfind("brieflist-cli: error: ", 0), 0u) << r.Err;
+    EXPECT_EQ(RunCli(cli::RunCommandLine, {command, "-h"}).Exit, 0) << command;
+  }
+  CheckCli(cli::RunCommandLine, {"lsit", "."}, 2, "",
+           "unknown command 'lsit'; did you mean 'list'?");
+  EXPECT_FALSE(Has(CheckCli(cli::RunCommandLine, {"frobnicate"}, 2).Err, "did you mean"));
+}
 
 TEST(CliPattern, MatchesStarsAndQuestionMarksIgnoringCase) {
   for (const char* pattern : {"alpha.bms", "a*", "*.bms", "?LPHA.*", "*", "A*A*S"})
@@ -146,7 +164,10 @@ TEST(CliSwitch, DisableEnableAndToggleSelectByPatternArchiveOrLooseness) {
   CliFolder f;
   ASSERT_EQ(f.Enabled(),
             (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff", "same.bms@b.pff", "SAME.BMS@SAME.BMS"}));
-  CheckCli(cli::RunDisable, {f.Path(), "same.bms", "--archive", "B.PFF"}, 0, "disabled");
+  // Scripts' stderr stays clean: no progress where it is no terminal.
+  EXPECT_EQ(
+      CheckCli(cli::RunDisable, {f.Path(), "same.bms", "--archive", "B.PFF"}, 0, "disabled").Err,
+      "");
   EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff", "SAME.BMS@SAME.BMS"}));
   CheckCli(cli::RunDisable, {f.Path(), "S*", "--loose"}, 0);
   EXPECT_EQ(f.Enabled(), (Strings{"SAME.BMS@a.pff", "ALPHA.BMS@a.pff"}));
@@ -164,7 +185,10 @@ TEST(CliSwitch, DisableEnableAndToggleSelectByPatternArchiveOrLooseness) {
       {{f.Path()}, 2, "at least one pattern"},
       {{f.Path(), "*", "--archive", "a.pff", "--loose"}, 2, "exclude each other"},
       {{f.Path(), "*", "--bogus"}, 2, "unknown option"},
+      {{f.Path(), "*", "-f"}, 2, "unknown option '-f'"},
       {{f.Path(), "ALPHA.BMS", "NOPE*"}, 1, "no mission matches 'NOPE*'"},
+      {{f.Path(), "alpha"}, 1, "did you mean 'alpha.BMS'?"},
+      {{f.Path(), "*", "--archive", "missions99.pff"}, 1, "no archive 'missions99.pff'"},
       {{f.File("none"), "*"}, 1, "not a folder"},
   };
   for (const auto& c : cases) CheckCli(cli::RunDisable, c.Args, c.Exit, "", c.Error);
@@ -291,12 +315,22 @@ TEST(CliUndo, TakesBackTheLatestCommandsAndHistoryListsThemNewestFirst) {
   const test::Bytes afterFirst = f.Archive();
   ASSERT_EQ(RunCli(cli::RunEnable, {f.Path(), "beta.bms"}).Exit, 0);
 
-  CliRun r = CheckCli(cli::RunHistory, {"--format", "tsv"}, 0,
+  // Per mission, the journal's own columns; per command, one line each.
+  CliRun r = CheckCli(cli::RunHistory, {"--missions", "--format", "tsv"}, 0,
                       "\t56794b 00008001 00000000\t424d53 00000000 00000000\t");
   ASSERT_EQ(Lines(r.Out), 4u) << r.Out;
-  const size_t oldest = r.Out.find("\tset\tSAME.BMS\t" + f.File("a.pff") + "\t20\t");
+  const size_t oldest = r.Out.find("\tbulk\tSAME.BMS\t" + f.File("a.pff") + "\t20\t");
   ASSERT_NE(oldest, std::string::npos) << r.Out;
   EXPECT_LT(r.Out.find("\tset\tBETA.BMS\t"), oldest);  // newest first
+  const std::string folder = JoinPath(f.Path(), "");
+  r = CheckCli(cli::RunHistory, {"--format", "tsv"}, 0, "\tswitch\t" + folder + "\t1\t\n");
+  EXPECT_LT(r.Out.find("\tswitch\t"), r.Out.find("\tbulk\t" + folder + "\t2\t\n")) << r.Out;
+  EXPECT_EQ(Lines(r.Out), 3u);
+  EXPECT_EQ(Lines(CheckCli(cli::RunHistory, {"--count", "1", "--format=csv"}, 0, ",switch,").Out),
+            2u);
+  CheckCli(cli::RunHistory, {"--since", "2999-01-01"}, 0, "No command matches.");
+  for (const char* since : {"2020-01-01", "2020-01-01T10:30", "2020-01-01 10:30:05"})
+    EXPECT_EQ(Lines(CheckCli(cli::RunHistory, {"--since", since, "--format=tsv"}, 0).Out), 3u);
 
   CheckCli(cli::RunUndo, {}, 0,
            "Undid 1 operation: 1 restored, 0 not applied, 0 refused, 0 failed");
@@ -304,13 +338,21 @@ TEST(CliUndo, TakesBackTheLatestCommandsAndHistoryListsThemNewestFirst) {
   CheckCli(cli::RunUndo, {"--count", "5"}, 0, "2 restored");
   EXPECT_EQ(f.Archive(), original);  // the modified word of SAME.BMS included
   EXPECT_EQ(RunCli(cli::RunUndo, {}).Out, "Nothing to undo.\n");
-  r = CheckCli(cli::RunHistory, {"--format", "json"}, 0, "\"Undo\": \"undone\"");
-  EXPECT_EQ(Lines(r.Out), 8u);  // "[", six records, "]"
+  // A toggle of one enabled and one disabled mission is one command too.
+  ASSERT_EQ(RunCli(cli::RunToggle, {f.Path(), "ALPHA.BMS", "BETA.BMS"}).Exit, 0);
+  CheckCli(cli::RunUndo, {}, 0, "Undid 1 operation: 2 restored");
+  EXPECT_EQ(f.Archive(), original);
+  r = CheckCli(cli::RunHistory, {"--format", "json", "--missions"}, 0, "\"Undo\": \"undone\"");
+  EXPECT_EQ(Lines(r.Out), 12u);  // "[", ten records, "]"
+  r = CheckCli(cli::RunHistory, {"--format", "json"}, 0, "\"Undone\": \"undone\"");
+  EXPECT_EQ(Lines(r.Out), 8u);  // "[", three commands and their three undos, "]"
 
   for (const char* count : {"0", "-1", "two", "3x"})
     CheckCli(cli::RunUndo, {"--count", count}, 2, "", "--count");
   EXPECT_EQ(RunCli(cli::RunUndo, {"extra"}).Exit, 2);
-  EXPECT_EQ(RunCli(cli::RunHistory, {"--format", "yaml"}).Exit, 2);
+  for (const Strings& args : {Strings{"--format", "yaml"}, Strings{"--count", "0"},
+                              Strings{"--since", "yesterday"}, Strings{"--since", "2026-13-01"}})
+    EXPECT_EQ(RunCli(cli::RunHistory, args).Exit, 2);
 }
 
 // A locked journal is waited for, said after a second, and given up on after --wait seconds.
@@ -361,8 +403,10 @@ TEST(CliListFile, ExportImportAndShowPrintWhatTheyDid) {
   const auto saved = f.Enabled();
   ASSERT_EQ(RunCli(cli::RunToggle, {f.Path(), "*"}).Exit, 0);
   const test::Bytes archive = f.Archive();
-  CheckCli(cli::RunImport, {list, "--dry-run"}, 0,
-           "4 to enable, 1 to disable, 0 already so, 0 not found");
+  // Both dry runs say the same in the same words, and exit as the import would.
+  const CliRun dry = CheckCli(cli::RunImport, {list, "--dry-run"}, 0,
+                              "Would apply 5 rows: 5 switched, 0 already so, 0 missing, 0 failed");
+  EXPECT_EQ(RunCli(cli::RunImport, {list, "--folder", f.Path(), "--dry-run"}).Out, dry.Out);
   EXPECT_EQ(f.Archive(), archive);
   EXPECT_TRUE(Has(CheckCli(cli::RunImport, {list}, 0, "5 switched").Out,
                   "5 missions, 4 enabled, 1 disabled"));
@@ -373,18 +417,31 @@ TEST(CliListFile, ExportImportAndShowPrintWhatTheyDid) {
 
   // A row whose archive lost the mission: the message goes to stderr, the import goes on.
   f.Write("b.pff", ArchiveBytes({{"T.BIN", test::Bytes(300, 0)}, {"OTHER.BMS", MissionBytes()}}));
+  CheckCli(cli::RunImport, {list, "--dry-run"}, 1, "1 missing, 0 failed", "missing: b.pff");
   CheckCli(cli::RunImport, {list}, 1, "1 missing, 0 failed", "The File Could Not Be Found!");
+
+  // A list saved where this computer has no such folder names the folder and the way out.
+  const std::string away = f.File("away.brl"), gone = JoinPath(f.File("gone"), "");
+  test::WriteList(away, {test::ListRow(gone + "a.pff", "ALPHA.BMS", 320, false)});
+  for (const Strings& args : {Strings{away}, Strings{away, "--dry-run"}})
+    CheckCli(cli::RunImport, args, 1, "", "folder " + gone + " is not on this computer");
 
   f.Write("bad.brl", {0x01, 0x00, 0x03, 0x00, 'A'});
   for (auto command : {cli::RunShow, cli::RunImport})
     EXPECT_TRUE(
-        Has(CheckCli(command, {f.File("bad.brl")}, 1, "", f.File("bad.brl")).Err, "row 1 of 2"));
+        Has(CheckCli(command, {f.File("bad.brl")}, 1, "", f.File("bad.brl") + " is damaged").Err,
+            "row 1 of 2"));
   // A text file picked by mistake is no list without rows.
   f.Write("notes.brl", {0xEF, 0xBB, 0xBF, 'h', 'i', '\n'});
   for (const Strings& args :
        {Strings{f.File("notes.brl")}, Strings{f.File("notes.brl"), "--dry-run"},
         Strings{f.File("notes.brl"), "--folder", f.Path()}})
-    CheckCli(cli::RunImport, args, 1, "", f.File("notes.brl") + " is not a list file");
+    CheckCli(cli::RunImport, args, 1, "", f.File("notes.brl") + " is not a Brieflist list");
+  // Nor is a file whose row holds a flag no list holds, or an archive picked by mistake.
+  f.Write("odd.brl", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 16, 0});
+  CheckCli(cli::RunImport, {f.File("odd.brl")}, 1, "", "is not a Brieflist list: row 1's Enabled");
+  for (auto command : {cli::RunShow, cli::RunImport})
+    CheckCli(command, {f.File("a.pff")}, 1, "", " is not a Brieflist list: it is a PFF3 archive");
   EXPECT_EQ(RunCli(cli::RunShow, {list, "--format", "xml"}).Exit, 2);
   EXPECT_EQ(RunCli(cli::RunImport, {}).Exit, 2);
 }

@@ -63,6 +63,13 @@ TEST(CliOutput, ATerminalAlignsWhatItShowsAndLargeOutputArrivesWhole) {
   EXPECT_EQ(Written(Table, {{"A"}, {"B"}}, {{{"\xC3\xA9\xC3\xA9"}, {"x"}}, {{"\x07"}, {"y"}}}),
             "A     B\n----  -\n\xC3\xA9\xC3\xA9    x\n\\x07  y\n");
   EXPECT_EQ(Written(Json, {{"A"}}, {}), "[]\n");
+  // Streamed: widths from the widest cells given first; a row wider still keeps two spaces.
+  std::string out;
+  const auto sink = StringSink(out);
+  AlignedStream stream({{{"A"}, {"B"}}, 1, [](size_t, RowWriter& Row) { Row.Text("abc"); }}, sink);
+  EXPECT_TRUE(stream.Row([](RowWriter& Row) { Row.Text("\x07"), Row.Text("x"); }) &&
+              stream.Row([](RowWriter& Row) { Row.Text("abcdef"), Row.Text("y"); }));
+  EXPECT_EQ(out, "A    B\n---  -\n\\x07  x\nabcdef  y\n");
   // More than the writers' pieces of 64 KiB, so none may be lost or repeated.
   std::vector<std::vector<Cell>> many(5000, {{"0123456789abcdef0123456789"}, {"7", 7}});
   many.back()[0] = {"last"};

@@ -142,19 +142,22 @@ TEST_F(FolderChooserTest, AFolderOpenedInTheListIsShownStoredAndRefreshed) {
     EXPECT_EQ(chooser.SelectedPath(), WithSeparator(In("D", "Games")));
     OpenInList(chooser, "DF2");
     EXPECT_EQ(Label1(chooser).text(), df2);
-    Click(chooser, "Command1");
+    QTest::keyClick(&Dir1(chooser), Qt::Key_Return);  // as OK
   });
   EXPECT_EQ(Settings.Path(), df2);
   EXPECT_EQ(QString::fromStdString(State.GameDirectory), df2);
   EXPECT_EQ(Grid().Model().Cell(0, 0), "M1.BMS");
 
-  // Read afresh at the next opening: both lists come back on the folder.
+  // Read afresh at the next opening: both lists come back on the folder. OK confirms the
+  // highlighted folder, not only the open one.
   OpenPath([&](Form2& chooser) {
     EXPECT_EQ(chooser.SelectedPath(), df2);
     EXPECT_EQ(Dir1(chooser).Path(), Native(In("D", "Games", "DF2")));
     EXPECT_EQ(Drive1(chooser).currentIndex(), 1);
-    Click(chooser, "Command2");
+    QTest::keyClick(&Dir1(chooser), Qt::Key_Up);  // highlights the folder above
+    Click(chooser, "Command1");
   });
+  EXPECT_EQ(Settings.Path(), WithSeparator(In("D", "Games")));
 }
 
 TEST_F(FolderChooserTest, ATypedPathGetsOneTrailingSeparatorAndIsNotChecked) {

@@ -3,6 +3,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPersistentModelIndex>
 #include <cmath>
 
@@ -72,9 +73,16 @@ TEST(CatalogueModel, SortsAndFiltersRowsAndTheCurrentCellStaysOnItsMission) {
   model.SortByColumn(GridColumn::FileName, true);
   EXPECT_EQ(model.Cell(0, 0), "a keep");
   EXPECT_EQ(model.CatalogueIndex(current.row()), 2);
-  model.SetCell(2, 4, QStringLiteral("False"));
-  EXPECT_EQ(model.Cell(2, 4), "False");
-  model.SetCell(2, 17, QStringLiteral("x"));  // no such column: ignored
+  // A switch rewrites its row from the catalogue, wherever the sort put it; the row is greyed.
+  CatalogueState state;
+  state.Missions.resize(5);  // each disabled, none modified
+  state.LastMission = 4;
+  model.RefreshRows(state, {2, 5, -1});  // rows outside the catalogue are passed over
+  EXPECT_EQ(model.Cell(current.row(), 4) + model.Cell(current.row(), 5) + model.Cell(0, 5),
+            "FalseFalse");
+  EXPECT_EQ(model.data(current, Qt::ForegroundRole),
+            QVariant(QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text)));
+  EXPECT_FALSE(model.data(model.index(0, 3), Qt::ForegroundRole).isValid());
   model.ApplyFilter({});
   Rows order;
   for (int r = 0; r < model.rowCount(); ++r) order.push_back(model.CatalogueIndex(r));
