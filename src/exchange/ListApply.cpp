@@ -5,7 +5,6 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <unordered_map>
 #include <utility>
 
 #include "catalogue/RefreshCatalogue.h"
@@ -47,22 +46,14 @@ std::optional<bool> WantedOf(BooleanFlag Enabled) {
   return std::nullopt;  // a flag other than True or False asks for nothing
 }
 
-struct PairHash {
-  template <typename Second>
-  size_t operator()(const std::pair<std::string, Second>& Key) const {
-    return std::hash<std::string>()(Key.first) * 31 + std::hash<Second>()(Key.second);
-  }
-};
-
-// One folder read once, indexed by name and by place: hashed, as a list may have as many rows as
-// the folder has missions.
+// One folder read once, indexed by name and by place.
 struct FolderCatalogue {
   CatalogueState State;
   RefreshReport Report;
-  std::unordered_map<MissionKey, std::vector<int32_t>, PairHash> ByName;
-  std::unordered_map<std::string, uint32_t> Read;  // by PathKey: each file read, numbered
-  std::unordered_map<uint64_t, std::vector<int32_t>> ByPlace;  // by PlaceKey
-  std::map<std::string, const IoError*> Unreadable;            // by upper-cased file name
+  std::map<MissionKey, std::vector<int32_t>> ByName;
+  std::map<std::pair<std::string, int32_t>, std::vector<int32_t>> ByPlace;
+  std::set<std::string> Read;                        // by PathKey: each file read
+  std::map<std::string, const IoError*> Unreadable;  // by upper-cased file name
   const IoError* Unlisted = nullptr;  // the folder could not be listed: any row may be there
 
   FolderCatalogue(const Platform& P, const std::string& Folder, EngineHost* Asking) {
@@ -72,23 +63,19 @@ struct FolderCatalogue {
     // Only the skip question goes on: the caller's catalogue is not the one being read.
     QuietHost quiet;
     Report = RefreshCatalogue(State, Platform{P.Files, Asking ? *Asking : quiet});
-    ByName.reserve(State.Missions.size());
-    ByPlace.reserve(State.Missions.size());
-    uint32_t file = 0;
     for (int32_t i = 0; i < static_cast<int32_t>(State.Missions.size()); ++i) {
       const MissionEntry& m = State.Missions[static_cast<size_t>(i)];
       ByName[KeyOf(m)].push_back(i);
-      // A file's missions come together.
-      if (i == 0 || m.SourceFile != State.Missions[static_cast<size_t>(i) - 1].SourceFile)
-        file = FileNumber(m.SourceFile);
-      ByPlace[PlaceKey(file, m.DataOffset)].push_back(i);
+      ByPlace[{PathKey(m.SourceFile), m.DataOffset}].push_back(i);
+      Read.insert(PathKey(m.SourceFile));
     }
     // A row may name a file by its second name: its missions are the ones read under the first.
     for (const SameFile& same : Report.SameFiles) {
       for (int32_t i = 0; i < static_cast<int32_t>(State.Missions.size()); ++i) {
         const MissionEntry& m = State.Missions[static_cast<size_t>(i)];
         if (m.SourceFile != same.ReadAs) continue;
-        ByPlace[PlaceKey(FileNumber(same.Path), m.DataOffset)].push_back(i);
+        ByPlace[{PathKey(same.Path), m.DataOffset}].push_back(i);
+        Read.insert(PathKey(same.Path));
         MissionKey key = KeyOf(m);
         (m.DataOffset == 0 ? key.second : key.first) = UpperCase1252(LastPathComponent(same.Path));
         std::vector<int32_t>& found = ByName[key];
@@ -104,23 +91,6 @@ struct FolderCatalogue {
   }
 
   const MissionEntry& At(int32_t Index) const { return State.Missions[static_cast<size_t>(Index)]; }
-
-  // The missions read at Offset of File; none when that file was not read.
-  const std::vector<int32_t>* AtPlace(const std::string& File, int32_t Offset) const {
-    const auto file = Read.find(PathKey(File));
-    if (file == Read.end()) return nullptr;
-    const auto at = ByPlace.find(PlaceKey(file->second, Offset));
-    return at == ByPlace.end() ? nullptr : &at->second;
-  }
-
- private:
-  static uint64_t PlaceKey(uint32_t File, int32_t Offset) {
-    return (uint64_t{File} << 32) | static_cast<uint32_t>(Offset);
-  }
-  uint32_t FileNumber(const std::string& Path) {
-    const auto number = static_cast<uint32_t>(Read.size());
-    return Read.try_emplace(PathKey(Path), number).first->second;
-  }
 };
 
 // Where a resolved row is switched.
@@ -280,8 +250,9 @@ class ListApplier {
     const MissionEntry& r = Rows_[Row];
     const std::string folder = FolderOfPath(r.SourceFile);
     FolderCatalogue& c = Catalogue(folder, false);
-    if (const std::vector<int32_t>* at = c.AtPlace(r.SourceFile, r.DataOffset)) {
-      for (const int32_t i : *at)
+    if (const auto at = c.ByPlace.find({PathKey(r.SourceFile), r.DataOffset});
+        at != c.ByPlace.end()) {
+      for (const int32_t i : at->second)
         if (EqualsIgnoringCase(StripNulsAndSpaces(c.At(i).FileName),
                                StripNulsAndSpaces(r.FileName)))
           return Found(Row, c.At(i), false);
@@ -441,8 +412,7 @@ class ListApplier {
   const ApplyMode Mode_;
   std::vector<Target> Targets_;
   std::map<std::string, std::unique_ptr<FolderCatalogue>> Catalogues_;
-  // Each mission's state as applied so far.
-  std::unordered_map<std::pair<std::string, int32_t>, bool, PairHash> Now_;
+  std::map<std::pair<std::string, int32_t>, bool> Now_;  // each mission's state as applied so far
   ApplyResult Result_;
   std::optional<std::set<std::string>> ArchivesHere_;  // upper-cased
 };
