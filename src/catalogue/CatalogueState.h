@@ -34,6 +34,9 @@ struct SameFile {
   std::string ReadAs;  // the name its missions are listed under
 };
 
+// The reason of a damaged archive whose directory holds fewer records than its header announces.
+inline constexpr const char* kCutShortArchive = "cut short: its directory lacks records";
+
 // What a refresh could not read, and the files it read once for two names: the caller decides
 // how to report them.
 struct RefreshReport {

@@ -122,7 +122,7 @@ void NoteDamage(const PffHeader& Header, uint64_t Length, const std::string& Pat
   if (!IsValidPffHeader(Header))
     Report.Damaged.push_back(IoError{Path, "not a valid archive"});
   else if (Header.EntryCount > ComputeDirectoryCount(Header, static_cast<int64_t>(Length)))
-    Report.Damaged.push_back(IoError{Path, "cut short: its directory lacks records"});
+    Report.Damaged.push_back(IoError{Path, kCutShortArchive});
 }
 
 bool ReadPffArchiveByParts(CatalogueState& State, EngineHost& Host, const std::string& Path,

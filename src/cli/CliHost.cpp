@@ -106,6 +106,13 @@ void PrintProblems(std::span<const Problem> Problems, std::span<const RefreshRep
 void PrintRefreshWarnings(const RefreshReport& Report) {
   for (const IoError& problem : Report.Problems)
     PrintLines("warning: ", "cannot read " + problem.Describe());
+  // An archive that is not valid has had its line from the skip question already; one cut short
+  // is read as far as it goes, and a list of it would look whole without this.
+  for (const IoError& damage : Report.Damaged)
+    if (damage.Reason == kCutShortArchive)
+      PrintLines("warning: ", damage.Path + ": " + damage.Reason +
+                                  "; only the missions it still "
+                                  "lists are shown");
   for (const SameFile& same : Report.SameFiles)
     PrintLines("warning: ", same.Path + ": the same file as " + same.ReadAs +
                                 ", whose missions are listed once, under that name");

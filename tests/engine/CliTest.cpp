@@ -89,6 +89,10 @@ TEST(CliList, InvalidArchivesWarnUnlessReadAndErrorsExitOneOrTwo) {
                        .Out,
                    "ODD.BMS"));
   CheckCli(cli::RunList, {"--read-invalid", f.Path(), "--format", "tsv"}, 0, "ODD.BMS");
+  const sample::Bytes whole =
+      ArchiveBytes({{"CUT.BMS", MissionBytes()}, {"GONE.BMS", MissionBytes()}});
+  f.Write("cut.pff", sample::Bytes(whole.begin(), whole.end() - 40));  // a copy cut short
+  CheckCli(cli::RunList, {f.Path(), "--format", "tsv"}, 0, "", f.File("cut.pff") + ": cut short");
   // A folder without archives and loose missions is listed empty, and said to be the wrong one.
   test::TempFolder empty;
   CheckCli(cli::RunList, {empty.Path()}, 0, "", "holds no missions");
