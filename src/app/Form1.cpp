@@ -28,7 +28,6 @@
 #include "app/DiskWatch.h"
 #include "app/DroppedItem.h"
 #include "catalogue/RefreshCatalogue.h"
-#include "catalogue/TextHelpers.h"
 #include "editing/BulkSwitch.h"
 #include "editing/PatchJournal.h"
 #include "editing/Patching.h"
@@ -611,7 +610,7 @@ void Form1::UpdateSummary() {
   QString folder;
   if (!State_.GameDirectory.empty()) {
     folder = FromNativeName(State_.GameDirectory);
-    if (NoGameFiles_) folder = QStringLiteral("No missions in %1").arg(folder);
+    if (LastRefresh_.NoGameFiles) folder = QStringLiteral("No missions in %1").arg(folder);
   }
   const QString second = !Working_.isEmpty()  ? Working_
                          : !Notice_.isEmpty() ? Notice_
@@ -720,11 +719,12 @@ void Form1::SwitchSelected(const std::vector<int>& Rows) {
     std::array<BulkResult, 2> done;
     done[0] = SetMissionsEnabled(State_, Platform_, toEnable, true);
     if (Ending_) return done;  // closed while a question of the first group was up
-    if (!done[0].Refreshes.empty())
+    if (!done[0].Refreshes.empty()) {
+      const MissionIndex index(State_);
       for (size_t i = 0; i < toDisable.size(); ++i)
-        toDisable[i].Index =
-            FindMission(State_, placesToDisable[i].SourceFile, placesToDisable[i].DataOffset,
-                        placesToDisable[i].FileName);
+        toDisable[i].Index = index.Find(placesToDisable[i].SourceFile,
+                                        placesToDisable[i].DataOffset, placesToDisable[i].FileName);
+    }
     done[1] = SetMissionsEnabled(State_, Platform_, toDisable, false);
     return done;
   });
@@ -782,22 +782,19 @@ void Form1::UndoLastPatch() {
   // The catalogue rows already have their state back; their grid rows show it, in place, as
   // after a switch.
   FG_->Model().RefreshRows(State_, result.ChangedRows);
-  UpdateSummary();
-  ShowNotice(UndoNotice(result));
+  ShowNotice(UndoNotice(result));  // with the summary's counts brought up to date
 }
 
 QString Form1::UndoNotice(const UndoResult& Result) {
   if (Result.Unreadable) return {};
-  if (Result.Operations == 0) return QStringLiteral("Nothing of this folder is left to undo");
+  if (Result.Operations == 0 || Result.Records.empty())
+    return QStringLiteral("Nothing of this folder is left to undo");
   // What the command did, by its records: the same way for all of them, or both ways.
   const JournalRecord& newest = Result.Records.front().Record;
-  const auto enabledBy = [](const JournalRecord& R) {
-    return IsEnabledSignature(std::string_view(reinterpret_cast<const char*>(R.After.data()), 3));
-  };
-  const bool enabling = enabledBy(newest);
+  const bool enabling = EnabledMark(newest.After);
   const bool oneWay =
       std::all_of(Result.Records.begin(), Result.Records.end(),
-                  [&](const UndoneRecord& R) { return enabledBy(R.Record) == enabling; });
+                  [&](const UndoneRecord& R) { return EnabledMark(R.Record.After) == enabling; });
   QString what = newest.Kind == JournalKind::Import ? QStringLiteral("Import")
                  : !oneWay                          ? QStringLiteral("Switch")
                  : enabling                         ? QStringLiteral("Enable")
@@ -821,12 +818,6 @@ bool Form1::eventFilter(QObject* Watched, QEvent* Event) {
 void Form1::Rebuilt(const RefreshReport& Report) {
   LastRefresh_ = Catalogued_ = Report;
   Unread_ = Host_.Quiet ? Report : RefreshReport{};
-  NoGameFiles_ = false;
-  if (State_.LastMission < 0) {
-    const GameFiles files = ListGameFiles(Platform_.Files, State_.GameDirectory);
-    NoGameFiles_ = files.Archives && files.Archives->Names.empty() && files.Loose &&
-                   files.Loose->Names.empty();
-  }
   Watch_->Follow(State_.GameDirectory);
   FillGrid();
 }

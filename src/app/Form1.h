@@ -191,8 +191,6 @@ class Form1 : public QWidget {
   RefreshReport Unread_;
   QString Notice_;
   QString Working_;  // how far long work is, while it runs
-  // The open folder holds no archive and no loose mission file.
-  bool NoGameFiles_ = false;
 
   // Where the placement is remembered, and the placement the window started with.
   SettingsStore* PlacementStore_ = nullptr;

@@ -41,6 +41,9 @@ inline constexpr const char* kCutShortArchive = "cut short: its directory lacks 
 // how to report them.
 struct RefreshReport {
   std::vector<IoError> Problems;
+  // The folder was listed and holds no archive and no loose mission file: most likely the wrong
+  // folder.
+  bool NoGameFiles = false;
   // Archives that are not valid, or whose directory holds fewer records than their header
   // announces (a copy cut short): some or all of their missions are not in the catalogue.
   std::vector<IoError> Damaged;

@@ -71,6 +71,8 @@ RefreshReport RefreshCatalogue(CatalogueState& State, const Platform& P) {
   auto [archives, loose] =
       exists ? ListGameFiles(P.Files, folder) : GameFiles{FolderFiles{}, FolderFiles{}};
 
+  report.NoGameFiles =
+      exists && archives && loose && archives->Names.empty() && loose->Names.empty();
   ReadOnce once;
   if (!archives) report.Problems.push_back(archives.Error());
   if (archives) {

@@ -24,12 +24,7 @@ bool LoadCatalogue(CatalogueState& State, FileSystem& Files, EngineHost& Host,
   RefreshReport report = RefreshCatalogue(State, Platform{Files, Host});
   PrintRefreshWarnings(report);
   // An empty list is a right answer, but for the wrong folder more often than not.
-  if (State.Missions.empty() && report.Problems.empty()) {
-    const auto archives = ListMatchingFiles(Folder, ".pff");
-    const auto loose = ListMatchingFiles(Folder, ".bms");
-    if (archives && loose && archives->empty() && loose->empty())
-      PrintWarning(Folder + " holds no missions: no .pff and no .bms files");
-  }
+  if (report.NoGameFiles) PrintWarning(Folder + " holds no missions: no .pff and no .bms files");
   if (Report) *Report = std::move(report);
   return true;
 }

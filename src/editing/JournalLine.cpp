@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdio>
 
+#include "catalogue/TextHelpers.h"
+
 namespace brieflist {
 namespace {
 
@@ -142,6 +144,10 @@ PatchedBytes PatchedBytesOf(std::span<const uint8_t> Header) {
 
 bool ModifiedMark(const PatchedBytes& Bytes) {
   return (Bytes[7] | Bytes[8] | Bytes[9] | Bytes[10]) != 0;  // bytes 124 to 127
+}
+
+bool EnabledMark(const PatchedBytes& Bytes) {
+  return IsEnabledSignature(std::string_view(reinterpret_cast<const char*>(Bytes.data()), 3));
 }
 
 void PutPatchedBytes(std::span<uint8_t> Header, const PatchedBytes& Bytes) {

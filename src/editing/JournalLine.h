@@ -57,6 +57,8 @@ std::unordered_set<std::string> LookedAtRecords(std::span<const JournalRecord> R
 PatchedBytes PatchedBytesOf(std::span<const uint8_t> Header);
 // Whether a header holding Bytes is marked modified (its word at 124 is not zero).
 bool ModifiedMark(const PatchedBytes& Bytes);
+// Whether a header holding Bytes carries the enabled signature.
+bool EnabledMark(const PatchedBytes& Bytes);
 void PutPatchedBytes(std::span<uint8_t> Header, const PatchedBytes& Bytes);
 // "424D53 00800100 00000000": the three groups in hexadecimal.
 std::string PatchedBytesText(const PatchedBytes& Bytes);

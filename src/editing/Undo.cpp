@@ -56,10 +56,9 @@ class CatalogueRows {
         rows_[{State_.Missions[i].SourceFile, State_.Missions[i].DataOffset}].push_back(i);
     const auto at = rows_.find({R.SourceFile, R.DataOffset});
     if (at == rows_.end()) return;
-    const std::string_view signature(reinterpret_cast<const char*>(R.Before.data()), 3);
     for (const size_t i : at->second) {
       MissionEntry& row = State_.Missions[i];
-      row.Enabled = ToFlag(IsEnabledSignature(signature));
+      row.Enabled = ToFlag(EnabledMark(R.Before));
       row.Modified = ToFlag(ModifiedMark(R.Before));
       Result.ChangedRows.push_back(static_cast<int32_t>(i));
     }

@@ -361,8 +361,7 @@ class ListApplier {
                  change.Decision == HeaderDecision::NoSignature) {
         retry.insert(retry.end(), rows.begin(), rows.end());
       } else {
-        const std::string_view found(reinterpret_cast<const char*>(change.Found.data()), 3);
-        Settle(rows, IsEnabledSignature(found));
+        Settle(rows, EnabledMark(change.Found));
       }
     }
     // The file changed since it was read: found again in a fresh read, and tried once more.
