@@ -43,24 +43,35 @@ int Switched(const brieflist::ImportResult& Result) {
          Result.Applied.Count(brieflist::ApplyOutcome::SwitchedOff);
 }
 
+// A fresh sample folder made by Options and read into State: the benchmark switches its missions.
+bool LoadFreshSample(const std::string& Folder, const brieflist::sample::FolderOptions& Options,
+                     brieflist::sample::FolderSummary& Summary, brieflist::CatalogueState& State,
+                     const brieflist::Platform& P) {
+  std::filesystem::remove_all(Folder);
+  std::string error;
+  if (!brieflist::sample::MakeSampleFolder(Folder, Options, Summary, error)) {
+    std::fprintf(stderr, "toggle: %s\n", error.c_str());
+    return false;
+  }
+  State.GameDirectory = Folder;
+  brieflist::RefreshCatalogue(State, P);
+  return true;
+}
+
 // A list of Rows rows (about the standard folder's size) that disagrees with the disk on one
 // row in 41, imported into its own folder: the cost of a big import with few switches.
 int BigImport(const std::string& Folder, int Rows) {
   using namespace brieflist;
   if (Rows == 0) return 0;
-  std::filesystem::remove_all(Folder);
   sample::FolderOptions options = sample::StandardFolderOptions();
   options.MissionsPerArchive = std::max(1, Rows / options.Archives);
   options.LooseMissions = 0;
   sample::FolderSummary summary;
-  std::string error;
-  if (!sample::MakeSampleFolder(Folder, options, summary, error)) return 1;
   auto files = MakeNativeFileSystem();
   QuietHost host;
   const Platform p{*files, host};
   CatalogueState state;
-  state.GameDirectory = Folder;
-  RefreshCatalogue(state, p);
+  if (!LoadFreshSample(Folder, options, summary, state, p)) return 1;
   std::vector<MissionEntry> rows(state.Missions.begin(), state.Missions.end());
   int32_t differing = 0;
   for (size_t i = 0; i < rows.size(); i += 41, ++differing)
@@ -99,26 +110,17 @@ int main(int argc, char** argv) {
       bigRows = std::max(0, std::atoi(argv[i + 1]));
   }
 
-  // A fresh folder every run: the benchmark switches its missions.
-  std::filesystem::remove_all(folder);
   sample::FolderOptions options;
   options.Archives = 8;
   options.MissionsPerArchive = 50;
   options.KeysPerArchive = 10;
   options.LooseMissions = 20;
   sample::FolderSummary summary;
-  std::string error;
-  if (!sample::MakeSampleFolder(folder, options, summary, error)) {
-    std::fprintf(stderr, "toggle: %s\n", error.c_str());
-    return 1;
-  }
-
   auto files = MakeNativeFileSystem();
   QuietHost host;
   const Platform p{*files, host};
   CatalogueState state;
-  state.GameDirectory = folder;
-  RefreshCatalogue(state, p);
+  if (!LoadFreshSample(folder, options, summary, state, p)) return 1;
   const auto missions = static_cast<int32_t>(state.Missions.size());
   std::printf("folder: %s, %d archives, %d missions (%d loose)\n", folder.c_str(), summary.Archives,
               missions, summary.LooseMissions);
