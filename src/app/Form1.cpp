@@ -607,22 +607,22 @@ void Form1::UpdateSummary() {
   status.push_back(SummaryText(model.rowCount(), static_cast<int>(missions.size()),
                                static_cast<int>(enabled), model.DuplicateNameCount()));
 
-  QString folder;
-  if (!State_.GameDirectory.empty()) {
-    folder = FromNativeName(State_.GameDirectory);
-    if (LastRefresh_.NoGameFiles) folder = QStringLiteral("No missions in %1").arg(folder);
-  }
   const QString second = !Working_.isEmpty()  ? Working_
                          : !Notice_.isEmpty() ? Notice_
                                               : status.join(QStringLiteral("; "));
-  const QStringList whole = folder.isEmpty() ? QStringList{second} : QStringList{folder, second};
   const QFontMetrics metrics(Summary_->font());
   const int room = Summary_->contentsRect().width();
-  QStringList shown;
-  for (const QString& line : whole)
-    shown.push_back(metrics.elidedText(
-        line, &line == &whole.front() && !folder.isEmpty() ? Qt::ElideMiddle : Qt::ElideRight,
-        room));
+  QStringList whole, shown;
+  if (!State_.GameDirectory.empty()) {
+    // Only the path gives way in the middle: "No missions in" stays readable.
+    const QString path = FromNativeName(State_.GameDirectory);
+    const QString lead = LastRefresh_.NoGameFiles ? QStringLiteral("No missions in ") : QString();
+    whole.push_back(lead + path);
+    shown.push_back(
+        lead + metrics.elidedText(path, Qt::ElideMiddle, room - metrics.horizontalAdvance(lead)));
+  }
+  whole.push_back(second);
+  shown.push_back(metrics.elidedText(second, Qt::ElideRight, room));
   Summary_->setText(shown.join(QLatin1Char('\n')));
   Summary_->setAccessibleDescription(whole.join(QLatin1Char('\n')));
   tip.prepend(whole.join(QLatin1Char('\n')));
