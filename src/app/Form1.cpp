@@ -618,8 +618,12 @@ void Form1::UpdateSummary() {
     const QString path = FromNativeName(State_.GameDirectory);
     const QString lead = LastRefresh_.NoGameFiles ? QStringLiteral("No missions in ") : QString();
     whole.push_back(lead + path);
-    shown.push_back(
-        lead + metrics.elidedText(path, Qt::ElideMiddle, room - metrics.horizontalAdvance(lead)));
+    QString line =
+        lead + metrics.elidedText(path, Qt::ElideMiddle, room - metrics.horizontalAdvance(lead));
+    // Too narrow even for that (a wide font): as much of the line as fits, from its start.
+    if (metrics.horizontalAdvance(line) > room)
+      line = metrics.elidedText(whole.back(), Qt::ElideRight, room);
+    shown.push_back(line);
   }
   whole.push_back(second);
   shown.push_back(metrics.elidedText(second, Qt::ElideRight, room));
